@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+namespace orvane {
+
+// What a copy produced, measured from the very descriptor the bytes were copied from.
+struct CopiedFile {
+    std::uint64_t byteCount = 0;
+    QString sha256;
+    bool operator==(const CopiedFile&) const = default;
+};
+
+// Every file operation of the core that writes, moves or reads whole files goes through here,
+// so that tests can put a fault-injecting double in its place. Failures throw std::system_error
+// ("<operation> <path>: <reason>"); nothing is ever left half-written at a final path.
+class FileOperations {
+public:
+    virtual ~FileOperations() = default;
+
+    // Writes `bytes` to a 0600 temporary file in the same folder, syncs it, gives it `mode`,
+    // renames it over `path` and syncs the folder. The temporary file is removed on failure.
+    virtual void writeAtomically(const std::filesystem::path& path, const QByteArray& bytes, mode_t mode = 0644) = 0;
+
+    // The whole content of a regular file of at most `maxBytes`. Links are followed only when
+    // `followLinks`. A FIFO, device, folder or larger file is refused (never a hang or a huge read).
+    virtual QByteArray readRegularFile(const std::filesystem::path& path, std::uint64_t maxBytes,
+                                       bool followLinks = true) = 0;
+
+    // Copies the regular file `source` (never through a link) to the new file `target`
+    // (created exclusively, never through a link), cloning the extents where the file system can.
+    // The size and digest come from the descriptor that was copied. `durable` syncs the target.
+    virtual CopiedFile cloneOrCopy(const std::filesystem::path& source, const std::filesystem::path& target,
+                                   bool durable = false) = 0;
+
+    // Exchanges two existing paths atomically.
+    virtual void swap(const std::filesystem::path& a, const std::filesystem::path& b) = 0;
+    // Renames `from` to `to`, failing (EEXIST) when `to` exists.
+    virtual void moveNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+    // Renames `from` over `to`.
+    virtual void rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+    // Removes one file or link (never a folder's content).
+    virtual void removeFile(const std::filesystem::path& path) = 0;
+    // Creates `path` and its missing parents with `mode`.
+    virtual void createDirectories(const std::filesystem::path& path, mode_t mode = 0755) = 0;
+    // Flushes a folder's entries to disk.
+    virtual void syncDirectory(const std::filesystem::path& path) = 0;
+
+    // The process-wide real implementation.
+    static std::shared_ptr<FileOperations> system();
+};
+
+// Probe form of readRegularFile: nothing when the file is missing, special, too large or unreadable.
+std::optional<QByteArray> readFileIfPossible(FileOperations& files, const std::filesystem::path& path,
+                                             std::uint64_t maxBytes, bool followLinks = true);
+
+} // namespace orvane

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+#include <filesystem>
+#include <optional>
+
+namespace orvane {
+
+// The one pair of conversions between file-system paths and text.
+// Paths hold raw bytes; text must be valid UTF-8 to stand for one.
+
+// The path as text. Bytes that are not UTF-8 become U+FFFD: fine for messages, never for records.
+QString pathText(const std::filesystem::path& path);
+
+// The path as text, or nothing when its bytes are not valid UTF-8 (it could not be written down faithfully).
+std::optional<QString> exactPathText(const std::filesystem::path& path);
+
+// The path whose bytes are the text's UTF-8 form.
+std::filesystem::path pathFromText(const QString& text);
+
+// Lexically normal, without a trailing "/" (except for the root itself); never resolves links.
+std::filesystem::path standardised(const std::filesystem::path& path);
+
+// True when `path` lies strictly inside `root`, both standardised: root + "/" is a prefix of path.
+bool isContained(const std::filesystem::path& path, const std::filesystem::path& root);
+
+// True when `path` is `root` or lies inside it.
+bool isSameOrContained(const std::filesystem::path& path, const std::filesystem::path& root);
+
+} // namespace orvane

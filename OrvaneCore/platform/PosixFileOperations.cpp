@@ -1,0 +1,241 @@
+#include "platform/PosixFileOperations.h"
+
+#include "platform/FileDescriptor.h"
+#include "platform/Sha256.h"
+#include "platform/SystemError.h"
+
+#include "model/FileDigest.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orvane {
+
+namespace {
+
+constexpr std::size_t kChunk = 1 << 20;
+
+void writeAll(int fd, const char* data, std::size_t size, const std::filesystem::path& path)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throwErrno("write", path);
+        }
+        data += n;
+        size -= std::size_t(n);
+    }
+}
+
+std::filesystem::path folderOf(const std::filesystem::path& path)
+{
+    const auto parent = path.parent_path();
+    return parent.empty() ? std::filesystem::path(".") : parent;
+}
+
+// Removes a file this operation created when the operation does not complete.
+class RemoveOnFailure final {
+public:
+    explicit RemoveOnFailure(std::filesystem::path path) : m_path(std::move(path)) {}
+    ~RemoveOnFailure()
+    {
+        if (!m_path.empty())
+            ::unlink(m_path.c_str());
+    }
+    void dismiss() { m_path.clear(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+} // namespace
+
+std::shared_ptr<FileOperations> FileOperations::system()
+{
+    static const auto instance = std::make_shared<PosixFileOperations>();
+    return instance;
+}
+
+std::optional<QByteArray> readFileIfPossible(FileOperations& files, const std::filesystem::path& path,
+                                             std::uint64_t maxBytes, bool followLinks)
+{
+    try {
+        return files.readRegularFile(path, maxBytes, followLinks);
+    } catch (const std::system_error&) {
+        return std::nullopt;
+    }
+}
+
+void PosixFileOperations::writeAtomically(const std::filesystem::path& path, const QByteArray& bytes, mode_t mode)
+{
+    const auto folder = folderOf(path);
+    std::string pattern = (folder / ("." + path.filename().native() + ".orvane-tmp-XXXXXX")).native();
+    FileDescriptor fd(::mkostemp(pattern.data(), O_CLOEXEC)); // mkostemp creates the file 0600.
+    if (!fd)
+        throwErrno("create", pattern);
+    const std::filesystem::path temp(pattern);
+    RemoveOnFailure cleanup(temp);
+
+    writeAll(fd.get(), bytes.constData(), std::size_t(bytes.size()), temp);
+    if (::fsync(fd.get()) != 0)
+        throwErrno("sync", temp);
+    if (::fchmod(fd.get(), mode) != 0)
+        throwErrno("chmod", temp);
+    if (::close(fd.release()) != 0)
+        throwErrno("close", temp);
+    if (::rename(temp.c_str(), path.c_str()) != 0)
+        throwErrno("rename", path);
+    cleanup.dismiss();
+    syncDirectory(folder);
+}
+
+QByteArray PosixFileOperations::readRegularFile(const std::filesystem::path& path, std::uint64_t maxBytes,
+                                                bool followLinks)
+{
+    // O_NONBLOCK: opening a FIFO must not wait for a writer.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW)));
+    if (!fd)
+        throwErrno("open", path);
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0)
+        throwErrno("stat", path);
+    if (!S_ISREG(st.st_mode))
+        throwSystemError(S_ISDIR(st.st_mode) ? EISDIR : EINVAL, "read", path);
+    if (std::uint64_t(st.st_size) > maxBytes)
+        throwSystemError(EFBIG, "read", path);
+
+    QByteArray out;
+    out.reserve(qsizetype(st.st_size));
+    std::vector<char> buffer(std::min<std::uint64_t>(kChunk, maxBytes + 1));
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer.data(), buffer.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throwErrno("read", path);
+        }
+        if (n == 0)
+            break;
+        if (std::uint64_t(out.size()) + std::uint64_t(n) > maxBytes) // grew while we read
+            throwSystemError(EFBIG, "read", path);
+        out.append(buffer.data(), qsizetype(n));
+    }
+    return out;
+}
+
+CopiedFile PosixFileOperations::cloneOrCopy(const std::filesystem::path& source, const std::filesystem::path& target,
+                                            bool durable)
+{
+    FileDescriptor in(::open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!in)
+        throwErrno("open", source);
+    struct stat st {};
+    if (::fstat(in.get(), &st) != 0)
+        throwErrno("stat", source);
+    if (!S_ISREG(st.st_mode))
+        throwSystemError(EINVAL, "copy", source);
+
+    FileDescriptor out(::open(target.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!out)
+        throwErrno("create", target);
+    RemoveOnFailure cleanup(target);
+
+    CopiedFile copied;
+    if (::ioctl(out.get(), FICLONE, in.get()) == 0) {
+        // The clone is our private copy: its bytes are what the digest must describe.
+        if (::lseek(out.get(), 0, SEEK_SET) < 0)
+            throwErrno("seek", target);
+        unsigned long long count = 0;
+        copied.sha256 = sha256HexOfDescriptor(out.get(), target.c_str(), &count);
+        copied.byteCount = count;
+    } else {
+        std::vector<char> buffer(kChunk);
+        Sha256 hasher;
+        for (;;) {
+            const ssize_t n = ::read(in.get(), buffer.data(), buffer.size());
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                throwErrno("read", source);
+            }
+            if (n == 0)
+                break;
+            hasher.update(buffer.data(), std::size_t(n));
+            writeAll(out.get(), buffer.data(), std::size_t(n), target);
+            copied.byteCount += std::uint64_t(n);
+        }
+        copied.sha256 = hexDigest(hasher.finish());
+    }
+    if (::fchmod(out.get(), st.st_mode & 07777 & ~mode_t(S_ISUID | S_ISGID)) != 0)
+        throwErrno("chmod", target);
+    if (durable && ::fsync(out.get()) != 0)
+        throwErrno("sync", target);
+    if (::close(out.release()) != 0)
+        throwErrno("close", target);
+    cleanup.dismiss();
+    return copied;
+}
+
+void PosixFileOperations::swap(const std::filesystem::path& a, const std::filesystem::path& b)
+{
+    if (::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) != 0)
+        throwErrno("swap", b);
+}
+
+void PosixFileOperations::moveNoReplace(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0)
+        throwErrno("move", to);
+}
+
+void PosixFileOperations::rename(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        throwErrno("rename", to);
+}
+
+void PosixFileOperations::removeFile(const std::filesystem::path& path)
+{
+    if (::unlink(path.c_str()) != 0)
+        throwErrno("remove", path);
+}
+
+void PosixFileOperations::createDirectories(const std::filesystem::path& path, mode_t mode)
+{
+    std::filesystem::path current;
+    for (const auto& part : path) {
+        current /= part;
+        if (part == "/" || part.empty())
+            continue;
+        if (::mkdir(current.c_str(), mode) == 0)
+            continue;
+        if (errno != EEXIST)
+            throwErrno("create folder", current);
+        struct stat st {};
+        if (::stat(current.c_str(), &st) != 0)
+            throwErrno("stat", current);
+        if (!S_ISDIR(st.st_mode))
+            throwSystemError(ENOTDIR, "create folder", current);
+    }
+}
+
+void PosixFileOperations::syncDirectory(const std::filesystem::path& path)
+{
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd)
+        throwErrno("open", path);
+    if (::fsync(fd.get()) != 0)
+        throwErrno("sync", path);
+}
+
+} // namespace orvane

@@ -1,0 +1,79 @@
+#include "platform/Sha256.h"
+
+#include "model/FileDigest.h"
+#include "platform/SystemError.h"
+
+#include <openssl/evp.h>
+
+#include <cerrno>
+#include <new>
+#include <stdexcept>
+#include <vector>
+
+#include <unistd.h>
+
+namespace orvane {
+
+struct Sha256::Context {
+    EVP_MD_CTX* ctx = nullptr;
+    ~Context() { EVP_MD_CTX_free(ctx); }
+};
+
+Sha256::Sha256() : m_context(std::make_unique<Context>())
+{
+    m_context->ctx = EVP_MD_CTX_new();
+    if (!m_context->ctx)
+        throw std::bad_alloc();
+    if (EVP_DigestInit_ex(m_context->ctx, EVP_sha256(), nullptr) != 1)
+        throw std::runtime_error("SHA-256 could not be started");
+}
+
+Sha256::~Sha256() = default;
+
+void Sha256::update(const void* data, std::size_t size)
+{
+    if (size > 0 && EVP_DigestUpdate(m_context->ctx, data, size) != 1)
+        throw std::runtime_error("SHA-256 update failed");
+}
+
+QByteArray Sha256::finish()
+{
+    QByteArray out(EVP_MAX_MD_SIZE, '\0');
+    unsigned int length = 0;
+    if (EVP_DigestFinal_ex(m_context->ctx, reinterpret_cast<unsigned char*>(out.data()), &length) != 1)
+        throw std::runtime_error("SHA-256 could not be finished");
+    out.truncate(int(length));
+    return out;
+}
+
+QByteArray Sha256::digest(QByteArrayView bytes)
+{
+    Sha256 hasher;
+    hasher.update(bytes.data(), std::size_t(bytes.size()));
+    return hasher.finish();
+}
+
+QString sha256HexOfDescriptor(int fd, const char* pathForErrors, unsigned long long* byteCount)
+{
+    constexpr std::size_t chunk = 1 << 20;
+    std::vector<char> buffer(chunk);
+    Sha256 hasher;
+    unsigned long long total = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer.data(), chunk);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throwErrno("read", pathForErrors);
+        }
+        if (n == 0)
+            break;
+        hasher.update(buffer.data(), std::size_t(n));
+        total += static_cast<unsigned long long>(n);
+    }
+    if (byteCount)
+        *byteCount = total;
+    return hexDigest(hasher.finish());
+}
+
+} // namespace orvane

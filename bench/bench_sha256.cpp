@@ -1,0 +1,81 @@
+// sha256Hex over a 256 MiB file against raw OpenSSL over the same bytes in memory.
+#include "model/FileDigest.h"
+#include "platform/Sha256.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <stdlib.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t kSize = std::size_t(256) << 20;
+
+struct Sample {
+    std::string path;
+    std::vector<char> bytes;
+    Sample() : bytes(kSize)
+    {
+        for (std::size_t i = 0; i < kSize; ++i)
+            bytes[i] = char((i * 2654435761u) >> 13);
+        char pattern[] = "/tmp/orvane-bench-XXXXXX";
+        const int fd = ::mkstemp(pattern);
+        path = pattern;
+        for (std::size_t off = 0; off < kSize;)
+            off += std::size_t(::write(fd, bytes.data() + off, kSize - off));
+        ::close(fd);
+    }
+    ~Sample() { ::unlink(path.c_str()); }
+};
+
+Sample& sample()
+{
+    static Sample s;
+    return s;
+}
+
+void rawOpenSslInMemory(benchmark::State& state)
+{
+    auto& s = sample();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(orvane::Sha256::digest(QByteArrayView(s.bytes.data(), qsizetype(s.bytes.size()))));
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kSize));
+}
+
+void sha256HexOfFile(benchmark::State& state)
+{
+    auto& s = sample();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(orvane::sha256Hex(s.path));
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kSize));
+}
+
+} // namespace
+
+BENCHMARK(rawOpenSslInMemory)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(sha256HexOfFile)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    struct Ratio : benchmark::ConsoleReporter {
+        double raw = 0, file = 0;
+        void ReportRuns(const std::vector<Run>& runs) override
+        {
+            ConsoleReporter::ReportRuns(runs);
+            for (const auto& r : runs) {
+                (r.benchmark_name().find("raw") != std::string::npos ? raw : file) = r.GetAdjustedRealTime();
+            }
+        }
+    } reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    if (reporter.file > 0)
+        std::printf("sha256Hex throughput relative to raw OpenSSL in memory: %.3f\n", reporter.raw / reporter.file);
+    benchmark::Shutdown();
+    return 0;
+}

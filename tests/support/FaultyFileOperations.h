@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/FileOperations.h"
+
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+
+namespace orvane::test {
+
+// Real file operations that fail on demand: the Nth call of an operation throws std::system_error
+// with the given errno (after doing nothing), or a copy's target is corrupted after it is made.
+class FaultyFileOperations final : public FileOperations {
+public:
+    enum class Op { writeAtomically, readRegularFile, cloneOrCopy, swap, moveNoReplace, rename, removeFile,
+                    createDirectories, syncDirectory };
+
+    explicit FaultyFileOperations(std::shared_ptr<FileOperations> real = FileOperations::system());
+
+    // The `nth` call (1-based, counted from now) of `op` fails with `error`.
+    void failOn(Op op, int nth, int error = 5 /* EIO */);
+    // Every call of `op` from the `nth` on fails.
+    void failFrom(Op op, int nth, int error = 5);
+    // The `nth` copy succeeds but its target's first byte is flipped afterwards.
+    void corruptCopy(int nth);
+    // Called before every operation with its name and first path (to kill or observe midway).
+    std::function<void(Op, const std::filesystem::path&)> beforeEach;
+
+    int calls(Op op) const;
+
+    void writeAtomically(const std::filesystem::path& path, const QByteArray& bytes, mode_t mode) override;
+    QByteArray readRegularFile(const std::filesystem::path& path, std::uint64_t maxBytes, bool followLinks) override;
+    CopiedFile cloneOrCopy(const std::filesystem::path& source, const std::filesystem::path& target,
+                           bool durable) override;
+    void swap(const std::filesystem::path& a, const std::filesystem::path& b) override;
+    void moveNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) override;
+    void rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
+    void removeFile(const std::filesystem::path& path) override;
+    void createDirectories(const std::filesystem::path& path, mode_t mode) override;
+    void syncDirectory(const std::filesystem::path& path) override;
+
+private:
+    struct Rule {
+        int nth = 0;
+        bool onward = false;
+        int error = 0;
+    };
+    void enter(Op op, const std::filesystem::path& path);
+
+    std::shared_ptr<FileOperations> m_real;
+    mutable std::mutex m_mutex;
+    std::map<Op, int> m_calls;
+    std::multimap<Op, Rule> m_rules;
+    int m_corruptNth = 0;
+};
+
+} // namespace orvane::test
