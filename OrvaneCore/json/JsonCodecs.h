@@ -16,6 +16,12 @@
 
 namespace orvane {
 
+// Records: each record type T has, beside its definition,
+//   QJsonObject toJson(const T&);                        // built from the writers below
+//   template <> T fromJson<T>(const QJsonValue& value);  // built on JsonReader, strict
+template <class T>
+T fromJson(const QJsonValue& value);
+
 // Writing values. Every record's toJson is built from these.
 
 // "2026-12-08T07:21:08Z": UTC, whole seconds (a fraction is dropped).
