@@ -149,7 +149,7 @@ std::uint64_t decodeUnsigned(const QJsonValue& value, const QString& what)
 std::optional<QDateTime> parseIsoDate(const QString& text)
 {
     static const QRegularExpression pattern(QStringLiteral(
-        "^(\\d{4})-(\\d{2})-(\\d{2})T(\\d{2}):(\\d{2}):(\\d{2})(\\.\\d{1,9})?(Z|[+-]\\d{2}:\\d{2})$"));
+        "^(\\d{4})-(\\d{2})-(\\d{2})T(\\d{2}):(\\d{2}):(\\d{2})(\\.\\d{1,9})?(Z|[+-]\\d{2}:\\d{2})\\z"));
     const auto m = pattern.match(text);
     if (!m.hasMatch())
         return std::nullopt;
@@ -186,7 +186,7 @@ QDateTime decodeDate(const QJsonValue& value, const QString& what)
 QUuid decodeUuid(const QJsonValue& value, const QString& what)
 {
     static const QRegularExpression pattern(
-        QStringLiteral("^[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}$"));
+        QStringLiteral("^[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}\\z"));
     const QString text = decodeString(value, what);
     if (!pattern.match(text).hasMatch())
         throwDecoding(what, QStringLiteral("\"%1\" is not a UUID").arg(text));
