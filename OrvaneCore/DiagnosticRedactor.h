@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QRegularExpression>
+#include <QString>
+
+#include <vector>
+
+namespace orvane {
+
+// The one text filter for everything written or shown for diagnosis: home folders, account names,
+// tokens, passwords, codes, servers, private addresses, e-mail addresses and UUIDs do not get through.
+namespace DiagnosticRedactor {
+
+struct Rule {
+    QRegularExpression expression;
+    // Template: "$1" is the first capture group, "\$" a literal dollar sign, "\\" a literal backslash.
+    QString replacement;
+};
+
+// User folders under /Users and /home, plain and JSON-escaped; each match becomes "$HOME". Case-sensitive.
+const std::vector<Rule>& userPathRules();
+// The credential, server, address and identifier rules, in the order they are applied. Case-insensitive.
+const std::vector<Rule>& rules();
+
+// Redacts `text` for the current user's home folder.
+QString redact(const QString& text);
+// Redacts `text` with `home` taken as the user's home folder. A home that is empty or the root is
+// not replaced as text (it would erase every "/"); the user-path rules still apply.
+QString redact(const QString& text, const QString& home);
+
+} // namespace DiagnosticRedactor
+
+} // namespace orvane
