@@ -1,0 +1,172 @@
+#include "records/BackupStore.h"
+
+#include "json/JsonWriter.h"
+#include "model/OrvaneError.h"
+#include "platform/PathText.h"
+#include "platform/SystemError.h"
+#include "records/BackupStoreTexts.h"
+
+#include <cerrno>
+#include <system_error>
+
+#include <sys/stat.h>
+
+namespace orvane {
+
+namespace {
+
+// The exact text of a path that goes into a manifest.
+QString recordedText(const std::filesystem::path& path)
+{
+    auto text = exactPathText(path);
+    if (!text)
+        throw unrecordableName(path);
+    return *text;
+}
+
+// True when an item (of any type, a dangling link too) is at `path`.
+bool itemExists(const std::filesystem::path& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0)
+        return true;
+    if (errno == ENOENT || errno == ENOTDIR)
+        return false;
+    throwErrno("stat", path);
+}
+
+std::filesystem::path absoluteStandardised(const std::filesystem::path& path)
+{
+    return standardised(std::filesystem::absolute(path));
+}
+
+} // namespace
+
+OrvaneError unrecordableName(const std::filesystem::path& path)
+{
+    return OrvaneError::io(QStringLiteral("The name of %1 is not valid UTF-8, so Orvane cannot record it in a backup. "
+                                          "Rename it and try again.")
+                               .arg(pathText(path)));
+}
+
+BackupStore::BackupStore(std::filesystem::path root, std::shared_ptr<FileOperations> fileOperations)
+    : m_root(std::move(root))
+    , m_files(std::move(fileOperations))
+    , m_clock([] { return QDateTime::currentDateTimeUtc(); })
+{
+}
+
+QString BackupStore::makeBackupId(const QDateTime& date, const QUuid& uuid)
+{
+    return date.toUTC().toString(QStringLiteral("yyyy-MM-dd'T'HHmmss.zzz'Z'")) + QLatin1Char('-')
+        + uuid.toString(QUuid::WithoutBraces).toLower();
+}
+
+QString BackupStore::relativeBackupPath(const std::filesystem::path& file, const std::filesystem::path& instanceRoot,
+                                        const std::set<QString>& taken)
+{
+    const std::filesystem::path path = standardised(file);
+    const QString outside = QStringLiteral("technic-root/") + recordedText(path.filename());
+    if (!isContained(path, instanceRoot))
+        return outside;
+    std::string rest = path.native().substr(standardised(instanceRoot).native().size());
+    rest.erase(0, rest.find_first_not_of('/'));
+    const QString candidate = recordedText(rest);
+    return taken.count(candidate) ? outside : candidate;
+}
+
+CopiedFile BackupStore::cloneOrCopyItem(const std::filesystem::path& source, const std::filesystem::path& target) const
+{
+    if (itemExists(target))
+        m_files->removeFile(target);
+    return m_files->cloneOrCopy(source, target, false);
+}
+
+std::int64_t BackupStore::byteCount(const std::filesystem::path& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        throwErrno("stat", path);
+    if (st.st_size < 0)
+        throw OrvaneError::backupCorrupt(QStringLiteral("file is too large to record"));
+    return std::int64_t(st.st_size);
+}
+
+BackupManifest BackupStore::createBackup(const std::vector<std::filesystem::path>& files,
+                                         const std::filesystem::path& instanceRoot, BackupKind kind,
+                                         const QString& notes, const std::vector<QString>& createdPaths)
+{
+    std::vector<std::filesystem::path> sources;
+    if (kind == BackupKind::saves) {
+        sources = validateWorldSources(files, instanceRoot);
+    } else {
+        sources.reserve(files.size());
+        for (const auto& file : files)
+            sources.push_back(absoluteStandardised(file));
+    }
+    // Everything the manifest will hold must be exact text; refuse before anything is created.
+    const QString instanceText = recordedText(instanceRoot);
+    std::vector<QString> originalPaths;
+    originalPaths.reserve(sources.size());
+    for (const auto& source : sources)
+        originalPaths.push_back(recordedText(source));
+
+    m_files->createDirectories(m_root);
+    const QDateTime createdAt = m_clock();
+    const QString id = makeBackupId(createdAt, QUuid::createUuid());
+    const std::filesystem::path directory = m_root / pathFromText(id);
+    m_files->createDirectories(directory);
+
+    try {
+        BackupManifest manifest;
+        manifest.id = id;
+        manifest.createdAt = createdAt;
+        manifest.instanceRoot = instanceText;
+        manifest.notes = notes;
+        manifest.kind = kind;
+
+        std::set<QString> taken;
+        std::set<std::filesystem::path> folders{directory};
+        for (std::size_t i = 0; i < sources.size(); ++i) {
+            const auto& source = sources[i];
+            if (!itemExists(source)) {
+                if (kind == BackupKind::saves)
+                    throw OrvaneError::backupCorrupt(backupTexts::worldChanged);
+                continue;
+            }
+            const QString relative = relativeBackupPath(source, instanceRoot, taken);
+            // Two sources on one relative path: the second copy would replace the first.
+            if (taken.count(relative))
+                throw OrvaneError::backupCorrupt(QStringLiteral("duplicate relative path ") + relative);
+            taken.insert(relative);
+
+            const std::filesystem::path target = directory / pathFromText(relative);
+            if (folders.insert(target.parent_path()).second)
+                m_files->createDirectories(target.parent_path());
+            const CopiedFile copied = cloneOrCopyItem(source, target);
+            if (copied.byteCount > std::uint64_t(INT64_MAX))
+                throw OrvaneError::backupCorrupt(QStringLiteral("file is too large to record"));
+            manifest.files.push_back(BackupFile{relative, originalPaths[i], copied.sha256, std::int64_t(copied.byteCount)});
+        }
+
+        // A restore puts copied files back; listing one as created too would delete it afterwards.
+        std::set<QString> copied;
+        for (const auto& file : manifest.files)
+            copied.insert(file.originalPath);
+        for (const auto& created : createdPaths) {
+            const QString text = recordedText(absoluteStandardised(pathFromText(created)));
+            if (!copied.count(text))
+                manifest.createdPaths.push_back(text);
+        }
+
+        m_files->writeAtomically(directory / "manifest.json", encodeJson(toJson(manifest)));
+        verifySnapshot(manifest, directory);
+        return manifest;
+    } catch (...) {
+        std::error_code ignored;
+        std::filesystem::remove_all(directory, ignored);
+        throw;
+    }
+}
+
+} // namespace orvane

@@ -1,0 +1,92 @@
+#include "records/BackupStore.h"
+
+#include "model/OrvaneError.h"
+#include "platform/PathText.h"
+#include "records/FileMeasurement.h"
+#include "records/WorldBackupLimits.h"
+
+#include <sys/stat.h>
+
+namespace orvane {
+
+bool BackupStore::pathContainsSymbolicLink(const std::filesystem::path& path, const std::filesystem::path& root)
+{
+    const std::filesystem::path standardRoot = standardised(root);
+    const std::filesystem::path standardPath = standardised(path);
+    if (!isContained(standardPath, standardRoot))
+        return true;
+    std::filesystem::path current = standardRoot;
+    for (const auto& part : standardPath.lexically_relative(standardRoot)) {
+        if (part.empty())
+            continue;
+        current /= part;
+        struct stat st {};
+        // A component that cannot be looked at is no link.
+        if (::lstat(current.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+            return true;
+    }
+    return false;
+}
+
+bool BackupStore::isSafeRelativeBackupPath(const QString& relativePath)
+{
+    if (relativePath.isEmpty() || relativePath.startsWith(QLatin1Char('/')))
+        return false;
+    for (const auto& piece : relativePath.split(QLatin1Char('/'))) {
+        if (piece.isEmpty() || piece == QLatin1String(".") || piece == QLatin1String(".."))
+            return false;
+    }
+    return true;
+}
+
+std::uint64_t BackupStore::checkByteBounds(const BackupManifest& manifest)
+{
+    std::uint64_t total = 0;
+    for (const auto& file : manifest.files) {
+        if (file.byteCount < 0)
+            throw OrvaneError::backupCorrupt(QStringLiteral("negative byte count ") + file.relativePath);
+        if (__builtin_add_overflow(total, std::uint64_t(file.byteCount), &total))
+            throw OrvaneError::backupCorrupt(QStringLiteral("backup byte count overflow"));
+        if (manifest.kind == BackupKind::saves
+            && (file.byteCount > WorldBackupLimits::maxFileBytes
+                || total > std::uint64_t(WorldBackupLimits::maxTotalBytes)))
+            throw OrvaneError::backupCorrupt(QStringLiteral("world backup exceeds its byte limits"));
+    }
+    return total;
+}
+
+void BackupStore::verifySnapshot(const BackupManifest& manifest, const std::filesystem::path& directory) const
+{
+    const std::filesystem::path folder = standardised(directory);
+    if (pathContainsSymbolicLink(folder, m_root))
+        throw OrvaneError::backupCorrupt(QStringLiteral("snapshot directory escapes the backup store"));
+    if (manifest.kind == BackupKind::saves
+        && (manifest.files.empty() || manifest.files.size() > std::size_t(WorldBackupLimits::maxFileCount)
+            || !manifest.createdPaths.empty()))
+        throw OrvaneError::backupCorrupt(QStringLiteral("world backup has invalid manifest bounds"));
+
+    for (const auto& file : manifest.files) {
+        const QString& relative = file.relativePath;
+        if (!isSafeRelativeBackupPath(relative))
+            throw OrvaneError::backupCorrupt(QStringLiteral("unsafe relative path ") + relative);
+        const std::filesystem::path copy = standardised(folder / pathFromText(relative));
+        if (!isContained(copy, folder))
+            throw OrvaneError::backupCorrupt(QStringLiteral("backup path escapes its snapshot directory"));
+        if (pathContainsSymbolicLink(copy, folder))
+            throw OrvaneError::backupCorrupt(QStringLiteral("backup path contains a symbolic link"));
+        struct stat st {};
+        if (::lstat(copy.c_str(), &st) != 0)
+            throw OrvaneError::backupCorrupt(QStringLiteral("missing ") + relative);
+        // A folder or special file cannot hold the recorded bytes (and a FIFO must not be opened).
+        if (!S_ISREG(st.st_mode))
+            throw OrvaneError::backupCorrupt(QStringLiteral("hash mismatch ") + relative);
+        const CopiedFile measured = measureRegularFile(copy);
+        if (measured.sha256 != file.sha256)
+            throw OrvaneError::backupCorrupt(QStringLiteral("hash mismatch ") + relative);
+        if (file.byteCount < 0 || std::uint64_t(file.byteCount) != measured.byteCount)
+            throw OrvaneError::backupCorrupt(QStringLiteral("byte count mismatch ") + relative);
+    }
+    checkByteBounds(manifest);
+}
+
+} // namespace orvane

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "model/OrvaneError.h"
+
+#include <QLatin1String>
+
+#include <filesystem>
+
+namespace orvane {
+
+// Refusal texts the store's snapshot, scan and verification share.
+namespace backupTexts {
+inline constexpr QLatin1String savesPathLink{"world save path contains a symbolic link"};
+inline constexpr QLatin1String treeLink{"world save tree contains a symbolic link"};
+inline constexpr QLatin1String treeSpecialFile{"world save tree contains a special file"};
+inline constexpr QLatin1String fileLimit{"world save tree exceeds the file limit"};
+inline constexpr QLatin1String fileSizeLimit{"world save file exceeds the size limit"};
+inline constexpr QLatin1String totalSizeLimit{"world save tree exceeds the total size limit"};
+inline constexpr QLatin1String worldChanged{"world save changed while Orvane was creating the backup"};
+} // namespace backupTexts
+
+// A manifest records paths as text: a name whose bytes are not UTF-8 could only be recorded wrongly.
+OrvaneError unrecordableName(const std::filesystem::path& path);
+
+} // namespace orvane

@@ -1,0 +1,87 @@
+#include "records/BackupStore.h"
+
+#include "model/OrvaneError.h"
+#include "platform/PathText.h"
+#include "platform/SystemError.h"
+#include "records/BackupStoreTexts.h"
+#include "records/WorldBackupLimits.h"
+#include "records/WorldSaveScanner.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <set>
+
+#include <sys/stat.h>
+
+namespace orvane {
+
+BackupManifest BackupStore::createWorldBackup(const std::filesystem::path& instanceRoot, const QString& notes)
+{
+    const std::filesystem::path root = standardised(instanceRoot);
+    const std::filesystem::path saves = root / "saves";
+
+    struct stat st {};
+    if (::lstat(saves.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            throw OrvaneError::io(QStringLiteral("No saves folder in this instance. Orvane will not invent a world."));
+        throwErrno("stat", saves);
+    }
+    if (pathContainsSymbolicLink(saves, root))
+        throw OrvaneError::backupCorrupt(backupTexts::savesPathLink);
+
+    const WorldSaveScan scan = scanWorldSaves(saves);
+    if (scan.files.empty())
+        throw OrvaneError::io(
+            QStringLiteral("No world files exist in this instance. Orvane will not create an empty recovery point."));
+    return createBackup(scan.files, root, BackupKind::saves, notes, {});
+}
+
+std::vector<std::filesystem::path> BackupStore::validateWorldSources(const std::vector<std::filesystem::path>& files,
+                                                                     const std::filesystem::path& instanceRoot) const
+{
+    if (files.empty() || files.size() > std::size_t(WorldBackupLimits::maxFileCount))
+        throw OrvaneError::backupCorrupt(QStringLiteral("world save tree has an invalid file count"));
+    const std::filesystem::path root = standardised(instanceRoot);
+    const std::filesystem::path saves = root / "saves";
+    if (pathContainsSymbolicLink(saves, root))
+        throw OrvaneError::backupCorrupt(backupTexts::savesPathLink);
+
+    std::set<std::filesystem::path> seen;
+    std::uint64_t total = 0;
+    std::vector<std::pair<std::string, std::filesystem::path>> kept;
+    kept.reserve(files.size());
+    for (const auto& file : files) {
+        const std::filesystem::path path = standardised(file);
+        if (!isContained(path, saves))
+            throw OrvaneError::backupCorrupt(QStringLiteral("world backup source is outside the selected saves folder"));
+        if (!seen.insert(path).second)
+            throw OrvaneError::backupCorrupt(QStringLiteral("world backup contains a duplicate source path"));
+        if (pathContainsSymbolicLink(path, root))
+            throw OrvaneError::backupCorrupt(backupTexts::treeLink);
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0) {
+            // Removed since the scan.
+            if (errno == ENOENT || errno == ENOTDIR)
+                throw OrvaneError::backupCorrupt(backupTexts::worldChanged);
+            throwErrno("stat", path);
+        }
+        if (!S_ISREG(st.st_mode))
+            throw OrvaneError::backupCorrupt(QStringLiteral("world backup source is not a regular file"));
+        const auto size = std::uint64_t(st.st_size);
+        if (size > std::uint64_t(WorldBackupLimits::maxFileBytes))
+            throw OrvaneError::backupCorrupt(backupTexts::fileSizeLimit);
+        if (size > std::uint64_t(WorldBackupLimits::maxTotalBytes) - total)
+            throw OrvaneError::backupCorrupt(backupTexts::totalSizeLimit);
+        total += size;
+        kept.emplace_back(relativeBackupPath(path, root, {}).toStdString(), path);
+    }
+    // By the relative path's UTF-8 bytes, which is code point order.
+    std::sort(kept.begin(), kept.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::filesystem::path> sorted;
+    sorted.reserve(kept.size());
+    for (auto& entry : kept)
+        sorted.push_back(std::move(entry.second));
+    return sorted;
+}
+
+} // namespace orvane
