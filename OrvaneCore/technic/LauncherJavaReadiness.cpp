@@ -1,0 +1,126 @@
+#include "technic/LauncherJavaReadiness.h"
+
+#include "platform/FileOperations.h"
+#include "platform/PathText.h"
+#include "technic/MachOFile.h"
+#include "technic/TechnicFileReading.h"
+
+#include <system_error>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orvane {
+
+namespace {
+
+// A JDK's release file is a few hundred bytes.
+constexpr std::uint64_t kReleaseFileLimit = 1024 * 1024;
+
+bool isExecutableFile(const std::filesystem::path& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+bool isNewline(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= 0x000A && u <= 0x000D) || u == 0x0085 || u == 0x2028 || u == 0x2029;
+}
+
+bool isQuote(QChar c)
+{
+    return c == QLatin1Char('"') || c == QLatin1Char('\'');
+}
+
+} // namespace
+
+std::filesystem::path LauncherJavaReadiness::javaHomeFor(const QMap<QString, QString>& environment,
+                                                      const std::filesystem::path& home)
+{
+    const QString value = environment.value(QStringLiteral("JAVA_HOME"));
+    if (!value.isEmpty()) {
+        // A relative JAVA_HOME is read against the working folder, as a file path always is.
+        std::error_code error;
+        const auto absolute = std::filesystem::absolute(pathFromText(value), error);
+        return standardised(error ? pathFromText(value) : absolute);
+    }
+    return home / "Library/Java/JavaVirtualMachines/zulu-8.jdk/Contents/Home";
+}
+
+std::filesystem::path LauncherJavaReadiness::javaExecutable(const QMap<QString, QString>& environment,
+                                                            const std::filesystem::path& home)
+{
+    return javaHomeFor(environment, home) / "bin" / "java";
+}
+
+LauncherJavaReadiness LauncherJavaReadiness::check(const QMap<QString, QString>& environment,
+                                                   const std::filesystem::path& home, bool requireArm64,
+                                                   FileOperations& files)
+{
+    LauncherJavaReadiness result;
+    result.javaHome = javaHomeFor(environment, home);
+    result.executable = result.javaHome / "bin" / "java";
+    result.architecture = MachOFile::architecture(result.executable);
+    const QString executableText = pathText(result.executable);
+
+    if (!isExecutableFile(result.executable)) {
+        result.issue = QStringLiteral("Java 8 not found at %1. Install arm64 Zulu 8 at the standard location or set "
+                                      "JAVA_HOME to an arm64 Java 8 JDK.")
+                           .arg(executableText);
+        return result;
+    }
+
+    const auto releaseFile = result.javaHome / "release";
+    std::optional<QString> version;
+    if (const auto bytes = readFileIfPossible(files, releaseFile, kReleaseFileLimit)) {
+        if (const auto text = strictUtf8(*bytes))
+            version = releaseValue(QStringLiteral("JAVA_VERSION"), *text);
+    }
+    if (!version) {
+        result.issue = QStringLiteral("Orvane could not verify Java 8 because %1 is missing or invalid. Install arm64 "
+                                      "Zulu 8 or set JAVA_HOME to a complete Java 8 JDK.")
+                           .arg(pathText(releaseFile));
+        return result;
+    }
+    result.version = version;
+
+    if (*version != QLatin1String("1.8") && !version->startsWith(QLatin1String("1.8."))) {
+        result.issue = QStringLiteral("Java at %1 is version %2, not Java 8. Install arm64 Zulu 8 or set JAVA_HOME to "
+                                      "an arm64 Java 8 JDK.")
+                           .arg(executableText, *version);
+        return result;
+    }
+
+    if (requireArm64 && !MachOFile::isArm64Capable(result.executable)) {
+        result.issue = QStringLiteral("Java at %1 is not arm64-capable (detected %2). Install arm64 Zulu 8. This JVM "
+                                      "opens Technic only; Tekkit 2 still uses Mojang Java 8 through Rosetta.")
+                           .arg(executableText, result.architecture.value_or(QStringLiteral("unknown")));
+    }
+    return result;
+}
+
+std::optional<QString> LauncherJavaReadiness::releaseValue(const QString& key, const QString& text)
+{
+    const QString prefix = key + QLatin1Char('=');
+    qsizetype start = 0;
+    while (start <= text.size()) {
+        qsizetype end = start;
+        while (end < text.size() && !isNewline(text[end]))
+            ++end;
+        const QStringView line = QStringView(text).mid(start, end - start);
+        if (!line.isEmpty() && line.startsWith(prefix)) {
+            QStringView value = line.mid(prefix.size());
+            while (!value.isEmpty() && isQuote(value.front()))
+                value = value.mid(1);
+            while (!value.isEmpty() && isQuote(value.back()))
+                value.chop(1);
+            return value.toString();
+        }
+        start = end + 1;
+    }
+    return std::nullopt;
+}
+
+} // namespace orvane

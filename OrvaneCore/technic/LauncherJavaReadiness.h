@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+
+#include <filesystem>
+#include <optional>
+
+namespace orvane {
+
+class FileOperations;
+
+// The Java that would run the Technic launcher JAR: where it is, whether it is Java 8 and whether
+// it runs natively on arm64. It runs the launcher only; the game uses Technic's own Java.
+struct LauncherJavaReadiness {
+    std::filesystem::path javaHome;
+    std::filesystem::path executable;
+    // JAVA_VERSION of the release file, when it was read.
+    std::optional<QString> version;
+    // The executable's header architecture, recorded in every result.
+    std::optional<QString> architecture;
+    // The first problem found; absent means ready.
+    std::optional<QString> issue;
+
+    bool isReady() const { return !issue.has_value(); }
+    bool operator==(const LauncherJavaReadiness&) const = default;
+
+    // JAVA_HOME when set and not empty (taken as it is), else the zulu-8 JDK in the user's Library.
+    // (Named apart from the field it fills.)
+    static std::filesystem::path javaHomeFor(const QMap<QString, QString>& environment, const std::filesystem::path& home);
+    static std::filesystem::path javaExecutable(const QMap<QString, QString>& environment,
+                                                const std::filesystem::path& home);
+
+    // Never throws: every unreadable input becomes the issue it stands for.
+    static LauncherJavaReadiness check(const QMap<QString, QString>& environment, const std::filesystem::path& home,
+                                       bool requireArm64, FileOperations& files);
+
+    // The value of the first `key`= line of a release file, without surrounding quotes.
+    static std::optional<QString> releaseValue(const QString& key, const QString& text);
+};
+
+} // namespace orvane

@@ -1,0 +1,189 @@
+#include "technic/LauncherJavaReadiness.h"
+#include "technic/MachOFile.h"
+
+#include "platform/FileOperations.h"
+#include "support/ExecutableSamples.h"
+#include "support/FixtureHome.h"
+
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace orvane;
+using namespace orvane::test;
+using Binary = FixtureHome::JavaBinary;
+
+namespace {
+
+const QMap<QString, QString> noEnvironment;
+
+LauncherJavaReadiness checkHome(const FixtureHome& home, bool requireArm64 = true,
+                                const QMap<QString, QString>& environment = noEnvironment)
+{
+    return LauncherJavaReadiness::check(environment, home.home(), requireArm64, *FileOperations::system());
+}
+
+FixtureHome::Options withJava(Binary binary = Binary::arm64,
+                              std::optional<QByteArray> release = QByteArray("JAVA_VERSION=\"1.8.0_402\""))
+{
+    FixtureHome::Options options;
+    options.launcher = FixtureHome::Launcher::jar;
+    options.launcherJava = true;
+    options.javaBinary = binary;
+    options.javaReleaseLine = std::move(release);
+    return options;
+}
+
+QString pathOf(const std::filesystem::path& path) { return QString::fromStdString(path.native()); }
+
+} // namespace
+
+TEST(LauncherJavaReadiness, JavaHomeFromEnvironmentOrStandardPlace)
+{
+    const std::filesystem::path home = "/Users/someone";
+    const auto standard = home / "Library/Java/JavaVirtualMachines/zulu-8.jdk/Contents/Home";
+    EXPECT_EQ(LauncherJavaReadiness::javaHomeFor({}, home), standard);
+    EXPECT_EQ(LauncherJavaReadiness::javaHomeFor({{QStringLiteral("JAVA_HOME"), QString()}}, home), standard);
+    EXPECT_EQ(LauncherJavaReadiness::javaHomeFor({{QStringLiteral("JAVA_HOME"), QStringLiteral("/opt/jdk8/")}}, home),
+              std::filesystem::path("/opt/jdk8"));
+    EXPECT_EQ(LauncherJavaReadiness::javaExecutable({{QStringLiteral("JAVA_HOME"), QStringLiteral("/opt/jdk8")}}, home),
+              std::filesystem::path("/opt/jdk8/bin/java"));
+}
+
+TEST(LauncherJavaReadiness, ReadyArm64Java)
+{
+    FixtureHome home(withJava());
+    const auto result = checkHome(home);
+    EXPECT_TRUE(result.isReady()) << result.issue.value_or(QString()).toStdString();
+    EXPECT_EQ(result.javaHome, home.javaHome());
+    EXPECT_EQ(result.executable, home.javaExecutable());
+    EXPECT_EQ(result.version, QStringLiteral("1.8.0_402"));
+    EXPECT_EQ(result.architecture, QStringLiteral("arm64"));
+
+    // A Linux JDK is judged by its ELF header.
+    FixtureHome linux(withJava(Binary::elfArm64, QByteArray("JAVA_VERSION='1.8'")));
+    EXPECT_TRUE(checkHome(linux).isReady());
+}
+
+TEST(LauncherJavaReadiness, MissingJava)
+{
+    FixtureHome home(withJava());
+    std::filesystem::remove(home.javaExecutable());
+    const auto result = checkHome(home);
+    EXPECT_EQ(result.issue, QStringLiteral("Java 8 not found at %1. Install arm64 Zulu 8 at the standard location or "
+                                           "set JAVA_HOME to an arm64 Java 8 JDK.")
+                                .arg(pathOf(home.javaExecutable())));
+    EXPECT_EQ(result.version, std::nullopt);
+    EXPECT_EQ(result.architecture, std::nullopt);
+
+    // Present but not executable, or a folder in its place: still not found.
+    writeFile(home.javaExecutable(), machOHeader(cpuTypeArm64));
+    EXPECT_FALSE(checkHome(home).isReady());
+    EXPECT_EQ(checkHome(home).architecture, QStringLiteral("arm64")); // recorded in every result
+    std::filesystem::remove(home.javaExecutable());
+    std::filesystem::create_directories(home.javaExecutable());
+    ::chmod(home.javaExecutable().c_str(), 0755);
+    EXPECT_TRUE(checkHome(home).issue->startsWith(QLatin1String("Java 8 not found at ")));
+}
+
+TEST(LauncherJavaReadiness, MissingOrInvalidReleaseFile)
+{
+    const QString expected = QStringLiteral("Orvane could not verify Java 8 because %1 is missing or invalid. Install "
+                                            "arm64 Zulu 8 or set JAVA_HOME to a complete Java 8 JDK.");
+    FixtureHome missing(withJava(Binary::arm64, std::nullopt));
+    EXPECT_EQ(checkHome(missing).issue, expected.arg(pathOf(missing.javaHome() / "release")));
+
+    FixtureHome noKey(withJava(Binary::arm64, QByteArray("JAVA_RUNTIME_VERSION=\"1.8.0_402\"")));
+    EXPECT_EQ(checkHome(noKey).issue, expected.arg(pathOf(noKey.javaHome() / "release")));
+
+    FixtureHome notUtf8(withJava(Binary::arm64, QByteArray("JAVA_VERSION=\"1.8\xff\"")));
+    EXPECT_EQ(checkHome(notUtf8).issue, expected.arg(pathOf(notUtf8.javaHome() / "release")));
+
+    FixtureHome fifo(withJava());
+    FixtureHome::makeFifo(fifo.javaHome() / "release");
+    EXPECT_EQ(checkHome(fifo).issue, expected.arg(pathOf(fifo.javaHome() / "release")));
+}
+
+TEST(LauncherJavaReadiness, WrongVersion)
+{
+    for (const char* version : {"17.0.1", "1.80", "11.0.2", "1.7.0_80"}) {
+        SCOPED_TRACE(version);
+        FixtureHome home(withJava(Binary::arm64, QByteArray("JAVA_VERSION=\"") + version + "\""));
+        const auto result = checkHome(home);
+        EXPECT_EQ(result.issue, QStringLiteral("Java at %1 is version %2, not Java 8. Install arm64 Zulu 8 or set "
+                                               "JAVA_HOME to an arm64 Java 8 JDK.")
+                                    .arg(pathOf(home.javaExecutable()), QString::fromLatin1(version)));
+        EXPECT_EQ(result.version, QString::fromLatin1(version));
+    }
+    for (const char* version : {"JAVA_VERSION='1.8'", "JAVA_VERSION=1.8.0", "JAVA_VERSION=\"1.8.0_392\""}) {
+        SCOPED_TRACE(version);
+        FixtureHome home(withJava(Binary::arm64, QByteArray(version)));
+        EXPECT_TRUE(checkHome(home).isReady());
+    }
+}
+
+TEST(LauncherJavaReadiness, NotArm64Capable)
+{
+    const QString expected = QStringLiteral("Java at %1 is not arm64-capable (detected %2). Install arm64 Zulu 8. This "
+                                            "JVM opens Technic only; Tekkit 2 still uses Mojang Java 8 through Rosetta.");
+    FixtureHome intel(withJava(Binary::x86_64));
+    EXPECT_EQ(checkHome(intel).issue, expected.arg(pathOf(intel.javaExecutable()), QStringLiteral("x86_64")));
+    EXPECT_TRUE(checkHome(intel, false).isReady());
+
+    FixtureHome universalIntel(withJava(Binary::universalX86Only));
+    EXPECT_EQ(checkHome(universalIntel).issue,
+              expected.arg(pathOf(universalIntel.javaExecutable()), QStringLiteral("universal")));
+    FixtureHome universal(withJava(Binary::universalWithArm64));
+    EXPECT_TRUE(checkHome(universal).isReady());
+
+    FixtureHome unknown(withJava());
+    writeFile(unknown.javaExecutable(), "#!/bin/sh\n");
+    EXPECT_EQ(checkHome(unknown).issue, expected.arg(pathOf(unknown.javaExecutable()), QStringLiteral("unknown")));
+
+    // A fat table claiming 300 entries is not arm64-capable.
+    FixtureHome huge(withJava());
+    writeFile(huge.javaExecutable(), fatFile({cpuTypeArm64}, true, false, 300u));
+    EXPECT_EQ(checkHome(huge).issue, expected.arg(pathOf(huge.javaExecutable()), QStringLiteral("universal")));
+}
+
+TEST(LauncherJavaReadiness, JavaHomeFromTheEnvironmentIsChecked)
+{
+    FixtureHome home;
+    const auto jdk = home.root() / "jdk8";
+    FixtureHome::writeJdk(jdk, Binary::universalWithArm64, QByteArray("JAVA_VERSION=\"1.8.0_402\""));
+    const auto result = checkHome(home, true, {{QStringLiteral("JAVA_HOME"), pathOf(jdk)}});
+    EXPECT_TRUE(result.isReady());
+    EXPECT_EQ(result.javaHome, jdk);
+    EXPECT_EQ(result.architecture, QStringLiteral("universal"));
+}
+
+TEST(LauncherJavaReadiness, ReleaseValueRule)
+{
+    const auto value = [](const char* text) {
+        return LauncherJavaReadiness::releaseValue(QStringLiteral("JAVA_VERSION"), QString::fromUtf8(text));
+    };
+    EXPECT_EQ(value("JAVA_VERSION=\"1.8.0_402\"\n"), QStringLiteral("1.8.0_402"));
+    EXPECT_EQ(value("IMPLEMENTOR=Azul\r\nJAVA_VERSION='1.8'\r\n"), QStringLiteral("1.8"));
+    EXPECT_EQ(value("A=1\u2028JAVA_VERSION=1.8.0\u0085B=2"), QStringLiteral("1.8.0"));
+    EXPECT_EQ(value("JAVA_VERSION=\"'1.8'\"\""), QStringLiteral("1.8"));
+    EXPECT_EQ(value("JAVA_VERSION= 1.8 "), QStringLiteral(" 1.8 ")); // nothing else is trimmed
+    EXPECT_EQ(value("JAVA_VERSION=1\nJAVA_VERSION=2"), QStringLiteral("1"));
+    EXPECT_EQ(value(" JAVA_VERSION=1.8"), std::nullopt);
+    EXPECT_EQ(value("JAVA_VERSION_DATE=2024"), std::nullopt);
+    EXPECT_EQ(value(""), std::nullopt);
+    EXPECT_EQ(value("JAVA_VERSION="), QString());
+}
+
+TEST(MachOFile, NamesAndCapability)
+{
+    FixtureHome home(withJava(Binary::universalWithArm64));
+    EXPECT_EQ(MachOFile::architecture(home.javaExecutable()), QStringLiteral("universal"));
+    EXPECT_TRUE(MachOFile::isArm64Capable(home.javaExecutable()));
+    EXPECT_TRUE(MachOFile::isArm64(QStringLiteral("arm64")));
+    EXPECT_FALSE(MachOFile::isArm64(QStringLiteral("universal")));
+    EXPECT_FALSE(MachOFile::isArm64(std::nullopt));
+    EXPECT_TRUE(MachOFile::isX86_64(QStringLiteral("x86_64")));
+    EXPECT_FALSE(MachOFile::isX86_64(std::nullopt));
+}
