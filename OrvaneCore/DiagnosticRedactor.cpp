@@ -172,7 +172,10 @@ const std::vector<Rule>& rules()
              R"re($1[REDACTED_QUERY])re"},
             {R"re((?i)((?<![?&])(?:access[_-]?token|refresh[_-]?token|minecraft[_-]?(?:access[_-]?)?token|xbox[_-]?token|xsts[_-]?token|auth[_-]?player|client[_-]?secret|session(?:id|token)?|password|passwd)\\?[\"']?\s*[:=]\s*\\?[\"']?\s*(?:bearer\s+)?)[^\s,;}&\"'\\]+)re",
              R"re($1[REDACTED_TOKEN])re"},
-            {R"re((?i)(authorization\s*[:=]\s*(?:bearer\s+)?)[^\s,;}&\"'\\]+)re", R"re($1[REDACTED_TOKEN])re"},
+            // The scheme word stays; every common scheme is named so that a Basic or Digest credential
+            // after it is redacted too, not left behind the scheme word.
+            {R"re((?i)(authorization\s*[:=]\s*(?:(?:bearer|basic|digest|negotiate|ntlm|token)\s+)?)[^\s,;}&\"'\\]+)re",
+             R"re($1[REDACTED_TOKEN])re"},
             {R"re((?i)\bbearer\s+[A-Za-z0-9._~+/=-]{8,})re", R"re([REDACTED_TOKEN])re"},
             {R"re(\beyJ[A-Za-z0-9_-]{6,}\.[A-Za-z0-9_-]{6,}\.[A-Za-z0-9_-]{6,}\b)re", R"re([REDACTED_TOKEN])re"},
             {R"re((?i)((?<![?&])(?:authorization[_-]?code|oauth[_-]?code|auth[_-]?code|code)\\?[\"']?\s*[:=]\s*\\?[\"']?\s*)[^\s,;}&\"'\\]+)re",

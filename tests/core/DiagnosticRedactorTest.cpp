@@ -67,6 +67,11 @@ TEST(DiagnosticRedactor, MainRules)
         {R"({\"accessToken\":\"abc\"})", R"({\"accessToken\":\"[REDACTED_TOKEN]\"})"},
         {"#access_token=abc", "#access_token=[REDACTED_TOKEN]"},
         {"SESSIONID = Bearer abcdefghij", "SESSIONID = Bearer [REDACTED_TOKEN]"},
+        // Authorization headers keep their scheme word and lose the credential after it, whatever the scheme.
+        {"Authorization: Bearer abc.def", "Authorization: Bearer [REDACTED_TOKEN]"},
+        {"Authorization: Basic dXNlcjpwYXNz", "Authorization: Basic [REDACTED_TOKEN]"},
+        {"authorization=Digest username", "authorization=Digest [REDACTED_TOKEN]"},
+        {"Authorization: s3cr3tvalue next", "Authorization: [REDACTED_TOKEN] next"},
         {"password reset sent to the player", "password reset sent to the player"},
         // Authorization headers keep the scheme word.
         {"Authorization: Bearer abc.def-ghi", "Authorization: Bearer [REDACTED_TOKEN]"},
