@@ -1,6 +1,7 @@
 #include "platform/PosixFileOperations.h"
 
 #include "platform/FileDescriptor.h"
+#include "platform/RegularFile.h"
 #include "platform/Sha256.h"
 #include "platform/SystemError.h"
 
@@ -136,14 +137,8 @@ QByteArray PosixFileOperations::readRegularFile(const std::filesystem::path& pat
 CopiedFile PosixFileOperations::cloneOrCopy(const std::filesystem::path& source, const std::filesystem::path& target,
                                             bool durable)
 {
-    FileDescriptor in(::open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (!in)
-        throwErrno("open", source);
     struct stat st {};
-    if (::fstat(in.get(), &st) != 0)
-        throwErrno("stat", source);
-    if (!S_ISREG(st.st_mode))
-        throwSystemError(EINVAL, "copy", source);
+    const FileDescriptor in = openRegularFile(source, "copy", &st);
 
     FileDescriptor out(::open(target.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!out)

@@ -2,7 +2,7 @@
 
 #include "model/OrvaneError.h"
 #include "platform/PathText.h"
-#include "records/FileMeasurement.h"
+#include "platform/RegularFile.h"
 #include "records/WorldBackupLimits.h"
 
 #include <sys/stat.h>

@@ -1,17 +1,15 @@
-#include "records/FileMeasurement.h"
+#include "platform/RegularFile.h"
 
-#include "platform/FileDescriptor.h"
 #include "platform/Sha256.h"
 #include "platform/SystemError.h"
 
 #include <cerrno>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 
 namespace orvane {
 
-CopiedFile measureRegularFile(const std::filesystem::path& path)
+FileDescriptor openRegularFile(const std::filesystem::path& path, const char* operation, struct stat* status)
 {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!fd)
@@ -20,7 +18,15 @@ CopiedFile measureRegularFile(const std::filesystem::path& path)
     if (::fstat(fd.get(), &st) != 0)
         throwErrno("stat", path);
     if (!S_ISREG(st.st_mode))
-        throwSystemError(EINVAL, "read", path);
+        throwSystemError(EINVAL, operation, path);
+    if (status)
+        *status = st;
+    return fd;
+}
+
+CopiedFile measureRegularFile(const std::filesystem::path& path)
+{
+    const FileDescriptor fd = openRegularFile(path, "read");
     unsigned long long count = 0;
     CopiedFile measured;
     measured.sha256 = sha256HexOfDescriptor(fd.get(), path.c_str(), &count);
