@@ -71,6 +71,17 @@ TEST(SupportBundleWriter, TheAccountNameAndSecretsNeverReachTheFile)
     const auto stored = fromJson<DiagnosticSummary>(QJsonDocument::fromJson(bytes).object());
     EXPECT_EQ(stored.redactedLog, QStringLiteral("Loading from $HOME/saves with accessToken=[REDACTED_TOKEN]"));
     EXPECT_EQ(stored.createdAt, second);
+
+    // The free texts are redacted as plain text before the whole JSON is redacted once more.
+    std::vector<QString> seen;
+    SupportBundleWriter(dir.path(), [&seen](const QString& text) {
+        seen.push_back(text);
+        return text;
+    }).write(summaryAt(second, QStringLiteral("Preview")));
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0], summaryAt(second).redactedLog);
+    EXPECT_EQ(seen[1], QStringLiteral("Preview"));
+    EXPECT_TRUE(seen[2].startsWith(QLatin1Char('{')));
 }
 
 TEST(SupportBundleWriter, ARedactionThatBreaksTheJsonIsRefusedAndNothingIsWritten)
