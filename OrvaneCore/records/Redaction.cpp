@@ -1,0 +1,12 @@
+#include "records/Redaction.h"
+
+#include "DiagnosticRedactor.h"
+
+namespace orvane {
+
+Redaction redactionFor(const QString& home)
+{
+    return [home](const QString& text) { return DiagnosticRedactor::redact(text, home); };
+}
+
+} // namespace orvane
