@@ -1,0 +1,80 @@
+#pragma once
+
+#include "model/InstallInspection.h"
+#include "technic/InstanceBinFiles.h"
+#include "technic/TechnicLocation.h"
+
+#include <QMap>
+#include <QString>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace orvane {
+
+class FileOperations;
+
+// Looks, read-only, at the launcher's data folder and one Tekkit 2 instance and reports what it
+// finds. Inspecting never fails: whatever is missing, unreadable or malformed leaves its field
+// absent or empty. Only the verdict on an inspection throws.
+class InstallInspector final {
+public:
+    // Whether this machine can run the game's Intel Java; asked once per inspection.
+    using RosettaCheck = std::function<bool()>;
+
+    // `home` and `environment` decide which Java would run a launcher JAR.
+    InstallInspector(std::shared_ptr<FileOperations> fileManager, std::filesystem::path home,
+                     QMap<QString, QString> environment, RosettaCheck rosettaInstalled);
+
+    // Inspects `instanceRoot` when given (taken as it is), else the instance the launcher installed.
+    // Never throws.
+    InstallInspection inspect(const TechnicLocation& location,
+                              const std::optional<std::filesystem::path>& instanceRoot) const;
+
+    // The folder of the Tekkit 2 pack installed through the launcher: the installedPacks entry's
+    // directory, else modpacks/<its key>, else the first modpacks entry whose name reads as Tekkit 2.
+    // Throws OrvaneError::tekkitMissing only.
+    std::filesystem::path resolveInstance(const TechnicLocation& location) const;
+
+    // Throws tekkitMissing without an instance, unsupportedPackVersion or unsupportedForge (found
+    // "unknown" when the value was not read) for any build but the certified one. Reads no file.
+    static void checkCertifiedVersions(const InstallInspection& inspection);
+
+    std::optional<QString> readPackVersion(const std::filesystem::path& instance) const;
+    std::optional<QString> readForgeVersion(const std::filesystem::path& instance) const;
+    InstanceBinFiles::RunData readRunData(const std::filesystem::path& instance) const;
+    // Names of instance/mods entries with the extension "jar" (any letter case), sorted by code
+    // point; empty when the folder cannot be listed.
+    static std::vector<QString> listMods(const std::filesystem::path& instance);
+
+    // Warnings, in the order an inspection adds them (the OptiFine one, last, is
+    // InstallInspection::optiFineWarningText()).
+    static QString notFoundWarning();
+    static QString archiveCopyWarning();
+    static QString performanceModsWarning();
+    static QString optionsOfWarning();
+
+    // Lower-cased with "_" read as "-", the text names Tekkit 2 ("tekkit-2", "tekkit2", "tekkit 2").
+    static bool namesTekkit(const QString& text);
+
+    const std::shared_ptr<FileOperations>& fileManager() const { return m_fileManager; }
+    void setFileManager(std::shared_ptr<FileOperations> fileManager) { m_fileManager = std::move(fileManager); }
+    const std::filesystem::path& home() const { return m_home; }
+    void setHome(std::filesystem::path home) { m_home = std::move(home); }
+    const QMap<QString, QString>& environment() const { return m_environment; }
+    void setEnvironment(QMap<QString, QString> environment) { m_environment = std::move(environment); }
+    void setRosettaCheck(RosettaCheck rosettaInstalled) { m_rosettaInstalled = std::move(rosettaInstalled); }
+
+private:
+    bool rosettaInstalled() const;
+
+    std::shared_ptr<FileOperations> m_fileManager;
+    std::filesystem::path m_home;
+    QMap<QString, QString> m_environment;
+    RosettaCheck m_rosettaInstalled;
+};
+
+} // namespace orvane
