@@ -1,0 +1,40 @@
+#pragma once
+
+#include "model/LaunchObservation.h"
+#include "technic/LaunchClock.h"
+#include "technic/ProcessInspecting.h"
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <stop_token>
+
+namespace orvane {
+
+// Watches a game start after official Technic was opened, for at most `timeout` seconds, by
+// polling processes, logs and crash reports (see LaunchWatch). It stops at the first text that
+// decides the launch or at the deadline and returns one observation. It never writes anything.
+class LaunchObserver final {
+public:
+    static constexpr std::chrono::milliseconds pollInterval{400};
+
+    LaunchObserver(std::shared_ptr<ProcessInspecting> enumerator, double timeout,
+                   std::shared_ptr<LaunchClock> clock = LaunchClock::system());
+
+    // Blocking. Either root may be absent: without the instance no game log or crash report is read.
+    // Throws CancellationError, and nothing else, when `stop` is requested (checked at the start and
+    // every cycle; a request during the sleep between polls ends the sleep at once).
+    LaunchObservation observe(const std::optional<std::filesystem::path>& instanceRoot,
+                              const std::optional<std::filesystem::path>& dataRoot, std::stop_token stop) const;
+
+    const std::shared_ptr<ProcessInspecting>& enumerator() const { return m_enumerator; }
+    double timeout() const { return m_timeout; }
+
+private:
+    std::shared_ptr<ProcessInspecting> m_enumerator;
+    double m_timeout;
+    std::shared_ptr<LaunchClock> m_clock;
+};
+
+} // namespace orvane
