@@ -36,10 +36,11 @@ bool isQuote(QChar c)
 
 } // namespace
 
-std::filesystem::path LauncherJavaReadiness::javaHomeFor(const QMap<QString, QString>& environment,
+std::filesystem::path LauncherJavaReadiness::javaHomeFor(const ProcessEnvironment& environment,
                                                       const std::filesystem::path& home)
 {
-    const QString value = environment.value(QStringLiteral("JAVA_HOME"));
+    const auto found = environment.find(QStringLiteral("JAVA_HOME"));
+    const QString value = found == environment.end() ? QString() : found->second;
     if (!value.isEmpty()) {
         // A relative JAVA_HOME is read against the working folder, as a file path always is.
         std::error_code error;
@@ -49,13 +50,13 @@ std::filesystem::path LauncherJavaReadiness::javaHomeFor(const QMap<QString, QSt
     return home / "Library/Java/JavaVirtualMachines/zulu-8.jdk/Contents/Home";
 }
 
-std::filesystem::path LauncherJavaReadiness::javaExecutable(const QMap<QString, QString>& environment,
+std::filesystem::path LauncherJavaReadiness::javaExecutable(const ProcessEnvironment& environment,
                                                             const std::filesystem::path& home)
 {
     return javaHomeFor(environment, home) / "bin" / "java";
 }
 
-LauncherJavaReadiness LauncherJavaReadiness::check(const QMap<QString, QString>& environment,
+LauncherJavaReadiness LauncherJavaReadiness::check(const ProcessEnvironment& environment,
                                                    const std::filesystem::path& home, bool requireArm64,
                                                    FileOperations& files)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QMap>
+#include "platform/ProcessEnvironment.h"
+
 #include <QString>
 
 #include <filesystem>
@@ -27,12 +28,12 @@ struct LauncherJavaReadiness {
 
     // JAVA_HOME when set and not empty (taken as it is), else the zulu-8 JDK in the user's Library.
     // (Named apart from the field it fills.)
-    static std::filesystem::path javaHomeFor(const QMap<QString, QString>& environment, const std::filesystem::path& home);
-    static std::filesystem::path javaExecutable(const QMap<QString, QString>& environment,
+    static std::filesystem::path javaHomeFor(const ProcessEnvironment& environment, const std::filesystem::path& home);
+    static std::filesystem::path javaExecutable(const ProcessEnvironment& environment,
                                                 const std::filesystem::path& home);
 
     // Never throws: every unreadable input becomes the issue it stands for.
-    static LauncherJavaReadiness check(const QMap<QString, QString>& environment, const std::filesystem::path& home,
+    static LauncherJavaReadiness check(const ProcessEnvironment& environment, const std::filesystem::path& home,
                                        bool requireArm64, FileOperations& files);
 
     // The value of the first `key`= line of a release file, without surrounding quotes.

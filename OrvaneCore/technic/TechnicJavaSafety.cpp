@@ -27,7 +27,7 @@ const QString launcherJavaMessage = QStringLiteral(
     "Open Technic needs arm64 Java 8 at ~/Library/Java/JavaVirtualMachines/zulu-8.jdk (or JAVA_HOME). This JVM "
     "runs the launcher only, not the game.");
 
-QStringList launcherJavaIssues(const QMap<QString, QString>& environment, const std::filesystem::path& home,
+QStringList launcherJavaIssues(const ProcessEnvironment& environment, const std::filesystem::path& home,
                                FileOperations& files)
 {
     const auto readiness = LauncherJavaReadiness::check(environment, home, true, files);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QMap>
+#include "platform/ProcessEnvironment.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -24,7 +25,7 @@ extern const QString overlayRestoredMessage;
 extern const QString launcherJavaMessage;
 
 // The launcher Java check's issue (arm64 required), or nothing when it is ready.
-QStringList launcherJavaIssues(const QMap<QString, QString>& environment, const std::filesystem::path& home,
+QStringList launcherJavaIssues(const ProcessEnvironment& environment, const std::filesystem::path& home,
                                FileOperations& files);
 
 // technicRoot/"runtimes/jre-legacy/jre.bundle".

@@ -17,10 +17,10 @@ using Binary = FixtureHome::JavaBinary;
 
 namespace {
 
-const QMap<QString, QString> noEnvironment;
+const ProcessEnvironment noEnvironment;
 
 LauncherJavaReadiness checkHome(const FixtureHome& home, bool requireArm64 = true,
-                                const QMap<QString, QString>& environment = noEnvironment)
+                                const ProcessEnvironment& environment = noEnvironment)
 {
     return LauncherJavaReadiness::check(environment, home.home(), requireArm64, *FileOperations::system());
 }

@@ -1,0 +1,72 @@
+#include "technic/OpenCommandOpener.h"
+
+#include "model/OrvaneError.h"
+#include "platform/PathText.h"
+#include "technic/LauncherJavaReadiness.h"
+#include "technic/TechnicLauncherLaunch.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orvane {
+
+namespace {
+
+// A readable regular file (links followed). A folder or a FIFO named like a JAR is no launcher:
+// Java would fail on it in the background where nobody sees why.
+bool isReadableRegularFile(const std::filesystem::path& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), R_OK) == 0;
+}
+
+} // namespace
+
+OpenCommandOpener::OpenCommandOpener(ProcessEnvironment environment, std::filesystem::path home,
+                                     std::shared_ptr<OpenTool> openTool, std::shared_ptr<ProcessSpawner> spawner,
+                                     std::shared_ptr<FileOperations> files)
+    : m_environment(std::move(environment))
+    , m_home(std::move(home))
+    , m_openTool(std::move(openTool))
+    , m_spawner(std::move(spawner))
+    , m_files(std::move(files))
+{
+}
+
+bool OpenCommandOpener::isJar(const std::filesystem::path& target)
+{
+    const std::string extension = target.extension().native();
+    return QString::fromUtf8(extension.data(), qsizetype(extension.size())).toLower() == QLatin1String(".jar");
+}
+
+void OpenCommandOpener::open(const std::filesystem::path& target)
+{
+    if (isJar(target)) {
+        openJar(target);
+        return;
+    }
+    const int status = m_openTool->open(target);
+    if (status != 0)
+        throw OrvaneError::launchObservationFailed(
+            QStringLiteral("open exited %1 for %2").arg(QString::number(status), pathText(target)));
+}
+
+void OpenCommandOpener::openJar(const std::filesystem::path& jar)
+{
+    // The Java comes first: without an approved one there is nothing to run a JAR with anyway.
+    const auto readiness = LauncherJavaReadiness::check(m_environment, m_home, true, *m_files);
+    if (readiness.issue)
+        throw OrvaneError::launchObservationFailed(*readiness.issue);
+
+    if (!isReadableRegularFile(jar))
+        throw OrvaneError::launchObservationFailed(
+            QStringLiteral("Technic launcher JAR not found at %1").arg(pathText(jar)));
+
+    ProcessEnvironment environment = m_environment;
+    environment[QStringLiteral("JAVA_HOME")] = pathText(readiness.javaHome);
+
+    const pid_t pid = m_spawner->startDetached(readiness.executable, {"-jar", jar.native()}, environment);
+    TechnicLauncherLaunch::setLauncherProcess(pid);
+}
+
+} // namespace orvane

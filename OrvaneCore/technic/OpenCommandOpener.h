@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/FileOperations.h"
+#include "platform/OpenTool.h"
+#include "platform/ProcessEnvironment.h"
+#include "platform/ProcessSpawner.h"
+#include "technic/ApplicationOpener.h"
+
+#include <filesystem>
+#include <memory>
+
+namespace orvane {
+
+// Opens official Technic: an application through the desktop's open tool, a launcher JAR with an
+// arm64 Java 8 that the launcher Java check approves (started in the background, never waited for).
+class OpenCommandOpener final : public ApplicationOpener {
+public:
+    // `environment` is passed on to the launcher started from a JAR; `home` is where the standard
+    // Java 8 is looked for.
+    OpenCommandOpener(ProcessEnvironment environment, std::filesystem::path home,
+                      std::shared_ptr<OpenTool> openTool = OpenTool::system(),
+                      std::shared_ptr<ProcessSpawner> spawner = ProcessSpawner::system(),
+                      std::shared_ptr<FileOperations> files = FileOperations::system());
+
+    // Throws OrvaneError::launchObservationFailed when the open tool reports failure, the launcher
+    // Java is not ready or the JAR is missing; a program that cannot start throws its system error.
+    void open(const std::filesystem::path& target) override;
+
+    // The extension is "jar" in any letter case.
+    static bool isJar(const std::filesystem::path& target);
+
+    const ProcessEnvironment& environment() const { return m_environment; }
+    const std::filesystem::path& home() const { return m_home; }
+
+private:
+    void openJar(const std::filesystem::path& jar);
+
+    ProcessEnvironment m_environment;
+    std::filesystem::path m_home;
+    std::shared_ptr<OpenTool> m_openTool;
+    std::shared_ptr<ProcessSpawner> m_spawner;
+    std::shared_ptr<FileOperations> m_files;
+};
+
+} // namespace orvane
