@@ -102,7 +102,7 @@ bool isCertified(const std::optional<QString>& packVersion, const std::optional<
 } // namespace
 
 InstallInspector::InstallInspector(std::shared_ptr<FileOperations> fileManager, std::filesystem::path home,
-                                   QMap<QString, QString> environment, RosettaCheck rosettaInstalled)
+                                   ProcessEnvironment environment, RosettaCheck rosettaInstalled)
     : m_fileManager(std::move(fileManager))
     , m_home(std::move(home))
     , m_environment(std::move(environment))

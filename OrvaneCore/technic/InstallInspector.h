@@ -4,7 +4,7 @@
 #include "technic/InstanceBinFiles.h"
 #include "technic/TechnicLocation.h"
 
-#include <QMap>
+#include "platform/ProcessEnvironment.h"
 #include <QString>
 
 #include <filesystem>
@@ -27,7 +27,7 @@ public:
 
     // `home` and `environment` decide which Java would run a launcher JAR.
     InstallInspector(std::shared_ptr<FileOperations> fileManager, std::filesystem::path home,
-                     QMap<QString, QString> environment, RosettaCheck rosettaInstalled);
+                     ProcessEnvironment environment, RosettaCheck rosettaInstalled);
 
     // Inspects `instanceRoot` when given (taken as it is), else the instance the launcher installed.
     // Never throws.
@@ -64,8 +64,8 @@ public:
     void setFileManager(std::shared_ptr<FileOperations> fileManager) { m_fileManager = std::move(fileManager); }
     const std::filesystem::path& home() const { return m_home; }
     void setHome(std::filesystem::path home) { m_home = std::move(home); }
-    const QMap<QString, QString>& environment() const { return m_environment; }
-    void setEnvironment(QMap<QString, QString> environment) { m_environment = std::move(environment); }
+    const ProcessEnvironment& environment() const { return m_environment; }
+    void setEnvironment(ProcessEnvironment environment) { m_environment = std::move(environment); }
     void setRosettaCheck(RosettaCheck rosettaInstalled) { m_rosettaInstalled = std::move(rosettaInstalled); }
 
 private:
@@ -73,7 +73,7 @@ private:
 
     std::shared_ptr<FileOperations> m_fileManager;
     std::filesystem::path m_home;
-    QMap<QString, QString> m_environment;
+    ProcessEnvironment m_environment;
     RosettaCheck m_rosettaInstalled;
 };
 
