@@ -75,10 +75,12 @@ std::filesystem::path canonicalizeInstallRoot(const QUrl& url, bool mustExist)
     // The nearest existing ancestor. lstat does not follow a final link, so a link counts as existing
     // and is caught below by the comparison with its resolved path.
     for (;;) {
+        const std::filesystem::path candidate = pathFromText(current);
         struct stat info {};
-        if (::lstat(pathFromText(current).c_str(), &info) == 0)
+        if (::lstat(candidate.c_str(), &info) == 0)
             break;
-        if (errno != ENOENT && errno != ENOTDIR)
+        const int error = errno;
+        if (error != ENOENT && error != ENOTDIR)
             refuse("Install root could not be inspected.");
         if (current == u"/")
             refuse("Install root has no existing ancestor.");
