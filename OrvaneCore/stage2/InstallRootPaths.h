@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <QUrl>
+
+#include <filesystem>
+
+namespace orvane {
+
+// Checks of the folders a staged install may write into. They read the file system (lstat,
+// realpath, directory listings) and never change it. Refusals are OrvaneError::policyDenied;
+// errors of a listing or of lstat on a path known to exist pass through unchanged.
+
+// "/" followed by the checked components joined with "/"; a trailing "/" is dropped, an empty
+// component elsewhere ("//a", "/a//b") is refused.
+QString splitAbsoluteInstallPath(const QString& path);
+
+// One component: not empty, ".", or "..", in NFC, at most 255 UTF-8 bytes, no control characters.
+void checkInstallRootComponent(QStringView component);
+
+// The canonical folder of a local file URL. The part that exists must resolve to itself (no link
+// or alias anywhere in it); missing components are kept, checked, after it. With `mustExist`,
+// nothing may be missing.
+std::filesystem::path canonicalizeInstallRoot(const QUrl& url, bool mustExist);
+
+// Walks `root` from "/" comparing each component with the names actually listed in its parent,
+// ignoring case and normal form: a component that is present only under another spelling, or
+// next to a sibling spelled the same way, is refused, as is a link or a non-folder on the way.
+// The walk ends quietly at the first component that does not exist yet.
+void walkInstallRoot(const std::filesystem::path& root);
+
+// The file under `root` at `relativePath`; refuses a result that is not strictly inside the root.
+std::filesystem::path joinUnderRoot(const std::filesystem::path& root, const QString& relativePath);
+
+} // namespace orvane
