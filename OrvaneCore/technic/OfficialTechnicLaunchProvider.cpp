@@ -5,6 +5,7 @@
 #include "model/LaunchProviderError.h"
 #include "model/OrvaneError.h"
 #include "technic/LaunchObserver.h"
+#include "technic/LauncherAdapter.h"
 #include "technic/TechnicJavaSafety.h"
 
 #include <QUuid>
@@ -18,15 +19,6 @@ const QString OfficialTechnicLaunchProvider::cancelledMessage = QStringLiteral("
 const QString OfficialTechnicLaunchProvider::completedMessage = QStringLiteral("Launch handoff complete.");
 
 namespace {
-
-// Technic runs, asked in the launcher adapter's order: its bundle, its process names, its Java.
-bool isTechnicRunning(const ProcessInspecting& processes)
-{
-    return processes.isApplicationRunning(QStringLiteral("net.technicpack"))
-        || processes.isProcessRunning(QStringLiteral("TechnicLauncher"))
-        || processes.isProcessRunning(QStringLiteral("Technic Launcher"))
-        || processes.isTechnicLauncherJavaRunning();
-}
 
 struct OutcomeMapping {
     LaunchEventKind kind;
@@ -136,11 +128,12 @@ LaunchResult OfficialTechnicLaunchProvider::launch(const PackLaunchRequest& requ
     if (request.providerDataRoot)
         TechnicJavaSafety::removeUserJDKSymlink(*request.providerDataRoot, *m_files);
 
-    if (isTechnicRunning(*m_processes)) {
+    const LauncherAdapter launcher(m_opener, m_processes);
+    if (launcher.isTechnicRunning()) {
         events.emit(LaunchEventKind::waitingForPlayer, readyMessage);
     } else {
         events.emit(LaunchEventKind::openingProvider, openingMessage);
-        m_opener->open(*request.providerApplication);
+        launcher.open(*request.providerApplication);
         events.emit(LaunchEventKind::waitingForPlayer, readyMessage);
     }
 
