@@ -298,6 +298,28 @@ TEST_F(WorldRestore, ARolledBackFileChangedMeanwhileIsNotOverwritten)
     EXPECT_EQ(readFile(keptUndoFolder() / "saves/World/region/r.0.0.mca"), QByteArray(150000, 'b'));
 }
 
+TEST_F(WorldRestore, AFailedRollbackSwapLeavesTheRestoredBytesAndNoRollbackCopy)
+{
+    store.setRestoreCheckpoint([&](const RestoreCheckpoint& point) {
+        if (point.kind == Kind::beforeAtomicCommit && point.index == 2) {
+            files->failOn(Op::swap, 1, EIO); // the rollback of the second file
+            throw HookError("stop.");
+        }
+    });
+    const auto error = orvaneErrorOf([&] { restore(); });
+    const auto undo = keptUndoFolder();
+    EXPECT_EQ(error, ioError("Restore failed: stop. Rollback also failed: " + text(region)
+                             + ": Orvane could not atomically swap " + text(region)
+                             + ": Input/output error. The files as they were before the restore are kept at " + text(undo)
+                             + ". Keep the verified Orvane backup and do not launch the affected instance."));
+    EXPECT_EQ(readFile(region), QByteArray(200000, 'a'));
+    EXPECT_EQ(readFile(level), "level v2, a little longer");
+    EXPECT_EQ(readFile(undo / "saves/World/region/r.0.0.mca"), QByteArray(150000, 'b'));
+    EXPECT_TRUE(restoreLeftovers(layout.instance).empty());
+    // The undo folder holds only the prior bytes; no stage is left beside it.
+    EXPECT_EQ(entriesOf(layout.tmp).size(), 1u);
+}
+
 TEST_F(WorldRestore, PreservingUnexpectedBytesOfACreatedFile)
 {
     PreparedRestoreFile file;
@@ -411,4 +433,15 @@ TEST_F(OverlayRestore, ARestoreNeedsItsPrivateFolder)
     EXPECT_EQ(orvaneErrorOf([&] { store.restoreBackup(backup, layout.instance, std::nullopt); }),
               ioError("Orvane has no private temporary folder for this restore. Nothing was replaced."));
     EXPECT_EQ(readFile(options), "renderDistance:12\n");
+}
+
+TEST_F(OverlayRestore, TheRecordedInstanceRestoreUsesTheManifestsOwnInstance)
+{
+    EXPECT_EQ(store.restoreRecordedBackup(std::nullopt, BackupKind::saves).restoredFiles,
+              (std::vector<QString>{text(options), text(settings)}));
+    EXPECT_EQ(readFile(settings), R"({"memory": 12})");
+
+    BackupStore empty(layout.home / "none", files, layout.tmp);
+    EXPECT_EQ(orvaneErrorOf([&] { empty.restoreRecordedBackup(std::nullopt, std::nullopt); }).first,
+              OrvaneError::Kind::backupMissing);
 }
