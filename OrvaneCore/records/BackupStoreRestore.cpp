@@ -42,7 +42,7 @@ void preparePrivateFolder(FileOperations& files, const std::filesystem::path& fo
         throwErrno("chmod", folder);
 }
 
-QString describeCurrent(const std::exception_ptr& error)
+QString describeError(const std::exception_ptr& error)
 {
     try {
         std::rethrow_exception(error);
@@ -111,7 +111,7 @@ public:
             }
             // The undo folder may hold the only copy of the files as they were: it stays, and is named.
             cleanUp(true);
-            throw OrvaneError::io(restoreTexts::doubleFailure(describeCurrent(stopping), failures, m_undoFolder));
+            throw OrvaneError::io(restoreTexts::doubleFailure(describeError(stopping), failures, m_undoFolder));
         }
         cleanUp(false);
         return result;
@@ -129,6 +129,17 @@ private:
     {
         if (m_store.restoreCheckpoint())
             m_store.restoreCheckpoint()(RestoreCheckpoint{kind, std::int64_t(index), destination});
+    }
+
+    // The destination must lie below its root (the Technic root for the launcher's settings, the
+    // instance otherwise) without passing through a link.
+    void refuseLinkedDestination(const BackupFile& record, const std::filesystem::path& destination) const
+    {
+        const bool settings = record.relativePath == kTechnicSettings;
+        // The plan refuses settings without a Technic root; never test a link against no root.
+        if ((settings && !m_technic)
+            || BackupStore::pathContainsSymbolicLink(destination, settings ? *m_technic : m_instance))
+            throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
     }
 
     // Creates the folders of `folder` below the undo folder, remembering each so it can be removed.
@@ -154,6 +165,8 @@ private:
             if (BackupStore::pathContainsSymbolicLink(source, m_directory))
                 throw OrvaneError::backupCorrupt(restoreTexts::sourceBecameLink);
             const std::filesystem::path destination = standardised(pathFromText(record.originalPath));
+            // Its missing folders are made now: never through a link that turned up since the plan.
+            refuseLinkedDestination(record, destination);
             m_files.createDirectories(destination.parent_path());
 
             PreparedRestoreFile file;
@@ -199,14 +212,8 @@ private:
     {
         for (std::size_t i = 0; i < m_prepared.size(); ++i) {
             const PreparedRestoreFile& file = m_prepared[i];
-            const bool settings = file.manifestFile.relativePath == kTechnicSettings;
-            if (settings && !m_technic) // the plan refuses this; never test a link against no root
-                throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
-            const std::filesystem::path& containment = settings ? *m_technic : m_instance;
-
             hook(RestoreCheckpoint::Kind::beforeCommit, i, file.destination);
-            if (BackupStore::pathContainsSymbolicLink(file.destination, containment))
-                throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
+            refuseLinkedDestination(file.manifestFile, file.destination);
             if (file.existed) {
                 // Gone, replaced by something else or rewritten: all the same, a change.
                 if (!holdsBytes(file.destination, *file.previousSHA256, *file.previousByteCount))

@@ -192,6 +192,20 @@ TEST_F(WorldRestore, ADestinationThatAppearsBeforeItsCommitIsLeftAlone)
     expectNothingLeftBehind();
 }
 
+TEST_F(WorldRestore, ADestinationFolderThatBecomesALinkIsNeverWrittenThrough)
+{
+    const auto elsewhere = layout.home / "elsewhere";
+    at(Kind::beforeCommit, 1, [&] {
+        std::filesystem::rename(region.parent_path(), elsewhere);
+        std::filesystem::create_directory_symlink(elsewhere, region.parent_path());
+    });
+    EXPECT_EQ(orvaneErrorOf([&] { restore(); }), corruptError("restore destination became a symbolic link"));
+    EXPECT_EQ(readFile(level), "level v2, a little longer");
+    EXPECT_EQ(readFile(elsewhere / "r.0.0.mca"), QByteArray(150000, 'b'));
+    EXPECT_TRUE(std::filesystem::is_symlink(region.parent_path()));
+    expectNothingLeftBehind();
+}
+
 TEST_F(WorldRestore, ADestinationChangedRightBeforeItsSwapIsSwappedBack)
 {
     at(Kind::beforeAtomicCommit, 1, [&] { writeFile(region, "changed in the last moment"); });
