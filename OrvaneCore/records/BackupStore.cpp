@@ -49,9 +49,11 @@ OrvaneError unrecordableName(const std::filesystem::path& path)
                                .arg(pathText(path)));
 }
 
-BackupStore::BackupStore(std::filesystem::path root, std::shared_ptr<FileOperations> fileOperations)
+BackupStore::BackupStore(std::filesystem::path root, std::shared_ptr<FileOperations> fileOperations,
+                         std::filesystem::path temporaryFolder)
     : m_root(std::move(root))
     , m_files(std::move(fileOperations))
+    , m_temporaryFolder(std::move(temporaryFolder))
     , m_clock([] { return QDateTime::currentDateTimeUtc(); })
 {
 }

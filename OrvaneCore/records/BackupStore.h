@@ -1,7 +1,10 @@
 #pragma once
 
 #include "model/BackupManifest.h"
+#include "model/RestoreResult.h"
 #include "platform/FileOperations.h"
+#include "records/ListedBackup.h"
+#include "records/PreparedRestoreFile.h"
 #include "records/RestoreCheckpoint.h"
 
 #include <QDateTime>
@@ -12,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -22,7 +26,10 @@ namespace orvane {
 // A short-lived value made for one operation; not thread-safe.
 class BackupStore final {
 public:
-    BackupStore(std::filesystem::path root, std::shared_ptr<FileOperations> fileOperations);
+    // `temporaryFolder` holds the stages and undo copies of restores: applicationSupport/tmp, private
+    // (0700) and on the same volume as the restored files, so that every commit is one rename.
+    BackupStore(std::filesystem::path root, std::shared_ptr<FileOperations> fileOperations,
+                std::filesystem::path temporaryFolder = {});
 
     const std::filesystem::path& root() const { return m_root; }
     void setRoot(std::filesystem::path root) { m_root = std::move(root); }
@@ -31,6 +38,8 @@ public:
     // Called by restores at their commit points; absent (empty) after construction.
     const RestoreCheckpointHook& restoreCheckpoint() const { return m_restoreCheckpoint; }
     void setRestoreCheckpoint(RestoreCheckpointHook hook) { m_restoreCheckpoint = std::move(hook); }
+    const std::filesystem::path& temporaryFolder() const { return m_temporaryFolder; }
+    void setTemporaryFolder(std::filesystem::path folder) { m_temporaryFolder = std::move(folder); }
     // The clock that dates new backups; the system clock in UTC unless replaced.
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
@@ -79,10 +88,79 @@ public:
     // 2026-12-08T072108.123Z-0f8fad5b-d9cb-469f-a165-70867728950e.
     static QString makeBackupId(const QDateTime& date, const QUuid& uuid);
 
+    // --- Listing and choosing ---
+
+    // The backups of this store that still verify, newest first. A folder without a manifest, one that
+    // escapes the store, an unreadable manifest or a snapshot that no longer verifies is left out.
+    // Throws only when the store folder exists and cannot be listed.
+    std::vector<ListedBackup> listBackups() const;
+
+    // The backup to restore for an instance: the newest of `kind` (or of any kind when the instance has
+    // none of it, or when no kind is given). World backups whose restore plan is refused are passed over.
+    std::optional<ListedBackup> latestBackup(const std::filesystem::path& instanceRoot,
+                                             std::optional<BackupKind> kind) const;
+
+    // Throws OrvaneError::backupCorrupt at the first place a restore of `manifest` would write or delete
+    // outside where it may. Recorded paths must be absolute: a relative one is never resolved.
+    void planRestore(const BackupManifest& manifest, const std::filesystem::path& directory,
+                     const std::filesystem::path& instanceRoot,
+                     const std::optional<std::filesystem::path>& technicDataRoot) const;
+
+    // The backup with the id of `manifest`, decoded afresh from its folder (not verified here).
+    std::optional<ListedBackup> loadBackup(const std::optional<BackupManifest>& manifest) const;
+
+    // <data root> for an instance at <data root>/modpacks/<pack>; nothing for an instance anywhere else.
+    static std::optional<std::filesystem::path> technicRoot(const std::filesystem::path& instanceRoot);
+
+    // The listing order: later createdAt first; within one instant the larger id first.
+    static bool isNewer(const BackupManifest& a, const BackupManifest& b);
+
+    // 1 to 128 UTF-8 bytes of letters, marks, digits (any script), "-" and "."; not "." or "..".
+    static bool isSafeBackupID(const QString& id);
+
+    // --- Restore entry points (OrvaneError::backupMissing when there is nothing to restore) ---
+
+    // Restores the backup latestBackup() picks. Without a Technic root it is derived from the instance.
+    RestoreResult restoreLatestBackup(const std::filesystem::path& instanceRoot,
+                                      const std::optional<std::filesystem::path>& technicDataRoot,
+                                      std::optional<BackupKind> kind);
+
+    // Restores the backup with the id of `manifest`, as read back from the store.
+    RestoreResult restoreBackup(const BackupManifest& manifest, const std::filesystem::path& instanceRoot,
+                                const std::optional<std::filesystem::path>& technicDataRoot);
+
+    // Restores `manifest`'s backup, or else the newest backup of `kind` (of any kind when none has it)
+    // whatever its instance, onto the instance its manifest records.
+    RestoreResult restoreRecordedBackup(const std::optional<BackupManifest>& manifest, std::optional<BackupKind> kind);
+
+    // --- The restore engine ---
+
+    // Puts every file of a verified backup back, each with one rename, re-measuring every destination
+    // at each step. Either every file holds the backed-up bytes afterwards, or every replaced file is
+    // put back; bytes that changed meanwhile are never deleted, and the error says where they are.
+    RestoreResult restoreAtomically(const ListedBackup& backup, const std::filesystem::path& instanceRoot,
+                                    const std::optional<std::filesystem::path>& technicDataRoot);
+
+    // Exchanges two existing paths in one step; a file system that cannot is an OrvaneError::io.
+    void swapAtomically(const std::filesystem::path& a, const std::filesystem::path& b) const;
+    // Renames `from` to `to` in one step, never replacing an item at `to`.
+    void moveExclusively(const std::filesystem::path& from, const std::filesystem::path& to) const;
+    // Swaps `stage` into place at `destination`, whose bytes were measured as the previous evidence;
+    // when the bytes swapped out differ from it, swaps them back and throws.
+    void swapIntoPlace(const std::filesystem::path& stage, const std::filesystem::path& destination,
+                       const QString& previousSHA256, std::int64_t previousByteCount) const;
+    // Puts the committed files (indices into `prepared`) back, last first; returns one text per failure.
+    std::vector<QString> rollBack(const std::vector<PreparedRestoreFile>& prepared,
+                                  const std::vector<std::size_t>& committed) const;
+    // Rolls back a file that did not exist before the restore: moves it aside and deletes it only when
+    // it holds exactly the restored bytes.
+    void preserveUnexpectedBytes(const PreparedRestoreFile& file) const;
+
 private:
     std::filesystem::path m_root;
     std::shared_ptr<FileOperations> m_files;
     RestoreCheckpointHook m_restoreCheckpoint;
+    std::filesystem::path m_temporaryFolder;
     std::function<QDateTime()> m_clock;
 };
 

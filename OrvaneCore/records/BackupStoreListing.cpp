@@ -1,0 +1,196 @@
+#include "records/BackupStore.h"
+
+#include "json/JsonReader.h"
+#include "model/OrvaneError.h"
+#include "platform/PathText.h"
+#include "records/FileEvidence.h"
+
+#include <QChar>
+
+#include <algorithm>
+
+namespace orvane {
+
+namespace {
+
+// A world manifest lists at most 500000 files; this leaves room for long paths without reading
+// an arbitrarily large file into memory.
+constexpr std::uint64_t kManifestByteLimit = std::uint64_t(512) << 20;
+
+const QLatin1String kEscapes{"snapshot directory escapes the backup store"};
+
+BackupManifest readManifestIn(FileOperations& files, const std::filesystem::path& folder)
+{
+    // Never through a link: the manifest must be the folder's own file.
+    const QByteArray bytes = files.readRegularFile(folder / "manifest.json", kManifestByteLimit, false);
+    return fromJson<BackupManifest>(JsonReader::parse(bytes, QStringLiteral("BackupManifest")).object());
+}
+
+bool isAlphanumeric(char32_t c)
+{
+    switch (QChar::category(c)) {
+    case QChar::Letter_Uppercase:
+    case QChar::Letter_Lowercase:
+    case QChar::Letter_Titlecase:
+    case QChar::Letter_Modifier:
+    case QChar::Letter_Other:
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+    case QChar::Number_DecimalDigit:
+    case QChar::Number_Letter:
+    case QChar::Number_Other:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The first backup of `kind` in `backups`, else the first of any kind (the first when no kind is asked).
+std::optional<ListedBackup> pick(std::vector<ListedBackup> backups, std::optional<BackupKind> kind)
+{
+    if (backups.empty())
+        return std::nullopt;
+    if (kind) {
+        const auto it = std::find_if(backups.begin(), backups.end(),
+                                     [&](const ListedBackup& b) { return b.manifest.kind == *kind; });
+        if (it != backups.end())
+            return std::move(*it);
+    }
+    return std::move(backups.front());
+}
+
+} // namespace
+
+std::vector<ListedBackup> BackupStore::listBackups() const
+{
+    if (!itemExistsAt(m_root))
+        return {};
+    std::vector<ListedBackup> kept;
+    // Throws the platform's error when the folder cannot be listed.
+    for (const auto& entry : std::filesystem::directory_iterator(m_root)) {
+        const std::filesystem::path folder = entry.path();
+        if (folder.filename() == "saves") // the world store inside the overlay store
+            continue;
+        try {
+            if (!itemExistsAt(folder / "manifest.json"))
+                continue;
+            if (pathContainsSymbolicLink(folder, m_root))
+                throw OrvaneError::backupCorrupt(kEscapes);
+            BackupManifest manifest = readManifestIn(*m_files, folder);
+            verifySnapshot(manifest, folder);
+            kept.push_back(ListedBackup{std::move(manifest), folder});
+        } catch (const std::exception&) {
+            // One bad backup never hides the others.
+            continue;
+        }
+    }
+    std::sort(kept.begin(), kept.end(),
+              [](const ListedBackup& a, const ListedBackup& b) { return isNewer(a.manifest, b.manifest); });
+    return kept;
+}
+
+bool BackupStore::isNewer(const BackupManifest& a, const BackupManifest& b)
+{
+    if (a.createdAt == b.createdAt)
+        return a.id > b.id;
+    return a.createdAt > b.createdAt;
+}
+
+bool BackupStore::isSafeBackupID(const QString& id)
+{
+    const qsizetype bytes = id.toUtf8().size();
+    if (bytes < 1 || bytes > 128 || id == QLatin1String(".") || id == QLatin1String(".."))
+        return false;
+    for (qsizetype i = 0; i < id.size(); ++i) {
+        char32_t c = id.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < id.size() && id.at(i + 1).isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(id.at(i), id.at(i + 1));
+            ++i;
+        } else if (QChar::isSurrogate(c)) {
+            return false; // not a Unicode scalar
+        }
+        // "/" and the backslash are neither alphanumeric nor "-" or ".".
+        if (c != U'-' && c != U'.' && !isAlphanumeric(c))
+            return false;
+    }
+    return true;
+}
+
+std::optional<ListedBackup> BackupStore::latestBackup(const std::filesystem::path& instanceRoot,
+                                                      std::optional<BackupKind> kind) const
+{
+    const std::filesystem::path instance = standardised(instanceRoot);
+    std::vector<ListedBackup> candidates;
+    for (auto& backup : listBackups()) {
+        // A recorded root is compared as written; a relative one is never resolved (and never matches).
+        if (standardised(pathFromText(backup.manifest.instanceRoot)) != instance)
+            continue;
+        if (backup.manifest.kind == BackupKind::saves) {
+            try {
+                planRestore(backup.manifest, backup.directory, instance, std::nullopt);
+            } catch (const OrvaneError&) {
+                continue; // an older world backup may still be usable
+            }
+        }
+        candidates.push_back(std::move(backup));
+    }
+    return pick(std::move(candidates), kind);
+}
+
+std::optional<ListedBackup> BackupStore::loadBackup(const std::optional<BackupManifest>& manifest) const
+{
+    if (!manifest)
+        return std::nullopt;
+    const QString& id = manifest->id;
+    if (!isSafeBackupID(id))
+        throw OrvaneError::backupCorrupt(QStringLiteral("unsafe backup id"));
+    const std::filesystem::path folder = m_root / pathFromText(id);
+    if (pathContainsSymbolicLink(folder, m_root))
+        throw OrvaneError::backupCorrupt(kEscapes);
+    if (!itemExistsAt(folder / "manifest.json"))
+        throw OrvaneError::backupCorrupt(QStringLiteral("missing manifest for ") + id);
+    BackupManifest decoded = readManifestIn(*m_files, folder);
+    if (decoded.id != id)
+        throw OrvaneError::backupCorrupt(QStringLiteral("manifest id does not match its backup directory"));
+    return ListedBackup{std::move(decoded), folder};
+}
+
+std::optional<std::filesystem::path> BackupStore::technicRoot(const std::filesystem::path& instanceRoot)
+{
+    const std::filesystem::path parent = standardised(instanceRoot).parent_path();
+    if (parent.filename() != "modpacks")
+        return std::nullopt;
+    return parent.parent_path();
+}
+
+RestoreResult BackupStore::restoreLatestBackup(const std::filesystem::path& instanceRoot,
+                                               const std::optional<std::filesystem::path>& technicDataRoot,
+                                               std::optional<BackupKind> kind)
+{
+    const auto chosen = latestBackup(instanceRoot, kind);
+    if (!chosen)
+        throw OrvaneError::backupMissing();
+    return restoreAtomically(*chosen, instanceRoot, technicDataRoot ? technicDataRoot : technicRoot(instanceRoot));
+}
+
+RestoreResult BackupStore::restoreBackup(const BackupManifest& manifest, const std::filesystem::path& instanceRoot,
+                                         const std::optional<std::filesystem::path>& technicDataRoot)
+{
+    const auto loaded = loadBackup(manifest);
+    if (!loaded)
+        throw OrvaneError::backupMissing();
+    return restoreAtomically(*loaded, instanceRoot, technicDataRoot ? technicDataRoot : technicRoot(instanceRoot));
+}
+
+RestoreResult BackupStore::restoreRecordedBackup(const std::optional<BackupManifest>& manifest,
+                                                 std::optional<BackupKind> kind)
+{
+    std::optional<ListedBackup> chosen = manifest ? loadBackup(manifest) : pick(listBackups(), kind);
+    if (!chosen)
+        throw OrvaneError::backupMissing();
+    const std::filesystem::path instance = pathFromText(chosen->manifest.instanceRoot);
+    return restoreAtomically(*chosen, instance, technicRoot(instance));
+}
+
+} // namespace orvane

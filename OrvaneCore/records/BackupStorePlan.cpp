@@ -1,0 +1,83 @@
+#include "records/BackupStore.h"
+
+#include "model/OrvaneError.h"
+#include "platform/PathText.h"
+
+#include <set>
+
+namespace orvane {
+
+namespace {
+
+[[noreturn]] void refuse(const QString& text)
+{
+    throw OrvaneError::backupCorrupt(text);
+}
+
+const QLatin1String kTechnicSettings{"technic-root/settings.json"};
+
+} // namespace
+
+void BackupStore::planRestore(const BackupManifest& manifest, const std::filesystem::path& directory,
+                              const std::filesystem::path& instanceRoot,
+                              const std::optional<std::filesystem::path>& technicDataRoot) const
+{
+    // Recorded paths are taken as written: a relative one would depend on the working folder.
+    const std::filesystem::path instance = standardised(instanceRoot);
+    const std::filesystem::path recorded = standardised(pathFromText(manifest.instanceRoot));
+    if (!instance.is_absolute() || recorded != instance)
+        refuse(QStringLiteral("backup belongs to a different instance"));
+
+    std::optional<std::filesystem::path> technic;
+    std::optional<std::filesystem::path> settingsTarget;
+    if (technicDataRoot && technicDataRoot->is_absolute()) {
+        technic = standardised(*technicDataRoot);
+        settingsTarget = standardised(*technic / "settings.json");
+    }
+    const bool world = manifest.kind == BackupKind::saves;
+    const std::filesystem::path folder = standardised(directory);
+
+    std::set<QString> relatives;
+    std::set<std::filesystem::path> destinations;
+    for (const auto& file : manifest.files) {
+        const QString& relative = file.relativePath;
+        if (!isSafeRelativeBackupPath(relative))
+            refuse(QStringLiteral("unsafe relative path ") + relative);
+        if (!relatives.insert(relative).second)
+            refuse(QStringLiteral("duplicate relative path ") + relative);
+        if (!isContained(folder / pathFromText(relative), folder))
+            refuse(QStringLiteral("backup path escapes its snapshot directory"));
+        const std::filesystem::path destination = standardised(pathFromText(file.originalPath));
+        if (!destinations.insert(destination).second)
+            refuse(QStringLiteral("duplicate restore destination ") + pathText(destination));
+
+        if (relative == kTechnicSettings) {
+            if (world)
+                refuse(QStringLiteral("world backup targets Technic settings"));
+            if (!settingsTarget || destination != *settingsTarget)
+                refuse(QStringLiteral("Technic settings path does not match the selected instance"));
+            if (pathContainsSymbolicLink(destination, *technic))
+                refuse(QStringLiteral("Technic settings path contains a symbolic link"));
+        } else {
+            if (world && !relative.startsWith(QLatin1String("saves/")))
+                refuse(QStringLiteral("world backup targets a non-save path"));
+            const std::filesystem::path expected = standardised(instance / pathFromText(relative));
+            if (!isContained(expected, instance) || destination != expected)
+                refuse(QStringLiteral("restore destination does not match ") + relative);
+            if (pathContainsSymbolicLink(destination, instance))
+                refuse(QStringLiteral("restore destination contains a symbolic link"));
+        }
+    }
+
+    if (world && !manifest.createdPaths.empty())
+        refuse(QStringLiteral("world backup may not delete overlay-created paths"));
+    for (const auto& created : manifest.createdPaths) {
+        const std::filesystem::path path = standardised(pathFromText(created));
+        if (!isContained(path, instance))
+            refuse(QStringLiteral("created path is outside the selected instance"));
+        if (pathContainsSymbolicLink(path, instance))
+            refuse(QStringLiteral("created path contains a symbolic link"));
+    }
+}
+
+} // namespace orvane

@@ -1,0 +1,47 @@
+#include "records/FileEvidence.h"
+
+#include "platform/SystemError.h"
+#include "records/FileMeasurement.h"
+
+#include <cerrno>
+
+#include <sys/stat.h>
+
+namespace orvane {
+
+bool matchesEvidence(const CopiedFile& measured, const QString& sha256, std::int64_t byteCount)
+{
+    return byteCount >= 0 && measured.sha256 == sha256 && measured.byteCount == std::uint64_t(byteCount);
+}
+
+std::optional<CopiedFile> measureIfPossible(const std::filesystem::path& path)
+{
+    try {
+        return measureRegularFile(path);
+    } catch (const std::system_error&) {
+        return std::nullopt;
+    }
+}
+
+bool holdsBytes(const std::filesystem::path& path, const QString& sha256, std::int64_t byteCount)
+{
+    const auto measured = measureIfPossible(path);
+    return measured && matchesEvidence(*measured, sha256, byteCount);
+}
+
+bool itemExistsAt(const std::filesystem::path& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0)
+        return true;
+    if (errno == ENOENT || errno == ENOTDIR)
+        return false;
+    throwErrno("stat", path);
+}
+
+bool isMissing(const std::system_error& error)
+{
+    return error.code() == std::errc::no_such_file_or_directory || error.code() == std::errc::not_a_directory;
+}
+
+} // namespace orvane

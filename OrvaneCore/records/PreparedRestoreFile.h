@@ -1,0 +1,27 @@
+#pragma once
+
+#include "model/BackupManifest.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+
+namespace orvane {
+
+// One file of a restore in progress, in the manifest's order.
+struct PreparedRestoreFile {
+    BackupFile manifestFile;
+    std::filesystem::path destination; // the standardised originalPath
+    std::filesystem::path staged;      // the verified copy of the backed-up bytes, waiting for its rename
+    bool existed = false;              // an item was at the destination when the file was staged
+    // The verified copy of the destination's prior bytes and what it measured; existing destinations only.
+    std::optional<std::filesystem::path> undo;
+    std::optional<QString> previousSHA256;
+    std::optional<std::int64_t> previousByteCount;
+
+    bool operator==(const PreparedRestoreFile&) const = default;
+};
+
+} // namespace orvane

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <filesystem>
+
+namespace orvane {
+
+// Names of the items a restore makes, each "<prefix><fresh upper-case UUID>".
+namespace restoreItems {
+std::filesystem::path undoFolderName();   // orvane-restore-undo-<UUID>: prior bytes of existing destinations
+std::filesystem::path stageName();        // .orvane-restore-stage-<UUID>: backed-up bytes waiting for their rename
+std::filesystem::path rollbackName();     // .orvane-restore-rollback-<UUID>: prior bytes waiting to be swapped back
+std::filesystem::path preservedName();    // .orvane-restore-preserved-<UUID>: bytes moved aside by a rollback
+std::filesystem::path setAsideName();     // .orvane-restore-created-<UUID>: a created path moved into the undo folder
+} // namespace restoreItems
+
+} // namespace orvane

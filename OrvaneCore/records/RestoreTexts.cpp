@@ -1,0 +1,75 @@
+#include "records/RestoreTexts.h"
+
+#include "platform/PathText.h"
+
+#include <system_error>
+
+namespace orvane::restoreTexts {
+
+namespace {
+
+QString reason(const std::system_error& error)
+{
+    return QString::fromStdString(error.code().message());
+}
+
+} // namespace
+
+QString changedDuringSwapKept(const std::filesystem::path& kept)
+{
+    return QStringLiteral("A world file changed during atomic replacement and its unexpected bytes were preserved at ")
+        + pathText(kept) + QStringLiteral(". Do not launch the affected instance.");
+}
+
+QString rollbackCouldNotSwapBack(const std::filesystem::path& kept)
+{
+    return QStringLiteral("Rollback found unexpected destination bytes and could not swap them back. "
+                          "They were preserved at ")
+        + pathText(kept) + QLatin1Char('.');
+}
+
+QString rolledBackBytesChanged(const std::filesystem::path& kept)
+{
+    return QStringLiteral("Rolled-back destination bytes changed unexpectedly. The restored payload was put back and "
+                          "the unexpected bytes were preserved at ")
+        + pathText(kept) + QLatin1Char('.');
+}
+
+QString undoNotInstalled(const std::filesystem::path& kept)
+{
+    return QStringLiteral("Verified undo data could not be installed and the restored payload could not be swapped "
+                          "back. Recovery bytes were preserved at ")
+        + pathText(kept) + QLatin1Char('.');
+}
+
+QString rollbackPreserved(const std::filesystem::path& kept)
+{
+    return QStringLiteral("Rollback found unexpected bytes and preserved them at ") + pathText(kept) + QLatin1Char('.');
+}
+
+QString swapFailed(const std::filesystem::path& target, const std::system_error& error)
+{
+    return QStringLiteral("Orvane could not atomically swap ") + pathText(target) + QStringLiteral(": ") + reason(error);
+}
+
+QString moveFailed(const std::filesystem::path& target, const std::system_error& error)
+{
+    return QStringLiteral("Orvane could not atomically move without replacing ") + pathText(target)
+        + QStringLiteral(": ") + reason(error);
+}
+
+QString notARegularFile(const std::filesystem::path& path)
+{
+    return QStringLiteral("Orvane will not delete %1 because it is not a regular file. "
+                          "Orvane stopped and rolled back completed replacements.")
+        .arg(pathText(path));
+}
+
+QString doubleFailure(const QString& stopping, const QStringList& failures, const std::filesystem::path& undoFolder)
+{
+    return QStringLiteral("Restore failed: ") + stopping + QStringLiteral(" Rollback also failed: ")
+        + failures.join(QStringLiteral("; ")) + QStringLiteral(". The files as they were before the restore are kept at ")
+        + pathText(undoFolder) + QStringLiteral(". Keep the verified Orvane backup and do not launch the affected instance.");
+}
+
+} // namespace orvane::restoreTexts

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QLatin1String>
+#include <QString>
+#include <QStringList>
+
+#include <filesystem>
+#include <system_error>
+
+namespace orvane {
+
+// The sentences the restore engine reports.
+namespace restoreTexts {
+inline constexpr QLatin1String sourceBecameLink{"backup source became a symbolic link during restore"};
+inline constexpr QLatin1String destinationBecameLink{"restore destination became a symbolic link"};
+inline constexpr QLatin1String createdPathLink{"created path contains a symbolic link"};
+inline constexpr QLatin1String changedWhilePreparing{
+    "A world file changed while Orvane prepared restore. Nothing was replaced."};
+inline constexpr QLatin1String changedWhileRestoring{
+    "A world file changed while Orvane was restoring. Orvane stopped and rolled back completed replacements."};
+inline constexpr QLatin1String appearedWhileRestoring{
+    "A world file appeared while Orvane was restoring. Orvane stopped and rolled back completed replacements."};
+inline constexpr QLatin1String changedDuringSwapRolledBack{
+    "A world file changed during atomic replacement. Unexpected bytes were preserved and earlier replacements "
+    "were rolled back."};
+inline constexpr QLatin1String changedAfterRestore{
+    "The destination changed after Orvane restored it. Unexpected bytes were preserved."};
+inline constexpr QLatin1String changedDuringRollback{
+    "The destination changed during rollback. Unexpected bytes were preserved."};
+inline constexpr QLatin1String undoMissing{"verified undo data is missing"};
+inline constexpr QLatin1String undoFailedVerification{"undo data failed verification"};
+
+QString changedDuringSwapKept(const std::filesystem::path& kept);
+QString rollbackCouldNotSwapBack(const std::filesystem::path& kept);
+QString rolledBackBytesChanged(const std::filesystem::path& kept);
+QString undoNotInstalled(const std::filesystem::path& kept);
+QString rollbackPreserved(const std::filesystem::path& kept);
+QString swapFailed(const std::filesystem::path& target, const std::system_error& error);
+QString moveFailed(const std::filesystem::path& target, const std::system_error& error);
+QString notARegularFile(const std::filesystem::path& path);
+// The restore failed and so did the rollback of some files; the prior bytes stay in `undoFolder`.
+QString doubleFailure(const QString& stopping, const QStringList& failures, const std::filesystem::path& undoFolder);
+} // namespace restoreTexts
+
+} // namespace orvane
