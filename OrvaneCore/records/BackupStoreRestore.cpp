@@ -4,7 +4,7 @@
 #include "platform/PathText.h"
 #include "platform/SystemError.h"
 #include "records/FileEvidence.h"
-#include "records/FileMeasurement.h"
+#include "platform/RegularFile.h"
 #include "records/RestoreTemporaryItems.h"
 #include "records/RestoreTexts.h"
 

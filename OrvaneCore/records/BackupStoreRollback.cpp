@@ -3,7 +3,7 @@
 #include "model/OrvaneError.h"
 #include "platform/PathText.h"
 #include "records/FileEvidence.h"
-#include "records/FileMeasurement.h"
+#include "platform/RegularFile.h"
 #include "records/RestoreTemporaryItems.h"
 #include "records/RestoreTexts.h"
 

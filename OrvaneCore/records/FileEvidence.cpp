@@ -1,7 +1,7 @@
 #include "records/FileEvidence.h"
 
 #include "platform/SystemError.h"
-#include "records/FileMeasurement.h"
+#include "platform/RegularFile.h"
 
 #include <cerrno>
 
