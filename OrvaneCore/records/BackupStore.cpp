@@ -1,5 +1,7 @@
 #include "records/BackupStore.h"
 
+#include "records/FileEvidence.h"
+
 #include "json/JsonWriter.h"
 #include "model/OrvaneError.h"
 #include "platform/PathText.h"
@@ -22,17 +24,6 @@ QString recordedText(const std::filesystem::path& path)
     if (!text)
         throw unrecordableName(path);
     return *text;
-}
-
-// True when an item (of any type, a dangling link too) is at `path`.
-bool itemExists(const std::filesystem::path& path)
-{
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0)
-        return true;
-    if (errno == ENOENT || errno == ENOTDIR)
-        return false;
-    throwErrno("stat", path);
 }
 
 std::filesystem::path absoluteStandardised(const std::filesystem::path& path)
@@ -79,7 +70,7 @@ QString BackupStore::relativeBackupPath(const std::filesystem::path& file, const
 
 CopiedFile BackupStore::cloneOrCopyItem(const std::filesystem::path& source, const std::filesystem::path& target) const
 {
-    if (itemExists(target))
+    if (itemExistsAt(target))
         m_files->removeFile(target);
     return m_files->cloneOrCopy(source, target, false);
 }
@@ -131,7 +122,7 @@ BackupManifest BackupStore::createBackup(const std::vector<std::filesystem::path
         std::set<std::filesystem::path> folders{directory};
         for (std::size_t i = 0; i < sources.size(); ++i) {
             const auto& source = sources[i];
-            if (!itemExists(source)) {
+            if (!itemExistsAt(source)) {
                 if (kind == BackupKind::saves)
                     throw OrvaneError::backupCorrupt(backupTexts::worldChanged);
                 continue;

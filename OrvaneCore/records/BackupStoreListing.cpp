@@ -1,5 +1,7 @@
 #include "records/BackupStore.h"
 
+#include "model/UnicodeCategory.h"
+
 #include "json/JsonReader.h"
 #include "model/OrvaneError.h"
 #include "platform/PathText.h"
@@ -24,26 +26,6 @@ BackupManifest readManifestIn(FileOperations& files, const std::filesystem::path
     // Never through a link: the manifest must be the folder's own file.
     const QByteArray bytes = files.readRegularFile(folder / "manifest.json", kManifestByteLimit, false);
     return fromJson<BackupManifest>(JsonReader::parse(bytes, QStringLiteral("BackupManifest")).object());
-}
-
-bool isAlphanumeric(char32_t c)
-{
-    switch (QChar::category(c)) {
-    case QChar::Letter_Uppercase:
-    case QChar::Letter_Lowercase:
-    case QChar::Letter_Titlecase:
-    case QChar::Letter_Modifier:
-    case QChar::Letter_Other:
-    case QChar::Mark_NonSpacing:
-    case QChar::Mark_SpacingCombining:
-    case QChar::Mark_Enclosing:
-    case QChar::Number_DecimalDigit:
-    case QChar::Number_Letter:
-    case QChar::Number_Other:
-        return true;
-    default:
-        return false;
-    }
 }
 
 // The first backup of `kind` in `backups`, else the first of any kind (the first when no kind is asked).
@@ -111,7 +93,7 @@ bool BackupStore::isSafeBackupID(const QString& id)
             return false; // not a Unicode scalar
         }
         // "/" and the backslash are neither alphanumeric nor "-" or ".".
-        if (c != U'-' && c != U'.' && !isAlphanumeric(c))
+        if (c != U'-' && c != U'.' && !isLetterMarkOrNumber(c))
             return false;
     }
     return true;

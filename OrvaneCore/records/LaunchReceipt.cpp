@@ -1,5 +1,7 @@
 #include "records/LaunchReceipt.h"
 
+#include "model/UnicodeCategory.h"
+
 #include "json/JsonReader.h"
 
 #include <QChar>
@@ -18,22 +20,7 @@ bool isAllowedScalar(char32_t scalar)
 {
     if (scalar == U'-' || scalar == U'.' || scalar == U'_' || scalar == U'+')
         return true;
-    switch (QChar::category(scalar)) {
-    case QChar::Letter_Uppercase:
-    case QChar::Letter_Lowercase:
-    case QChar::Letter_Titlecase:
-    case QChar::Letter_Modifier:
-    case QChar::Letter_Other:
-    case QChar::Mark_NonSpacing:
-    case QChar::Mark_SpacingCombining:
-    case QChar::Mark_Enclosing:
-    case QChar::Number_DecimalDigit:
-    case QChar::Number_Letter:
-    case QChar::Number_Other:
-        return true;
-    default:
-        return false;
-    }
+    return isLetterMarkOrNumber(scalar);
 }
 
 // Every code point is an allowed Unicode scalar; an unpaired surrogate is none.
