@@ -4,7 +4,6 @@
 #include "platform/PathText.h"
 
 #include <QRegularExpression>
-#include <QTimeZone>
 
 #include <cmath>
 
@@ -166,12 +165,14 @@ std::optional<QDateTime> parseIsoDate(const QString& text)
             return std::nullopt;
         offsetSeconds = (hours * 60 + minutes) * 60 * (zone.startsWith(QLatin1Char('-')) ? -1 : 1);
     }
-    QDateTime result(date, time, QTimeZone(offsetSeconds));
+    // The offset is applied by hand: QTimeZone refuses offsets beyond 14 hours, and a date built
+    // with such a zone would silently read as UTC.
+    QDateTime result = QDateTime(date, time, Qt::UTC).addSecs(-offsetSeconds);
     if (!m.captured(7).isEmpty()) {
         const QString digits = m.captured(7).mid(1).leftJustified(3, QLatin1Char('0')).left(3);
         result = result.addMSecs(digits.toInt());
     }
-    return result.toUTC();
+    return result;
 }
 
 QDateTime decodeDate(const QJsonValue& value, const QString& what)

@@ -62,6 +62,9 @@ TEST(JsonCodecs, DatesAreUtcWholeSeconds)
     EXPECT_EQ(isoDateText(d), QStringLiteral("2026-12-09T07:21:08Z"));
     EXPECT_EQ(*parseIsoDate("2026-12-09T07:21:08Z"), QDateTime::fromSecsSinceEpoch(1796800868, Qt::UTC));
     EXPECT_EQ(*parseIsoDate("2026-12-09T08:21:08+01:00"), QDateTime::fromSecsSinceEpoch(1796800868, Qt::UTC));
+    // Offsets beyond the zones in use are still well-formed and must move the instant.
+    EXPECT_EQ(*parseIsoDate("2026-12-09T22:21:08+15:00"), QDateTime::fromSecsSinceEpoch(1796800868, Qt::UTC));
+    EXPECT_EQ(*parseIsoDate("2026-12-08T10:51:08-20:30"), QDateTime::fromSecsSinceEpoch(1796800868, Qt::UTC));
     EXPECT_FALSE(parseIsoDate("2026-12-09 07:21:08Z"));
     EXPECT_FALSE(parseIsoDate("2026-02-30T07:21:08Z"));
     EXPECT_FALSE(parseIsoDate("2026-12-09T07:21:08"));
