@@ -57,7 +57,10 @@ QJsonValue toJsonUnsigned(std::uint64_t value)
 {
     if (value <= std::uint64_t(INT64_MAX))
         return QJsonValue(qint64(value));
-    return QJsonValue(double(value));
+    // The top 1024 values round up to 2^64, which no reader accepts: write the largest double below it.
+    constexpr double twoTo64 = 18446744073709551616.0;
+    const double d = double(value);
+    return QJsonValue(d < twoTo64 ? d : std::nextafter(twoTo64, 0.0));
 }
 
 QJsonArray toJsonStringArray(const std::vector<QString>& values)

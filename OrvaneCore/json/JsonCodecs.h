@@ -35,7 +35,8 @@ QJsonValue toJsonPath(const std::filesystem::path& path);
 // A finite number; NaN and infinities throw EncodingError.
 QJsonValue toJsonNumber(double value);
 QJsonValue toJsonInteger(std::int64_t value);
-// Values above the signed range are written as a number (they do not occur for byte counts of real files).
+// Values above the signed range are written as a double, never rounded up to 2^64, so every value reads back
+// (to within the double's precision; such counts come only from saturated sums, not from real files).
 QJsonValue toJsonUnsigned(std::uint64_t value);
 
 template <class E>

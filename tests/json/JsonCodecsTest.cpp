@@ -70,6 +70,17 @@ TEST(JsonCodecs, DatesAreUtcWholeSeconds)
     EXPECT_FALSE(parseIsoDate("2026-12-09T07:21:08"));
 }
 
+TEST(JsonCodecs, EveryUnsignedValueWrittenReadsBack)
+{
+    // Above the signed range the value is written as a double; the largest ones must not round up to 2^64.
+    for (const std::uint64_t value : {std::uint64_t(INT64_MAX), std::uint64_t(INT64_MAX) + 1, UINT64_MAX - 1024,
+                                      UINT64_MAX}) {
+        const QJsonObject o{{"n", toJsonUnsigned(value)}};
+        const auto r = JsonReader::parse(encodeJson(o), QStringLiteral("Thing"));
+        EXPECT_NO_THROW(r.unsignedInteger("n")) << value;
+    }
+}
+
 TEST(JsonCodecs, UuidsWrittenUpperReadInEitherCase)
 {
     const QUuid u = QUuid::fromString(QStringLiteral("8a1f7c2e-0b3d-4e5f-9a6b-7c8d9e0f1a2b"));
