@@ -35,8 +35,6 @@ public:
     std::uint64_t unsignedInteger(const QString& key) const { return decodeUnsigned(required(key), name(key)); }
     QDateTime date(const QString& key) const { return decodeDate(required(key), name(key)); }
     QUuid uuid(const QString& key) const { return decodeUuid(required(key), name(key)); }
-    std::filesystem::path path(const QString& key) const { return decodePath(required(key), name(key)); }
-    JsonReader child(const QString& key) const { return JsonReader(required(key), name(key)); }
     template <class E>
     E enumeration(const QString& key) const
     {

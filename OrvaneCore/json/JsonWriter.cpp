@@ -2,6 +2,7 @@
 
 #include "json/DecodingError.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 
 #include <cmath>
@@ -36,12 +37,6 @@ QByteArray encodeJson(const QJsonObject& object)
 {
     requireFinite(object);
     return finish(QJsonDocument(object));
-}
-
-QByteArray encodeJson(const QJsonArray& array)
-{
-    requireFinite(array);
-    return finish(QJsonDocument(array));
 }
 
 } // namespace orvane

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QJsonArray>
 #include <QJsonObject>
 
 namespace orvane {
@@ -10,6 +9,5 @@ namespace orvane {
 // "\/". Throws EncodingError when any number in the tree is not finite, so no file holds a
 // null where a number was meant.
 QByteArray encodeJson(const QJsonObject& object);
-QByteArray encodeJson(const QJsonArray& array);
 
 } // namespace orvane

@@ -24,7 +24,7 @@ struct LaunchEvent {
     bool operator==(const LaunchEvent&) const = default;
 };
 
-// `what` names the value in error texts ("ContentRegistry.records[2]").
+// `what` names the value in error texts ("LaunchResult.events[2]").
 LaunchEvent decodeLaunchEvent(const QJsonValue& value, const QString& what);
 QJsonObject toJson(const LaunchEvent& event);
 template <>
