@@ -6,9 +6,78 @@
 #include <QSet>
 #include <QString>
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <string>
+
 namespace orvane {
 
 namespace {
+
+// Whether the number literal `text` (valid JSON) stands for exactly the whole number ±`magnitude`.
+bool isWholeNumber(QByteArrayView text, std::uint64_t magnitude)
+{
+    qsizetype i = text.startsWith('-') ? 1 : 0;
+    const auto isDigit = [&] { return i < text.size() && text[i] >= '0' && text[i] <= '9'; };
+    std::string digits;
+    std::int64_t shift = 0; // the value is digits × 10^shift
+    while (isDigit())
+        digits += text[i++];
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        for (; isDigit(); --shift)
+            digits += text[i++];
+    }
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        const bool negative = i < text.size() && text[i] == '-';
+        if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+            ++i;
+        // Saturated: far beyond any length a document can have, so the sum below cannot overflow.
+        std::int64_t exponent = 0;
+        for (; isDigit(); ++i)
+            exponent = std::min<std::int64_t>(exponent * 10 + (text[i] - '0'), 1'000'000'000);
+        shift += negative ? -exponent : exponent;
+    }
+    digits.erase(0, digits.find_first_not_of('0'));
+    if (digits.empty())
+        return magnitude == 0;
+    if (shift < 0) {
+        // The digits that fall after the decimal point must all be zero.
+        if (std::uint64_t(-shift) >= digits.size())
+            return false;
+        const std::size_t whole = digits.size() - std::size_t(-shift);
+        if (digits.find_first_not_of('0', whole) != std::string::npos)
+            return false;
+        digits.resize(whole);
+    } else {
+        if (digits.size() + std::uint64_t(shift) > 20) // 2^64 has 20 digits
+            return false;
+        digits.append(std::size_t(shift), '0');
+    }
+    return digits == std::to_string(magnitude);
+}
+
+// Qt keeps an integer of the signed 64-bit range exactly and reads every other number as a double.
+// A double is approximate by nature, but when it lands on a whole number below 2^64 an integer
+// field would take it as written: that must then be the number the text stands for (2^63 + 1 is
+// not 2^63). Nothing at or beyond 2^64 is read as an integer.
+bool isHeldExactly(QByteArrayView literal)
+{
+    const char* end = literal.data() + literal.size();
+    std::int64_t integer = 0;
+    if (const auto [at, error] = std::from_chars(literal.data(), end, integer); error == std::errc() && at == end)
+        return true;
+    bool ok = false;
+    const double value = QByteArray::fromRawData(literal.data(), literal.size()).toDouble(&ok);
+    // A number Qt cannot convert is refused by its own parser; one that is not whole is never read
+    // as an integer.
+    if (!ok || !std::isfinite(value) || std::trunc(value) != value || std::fabs(value) >= 18446744073709551616.0)
+        return true;
+    return isWholeNumber(literal, std::uint64_t(std::fabs(value)));
+}
 
 class StrictScanner final {
 public:
@@ -145,6 +214,7 @@ private:
 
     void number()
     {
+        const qsizetype start = m_at;
         if (peek() == '-')
             ++m_at;
         if (peek() == '0')
@@ -160,6 +230,11 @@ private:
             if (peek() == '+' || peek() == '-')
                 ++m_at;
             digits();
+        }
+        const QByteArrayView literal = m_bytes.sliced(start, m_at - start);
+        if (!isHeldExactly(literal)) {
+            m_at = start;
+            fail("a number that would be read as another whole number");
         }
     }
 

@@ -73,9 +73,8 @@ std::vector<SafeRelativePath> ArchiveSafetyValidator::validate(const std::vector
 
     // No file may stand where another entry needs a directory, whichever is listed first.
     for (std::size_t i = 0; i < paths.size(); ++i) {
-        const QString& key = keys[i];
-        for (qsizetype slash = key.indexOf(u'/'); slash >= 0; slash = key.indexOf(u'/', slash + 1)) {
-            const auto found = kindsByKey.constFind(key.left(slash));
+        for (const QString& part : properLeadingParts(keys[i])) {
+            const auto found = kindsByKey.constFind(part);
             if (found != kindsByKey.constEnd() && *found == ArchiveEntryKind::file)
                 refuse("Archive file conflicts with a descendant: ", paths[i].rawValue());
         }

@@ -26,7 +26,7 @@ void ArtifactIntegrityVerifier::verify(QByteArrayView data, const AuthorizedArti
 {
     if (std::uint64_t(data.size()) != artifact.byteCount)
         refuse("Artifact size verification failed: ", artifact.id);
-    if (hexByteStrings(Sha256::digest(data)).join(QString()) != artifact.sha256)
+    if (hexDigest(Sha256::digest(data)) != artifact.sha256)
         refuse("Artifact SHA-256 verification failed: ", artifact.id);
 }
 

@@ -74,7 +74,7 @@ VerifiedArtifactManifest ArtifactManifestSignatureVerifier::verify(const SignedA
 
     return VerifiedArtifactManifest{
         envelope.keyID,
-        hexByteStrings(Sha256::digest(envelope.payload)).join(QString()),
+        hexDigest(Sha256::digest(envelope.payload)),
         std::move(manifest),
     };
 }

@@ -35,11 +35,6 @@ bool isLiteralPathCharacter(QChar c)
     refuse("Artifact source is not a normalized HTTPS URL: ", artifactID);
 }
 
-bool parsesAsURL(const QString& text)
-{
-    return !text.isEmpty() && QUrl(text, QUrl::StrictMode).isValid();
-}
-
 } // namespace
 
 ArtifactManifestValidator::ArtifactManifestValidator(ContentPolicyEngine policy, ArtifactManifestContext expectedContext,
@@ -229,9 +224,8 @@ void ArtifactManifestValidator::checkNoDescendantConflicts(const std::vector<Val
         keySet.insert(keys.back());
     }
     for (std::size_t i = 0; i < artifacts.size(); ++i) {
-        const QString& key = keys[i];
-        for (qsizetype at = key.indexOf(u'/'); at >= 0; at = key.indexOf(u'/', at + 1)) {
-            if (keySet.contains(key.left(at)))
+        for (const QString& part : properLeadingParts(keys[i])) {
+            if (keySet.contains(part))
                 refuse("Artifact path conflicts with a descendant: ", artifacts[i].relativePath.rawValue());
         }
     }

@@ -11,12 +11,17 @@ namespace {
 QString decodeUrlText(const QJsonValue& value, const QString& what)
 {
     const QString text = decodeString(value, what);
-    if (text.isEmpty() || !QUrl(text, QUrl::StrictMode).isValid())
+    if (!parsesAsURL(text))
         throwDecoding(what, QStringLiteral("\"%1\" is not a URL").arg(text));
     return text;
 }
 
 } // namespace
+
+bool parsesAsURL(const QString& text)
+{
+    return !text.isEmpty() && QUrl(text, QUrl::StrictMode).isValid();
+}
 
 QJsonObject toJson(const AuthorizedArtifact& artifact)
 {

@@ -43,6 +43,9 @@ struct AuthorizedArtifactManifest {
     bool operator==(const AuthorizedArtifactManifest&) const = default;
 };
 
+// A non-empty text that parses strictly as a URL: what a source URL must at least be.
+bool parsesAsURL(const QString& text);
+
 QJsonObject toJson(const AuthorizedArtifact& artifact);
 // Dates are written in ISO 8601.
 QJsonObject toJson(const AuthorizedArtifactManifest& manifest);

@@ -61,6 +61,14 @@ QString pathCollisionKey(const QString& path)
     return path.normalized(QString::NormalizationForm_C).toLower();
 }
 
+QStringList properLeadingParts(const QString& path)
+{
+    QStringList parts;
+    for (qsizetype slash = path.indexOf(u'/'); slash >= 0; slash = path.indexOf(u'/', slash + 1))
+        parts.append(path.left(slash));
+    return parts;
+}
+
 QJsonValue toJson(const SafeRelativePath& path)
 {
     return path.rawValue();

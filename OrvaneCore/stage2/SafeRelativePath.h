@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QJsonValue>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <cstddef>
@@ -40,6 +41,9 @@ bool isWorldSavePath(QStringView path);
 // The key under which two spellings of a path name the same file on a case-insensitive file
 // system: canonical composition (NFC), then lower case.
 QString pathCollisionKey(const QString& path);
+
+// The folders a "/"-separated path or key needs, shortest first: "a" and "a/b" for "a/b/c".
+QStringList properLeadingParts(const QString& path);
 
 inline std::size_t qHash(const SafeRelativePath& path, std::size_t seed = 0) noexcept
 {

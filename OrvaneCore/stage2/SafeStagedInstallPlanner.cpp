@@ -1,11 +1,11 @@
 #include "stage2/SafeStagedInstallPlanner.h"
 
 #include "model/OrvaneError.h"
+#include "platform/PathText.h"
 #include "platform/SystemError.h"
 #include "stage2/InstallRootPaths.h"
 
 #include <iterator>
-#include <string>
 
 #include <sys/stat.h>
 
@@ -18,23 +18,14 @@ namespace {
     throw OrvaneError::policyDenied(QString::fromUtf8(text));
 }
 
-// Strictly inside: `path` begins with `root` and a "/" boundary, so a root is never inside itself
-// and "/A/stage2" is not inside "/A/stage".
-bool isInside(const std::filesystem::path& path, const std::filesystem::path& root)
-{
-    std::string prefix = root.native();
-    if (prefix.empty() || prefix.back() != '/')
-        prefix += '/';
-    return path.native().compare(0, prefix.size(), prefix) == 0;
-}
-
 std::filesystem::path checkedInnerRoot(const QUrl& url, const std::filesystem::path& approved, const char* notFile,
                                        const char* outside)
 {
     if (!url.isLocalFile())
         refuse(notFile);
     std::filesystem::path root = canonicalizeInstallRoot(url, false);
-    if (!isInside(root, approved))
+    // Strictly inside, at a "/" boundary: the approved root itself and "/A/approved2" are outside.
+    if (!isContained(root, approved))
         refuse(outside);
     walkInstallRoot(root);
     return root;
@@ -72,7 +63,7 @@ SafeStagedInstallPlan SafeStagedInstallPlanner::plan(const ValidatedArtifactMani
                                                          "The final install root is outside the approved root.");
     if (staging == finalFolder)
         refuse("Staging and final install roots must differ.");
-    if (isInside(finalFolder, staging) || isInside(staging, finalFolder))
+    if (isContained(finalFolder, staging) || isContained(staging, finalFolder))
         refuse("Staging and final install roots must not overlap.");
 
     SafeStagedInstallPlan plan;

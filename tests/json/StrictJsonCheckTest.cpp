@@ -81,6 +81,22 @@ TEST(StrictJsonCheck, RefusesInvalidUtf8AndUnpairedSurrogates)
     }
 }
 
+TEST(StrictJsonCheck, RefusesNumbersTheParserWouldRoundToAnotherWholeNumber)
+{
+    // Exact: in the signed 64-bit range, or a whole number a double holds, or not whole at all, or
+    // too large for any integer field.
+    for (const char* json : {"9223372036854775807", "-9223372036854775808", "9223372036854775808",
+                             "9007199254740992.0", "1e3", "100e-2", "-0.0", "0.1", "1.5", "1e30"}) {
+        EXPECT_TRUE(passes(json)) << json;
+    }
+    // Read as a double, these would become a neighbouring whole number.
+    for (const char* json : {"9223372036854775809", "-9223372036854775809", "18446744073709549569",
+                             "9007199254740993.0", "9007199254740993e0", "4503599627370496.5",
+                             "1.0000000000000000001", "[1,{\"a\":9223372036854775809}]"}) {
+        EXPECT_FALSE(passes(json)) << json;
+    }
+}
+
 TEST(StrictJsonCheck, ParseReportsQtsOwnRefusalsAsDecodingErrors)
 {
     EXPECT_THROW(parseStrictJson("{\"a\":1e999}", 4), DecodingError);

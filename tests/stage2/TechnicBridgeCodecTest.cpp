@@ -270,6 +270,13 @@ TEST(TechnicBridgeCodec, NumbersOfProgressDownloadsAndProcessesAreChecked)
     EXPECT_EQ(download(qint64(INT64_MAX), qint64(INT64_MAX)), std::nullopt);
     EXPECT_EQ(download(0, 0), field("completedBytes/totalBytes"));
     EXPECT_EQ(download(11, 10), field("completedBytes/totalBytes"));
+    // Beyond the signed range the parser holds a double: 2^63 + 1 must not quietly become 2^63.
+    EXPECT_EQ(eventRefusal(raw(R"({"protocolVersion":1,"requestID":"$ID","kind":"downloading","message":"",
+                                   "completedBytes":9223372036854775809,"totalBytes":9223372036854775808})")),
+              E::malformedPayload());
+    EXPECT_EQ(eventRefusal(raw(R"({"protocolVersion":1,"requestID":"$ID","kind":"downloading","message":"",
+                                   "completedBytes":9223372036854775808,"totalBytes":18446744073709549568})")),
+              std::nullopt);
     for (const QJsonValue& bad : {QJsonValue(-1), QJsonValue(1.5), QJsonValue("10"), QJsonValue(false)})
         EXPECT_EQ(download(bad, 10), E::malformedPayload());
 
