@@ -2,7 +2,6 @@
 
 #include "platform/ApplicationBundle.h"
 #include "platform/ExecutableArchitecture.h"
-#include "platform/HostArchitecture.h"
 
 #include <algorithm>
 #include <array>
@@ -37,11 +36,6 @@ ProcessEnumerator::ProcessEnumerator(std::shared_ptr<ProcessTable> table, std::s
     , m_files(std::move(files))
     , m_hostArchitecture(std::move(hostArchitecture))
 {
-}
-
-QString ProcessEnumerator::defaultHostArchitecture()
-{
-    return hostArchitecture();
 }
 
 std::vector<std::int32_t> ProcessEnumerator::processIDs() const
