@@ -2,6 +2,7 @@
 
 #include "platform/FileDescriptor.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 
@@ -54,6 +55,16 @@ bool isFatMagic(const QByteArray& bytes)
 }
 
 bool isArm64CpuType(std::uint32_t cpu) { return cpu == kCpuArm64 || cpu == kCpuArm; }
+bool isX86_64CpuType(std::uint32_t cpu) { return cpu == kCpuX86_64 || cpu == kCpuX86; }
+
+std::optional<QString> cpuTypeName(std::uint32_t cpu)
+{
+    if (isArm64CpuType(cpu))
+        return QStringLiteral("arm64");
+    if (isX86_64CpuType(cpu))
+        return QStringLiteral("x86_64");
+    return std::nullopt;
+}
 
 std::optional<QString> elfArchitecture(const QByteArray& header)
 {
@@ -110,18 +121,14 @@ std::optional<QString> headerArchitecture(const QByteArray& header)
     if (isFatMagic(header))
         return QStringLiteral("universal");
     const bool bigEndian = startsWith(header, 0xFE, 0xED, 0xFA, 0xCE) || startsWith(header, 0xFE, 0xED, 0xFA, 0xCF);
-    const std::uint32_t cpu = word(header, 4, bigEndian);
-    if (isArm64CpuType(cpu))
-        return QStringLiteral("arm64");
-    if (cpu == kCpuX86_64 || cpu == kCpuX86)
-        return QStringLiteral("x86_64");
-    return std::nullopt;
+    return cpuTypeName(word(header, 4, bigEndian));
 }
 
-bool fatTableListsArm64(const QByteArray& bytes)
+std::vector<QString> fatSliceArchitectures(const QByteArray& bytes)
 {
+    std::vector<QString> slices;
     if (bytes.size() < 8)
-        return false;
+        return slices;
     bool bigEndian = false;
     qsizetype entrySize = 0;
     if (startsWith(bytes, 0xCA, 0xFE, 0xBA, 0xBE)) {
@@ -135,19 +142,25 @@ bool fatTableListsArm64(const QByteArray& bytes)
     } else if (startsWith(bytes, 0xBF, 0xBA, 0xFE, 0xCA)) {
         entrySize = 32;
     } else {
-        return false;
+        return slices;
     }
     const std::uint32_t count = word(bytes, 4, bigEndian);
     if (count == 0 || count > kMaxFatEntries)
-        return false;
+        return slices;
     for (std::uint32_t i = 0; i < count; ++i) {
         const qsizetype offset = 8 + qsizetype(i) * entrySize;
         if (offset + 4 > bytes.size())
-            return false;
-        if (isArm64CpuType(word(bytes, offset, bigEndian)))
-            return true;
+            break;
+        if (auto name = cpuTypeName(word(bytes, offset, bigEndian)))
+            slices.push_back(std::move(*name));
     }
-    return false;
+    return slices;
+}
+
+bool fatTableListsArm64(const QByteArray& bytes)
+{
+    const auto slices = fatSliceArchitectures(bytes);
+    return std::find(slices.begin(), slices.end(), QStringLiteral("arm64")) != slices.end();
 }
 
 std::optional<QString> executableArchitecture(const std::filesystem::path& path)
@@ -158,6 +171,14 @@ std::optional<QString> executableArchitecture(const std::filesystem::path& path)
     return headerArchitecture(*header);
 }
 
+std::vector<QString> executableSliceArchitectures(const std::filesystem::path& path)
+{
+    const auto table = readPrefix(path, kMaxFatTableBytes);
+    if (!table)
+        return {};
+    return fatSliceArchitectures(*table);
+}
+
 bool executableRunsOnArm64(const std::filesystem::path& path)
 {
     const auto architecture = executableArchitecture(path);
@@ -165,8 +186,8 @@ bool executableRunsOnArm64(const std::filesystem::path& path)
         return true;
     if (architecture != QStringLiteral("universal"))
         return false;
-    const auto table = readPrefix(path, kMaxFatTableBytes);
-    return table && fatTableListsArm64(*table);
+    const auto slices = executableSliceArchitectures(path);
+    return std::find(slices.begin(), slices.end(), QStringLiteral("arm64")) != slices.end();
 }
 
 } // namespace orvane

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 namespace orvane {
 
@@ -26,8 +27,14 @@ std::optional<QString> executableArchitecture(const std::filesystem::path& path)
 // whose table (at most 256 entries) lists an arm64 slice. Unreadable or malformed files: false.
 bool executableRunsOnArm64(const std::filesystem::path& path);
 
-// The same two answers for header bytes already in hand (the start of the file, or all of it).
+// The architectures ("arm64", "x86_64") of the slices a fat file's table lists, in table order;
+// other CPU types are left out. Empty for any other file, or a table of 0 or over 256 entries; a
+// table cut short by the end of the file lists the entries before the cut.
+std::vector<QString> executableSliceArchitectures(const std::filesystem::path& path);
+
+// The same answers for header bytes already in hand (the start of the file, or all of it).
 std::optional<QString> headerArchitecture(const QByteArray& header);
+std::vector<QString> fatSliceArchitectures(const QByteArray& bytes);
 bool fatTableListsArm64(const QByteArray& bytes);
 
 } // namespace orvane

@@ -22,13 +22,13 @@ std::optional<QString> exactText(const char* bytes, std::size_t size)
     return text;
 }
 
+} // namespace
+
 bool isExecutableFile(const std::filesystem::path& path)
 {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
-
-} // namespace
 
 ProcessEnvironment currentProcessEnvironment()
 {

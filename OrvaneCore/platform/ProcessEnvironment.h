@@ -15,6 +15,9 @@ using ProcessEnvironment = std::map<QString, QString>;
 // passed on faithfully as text.
 ProcessEnvironment currentProcessEnvironment();
 
+// A regular file (links followed) that this process may execute.
+bool isExecutableFile(const std::filesystem::path& path);
+
 // Where a program named without a "/" is found: the first executable regular file of that name in the
 // folders of PATH (taken from `environment`, or from this process when absent). A name with a "/" is
 // returned as it is. Nothing when no folder holds it.

@@ -7,6 +7,7 @@
 #include "platform/PathText.h"
 #include "technic/InstalledPacksFile.h"
 #include "technic/LauncherJavaReadiness.h"
+#include "technic/OpenCommandOpener.h"
 #include "technic/OptionsFile.h"
 #include "technic/TechnicFileReading.h"
 #include "technic/TechnicJavaSafety.h"
@@ -16,32 +17,10 @@
 
 #include <algorithm>
 #include <exception>
-#include <system_error>
 
 namespace orvane {
 
 namespace {
-
-// A plain existence test: a file or a folder, links followed; a broken link does not exist.
-bool pathExists(const std::filesystem::path& path)
-{
-    std::error_code error;
-    return std::filesystem::exists(path, error);
-}
-
-// Every entry of a folder in the order the file system gives them; nothing when it cannot be
-// listed, also part way through.
-std::optional<std::vector<std::filesystem::path>> listFolder(const std::filesystem::path& folder)
-{
-    std::vector<std::filesystem::path> entries;
-    std::error_code error;
-    std::filesystem::directory_iterator it(folder, error);
-    for (; !error && it != std::filesystem::directory_iterator(); it.increment(error))
-        entries.push_back(it->path());
-    if (error)
-        return std::nullopt;
-    return entries;
-}
 
 // A pack key names one folder inside modpacks: an empty key, "." or "..", or one holding a "/"
 // would name the modpacks folder itself or a folder elsewhere.
@@ -134,13 +113,6 @@ QString InstallInspector::optionsOfWarning()
                           "settings.");
 }
 
-bool InstallInspector::namesTekkit(const QString& text)
-{
-    const QString folded = text.toLower().replace(QLatin1Char('_'), QLatin1Char('-'));
-    return std::any_of(CertifiedPack::acceptedSlugs.begin(), CertifiedPack::acceptedSlugs.end(),
-                       [&folded](const QString& slug) { return folded.contains(slug); });
-}
-
 std::filesystem::path InstallInspector::resolveInstance(const TechnicLocation& location) const
 {
     if (!location.dataRoot)
@@ -175,7 +147,7 @@ std::filesystem::path InstallInspector::resolveInstance(const TechnicLocation& l
     if (!entries)
         throw OrvaneError::tekkitMissing();
     for (const auto& entry : *entries) {
-        if (namesTekkit(pathText(entry.filename())))
+        if (InstalledPacksFile::namesTekkit(pathText(entry.filename())))
             return entry;
     }
     throw OrvaneError::tekkitMissing();
@@ -299,7 +271,7 @@ InstallInspection InstallInspector::inspect(const TechnicLocation& location,
         warnings.push_back(performanceModsWarning());
 
     // Only a launcher JAR runs on the user's own Java; an application brings its own.
-    if (location.appURL && pathText(standardised(*location.appURL).extension()).toLower() == QLatin1String(".jar")) {
+    if (location.appURL && OpenCommandOpener::isJar(*location.appURL)) {
         const auto java = LauncherJavaReadiness::check(m_environment, m_home, true, *m_fileManager);
         if (java.issue)
             warnings.push_back(*java.issue);

@@ -57,9 +57,6 @@ public:
     static QString performanceModsWarning();
     static QString optionsOfWarning();
 
-    // Lower-cased with "_" read as "-", the text names Tekkit 2 ("tekkit-2", "tekkit2", "tekkit 2").
-    static bool namesTekkit(const QString& text);
-
     const std::shared_ptr<FileOperations>& fileManager() const { return m_fileManager; }
     void setFileManager(std::shared_ptr<FileOperations> fileManager) { m_fileManager = std::move(fileManager); }
     const std::filesystem::path& home() const { return m_home; }

@@ -1,11 +1,14 @@
 #include "technic/InstalledPacksFile.h"
 
+#include "model/CertifiedPack.h"
 #include "platform/FileOperations.h"
 #include "platform/PathText.h"
 #include "technic/TechnicFileReading.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
+
+#include <algorithm>
 
 namespace orvane {
 
@@ -19,13 +22,6 @@ std::optional<QString> stringMember(const QJsonObject& object, const QString& ke
     if (!value.isString())
         return std::nullopt;
     return value.toString();
-}
-
-bool namesTekkit(const QString& text)
-{
-    const QString folded = text.toLower().replace(QLatin1Char('_'), QLatin1Char('-'));
-    return folded.contains(QLatin1String("tekkit-2")) || folded.contains(QLatin1String("tekkit2"))
-        || folded.contains(QLatin1String("tekkit 2"));
 }
 
 } // namespace
@@ -67,6 +63,13 @@ InstalledPacksFile InstalledPacksFile::parse(const QByteArray& bytes)
     }
     file.selected = stringMember(root, QStringLiteral("selected"));
     return file;
+}
+
+bool InstalledPacksFile::namesTekkit(const QString& text)
+{
+    const QString folded = text.toLower().replace(QLatin1Char('_'), QLatin1Char('-'));
+    return std::any_of(CertifiedPack::acceptedSlugs.begin(), CertifiedPack::acceptedSlugs.end(),
+                       [&folded](const QString& slug) { return folded.contains(slug); });
 }
 
 std::optional<std::pair<QString, InstalledPacksFile::InstalledPack>> InstalledPacksFile::tekkitPack() const

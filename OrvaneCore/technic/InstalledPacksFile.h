@@ -37,8 +37,10 @@ struct InstalledPacksFile {
     // The same for bytes in hand.
     static InstalledPacksFile parse(const QByteArray& bytes);
 
-    // The first entry whose key, else whose name, names Tekkit 2 (lower-cased, "_" read as "-").
+    // The first entry whose key, else whose name, names Tekkit 2.
     std::optional<std::pair<QString, InstalledPack>> tekkitPack() const;
+    // Lower-cased with "_" read as "-", the text holds "tekkit-2", "tekkit2" or "tekkit 2".
+    static bool namesTekkit(const QString& text);
 
     // The folder a pack's `directory` names. "launcher\" (or "launcher/") at the start means the
     // data folder itself; every "%MODPACKS%\" or "%MODPACKS%/" is dropped and "\" read as "/"; an

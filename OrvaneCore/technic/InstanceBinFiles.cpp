@@ -3,9 +3,7 @@
 #include "platform/FileOperations.h"
 #include "technic/TechnicFileReading.h"
 
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QJsonParseError>
 
 #include <limits>
 
@@ -13,18 +11,9 @@ namespace orvane::InstanceBinFiles {
 
 namespace {
 
-std::optional<QJsonObject> objectOf(const QByteArray& bytes)
-{
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
-        return std::nullopt;
-    return document.object();
-}
-
 std::optional<QString> stringOf(const QByteArray& bytes, QLatin1String key)
 {
-    const auto object = objectOf(bytes);
+    const auto object = jsonObjectIfPossible(bytes);
     if (!object)
         return std::nullopt;
     const QJsonValue value = object->value(key);
@@ -47,7 +36,7 @@ std::optional<QString> parseForgeVersion(const QByteArray& bytes) { return strin
 RunData parseRunData(const QByteArray& bytes)
 {
     RunData data;
-    const auto object = objectOf(bytes);
+    const auto object = jsonObjectIfPossible(bytes);
     if (!object)
         return data;
     const QJsonValue java = object->value(QLatin1String("java"));

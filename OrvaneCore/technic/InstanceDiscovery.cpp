@@ -4,9 +4,9 @@
 #include "platform/FileOperations.h"
 #include "platform/PathText.h"
 #include "technic/InstanceBinFiles.h"
+#include "technic/TechnicFileReading.h"
 
 #include <algorithm>
-#include <system_error>
 
 namespace orvane {
 
@@ -57,15 +57,11 @@ std::filesystem::path InstanceDiscovery::archiveFolder() const
 std::vector<std::filesystem::path> InstanceDiscovery::archiveCandidates() const
 {
     std::vector<std::filesystem::path> found;
-    std::error_code error;
-    std::filesystem::directory_iterator it(archiveFolder(), error);
-    for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-        const auto candidate = it->path() / "original-instance";
+    for (const auto& entry : listFolder(archiveFolder()).value_or(std::vector<std::filesystem::path>())) {
+        const auto candidate = entry / "original-instance";
         if (isCertifiedInstance(candidate))
             found.push_back(candidate);
     }
-    if (error)
-        return {};
     // Plain byte order of the paths: copies named by date sort oldest first.
     std::sort(found.begin(), found.end(),
               [](const auto& a, const auto& b) { return a.native() < b.native(); });

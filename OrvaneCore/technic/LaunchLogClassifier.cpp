@@ -59,7 +59,7 @@ void find(bool& flag, QStringView text, QLatin1String marker, Qt::CaseSensitivit
 
 } // namespace
 
-bool isRosettaFailure(const QString& text)
+bool isRosettaFailure(QStringView text)
 {
     return text.contains(unknownErrorNull) || text.contains(error86) || text.contains(badCpuType, Qt::CaseInsensitive);
 }
@@ -100,8 +100,7 @@ void LaunchTextMarkers::scanLauncherText(const QString& launcherText)
     const QStringView fresh =
         QStringView(launcherText).mid(scanStart(m_launcherScanned, {unknownErrorNull, error86, badCpuType}));
     if (!m_rosettaFailure)
-        m_rosettaFailure = fresh.contains(unknownErrorNull) || fresh.contains(error86)
-                        || fresh.contains(badCpuType, Qt::CaseInsensitive);
+        m_rosettaFailure = isRosettaFailure(fresh);
     m_launcherScanned = launcherText.size();
 }
 

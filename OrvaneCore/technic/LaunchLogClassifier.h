@@ -30,7 +30,7 @@ extern const QString technicOpen;
 
 // The launcher could not start the game's Intel Java: "Unknown error: null" or "error=86" exactly,
 // or "Bad CPU type" in any letter case.
-bool isRosettaFailure(const QString& text);
+bool isRosettaFailure(QStringView text);
 // The game's LWJGL natives did not load: "UnsatisfiedLinkError" and "liblwjgl", exactly.
 bool isLWJGLArchitectureFailure(const QString& text);
 

@@ -1,12 +1,12 @@
 #include "technic/LaunchWatch.h"
 
 #include "DiagnosticRedactor.h"
+#include "technic/TechnicFileReading.h"
 
 #include <sys/stat.h>
 
 #include <cstdint>
 #include <limits>
-#include <system_error>
 #include <utility>
 
 namespace orvane {
@@ -25,17 +25,13 @@ struct ListedEntry {
 std::vector<ListedEntry> listWithDates(const std::filesystem::path& folder)
 {
     std::vector<ListedEntry> entries;
-    std::error_code error;
-    std::filesystem::directory_iterator it(folder, error);
-    for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-        ListedEntry entry{it->path()};
+    for (auto& path : listFolder(folder).value_or(std::vector<std::filesystem::path>())) {
+        ListedEntry entry{std::move(path)};
         struct stat status {};
         if (::lstat(entry.path.c_str(), &status) == 0)
             entry.modifiedMs = std::int64_t(status.st_mtim.tv_sec) * 1000 + status.st_mtim.tv_nsec / 1000000;
         entries.push_back(std::move(entry));
     }
-    if (error)
-        return {};
     return entries;
 }
 

@@ -48,7 +48,6 @@ public:
     // Everything read so far.
     const QString& gameText() const { return m_gameText; }
     const QString& launcherText() const { return m_launcherText; }
-    bool technicRunning() const { return m_technicRunning; }
 
 private:
     LaunchObservation observation(LaunchOutcome outcome, const QString& message, const QString& excerpt) const;

@@ -7,21 +7,12 @@
 
 #include <system_error>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace orvane {
 
 namespace {
 
 // A JDK's release file is a few hundred bytes.
 constexpr std::uint64_t kReleaseFileLimit = 1024 * 1024;
-
-bool isExecutableFile(const std::filesystem::path& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
-}
 
 bool isNewline(QChar c)
 {

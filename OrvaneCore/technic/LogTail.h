@@ -34,7 +34,6 @@ public:
     // this read began (what is written meanwhile comes next time, once).
     QString readNew();
 
-    const std::filesystem::path& path() const { return m_path; }
     // Bytes of the current file taken into account so far.
     std::uint64_t offset() const { return m_offset; }
 

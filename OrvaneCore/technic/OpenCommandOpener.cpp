@@ -35,8 +35,8 @@ OpenCommandOpener::OpenCommandOpener(ProcessEnvironment environment, std::filesy
 
 bool OpenCommandOpener::isJar(const std::filesystem::path& target)
 {
-    const std::string extension = target.extension().native();
-    return QString::fromUtf8(extension.data(), qsizetype(extension.size())).toLower() == QLatin1String(".jar");
+    // A final "/" leaves the name, and so its extension, as it was.
+    return pathText(standardised(target).extension()).toLower() == QLatin1String(".jar");
 }
 
 void OpenCommandOpener::open(const std::filesystem::path& target)

@@ -26,7 +26,7 @@ public:
     // Java is not ready or the JAR is missing; a program that cannot start throws its system error.
     void open(const std::filesystem::path& target) override;
 
-    // The extension is "jar" in any letter case.
+    // The extension is "jar" in any letter case (a launcher JAR rather than an application).
     static bool isJar(const std::filesystem::path& target);
 
     const ProcessEnvironment& environment() const { return m_environment; }

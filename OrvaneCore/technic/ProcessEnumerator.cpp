@@ -2,7 +2,6 @@
 
 #include "platform/ApplicationBundle.h"
 #include "platform/ExecutableArchitecture.h"
-#include "platform/HostArchitecture.h"
 
 #include <algorithm>
 #include <array>
@@ -37,11 +36,6 @@ ProcessEnumerator::ProcessEnumerator(std::shared_ptr<ProcessTable> table, std::s
     , m_files(std::move(files))
     , m_hostArchitecture(std::move(hostArchitecture))
 {
-}
-
-QString ProcessEnumerator::defaultHostArchitecture()
-{
-    return hostArchitecture();
 }
 
 std::vector<std::int32_t> ProcessEnumerator::processIDs() const
@@ -135,9 +129,17 @@ GameJavaArchitecture ProcessEnumerator::architecture(std::int32_t pid) const
     const auto executable = m_table->executablePath(pid);
     if (!executable)
         return {kUnknown, false};
-    const auto found = executableArchitecture(*executable);
-    // A universal binary runs its arm64 slice wherever it can.
-    if (found == kArm64 || found == kUniversal)
+    auto found = executableArchitecture(*executable);
+    if (found == kUniversal) {
+        // A universal binary runs its arm64 slice wherever it has one; one with only an Intel slice
+        // is an Intel Java.
+        const auto slices = executableSliceArchitectures(*executable);
+        const auto has = [&slices](const QString& name) {
+            return std::find(slices.begin(), slices.end(), name) != slices.end();
+        };
+        found = has(kArm64) ? std::optional(kArm64) : has(kX86_64) ? std::optional(kX86_64) : std::nullopt;
+    }
+    if (found == kArm64)
         return {kArm64, false};
     // An Intel Java is translated only where the host itself is not Intel.
     if (found == kX86_64)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileOperations.h"
+#include "platform/HostArchitecture.h"
 #include "platform/ProcessTable.h"
 #include "technic/ProcessInspecting.h"
 
@@ -22,7 +23,7 @@ public:
     // Java counts as translated only on an arm64 host.
     explicit ProcessEnumerator(std::shared_ptr<ProcessTable> table = ProcessTable::system(),
                                std::shared_ptr<FileOperations> files = FileOperations::system(),
-                               QString hostArchitecture = defaultHostArchitecture());
+                               QString hostArchitecture = orvane::hostArchitecture());
 
     bool isProcessRunning(const QString& nameContaining) const override;
     bool isApplicationRunning(const QString& bundleIdentifierPrefix) const override;
@@ -41,8 +42,6 @@ public:
 
     static bool hasTechnicLauncherMarker(const QString& text);
     static bool hasGameMarker(const QString& text);
-
-    static QString defaultHostArchitecture();
 
 private:
     bool isJava(std::int32_t pid) const;

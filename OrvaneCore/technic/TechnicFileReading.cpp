@@ -9,6 +9,7 @@
 #include <QStringDecoder>
 
 #include <cmath>
+#include <system_error>
 
 #include <sys/stat.h>
 
@@ -16,7 +17,8 @@ namespace orvane {
 
 std::optional<QString> strictUtf8(const QByteArray& bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8);
+    // Stateless: a character cut off by the end of the bytes is an error, not held back unseen.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = decoder.decode(bytes);
     if (decoder.hasError())
         return std::nullopt;
@@ -36,16 +38,39 @@ QJsonObject parseJsonObject(const QByteArray& bytes, const QString& fileName)
     return document.object();
 }
 
+std::optional<QJsonObject> jsonObjectIfPossible(const QByteArray& bytes)
+{
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    return document.object();
+}
+
 std::optional<QJsonObject> readJsonObjectIfPossible(FileOperations& files, const std::filesystem::path& path)
 {
     const auto bytes = readFileIfPossible(files, path, technicFileByteLimit);
     if (!bytes)
         return std::nullopt;
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(*bytes, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
+    return jsonObjectIfPossible(*bytes);
+}
+
+bool pathExists(const std::filesystem::path& path)
+{
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
+
+std::optional<std::vector<std::filesystem::path>> listFolder(const std::filesystem::path& folder)
+{
+    std::vector<std::filesystem::path> entries;
+    std::error_code error;
+    std::filesystem::directory_iterator it(folder, error);
+    for (; !error && it != std::filesystem::directory_iterator(); it.increment(error))
+        entries.push_back(it->path());
+    if (error)
         return std::nullopt;
-    return document.object();
+    return entries;
 }
 
 std::optional<std::int64_t> exactInteger(const QJsonValue& value)

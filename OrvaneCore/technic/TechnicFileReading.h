@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 namespace orvane {
 
@@ -29,9 +30,19 @@ std::optional<QString> strictUtf8(const QByteArray& bytes);
 // for another top level.
 QJsonObject parseJsonObject(const QByteArray& bytes, const QString& fileName);
 
+// The object of bytes that hold a JSON document whose top level is an object; nothing otherwise.
+std::optional<QJsonObject> jsonObjectIfPossible(const QByteArray& bytes);
+
 // Probe form for files whose failures only leave values absent: the object, or nothing when the
 // file is missing, special, too large, not JSON or not an object.
 std::optional<QJsonObject> readJsonObjectIfPossible(FileOperations& files, const std::filesystem::path& path);
+
+// A plain existence test: a file or a folder, links followed (a broken link does not exist).
+bool pathExists(const std::filesystem::path& path);
+
+// Every entry of a folder (hidden ones too) in the order the file system gives them; nothing when
+// it cannot be listed, also part way through.
+std::optional<std::vector<std::filesystem::path>> listFolder(const std::filesystem::path& folder);
 
 // A JSON number with no fraction, within the 64-bit range; anything else (true included) is absent.
 std::optional<std::int64_t> exactInteger(const QJsonValue& value);

@@ -1,20 +1,9 @@
 #include "technic/TechnicLocator.h"
 
 #include "platform/PathText.h"
-
-#include <system_error>
+#include "technic/TechnicFileReading.h"
 
 namespace orvane {
-
-namespace {
-
-bool pathExists(const std::filesystem::path& path)
-{
-    std::error_code error;
-    return std::filesystem::exists(path, error);
-}
-
-} // namespace
 
 const QStringList TechnicLocator::applicationNames = {
     QStringLiteral("Technic Launcher.app"), QStringLiteral("TechnicLauncher.app"), QStringLiteral("Technic.app")};
@@ -77,18 +66,6 @@ bool TechnicLocator::isTechnicApplicationName(const std::filesystem::path& name)
 {
     // A name that is only ".app" has no extension, as with any other dot-file.
     return name.extension() == ".app" && pathText(name).contains(QLatin1String("technic"), Qt::CaseInsensitive);
-}
-
-std::vector<std::filesystem::path> TechnicLocator::listFolder(const std::filesystem::path& folder)
-{
-    std::vector<std::filesystem::path> entries;
-    std::error_code error;
-    std::filesystem::directory_iterator it(folder, error);
-    for (; !error && it != std::filesystem::directory_iterator(); it.increment(error))
-        entries.push_back(it->path());
-    if (error)
-        return {};
-    return entries;
 }
 
 } // namespace orvane

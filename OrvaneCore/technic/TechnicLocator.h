@@ -1,5 +1,6 @@
 #pragma once
 
+#include "technic/TechnicFileReading.h"
 #include "technic/TechnicLocation.h"
 
 #include <QString>
@@ -46,9 +47,6 @@ public:
     void setApplications(std::vector<std::filesystem::path> applications) { m_applications = std::move(applications); }
 
 private:
-    // Entries of one folder in the order the file system gives them; nothing when it cannot be listed.
-    static std::vector<std::filesystem::path> listFolder(const std::filesystem::path& folder);
-
     std::filesystem::path m_home;
     std::vector<std::filesystem::path> m_applications;
 };
@@ -57,7 +55,8 @@ template <class Predicate>
 std::optional<std::filesystem::path> TechnicLocator::scanApplications(Predicate&& matches) const
 {
     for (const auto& folder : m_applications) {
-        for (const auto& entry : listFolder(folder)) {
+        // A folder that cannot be listed is passed over.
+        for (const auto& entry : listFolder(folder).value_or(std::vector<std::filesystem::path>())) {
             if (matches(entry.filename()))
                 return entry;
         }

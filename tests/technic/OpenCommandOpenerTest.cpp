@@ -76,6 +76,8 @@ TEST(OpenCommandOpener, JarExtensionInAnyCase)
     EXPECT_FALSE(OpenCommandOpener::isJar("/a/Technic Launcher.app"));
     EXPECT_FALSE(OpenCommandOpener::isJar("/a/TechnicLauncher.jar.zip"));
     EXPECT_FALSE(OpenCommandOpener::isJar("/a/jar"));
+    // A path written with a final "/" still names the JAR, not an application to hand the open tool.
+    EXPECT_TRUE(OpenCommandOpener::isJar("/a/TechnicLauncher.jar/"));
 }
 
 TEST(OpenCommandOpener, ApplicationsGoThroughTheOpenTool)

@@ -122,6 +122,10 @@ TEST(OptionsFile, ReadAndWriteFiles)
 
     home.writeOptions(QByteArray("lang:en_us\n\xff\xfe broken\n"));
     EXPECT_THROW(OptionsFile::read(path, files), OrvaneError);
+    // A file cut inside its last character is not UTF-8 either: reading it as text would lose those
+    // bytes on the next write.
+    home.writeOptions(QByteArray("lang:en_us\nlastServer:caf\xC3"));
+    EXPECT_THROW(OptionsFile::read(path, files), OrvaneError);
     FixtureHome::makeFifo(path);
     EXPECT_THROW(OptionsFile::read(path, files), std::system_error);
 

@@ -178,6 +178,9 @@ TEST(ProcessEnumerator, TranslatedMeansIntelJavaOnAnArm64Host)
 
     // A universal Java runs its arm64 slice, whichever slices come first.
     EXPECT_EQ(architectureOf(fatFile({cpuTypeX86_64, cpuTypeArm64}), arm64), (GameJavaArchitecture {"arm64", false}));
+    // One with Intel slices alone is an Intel Java; one with neither slice is not known.
+    EXPECT_EQ(architectureOf(fatFile({cpuTypePowerPC, cpuTypeX86_64}), arm64), (GameJavaArchitecture {"x86_64", true}));
+    EXPECT_EQ(architectureOf(fatFile({cpuTypePowerPC}), arm64), (GameJavaArchitecture {"unknown", false}));
     EXPECT_EQ(architectureOf(machOHeader(cpuTypeArm64, true), arm64), (GameJavaArchitecture {"arm64", false}));
     EXPECT_EQ(architectureOf(elfHeader(elfMachineAarch64), arm64), (GameJavaArchitecture {"arm64", false}));
 
