@@ -23,8 +23,9 @@ namespace {
 
 const QLatin1String kTechnicSettings{"technic-root/settings.json"};
 
-// Stages are synced before they are swapped in: once the swap is done they are the user's file.
-constexpr bool kDurableStages = true;
+// Stages and undo copies are synced before any swap: once a swap is done the stage is the user's
+// file, and the undo copy is the only copy of the bytes it replaced.
+constexpr bool kDurableCopies = true;
 
 // The restore's private folder: created 0700 when missing, tightened when it is not, never a link.
 void preparePrivateFolder(FileOperations& files, const std::filesystem::path& folder)
@@ -173,7 +174,7 @@ private:
             file.manifestFile = record;
             file.destination = destination;
             file.staged = m_store.temporaryFolder() / restoreItems::stageName();
-            const CopiedFile copied = m_files.cloneOrCopy(source, file.staged, kDurableStages);
+            const CopiedFile copied = m_files.cloneOrCopy(source, file.staged, kDurableCopies);
             m_prepared.push_back(file);
             // Both the bytes copied and the file as it now lies must be the backed-up bytes.
             const auto staged = measureIfPossible(file.staged);
@@ -195,7 +196,7 @@ private:
             makeUndoFolders(undo.parent_path());
             // The copy's own digest is the prior evidence; the copy on disk and the destination,
             // measured again, must both still show it.
-            const CopiedFile prior = m_files.cloneOrCopy(file.destination, undo, false);
+            const CopiedFile prior = m_files.cloneOrCopy(file.destination, undo, kDurableCopies);
             m_undoFiles.push_back(undo);
             if (prior.byteCount > std::uint64_t(INT64_MAX))
                 throw OrvaneError::io(restoreTexts::changedWhilePreparing);
