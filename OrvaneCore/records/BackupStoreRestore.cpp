@@ -5,6 +5,7 @@
 #include "platform/SystemError.h"
 #include "records/FileEvidence.h"
 #include "platform/RegularFile.h"
+#include "records/BackupStoreTexts.h"
 #include "records/RestoreTemporaryItems.h"
 #include "records/RestoreTexts.h"
 
@@ -20,8 +21,6 @@
 namespace orvane {
 
 namespace {
-
-const QLatin1String kTechnicSettings{"technic-root/settings.json"};
 
 // Stages and undo copies are synced before any swap: once a swap is done the stage is the user's
 // file, and the undo copy is the only copy of the bytes it replaced.
@@ -51,14 +50,6 @@ QString describeError(const std::exception_ptr& error)
         return describe(e);
     } catch (...) {
         return QStringLiteral("An unexpected error stopped the restore.");
-    }
-}
-
-void removeQuietly(FileOperations& files, const std::filesystem::path& path)
-{
-    try {
-        files.removeFile(path);
-    } catch (const std::exception&) {
     }
 }
 
@@ -136,7 +127,7 @@ private:
     // instance otherwise) without passing through a link.
     void refuseLinkedDestination(const BackupFile& record, const std::filesystem::path& destination) const
     {
-        const bool settings = record.relativePath == kTechnicSettings;
+        const bool settings = record.relativePath == backupTexts::technicSettingsPath;
         // The plan refuses settings without a Technic root; never test a link against no root.
         if ((settings && !m_technic)
             || BackupStore::pathContainsSymbolicLink(destination, settings ? *m_technic : m_instance))
@@ -180,7 +171,7 @@ private:
             const auto staged = measureIfPossible(file.staged);
             if (!matchesEvidence(copied, record.sha256, record.byteCount) || !staged
                 || !matchesEvidence(*staged, record.sha256, record.byteCount)) {
-                removeQuietly(m_files, file.staged);
+                restoreItems::removeQuietly(m_files, file.staged);
                 throw OrvaneError::restoreHashMismatch(pathText(file.staged));
             }
             m_prepared.back().existed = itemExistsAt(destination);
@@ -284,16 +275,16 @@ private:
     {
         try {
             for (const PreparedRestoreFile& file : m_prepared) {
-                if (holdsBytes(file.staged, file.manifestFile.sha256, file.manifestFile.byteCount))
-                    removeQuietly(m_files, file.staged);
+                restoreItems::removeIfHolding(m_files, file.staged, file.manifestFile.sha256,
+                                              file.manifestFile.byteCount);
             }
             if (keepUndo)
                 return;
             for (const auto& undo : m_undoFiles)
-                removeQuietly(m_files, undo);
+                restoreItems::removeQuietly(m_files, undo);
             for (const auto& setAside : m_setAside) {
                 if (!setAside.putBack)
-                    removeQuietly(m_files, setAside.aside);
+                    restoreItems::removeQuietly(m_files, setAside.aside);
             }
             std::vector<std::filesystem::path> folders = m_undoFolders;
             // Deepest first.
