@@ -103,21 +103,15 @@ void PosixFileOperations::writeAtomically(const std::filesystem::path& path, con
 QByteArray PosixFileOperations::readRegularFile(const std::filesystem::path& path, std::uint64_t maxBytes,
                                                 bool followLinks)
 {
-    // O_NONBLOCK: opening a FIFO must not wait for a writer.
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW)));
-    if (!fd)
-        throwErrno("open", path);
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0)
-        throwErrno("stat", path);
-    if (!S_ISREG(st.st_mode))
-        throwSystemError(S_ISDIR(st.st_mode) ? EISDIR : EINVAL, "read", path);
+    const FileDescriptor fd = openRegularFile(path, "read", &st, followLinks);
     if (std::uint64_t(st.st_size) > maxBytes)
         throwSystemError(EFBIG, "read", path);
 
     QByteArray out;
     out.reserve(qsizetype(st.st_size));
-    std::vector<char> buffer(std::min<std::uint64_t>(kChunk, maxBytes + 1));
+    // One byte more than the limit shows growth; never a buffer of 0 bytes, which would read nothing.
+    std::vector<char> buffer(maxBytes < kChunk ? std::size_t(maxBytes) + 1 : kChunk);
     for (;;) {
         const ssize_t n = ::read(fd.get(), buffer.data(), buffer.size());
         if (n < 0) {

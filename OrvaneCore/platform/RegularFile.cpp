@@ -9,16 +9,18 @@
 
 namespace orvane {
 
-FileDescriptor openRegularFile(const std::filesystem::path& path, const char* operation, struct stat* status)
+FileDescriptor openRegularFile(const std::filesystem::path& path, const char* operation, struct stat* status,
+                               bool followLinks)
 {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    // O_NONBLOCK: opening a FIFO must not wait for a writer.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW)));
     if (!fd)
         throwErrno("open", path);
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0)
         throwErrno("stat", path);
     if (!S_ISREG(st.st_mode))
-        throwSystemError(EINVAL, operation, path);
+        throwSystemError(S_ISDIR(st.st_mode) ? EISDIR : EINVAL, operation, path);
     if (status)
         *status = st;
     return fd;

@@ -2,6 +2,7 @@
 
 #include "model/OrvaneError.h"
 #include "records/FileEvidence.h"
+#include "records/RestoreTemporaryItems.h"
 #include "records/RestoreTexts.h"
 
 namespace orvane {
@@ -32,10 +33,7 @@ void BackupStore::swapIntoPlace(const std::filesystem::path& stage, const std::f
     // The stage now holds what the destination held: the measured prior bytes, unless someone wrote
     // to the destination between its last measurement and the swap.
     if (holdsBytes(stage, previousSHA256, previousByteCount)) {
-        try {
-            m_files->removeFile(stage); // the undo copy holds the same bytes
-        } catch (const std::exception&) {
-        }
+        restoreItems::removeQuietly(*m_files, stage); // the undo copy holds the same bytes
         return;
     }
     try {

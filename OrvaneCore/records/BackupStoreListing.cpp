@@ -6,8 +6,7 @@
 #include "model/OrvaneError.h"
 #include "platform/PathText.h"
 #include "records/FileEvidence.h"
-
-#include <QChar>
+#include "records/UnicodeScalars.h"
 
 #include <algorithm>
 
@@ -84,19 +83,8 @@ bool BackupStore::isSafeBackupID(const QString& id)
     const qsizetype bytes = id.toUtf8().size();
     if (bytes < 1 || bytes > 128 || id == QLatin1String(".") || id == QLatin1String(".."))
         return false;
-    for (qsizetype i = 0; i < id.size(); ++i) {
-        char32_t c = id.at(i).unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < id.size() && id.at(i + 1).isLowSurrogate()) {
-            c = QChar::surrogateToUcs4(id.at(i), id.at(i + 1));
-            ++i;
-        } else if (QChar::isSurrogate(c)) {
-            return false; // not a Unicode scalar
-        }
-        // "/" and the backslash are neither alphanumeric nor "-" or ".".
-        if (c != U'-' && c != U'.' && !isLetterMarkOrNumber(c))
-            return false;
-    }
-    return true;
+    // "/" and the backslash are neither alphanumeric nor "-" or ".".
+    return everyScalar(id, [](char32_t c) { return c == U'-' || c == U'.' || isLetterMarkOrNumber(c); });
 }
 
 std::optional<ListedBackup> BackupStore::latestBackup(const std::filesystem::path& instanceRoot,

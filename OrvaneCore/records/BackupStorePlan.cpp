@@ -2,6 +2,7 @@
 
 #include "model/OrvaneError.h"
 #include "platform/PathText.h"
+#include "records/BackupStoreTexts.h"
 
 #include <set>
 
@@ -13,8 +14,6 @@ namespace {
 {
     throw OrvaneError::backupCorrupt(text);
 }
-
-const QLatin1String kTechnicSettings{"technic-root/settings.json"};
 
 } // namespace
 
@@ -51,7 +50,7 @@ void BackupStore::planRestore(const BackupManifest& manifest, const std::filesys
         if (!destinations.insert(destination).second)
             refuse(QStringLiteral("duplicate restore destination ") + pathText(destination));
 
-        if (relative == kTechnicSettings) {
+        if (relative == backupTexts::technicSettingsPath) {
             if (world)
                 refuse(QStringLiteral("world backup targets Technic settings"));
             if (!settingsTarget || destination != *settingsTarget)

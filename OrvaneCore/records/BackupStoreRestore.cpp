@@ -5,6 +5,7 @@
 #include "platform/SystemError.h"
 #include "records/FileEvidence.h"
 #include "platform/RegularFile.h"
+#include "records/BackupStoreTexts.h"
 #include "records/RestoreTemporaryItems.h"
 #include "records/RestoreTexts.h"
 
@@ -21,10 +22,9 @@ namespace orvane {
 
 namespace {
 
-const QLatin1String kTechnicSettings{"technic-root/settings.json"};
-
-// Stages are synced before they are swapped in: once the swap is done they are the user's file.
-constexpr bool kDurableStages = true;
+// Stages and undo copies are synced before any swap: once a swap is done the stage is the user's
+// file, and the undo copy is the only copy of the bytes it replaced.
+constexpr bool kDurableCopies = true;
 
 // The restore's private folder: created 0700 when missing, tightened when it is not, never a link.
 void preparePrivateFolder(FileOperations& files, const std::filesystem::path& folder)
@@ -50,14 +50,6 @@ QString describeError(const std::exception_ptr& error)
         return describe(e);
     } catch (...) {
         return QStringLiteral("An unexpected error stopped the restore.");
-    }
-}
-
-void removeQuietly(FileOperations& files, const std::filesystem::path& path)
-{
-    try {
-        files.removeFile(path);
-    } catch (const std::exception&) {
     }
 }
 
@@ -135,7 +127,7 @@ private:
     // instance otherwise) without passing through a link.
     void refuseLinkedDestination(const BackupFile& record, const std::filesystem::path& destination) const
     {
-        const bool settings = record.relativePath == kTechnicSettings;
+        const bool settings = record.relativePath == backupTexts::technicSettingsPath;
         // The plan refuses settings without a Technic root; never test a link against no root.
         if ((settings && !m_technic)
             || BackupStore::pathContainsSymbolicLink(destination, settings ? *m_technic : m_instance))
@@ -173,13 +165,13 @@ private:
             file.manifestFile = record;
             file.destination = destination;
             file.staged = m_store.temporaryFolder() / restoreItems::stageName();
-            const CopiedFile copied = m_files.cloneOrCopy(source, file.staged, kDurableStages);
+            const CopiedFile copied = m_files.cloneOrCopy(source, file.staged, kDurableCopies);
             m_prepared.push_back(file);
             // Both the bytes copied and the file as it now lies must be the backed-up bytes.
             const auto staged = measureIfPossible(file.staged);
             if (!matchesEvidence(copied, record.sha256, record.byteCount) || !staged
                 || !matchesEvidence(*staged, record.sha256, record.byteCount)) {
-                removeQuietly(m_files, file.staged);
+                restoreItems::removeQuietly(m_files, file.staged);
                 throw OrvaneError::restoreHashMismatch(pathText(file.staged));
             }
             m_prepared.back().existed = itemExistsAt(destination);
@@ -195,7 +187,7 @@ private:
             makeUndoFolders(undo.parent_path());
             // The copy's own digest is the prior evidence; the copy on disk and the destination,
             // measured again, must both still show it.
-            const CopiedFile prior = m_files.cloneOrCopy(file.destination, undo, false);
+            const CopiedFile prior = m_files.cloneOrCopy(file.destination, undo, kDurableCopies);
             m_undoFiles.push_back(undo);
             if (prior.byteCount > std::uint64_t(INT64_MAX))
                 throw OrvaneError::io(restoreTexts::changedWhilePreparing);
@@ -283,16 +275,16 @@ private:
     {
         try {
             for (const PreparedRestoreFile& file : m_prepared) {
-                if (holdsBytes(file.staged, file.manifestFile.sha256, file.manifestFile.byteCount))
-                    removeQuietly(m_files, file.staged);
+                restoreItems::removeIfHolding(m_files, file.staged, file.manifestFile.sha256,
+                                              file.manifestFile.byteCount);
             }
             if (keepUndo)
                 return;
             for (const auto& undo : m_undoFiles)
-                removeQuietly(m_files, undo);
+                restoreItems::removeQuietly(m_files, undo);
             for (const auto& setAside : m_setAside) {
                 if (!setAside.putBack)
-                    removeQuietly(m_files, setAside.aside);
+                    restoreItems::removeQuietly(m_files, setAside.aside);
             }
             std::vector<std::filesystem::path> folders = m_undoFolders;
             // Deepest first.

@@ -11,18 +11,6 @@ namespace orvane {
 
 namespace {
 
-// Removes a temporary item only while it holds the bytes we expect there; anything else is kept.
-void removeIfHolding(FileOperations& files, const std::filesystem::path& path, const QString& sha256,
-                     std::int64_t byteCount)
-{
-    if (!holdsBytes(path, sha256, byteCount))
-        return;
-    try {
-        files.removeFile(path);
-    } catch (const std::exception&) {
-    }
-}
-
 void rollBackFile(const BackupStore& store, const PreparedRestoreFile& file)
 {
     FileOperations& files = *store.fileOperations();
@@ -45,19 +33,13 @@ void rollBackFile(const BackupStore& store, const PreparedRestoreFile& file)
     const std::filesystem::path rollback = destination.parent_path() / restoreItems::rollbackName();
     files.cloneOrCopy(*file.undo, rollback, true);
     if (!holdsBytes(rollback, priorSHA256, priorCount)) {
-        try {
-            files.removeFile(rollback);
-        } catch (const std::exception&) {
-        }
+        restoreItems::removeQuietly(files, rollback);
         throw OrvaneError::io(restoreTexts::undoFailedVerification);
     }
     try {
         store.swapAtomically(rollback, destination);
     } catch (...) {
-        try {
-            files.removeFile(rollback);
-        } catch (const std::exception&) {
-        }
+        restoreItems::removeQuietly(files, rollback);
         throw;
     }
     // The rollback copy now holds what the destination held until the swap.
@@ -67,7 +49,7 @@ void rollBackFile(const BackupStore& store, const PreparedRestoreFile& file)
         } catch (const OrvaneError&) {
             throw OrvaneError::io(restoreTexts::rollbackCouldNotSwapBack(rollback));
         }
-        removeIfHolding(files, rollback, priorSHA256, priorCount);
+        restoreItems::removeIfHolding(files, rollback, priorSHA256, priorCount);
         throw OrvaneError::io(restoreTexts::changedDuringRollback);
     }
     if (!holdsBytes(destination, priorSHA256, priorCount)) {
@@ -78,7 +60,7 @@ void rollBackFile(const BackupStore& store, const PreparedRestoreFile& file)
         }
         throw OrvaneError::io(restoreTexts::rolledBackBytesChanged(rollback));
     }
-    removeIfHolding(files, rollback, record.sha256, record.byteCount);
+    restoreItems::removeIfHolding(files, rollback, record.sha256, record.byteCount);
 }
 
 } // namespace

@@ -8,8 +8,11 @@
 
 namespace orvane {
 
-// Refusal texts the store's snapshot, scan and verification share.
 namespace backupTexts {
+// Where a snapshot keeps the launcher's settings, which lie outside the instance.
+inline constexpr QLatin1String technicSettingsPath{"technic-root/settings.json"};
+
+// Refusal texts the store's snapshot, scan and verification share.
 inline constexpr QLatin1String savesPathLink{"world save path contains a symbolic link"};
 inline constexpr QLatin1String treeLink{"world save tree contains a symbolic link"};
 inline constexpr QLatin1String treeSpecialFile{"world save tree contains a special file"};

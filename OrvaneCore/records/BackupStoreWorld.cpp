@@ -4,6 +4,7 @@
 #include "platform/PathText.h"
 #include "platform/SystemError.h"
 #include "records/BackupStoreTexts.h"
+#include "records/FileEvidence.h"
 #include "records/WorldBackupLimits.h"
 #include "records/WorldSaveScanner.h"
 
@@ -20,12 +21,8 @@ BackupManifest BackupStore::createWorldBackup(const std::filesystem::path& insta
     const std::filesystem::path root = standardised(instanceRoot);
     const std::filesystem::path saves = root / "saves";
 
-    struct stat st {};
-    if (::lstat(saves.c_str(), &st) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            throw OrvaneError::io(QStringLiteral("No saves folder in this instance. Orvane will not invent a world."));
-        throwErrno("stat", saves);
-    }
+    if (!itemExistsAt(saves))
+        throw OrvaneError::io(QStringLiteral("No saves folder in this instance. Orvane will not invent a world."));
     if (pathContainsSymbolicLink(saves, root))
         throw OrvaneError::backupCorrupt(backupTexts::savesPathLink);
 
@@ -67,12 +64,7 @@ std::vector<std::filesystem::path> BackupStore::validateWorldSources(const std::
         }
         if (!S_ISREG(st.st_mode))
             throw OrvaneError::backupCorrupt(QStringLiteral("world backup source is not a regular file"));
-        const auto size = std::uint64_t(st.st_size);
-        if (size > std::uint64_t(WorldBackupLimits::maxFileBytes))
-            throw OrvaneError::backupCorrupt(backupTexts::fileSizeLimit);
-        if (size > std::uint64_t(WorldBackupLimits::maxTotalBytes) - total)
-            throw OrvaneError::backupCorrupt(backupTexts::totalSizeLimit);
-        total += size;
+        countWorldFileBytes(total, std::uint64_t(st.st_size));
         kept.emplace_back(relativeBackupPath(path, root, {}).toStdString(), path);
     }
     // By the relative path's UTF-8 bytes, which is code point order.

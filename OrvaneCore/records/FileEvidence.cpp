@@ -39,9 +39,4 @@ bool itemExistsAt(const std::filesystem::path& path)
     throwErrno("stat", path);
 }
 
-bool isMissing(const std::system_error& error)
-{
-    return error.code() == std::errc::no_such_file_or_directory || error.code() == std::errc::not_a_directory;
-}
-
 } // namespace orvane

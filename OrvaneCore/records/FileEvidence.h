@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
-#include <system_error>
 
 namespace orvane {
 
@@ -26,8 +25,5 @@ bool holdsBytes(const std::filesystem::path& path, const QString& sha256, std::i
 
 // True when an item of any type (a dangling link too) is at `path`. Failures other than absence throw.
 bool itemExistsAt(const std::filesystem::path& path);
-
-// True when a platform error says that the item is not there.
-bool isMissing(const std::system_error& error);
 
 } // namespace orvane

@@ -3,8 +3,7 @@
 #include "model/UnicodeCategory.h"
 
 #include "json/JsonReader.h"
-
-#include <QChar>
+#include "records/UnicodeScalars.h"
 
 #include <cmath>
 
@@ -23,22 +22,6 @@ bool isAllowedScalar(char32_t scalar)
     return isLetterMarkOrNumber(scalar);
 }
 
-// Every code point is an allowed Unicode scalar; an unpaired surrogate is none.
-bool hasOnlyAllowedScalars(const QString& text)
-{
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        char32_t scalar = c.unicode();
-        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-            scalar = QChar::surrogateToUcs4(c, text.at(++i));
-        else if (c.isSurrogate())
-            return false;
-        if (!isAllowedScalar(scalar))
-            return false;
-    }
-    return true;
-}
-
 std::optional<QString> stringEntry(const QVariantMap& info, const QString& key)
 {
     const auto it = info.constFind(key);
@@ -53,7 +36,7 @@ std::optional<QString> LaunchReceipt::sanitizedValue(const std::optional<QString
 {
     if (!value || value->isEmpty())
         return std::nullopt;
-    if (!hasOnlyAllowedScalars(*value) || value->toUtf8().size() > maximumSanitizedBytes)
+    if (!everyScalar(*value, isAllowedScalar) || value->toUtf8().size() > maximumSanitizedBytes)
         return std::nullopt;
     return value;
 }

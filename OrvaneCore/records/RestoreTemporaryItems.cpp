@@ -1,6 +1,10 @@
 #include "records/RestoreTemporaryItems.h"
 
+#include "records/FileEvidence.h"
+
 #include <QUuid>
+
+#include <exception>
 
 namespace orvane::restoreItems {
 
@@ -18,5 +22,20 @@ std::filesystem::path stageName() { return named(".orvane-restore-stage-"); }
 std::filesystem::path rollbackName() { return named(".orvane-restore-rollback-"); }
 std::filesystem::path preservedName() { return named(".orvane-restore-preserved-"); }
 std::filesystem::path setAsideName() { return named(".orvane-restore-created-"); }
+
+void removeQuietly(FileOperations& files, const std::filesystem::path& path)
+{
+    try {
+        files.removeFile(path);
+    } catch (const std::exception&) {
+    }
+}
+
+void removeIfHolding(FileOperations& files, const std::filesystem::path& path, const QString& sha256,
+                     std::int64_t byteCount)
+{
+    if (holdsBytes(path, sha256, byteCount))
+        removeQuietly(files, path);
+}
 
 } // namespace orvane::restoreItems

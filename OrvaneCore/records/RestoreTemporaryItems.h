@@ -1,5 +1,10 @@
 #pragma once
 
+#include "platform/FileOperations.h"
+
+#include <QString>
+
+#include <cstdint>
 #include <filesystem>
 
 namespace orvane {
@@ -11,6 +16,12 @@ std::filesystem::path stageName();        // .orvane-restore-stage-<UUID>: backe
 std::filesystem::path rollbackName();     // .orvane-restore-rollback-<UUID>: prior bytes waiting to be swapped back
 std::filesystem::path preservedName();    // .orvane-restore-preserved-<UUID>: bytes moved aside by a rollback
 std::filesystem::path setAsideName();     // .orvane-restore-created-<UUID>: a created path moved into the undo folder
+
+// Removes a temporary item; a failure leaves it and is not reported.
+void removeQuietly(FileOperations& files, const std::filesystem::path& path);
+// The same, and only while the item holds exactly these bytes: anything else in it is kept.
+void removeIfHolding(FileOperations& files, const std::filesystem::path& path, const QString& sha256,
+                     std::int64_t byteCount);
 } // namespace restoreItems
 
 } // namespace orvane

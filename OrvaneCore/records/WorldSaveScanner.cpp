@@ -55,6 +55,15 @@ DirHandle openFolder(int parentFd, const char* name)
 
 } // namespace
 
+void countWorldFileBytes(std::uint64_t& total, std::uint64_t size, const WorldScanLimits& limits)
+{
+    if (size > limits.maxFileBytes)
+        throw OrvaneError::backupCorrupt(backupTexts::fileSizeLimit);
+    if (size > limits.maxTotalBytes - total)
+        throw OrvaneError::backupCorrupt(backupTexts::totalSizeLimit);
+    total += size;
+}
+
 WorldSaveScan scanWorldSaves(const std::filesystem::path& savesFolder, const WorldScanLimits& limits)
 {
     WorldSaveScan scan;
@@ -105,15 +114,11 @@ WorldSaveScan scanWorldSaves(const std::filesystem::path& savesFolder, const Wor
             throw OrvaneError::backupCorrupt(backupTexts::treeSpecialFile);
         if (scan.files.size() >= limits.maxFileCount)
             throw OrvaneError::backupCorrupt(backupTexts::fileLimit);
-        const auto size = std::uint64_t(st.st_size);
-        if (size > limits.maxFileBytes)
-            throw OrvaneError::backupCorrupt(backupTexts::fileSizeLimit);
-        // total <= maxTotalBytes and size <= maxFileBytes: the sum is refused before it could wrap.
-        if (size > limits.maxTotalBytes - scan.totalBytes)
-            throw OrvaneError::backupCorrupt(backupTexts::totalSizeLimit);
+        std::uint64_t total = scan.totalBytes;
+        countWorldFileBytes(total, std::uint64_t(st.st_size), limits);
         if (!exactPathText(path))
             throw unrecordableName(path);
-        scan.totalBytes += size;
+        scan.totalBytes = total;
         scan.files.push_back(path);
     }
     return scan;

@@ -67,6 +67,8 @@ TEST(BoundedRead, RefusesSpecialFilesLargeFilesAndLinksWhenAsked)
     writeFile(dir / "small", "12345");
     EXPECT_EQ(files->readRegularFile(dir / "small", 5), QByteArray("12345"));
     EXPECT_THROW(files->readRegularFile(dir / "small", 4), std::system_error);
+    // No limit at all still reads the whole file.
+    EXPECT_EQ(files->readRegularFile(dir / "small", UINT64_MAX), QByteArray("12345"));
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
     EXPECT_THROW(files->readRegularFile(dir / "fifo", 100), std::system_error); // must not hang
     EXPECT_FALSE(readFileIfPossible(*files, dir / "fifo", 100));

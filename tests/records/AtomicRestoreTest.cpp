@@ -24,6 +24,35 @@ struct HookError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Real file operations that note, for every copy, whether it was synced to disk.
+struct CopyRecorder final : FileOperations {
+    std::shared_ptr<FileOperations> real = FileOperations::system();
+    std::vector<std::pair<std::filesystem::path, bool>> copies; // target, durable
+
+    void writeAtomically(const std::filesystem::path& p, const QByteArray& b, mode_t m) override
+    {
+        real->writeAtomically(p, b, m);
+    }
+    QByteArray readRegularFile(const std::filesystem::path& p, std::uint64_t max, bool follow) override
+    {
+        return real->readRegularFile(p, max, follow);
+    }
+    CopiedFile cloneOrCopy(const std::filesystem::path& s, const std::filesystem::path& t, bool durable) override
+    {
+        copies.emplace_back(t, durable);
+        return real->cloneOrCopy(s, t, durable);
+    }
+    void swap(const std::filesystem::path& a, const std::filesystem::path& b) override { real->swap(a, b); }
+    void moveNoReplace(const std::filesystem::path& f, const std::filesystem::path& t) override
+    {
+        real->moveNoReplace(f, t);
+    }
+    void rename(const std::filesystem::path& f, const std::filesystem::path& t) override { real->rename(f, t); }
+    void removeFile(const std::filesystem::path& p) override { real->removeFile(p); }
+    void createDirectories(const std::filesystem::path& p, mode_t m) override { real->createDirectories(p, m); }
+    void syncDirectory(const std::filesystem::path& p) override { real->syncDirectory(p); }
+};
+
 // A world backup of three files, after which the world moved on: two files changed, one was
 // deleted and one was added. In manifest order: level.dat (swapped), r.0.0.mca (swapped),
 // stats/player.json (created by an exclusive move).
@@ -154,6 +183,20 @@ TEST_F(WorldRestore, AHookThrowingAtRollbackKeepsTheRestoredBytesAndTheUndoFolde
     EXPECT_FALSE(std::filesystem::exists(stats));
     EXPECT_EQ(readFile(undo / "saves/World/level.dat"), "level v2, a little longer");
     EXPECT_TRUE(restoreLeftovers(layout.instance).empty());
+}
+
+TEST_F(WorldRestore, EveryCopyOfTheUsersBytesIsOnDiskBeforeTheFileItCopiesIsReplaced)
+{
+    // A power cut after a swap must not leave an undo or rollback copy that was never written out.
+    const auto recorder = std::make_shared<CopyRecorder>();
+    store.setFileOperations(recorder);
+    at(Kind::beforeAtomicCommit, 2, [] { throw HookError("stop."); });
+    EXPECT_THROW(restore(), HookError);
+    EXPECT_EQ(treeOf(layout.instance), before);
+    // Three stages, two undo copies, two rollback copies.
+    ASSERT_EQ(recorder->copies.size(), 7u);
+    for (const auto& [target, durable] : recorder->copies)
+        EXPECT_TRUE(durable) << target;
 }
 
 TEST_F(WorldRestore, ADestinationChangedBeforeItsCommitStopsAndKeepsTheNewBytes)
