@@ -1,12 +1,11 @@
 #include "records/BackupStore.h"
 
-#include "model/UnicodeCategory.h"
+#include "model/UnicodeScalars.h"
 
 #include "json/JsonReader.h"
 #include "model/OrvaneError.h"
 #include "platform/PathText.h"
 #include "records/FileEvidence.h"
-#include "records/UnicodeScalars.h"
 
 #include <algorithm>
 

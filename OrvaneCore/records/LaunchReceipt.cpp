@@ -1,9 +1,8 @@
 #include "records/LaunchReceipt.h"
 
-#include "model/UnicodeCategory.h"
+#include "model/UnicodeScalars.h"
 
 #include "json/JsonReader.h"
-#include "records/UnicodeScalars.h"
 
 #include <cmath>
 
