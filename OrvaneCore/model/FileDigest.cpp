@@ -1,18 +1,14 @@
 #include "model/FileDigest.h"
 
-#include "platform/FileDescriptor.h"
+#include "platform/RegularFile.h"
 #include "platform/Sha256.h"
-#include "platform/SystemError.h"
-
-#include <fcntl.h>
 
 namespace orvane {
 
 QString sha256Hex(const std::filesystem::path& file)
 {
-    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd)
-        throwErrno("open", file);
+    // A FIFO or device is refused rather than read: it could block or never end.
+    const FileDescriptor fd = openRegularFile(file, "read", nullptr, true);
     return sha256HexOfDescriptor(fd.get(), file.c_str());
 }
 

@@ -8,6 +8,8 @@
 
 #include <system_error>
 
+#include <sys/stat.h>
+
 using namespace orvane;
 using orvane::test::TempDir;
 
@@ -50,4 +52,15 @@ TEST(FileDigest, MissingFileThrowsThePlatformError)
     } catch (const std::system_error& e) {
         EXPECT_EQ(e.code().value(), ENOENT);
     }
+}
+
+TEST(FileDigest, SpecialFilesAreRefusedNotReadForever)
+{
+    TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    EXPECT_THROW(sha256Hex(dir / "fifo"), std::system_error);
+    EXPECT_THROW(sha256Hex("/dev/zero"), std::system_error);
+    test::writeFile(dir / "f", "abc");
+    std::filesystem::create_symlink(dir / "f", dir / "link");
+    EXPECT_EQ(sha256Hex(dir / "link"), sha256Hex(dir / "f"));
 }
