@@ -1,4 +1,5 @@
 #include "platform/CommandRunner.h"
+#include "platform/PathText.h"
 #include "support/FakeJava.h"
 #include "support/TempDir.h"
 
@@ -23,11 +24,6 @@ Command fakeJava(ProcessEnvironment environment, std::vector<std::string> argume
     command.environment = std::move(environment);
     command.timeout = 20s;
     return command;
-}
-
-QString text(const std::filesystem::path& path)
-{
-    return QString::fromStdString(path.native());
 }
 
 // The error code a run fails with; none when it runs.
@@ -67,13 +63,13 @@ TEST(CommandRunner, PassesArgumentsVerbatimWithExactlyTheGivenEnvironment)
     const std::vector<std::string> arguments = {"a b", "$(touch " + (dir / "pwned").native() + ")", "*", "", "'\"",
                                                 "caf\xc3\xa9"};
     const auto result =
-        CommandRunner::system()->run(fakeJava({{"FAKE_JAVA_RECORD", text(record)}, {"JAVA_HOME", "/j d k"}}, arguments));
+        CommandRunner::system()->run(fakeJava({{"FAKE_JAVA_RECORD", pathText(record)}, {"JAVA_HOME", "/j d k"}}, arguments));
     ASSERT_TRUE(result.succeeded());
-    QStringList expected {text(fakeJavaPath())};
+    QStringList expected {pathText(fakeJavaPath())};
     for (const auto& argument : arguments)
         expected << QString::fromStdString(argument);
     EXPECT_EQ(recordLines(record, "arg:"), expected);
-    EXPECT_EQ(recordLines(record, "env:"), (QStringList {"FAKE_JAVA_RECORD=" + text(record), "JAVA_HOME=/j d k"}));
+    EXPECT_EQ(recordLines(record, "env:"), (QStringList {"FAKE_JAVA_RECORD=" + pathText(record), "JAVA_HOME=/j d k"}));
     EXPECT_EQ(recordLines(record, "stdin:"), QStringList {"/dev/null"});
     EXPECT_EQ(recordLines(record, "fd:").size(), 3); // only the standard descriptors reach the child
     EXPECT_FALSE(std::filesystem::exists(dir / "pwned"));
@@ -90,12 +86,12 @@ TEST(CommandRunner, PassesArgumentsVerbatimWithExactlyTheGivenEnvironment)
     EXPECT_EQ(recordLines(record, "stderr:"), QStringList {"/dev/null"});
     const auto inherited = recordLines(record, "env:");
     EXPECT_TRUE(inherited.contains("PATH=" + currentProcessEnvironment().at("PATH")));
-    EXPECT_TRUE(inherited.contains("FAKE_JAVA_RECORD=" + text(record)));
+    EXPECT_TRUE(inherited.contains("FAKE_JAVA_RECORD=" + pathText(record)));
 }
 
 TEST(CommandRunner, FindsABareNameOnlyOnThePathOfTheGivenEnvironment)
 {
-    Command command = fakeJava({{"PATH", "relative:/nonexistent:" + text(fakeJavaPath().parent_path())}});
+    Command command = fakeJava({{"PATH", "relative:/nonexistent:" + pathText(fakeJavaPath().parent_path())}});
     command.executable = "fake_java";
     EXPECT_TRUE(CommandRunner::system()->run(command).succeeded());
 
@@ -116,7 +112,7 @@ TEST(CommandRunner, RefusesTextThatCannotBePassedToAProgram)
 TEST(CommandRunner, TimeoutKillsAndReapsTheToolOrLeavesItRunningWhenAsked)
 {
     TempDir dir;
-    Command command = fakeJava({{"FAKE_JAVA_SLEEP", "30"}, {"FAKE_JAVA_RECORD", text(dir / "killed")}});
+    Command command = fakeJava({{"FAKE_JAVA_SLEEP", "30"}, {"FAKE_JAVA_RECORD", pathText(dir / "killed")}});
     command.timeout = 300ms;
     const auto start = std::chrono::steady_clock::now();
     const auto killed = CommandRunner::system()->run(command);
@@ -126,7 +122,7 @@ TEST(CommandRunner, TimeoutKillsAndReapsTheToolOrLeavesItRunningWhenAsked)
     ASSERT_EQ(recordLines(dir / "killed", "pid:").size(), 1);
     EXPECT_TRUE(processGone(recordLines(dir / "killed", "pid:").front().toInt())); // reaped before run() returned
 
-    command.environment = ProcessEnvironment {{"FAKE_JAVA_SLEEP", "1"}, {"FAKE_JAVA_RECORD", text(dir / "left")}};
+    command.environment = ProcessEnvironment {{"FAKE_JAVA_SLEEP", "1"}, {"FAKE_JAVA_RECORD", pathText(dir / "left")}};
     command.leaveRunningAfterTimeout = true;
     const auto left = CommandRunner::system()->run(command);
     EXPECT_TRUE(left.timedOut);

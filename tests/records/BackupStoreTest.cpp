@@ -1,4 +1,5 @@
 #include "model/FileDigest.h"
+#include "platform/PathText.h"
 #include "model/OrvaneError.h"
 #include "records/BackupStore.h"
 #include "support/FaultyFileOperations.h"
@@ -16,11 +17,6 @@ using namespace orvane::test;
 using Op = FaultyFileOperations::Op;
 
 namespace {
-
-QString text(const std::filesystem::path& p)
-{
-    return QString::fromStdString(p.native());
-}
 
 const QDateTime kNow(QDate(2026, 12, 8), QTime(7, 21, 8, 123), Qt::UTC);
 
@@ -61,20 +57,20 @@ QString corruptText(F&& f)
 
 TEST_F(OverlayFixture, SnapshotRecordsPresentFilesAndListsMissingOnesAsCreated)
 {
-    const auto m = snapshot({options, runData, settings}, {text(runData)});
+    const auto m = snapshot({options, runData, settings}, {pathText(runData)});
 
     ASSERT_EQ(m.files.size(), 2u);
     EXPECT_EQ(m.files[0].relativePath, QStringLiteral("options.txt"));
-    EXPECT_EQ(m.files[0].originalPath, text(options));
+    EXPECT_EQ(m.files[0].originalPath, pathText(options));
     EXPECT_EQ(m.files[0].sha256, sha256Hex(options));
     EXPECT_EQ(m.files[0].byteCount, 17);
     EXPECT_EQ(m.files[1].relativePath, QStringLiteral("technic-root/settings.json"));
-    EXPECT_EQ(m.files[1].originalPath, text(settings));
+    EXPECT_EQ(m.files[1].originalPath, pathText(settings));
     EXPECT_EQ(m.files[1].sha256, sha256Hex(settings));
-    EXPECT_EQ(m.createdPaths, std::vector<QString>{text(runData)});
+    EXPECT_EQ(m.createdPaths, std::vector<QString>{pathText(runData)});
     EXPECT_EQ(m.kind, BackupKind::preOverlay);
     EXPECT_EQ(m.notes, QStringLiteral("Before Balanced."));
-    EXPECT_EQ(m.instanceRoot, text(layout.instance));
+    EXPECT_EQ(m.instanceRoot, pathText(layout.instance));
     EXPECT_EQ(m.createdAt, kNow);
 
     const auto folder = layout.backups / m.id.toStdString();
@@ -93,7 +89,7 @@ TEST_F(OverlayFixture, SnapshotRecordsPresentFilesAndListsMissingOnesAsCreated)
 TEST_F(OverlayFixture, SnapshotOfOnlyMissingFilesIsEmptyAndVerifies)
 {
     std::filesystem::remove(options);
-    const auto m = snapshot({options, runData}, {text(options), text(runData)});
+    const auto m = snapshot({options, runData}, {pathText(options), pathText(runData)});
     EXPECT_TRUE(m.files.empty());
     EXPECT_EQ(m.createdPaths.size(), 2u);
     EXPECT_NO_THROW(store.verifySnapshot(m, layout.backups / m.id.toStdString()));
@@ -101,9 +97,9 @@ TEST_F(OverlayFixture, SnapshotOfOnlyMissingFilesIsEmptyAndVerifies)
 
 TEST_F(OverlayFixture, CopiedPathsAreNeverAlsoListedAsCreated)
 {
-    const auto odd = text(layout.instance / "bin/../options.txt");
-    const auto m = snapshot({options, runData}, {odd, text(runData), text(layout.instance / "./bin/x/../runData")});
-    EXPECT_EQ(m.createdPaths, (std::vector<QString>{text(runData), text(runData)}));
+    const auto odd = pathText(layout.instance / "bin/../options.txt");
+    const auto m = snapshot({options, runData}, {odd, pathText(runData), pathText(layout.instance / "./bin/x/../runData")});
+    EXPECT_EQ(m.createdPaths, (std::vector<QString>{pathText(runData), pathText(runData)}));
     EXPECT_EQ(readManifest(layout.backups / m.id.toStdString()).createdPaths, m.createdPaths);
 }
 
@@ -125,7 +121,7 @@ TEST_F(OverlayFixture, IdsHaveTheTimeAndAFreshUuidEvenWithinOneMillisecond)
 
 TEST_F(OverlayFixture, ManifestFileIsPrettySortedWithWholeSecondDatesAndEscapedSlashes)
 {
-    const auto m = snapshot({options, settings}, {text(runData)});
+    const auto m = snapshot({options, settings}, {pathText(runData)});
     const QString json = QString::fromUtf8(readFile(layout.backups / m.id.toStdString() / "manifest.json"));
     EXPECT_TRUE(json.contains(QStringLiteral("\"createdAt\": \"2026-12-08T07:21:08Z\"")));
     EXPECT_TRUE(json.contains(QStringLiteral("\"relativePath\": \"technic-root\\/settings.json\"")));

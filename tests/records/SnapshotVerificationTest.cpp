@@ -1,4 +1,5 @@
 #include "model/OrvaneError.h"
+#include "platform/PathText.h"
 #include "records/BackupStore.h"
 #include "records/WorldBackupLimits.h"
 
@@ -14,11 +15,6 @@ using namespace orvane;
 using namespace orvane::test;
 
 namespace {
-
-QString text(const std::filesystem::path& p)
-{
-    return QString::fromStdString(p.native());
-}
 
 template <class F>
 QString failureOf(F&& f)
@@ -122,7 +118,7 @@ TEST_F(VerificationFixture, WorldManifestsNeedFilesAndNoCreatedPaths)
     EXPECT_EQ(verify(m), QStringLiteral("world backup has invalid manifest bounds"));
     m = manifest;
     m.kind = BackupKind::saves;
-    m.createdPaths = {text(layout.instance / "new")};
+    m.createdPaths = {pathText(layout.instance / "new")};
     EXPECT_EQ(verify(m), QStringLiteral("world backup has invalid manifest bounds"));
 
     // An overlay snapshot of nothing is fine.

@@ -1,4 +1,5 @@
 #include "model/FileDigest.h"
+#include "platform/PathText.h"
 #include "model/OrvaneError.h"
 #include "records/BackupStore.h"
 #include "records/WorldBackupLimits.h"
@@ -18,11 +19,6 @@ using namespace orvane::test;
 using Op = FaultyFileOperations::Op;
 
 namespace {
-
-QString text(const std::filesystem::path& p)
-{
-    return QString::fromStdString(p.native());
-}
 
 struct WorldFixture : ::testing::Test {
     BackupLayout layout;
@@ -73,13 +69,13 @@ TEST_F(WorldFixture, BacksUpEveryRegularFileIncludingHiddenOnesSortedByPath)
                                            "saves/World/.session.lock", "saves/World/empty", "saves/World/level.dat",
                                            "saves/World/region/r.0.0.mca"}));
     EXPECT_EQ(m.kind, BackupKind::saves);
-    EXPECT_EQ(m.instanceRoot, text(layout.instance));
+    EXPECT_EQ(m.instanceRoot, pathText(layout.instance));
     EXPECT_TRUE(m.createdPaths.empty());
     EXPECT_EQ(m.totalByteCount(), 300000 + 5 + 4 + 1 + 1);
 
     const auto folder = layout.worldStore / m.id.toStdString();
     for (const auto& f : m.files) {
-        EXPECT_EQ(f.originalPath, text(layout.instance / f.relativePath.toStdString()));
+        EXPECT_EQ(f.originalPath, pathText(layout.instance / f.relativePath.toStdString()));
         EXPECT_EQ(f.sha256, sha256Hex(f.originalPath.toStdString()));
         EXPECT_EQ(readFile(folder / f.relativePath.toStdString()), readFile(f.originalPath.toStdString()));
     }
