@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include <stdlib.h>
 #include <unistd.h>
 
 namespace worldbench {
@@ -39,6 +40,21 @@ inline void writeSaves(const std::filesystem::path& instance, std::uint64_t seed
             .write(bytes.data(), std::streamsize(bytes.size()));
     }
 }
+
+// A fresh folder under /tmp for one benchmark program, removed with everything in it at exit.
+struct ScratchFolder {
+    std::filesystem::path base;
+    explicit ScratchFolder(const char* prefix)
+    {
+        std::string pattern = std::string("/tmp/") + prefix + "-XXXXXX";
+        base = ::mkdtemp(pattern.data());
+    }
+    ~ScratchFolder()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(base, ec);
+    }
+};
 
 inline void settle(const std::filesystem::path& remove)
 {

@@ -5,25 +5,14 @@
 #include "platform/FileOperations.h"
 #include "records/BackupStore.h"
 
-#include <stdlib.h>
-
 namespace {
 
-struct World {
-    std::filesystem::path base;
-    std::filesystem::path instance;
-    World()
+struct World : worldbench::ScratchFolder {
+    std::filesystem::path instance = base / "instance";
+    World() : ScratchFolder("orvane-bench-world")
     {
-        char pattern[] = "/tmp/orvane-bench-world-XXXXXX";
-        base = ::mkdtemp(pattern);
-        instance = base / "instance";
         worldbench::writeSaves(instance, 0x9E3779B97F4A7C15ull);
         ::sync();
-    }
-    ~World()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(base, ec);
     }
 };
 

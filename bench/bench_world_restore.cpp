@@ -5,35 +5,22 @@
 #include "platform/FileOperations.h"
 #include "records/BackupStore.h"
 
-#include <stdlib.h>
-
 namespace {
 
-struct World {
-    std::filesystem::path base;
-    std::filesystem::path instance;
-    std::filesystem::path store;
-    std::filesystem::path tmp;
+struct World : worldbench::ScratchFolder {
+    std::filesystem::path instance = base / "instance";
+    std::filesystem::path store = base / "backups/saves";
+    std::filesystem::path tmp = base / "tmp";
     orvane::BackupManifest backup;
 
-    World()
+    World() : ScratchFolder("orvane-bench-restore")
     {
-        char pattern[] = "/tmp/orvane-bench-restore-XXXXXX";
-        base = ::mkdtemp(pattern);
-        instance = base / "instance";
-        store = base / "backups/saves";
-        tmp = base / "tmp";
         worldbench::writeSaves(instance, 0x9E3779B97F4A7C15ull);
         orvane::BackupStore backups(store, orvane::FileOperations::system(), tmp);
         backup = backups.createWorldBackup(instance, "bench");
         // The world moves on after the backup: every file the restore puts back differs.
         worldbench::writeSaves(instance, 0xD1B54A32D192ED03ull);
         ::sync();
-    }
-    ~World()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(base, ec);
     }
 };
 
