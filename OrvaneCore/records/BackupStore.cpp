@@ -31,6 +31,28 @@ std::filesystem::path absoluteStandardised(const std::filesystem::path& path)
     return standardised(std::filesystem::absolute(path));
 }
 
+// What changes when a file is written, replaced or removed.
+struct SourceStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t changedSeconds = 0, changedNanoseconds = 0;
+    std::int64_t modifiedSeconds = 0, modifiedNanoseconds = 0;
+    bool operator==(const SourceStamp&) const = default;
+};
+
+SourceStamp sourceStamp(const std::filesystem::path& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            throw OrvaneError::backupCorrupt(backupTexts::worldChanged);
+        throwErrno("stat", path);
+    }
+    return SourceStamp{st.st_dev, st.st_ino, std::uint64_t(st.st_size), st.st_ctim.tv_sec, st.st_ctim.tv_nsec,
+                       st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+}
+
 } // namespace
 
 OrvaneError unrecordableName(const std::filesystem::path& path)
@@ -136,7 +158,13 @@ BackupManifest BackupStore::createBackup(const std::vector<std::filesystem::path
             const std::filesystem::path target = directory / pathFromText(relative);
             if (folders.insert(target.parent_path()).second)
                 m_files->createDirectories(target.parent_path());
+            // A world file rewritten while it was copied gives a torn copy whose digest still
+            // "verifies": its size or change time tells.
+            const bool world = kind == BackupKind::saves;
+            const SourceStamp before = world ? sourceStamp(source) : SourceStamp{};
             const CopiedFile copied = cloneOrCopyItem(source, target);
+            if (world && (sourceStamp(source) != before || copied.byteCount != before.size))
+                throw OrvaneError::backupCorrupt(backupTexts::worldChanged);
             if (copied.byteCount > std::uint64_t(INT64_MAX))
                 throw OrvaneError::backupCorrupt(QStringLiteral("file is too large to record"));
             manifest.files.push_back(BackupFile{relative, originalPaths[i], copied.sha256, std::int64_t(copied.byteCount)});

@@ -91,17 +91,21 @@ public:
     // --- Listing and choosing ---
 
     // The backups of this store that still verify, newest first. A folder without a manifest, one that
-    // escapes the store, an unreadable manifest or a snapshot that no longer verifies is left out.
+    // escapes the store, an unreadable manifest, a manifest whose id is not its folder's name or a
+    // snapshot that no longer verifies is left out.
     // Throws only when the store folder exists and cannot be listed.
     std::vector<ListedBackup> listBackups() const;
 
     // The backup to restore for an instance: the newest of `kind` (or of any kind when the instance has
-    // none of it, or when no kind is given). World backups whose restore plan is refused are passed over.
+    // none of it, or when no kind is given). World saves and overlay files never stand in for each
+    // other: asked for saves, only saves are taken; asked for an overlay kind, never saves.
+    // World backups whose restore plan is refused are passed over.
     std::optional<ListedBackup> latestBackup(const std::filesystem::path& instanceRoot,
                                              std::optional<BackupKind> kind) const;
 
     // Throws OrvaneError::backupCorrupt at the first place a restore of `manifest` would write or delete
-    // outside where it may. Recorded paths must be absolute: a relative one is never resolved.
+    // outside where it may. Recorded paths must be absolute: a relative one is never resolved. Only the
+    // overlay's own files that the restore does not put back (options.txt, bin/runData) may be deleted.
     void planRestore(const BackupManifest& manifest, const std::filesystem::path& directory,
                      const std::filesystem::path& instanceRoot,
                      const std::optional<std::filesystem::path>& technicDataRoot) const;

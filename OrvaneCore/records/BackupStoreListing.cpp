@@ -27,16 +27,21 @@ BackupManifest readManifestIn(FileOperations& files, const std::filesystem::path
 }
 
 // The first backup of `kind` in `backups`, else the first of any kind (the first when no kind is asked).
+// World saves and overlay files never stand in for each other: asked for saves, only saves are
+// taken, and asked for an overlay kind, never saves.
 std::optional<ListedBackup> pick(std::vector<ListedBackup> backups, std::optional<BackupKind> kind)
 {
-    if (backups.empty())
-        return std::nullopt;
     if (kind) {
         const auto it = std::find_if(backups.begin(), backups.end(),
                                      [&](const ListedBackup& b) { return b.manifest.kind == *kind; });
         if (it != backups.end())
             return std::move(*it);
+        if (*kind == BackupKind::saves)
+            return std::nullopt;
+        std::erase_if(backups, [](const ListedBackup& b) { return b.manifest.kind == BackupKind::saves; });
     }
+    if (backups.empty())
+        return std::nullopt;
     return std::move(backups.front());
 }
 
@@ -58,6 +63,9 @@ std::vector<ListedBackup> BackupStore::listBackups() const
             if (pathContainsSymbolicLink(folder, m_root))
                 throw OrvaneError::backupCorrupt(kEscapes);
             BackupManifest manifest = readManifestIn(*m_files, folder);
+            // Loading by id refuses such a backup; offering it would restore one under a false id.
+            if (exactPathText(folder.filename()) != std::optional(manifest.id))
+                continue;
             verifySnapshot(manifest, folder);
             kept.push_back(ListedBackup{std::move(manifest), folder});
         } catch (const std::exception&) {

@@ -410,7 +410,6 @@ struct OverlayRestore : ::testing::Test {
     BackupStore store{layout.backups, files, layout.tmp};
     std::filesystem::path options = layout.instance / "options.txt";
     std::filesystem::path runData = layout.instance / "bin/runData";
-    std::filesystem::path javaArgs = layout.instance / "bin/java.args";
     std::filesystem::path settings = layout.technicRoot / "settings.json";
     BackupManifest backup;
 
@@ -418,8 +417,8 @@ struct OverlayRestore : ::testing::Test {
     {
         writeFile(options, "renderDistance:8\n");
         writeFile(settings, R"({"memory": 12})");
-        backup = store.createBackup({options, runData, settings, javaArgs}, layout.instance, BackupKind::preOverlay,
-                                    "Before Balanced.", {text(runData), text(javaArgs)});
+        backup = store.createBackup({options, runData, settings}, layout.instance, BackupKind::preOverlay,
+                                    "Before Balanced.", {text(runData)});
         // Apply Balanced wrote its files.
         writeFile(options, "renderDistance:12\n");
         writeFile(settings, R"({"memory": 16})");
@@ -435,12 +434,11 @@ TEST_F(OverlayRestore, RestoresTheFilesAndDeletesWhatApplyCreated)
     EXPECT_FALSE(std::filesystem::exists(runData));
     EXPECT_TRUE(std::filesystem::is_directory(runData.parent_path()));
     EXPECT_EQ(result.restoredFiles, (std::vector<QString>{text(options), text(settings)}));
-    // java.args never came into being: passed over.
     EXPECT_EQ(result.deletedCreatedFiles, std::vector<QString>{text(runData)});
     EXPECT_EQ(result.verification.backupKind, BackupKind::preOverlay);
     EXPECT_TRUE(entriesOf(layout.tmp).empty());
 
-    // Restoring the very snapshot again, read back by its id.
+    // Restoring the very snapshot again, read back by its id: runData is gone, so it is passed over.
     writeFile(options, "changed");
     EXPECT_EQ(store.restoreBackup(backup, layout.instance, std::nullopt).deletedCreatedFiles.size(), 0u);
     EXPECT_EQ(readFile(options), "renderDistance:8\n");
@@ -448,15 +446,16 @@ TEST_F(OverlayRestore, RestoresTheFilesAndDeletesWhatApplyCreated)
 
 TEST_F(OverlayRestore, ACreatedPathThatIsNotARegularFileStopsTheRestoreAndIsKept)
 {
-    std::filesystem::create_directories(javaArgs / "inside");
-    writeFile(javaArgs / "inside/keep", "keep");
+    std::filesystem::remove(runData);
+    std::filesystem::create_directories(runData / "inside");
+    writeFile(runData / "inside/keep", "keep");
     // Deleted meanwhile: the restore creates it, and its rollback removes it again.
     std::filesystem::remove(options);
     const auto before = treeOf(layout.technicRoot);
     EXPECT_EQ(orvaneErrorOf([&] { store.restoreLatestBackup(layout.instance, std::nullopt, std::nullopt); }),
-              ioError("Orvane will not delete " + text(javaArgs)
+              ioError("Orvane will not delete " + text(runData)
                       + " because it is not a regular file. Orvane stopped and rolled back completed replacements."));
-    // runData, moved aside before, is back; the overlay files are rolled back; options.txt is absent again.
+    // The overlay files are rolled back and options.txt is absent again.
     EXPECT_EQ(treeOf(layout.technicRoot), before);
     EXPECT_TRUE(entriesOf(layout.tmp).empty());
     EXPECT_TRUE(restoreLeftovers(layout.technicRoot).empty());
@@ -494,7 +493,7 @@ TEST_F(OverlayRestore, ARestoreNeedsItsPrivateFolder)
 
 TEST_F(OverlayRestore, TheRecordedInstanceRestoreUsesTheManifestsOwnInstance)
 {
-    EXPECT_EQ(store.restoreRecordedBackup(std::nullopt, BackupKind::saves).restoredFiles,
+    EXPECT_EQ(store.restoreRecordedBackup(std::nullopt, BackupKind::manual).restoredFiles,
               (std::vector<QString>{text(options), text(settings)}));
     EXPECT_EQ(readFile(settings), R"({"memory": 12})");
 
