@@ -31,26 +31,13 @@ std::filesystem::path absoluteStandardised(const std::filesystem::path& path)
     return standardised(std::filesystem::absolute(path));
 }
 
-// What changes when a file is written, replaced or removed.
-struct SourceStamp {
-    dev_t device = 0;
-    ino_t inode = 0;
-    std::uint64_t size = 0;
-    std::int64_t changedSeconds = 0, changedNanoseconds = 0;
-    std::int64_t modifiedSeconds = 0, modifiedNanoseconds = 0;
-    bool operator==(const SourceStamp&) const = default;
-};
-
-SourceStamp sourceStamp(const std::filesystem::path& path)
+// A world file as it is before and after its copy: a write, replacement or removal in between shows.
+FileStamp sourceStamp(const std::filesystem::path& path)
 {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            throw OrvaneError::backupCorrupt(backupTexts::worldChanged);
-        throwErrno("stat", path);
-    }
-    return SourceStamp{st.st_dev, st.st_ino, std::uint64_t(st.st_size), st.st_ctim.tv_sec, st.st_ctim.tv_nsec,
-                       st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+    const auto stamp = stampIfPossible(path);
+    if (!stamp)
+        throw OrvaneError::backupCorrupt(backupTexts::worldChanged);
+    return *stamp;
 }
 
 } // namespace
@@ -127,10 +114,14 @@ BackupManifest BackupStore::createBackup(const std::vector<std::filesystem::path
         originalPaths.push_back(recordedText(source));
 
     m_files->createDirectories(m_root);
+    removeInterruptedWork(instanceRoot, std::nullopt);
     const QDateTime createdAt = m_clock();
     const QString id = makeBackupId(createdAt, QUuid::createUuid());
-    const std::filesystem::path directory = m_root / pathFromText(id);
+    // Assembled under a name the listing never offers; it takes its id when complete.
+    const std::filesystem::path directory = partialSnapshotFolder(id);
     m_files->createDirectories(directory);
+    const std::filesystem::path final = m_root / pathFromText(id);
+    bool renamed = false;
 
     try {
         BackupManifest manifest;
@@ -161,7 +152,7 @@ BackupManifest BackupStore::createBackup(const std::vector<std::filesystem::path
             // A world file rewritten while it was copied gives a torn copy whose digest still
             // "verifies": its size or change time tells.
             const bool world = kind == BackupKind::saves;
-            const SourceStamp before = world ? sourceStamp(source) : SourceStamp{};
+            const FileStamp before = world ? sourceStamp(source) : FileStamp{};
             const CopiedFile copied = cloneOrCopyItem(source, target);
             if (world && (sourceStamp(source) != before || copied.byteCount != before.size))
                 throw OrvaneError::backupCorrupt(backupTexts::worldChanged);
@@ -182,10 +173,13 @@ BackupManifest BackupStore::createBackup(const std::vector<std::filesystem::path
 
         m_files->writeAtomically(directory / "manifest.json", encodeJson(toJson(manifest)));
         verifySnapshot(manifest, directory);
+        m_files->moveNoReplace(directory, final);
+        renamed = true;
+        m_files->syncDirectory(m_root);
         return manifest;
     } catch (...) {
         std::error_code ignored;
-        std::filesystem::remove_all(directory, ignored);
+        std::filesystem::remove_all(renamed ? final : directory, ignored);
         throw;
     }
 }
