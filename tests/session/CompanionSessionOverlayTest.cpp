@@ -294,3 +294,25 @@ TEST(CompanionSessionOverlay, ManualSnapshotAndLatestBackups)
     EXPECT_EQ(latest.world->id, world.id);
     EXPECT_EQ(session->lastBackup(), latest.overlay);
 }
+
+TEST(CompanionSessionOverlay, ApplyTestsAStoredInspectionAgainWithoutReinspecting)
+{
+    FixtureHome::Options options;
+    options.instanceContent.packVersion = QStringLiteral("1.2.5");
+    FixtureHome home(options);
+    SessionHarness harness;
+    harness.labInstance = home.instanceRoot();
+    const auto session = harness.build(home);
+    session->inspect();
+    // The files now hold the certified build, but the stored inspection decides.
+    FixtureHome::writeInstance(home.instanceRoot(), FixtureHome::Instance{});
+    const OverlayState before = overlayState(home);
+    try {
+        session->applyBalanced();
+        ADD_FAILURE() << "Apply succeeded";
+    } catch (const OrvaneError& error) {
+        EXPECT_EQ(error, OrvaneError::unsupportedPackVersion(QStringLiteral("1.2.5"), CertifiedPack::version));
+    }
+    EXPECT_EQ(overlayState(home), before);
+    EXPECT_FALSE(std::filesystem::exists(backupsOf(home)));
+}
