@@ -135,35 +135,47 @@ TEST(CompanionSessionOverlay, ApplyWritesTheBalancedOverlayAfterASnapshot)
 
 TEST(CompanionSessionOverlay, AWriteFailingOnTheSecondFileRollsAllThreeBack)
 {
-    FixtureHome::Options options;
-    options.instanceContent.runData = false; // Apply creates it: the rollback must remove it again
-    FixtureHome home(options);
-    chmodFile(home.settingsPath(), 0600);
-    SessionHarness harness;
-    harness.labInstance = home.instanceRoot();
-    auto files = std::make_shared<FaultyFileOperations>();
-    harness.files = files;
-    const auto session = harness.build(home);
-    const OverlayState before = overlayState(home);
-    const auto instanceTree = treeState(home.instanceRoot());
-    failFirstWriteOf(*files, "runData");
+    // In the launcher's modpacks folder, and in a folder the user chose elsewhere: the rollback puts
+    // the launcher's settings.json back through the inspection's data folder either way.
+    for (const bool elsewhere : {false, true}) {
+        SCOPED_TRACE(elsewhere ? "chosen folder elsewhere" : "modpacks folder");
+        FixtureHome::Options options;
+        options.instanceContent.runData = false; // Apply creates it: the rollback must remove it again
+        options.instance = !elsewhere;
+        FixtureHome home(options);
+        const std::filesystem::path instance = elsewhere ? home.root() / "Packs" / "tekkit-2" : home.instanceRoot();
+        if (elsewhere)
+            FixtureHome::writeInstance(instance, options.instanceContent);
+        chmodFile(home.settingsPath(), 0600);
+        SessionHarness harness;
+        harness.labInstance = instance;
+        auto files = std::make_shared<FaultyFileOperations>();
+        harness.files = files;
+        const auto session = harness.build(home);
+        const auto runData = instance / "bin" / "runData";
+        const FileState options0 = fileState(instance / "options.txt"), settings0 = fileState(home.settingsPath());
+        const auto instanceTree = treeState(instance);
+        failFirstWriteOf(*files, "runData");
 
-    try {
-        session->applyBalanced();
-        ADD_FAILURE() << "Apply succeeded";
-    } catch (const std::system_error& error) {
-        // The writing error itself, not a wrapped one.
-        EXPECT_EQ(error.code().value(), ENOSPC);
-        EXPECT_EQ(describe(error), QString::fromStdString("write " + runDataOf(home).native() + ": " +
-                                                          std::generic_category().message(ENOSPC)));
+        try {
+            session->applyBalanced();
+            ADD_FAILURE() << "Apply succeeded";
+        } catch (const std::system_error& error) {
+            // The writing error itself, not a wrapped one.
+            EXPECT_EQ(error.code().value(), ENOSPC);
+            EXPECT_EQ(describe(error), QString::fromStdString("write " + runData.native() + ": " +
+                                                              std::generic_category().message(ENOSPC)));
+        }
+        EXPECT_EQ(fileState(instance / "options.txt"), options0);
+        EXPECT_EQ(fileState(home.settingsPath()), settings0);
+        EXPECT_FALSE(fileState(runData).exists);
+        EXPECT_EQ(treeState(instance), instanceTree); // no stage, no temporary, no new folder
+        ASSERT_EQ(snapshotFolders(home).size(), 1u);  // the snapshot stays for a later restore
+        ASSERT_TRUE(session->lastBackup());
+        EXPECT_EQ(session->lastBackup()->createdPaths, std::vector<QString>{pathText(runData)});
+        EXPECT_EQ(session->lastBackup()->files.size(), 2u); // options.txt and the launcher's settings.json
+        EXPECT_FALSE(session->lastPlan());
     }
-    EXPECT_EQ(overlayState(home), before);
-    EXPECT_FALSE(fileState(runDataOf(home)).exists);
-    EXPECT_EQ(treeState(home.instanceRoot()), instanceTree); // no stage, no temporary, no new folder
-    ASSERT_EQ(snapshotFolders(home).size(), 1u);             // the snapshot stays for a later restore
-    ASSERT_TRUE(session->lastBackup());
-    EXPECT_EQ(session->lastBackup()->createdPaths, std::vector<QString>{pathText(runDataOf(home))});
-    EXPECT_FALSE(session->lastPlan());
 }
 
 TEST(CompanionSessionOverlay, AFailedRollbackReportsBothFailures)
