@@ -102,7 +102,7 @@ RestoreWorkspace::Area& RestoreWorkspace::run(const std::filesystem::path& desti
     std::vector<std::pair<std::filesystem::path, bool>> candidates;
     if (m_privateUsable.value_or(false) && deviceOf(m_privateFolder) == device)
         candidates.emplace_back(m_privateFolder, false);
-    if (destinationFolder != root && deviceOf(root) == device)
+    if (deviceOf(root) == device)
         candidates.emplace_back(hiddenFolder(root), true);
     candidates.emplace_back(destinationFolder, false);
 
