@@ -186,11 +186,13 @@ TEST(CompanionSessionOverlay, AFailedRollbackReportsBothFailures)
     auto files = std::make_shared<FaultyFileOperations>();
     harness.files = files;
     const auto session = harness.build(home);
-    // The snapshot's copy of options.txt is damaged after it was verified, then the runData write fails.
+    // The snapshot's copy of options.txt is damaged after it was made, then the runData write fails.
     failFirstWriteOf(*files, "runData", [&home] {
         const auto folders = snapshotFolders(home);
         ASSERT_EQ(folders.size(), 1u);
-        writeFile(folders.front() / "options.txt", QByteArrayLiteral("damaged\n"));
+        QByteArray copy = readFile(folders.front() / "options.txt");
+        copy[0] = char(copy[0] ^ 0x01); // same size: only its digest tells
+        writeFile(folders.front() / "options.txt", copy);
     });
 
     try {
