@@ -53,6 +53,11 @@ public:
     virtual void createDirectories(const std::filesystem::path& path, mode_t mode = 0755) = 0;
     // Flushes a folder's entries to disk.
     virtual void syncDirectory(const std::filesystem::path& path) = 0;
+    // Gives the file `existing` the second name `link` (never replacing an item there). Fails with
+    // EXDEV when the two lie on different file systems or mounts.
+    virtual void hardLink(const std::filesystem::path& existing, const std::filesystem::path& link);
+    // Flushes the data and entries of the whole file system that holds `path` to disk.
+    virtual void syncFileSystem(const std::filesystem::path& path);
 
     // The process-wide real implementation.
     static std::shared_ptr<FileOperations> system();

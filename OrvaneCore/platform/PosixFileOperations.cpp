@@ -218,6 +218,21 @@ void PosixFileOperations::createDirectories(const std::filesystem::path& path, m
     }
 }
 
+void FileOperations::hardLink(const std::filesystem::path& existing, const std::filesystem::path& link)
+{
+    if (::link(existing.c_str(), link.c_str()) != 0)
+        throwErrno("link", link);
+}
+
+void FileOperations::syncFileSystem(const std::filesystem::path& path)
+{
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (!fd)
+        throwErrno("open", path);
+    if (::syncfs(fd.get()) != 0)
+        throwErrno("sync", path);
+}
+
 void PosixFileOperations::syncDirectory(const std::filesystem::path& path)
 {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

@@ -31,6 +31,15 @@ std::filesystem::path absoluteStandardised(const std::filesystem::path& path)
     return standardised(std::filesystem::absolute(path));
 }
 
+// A world file as it is before and after its copy: a write, replacement or removal in between shows.
+FileStamp sourceStamp(const std::filesystem::path& path)
+{
+    const auto stamp = stampIfPossible(path);
+    if (!stamp)
+        throw OrvaneError::backupCorrupt(backupTexts::worldChanged);
+    return *stamp;
+}
+
 } // namespace
 
 OrvaneError unrecordableName(const std::filesystem::path& path)
@@ -105,10 +114,14 @@ BackupManifest BackupStore::createBackup(const std::vector<std::filesystem::path
         originalPaths.push_back(recordedText(source));
 
     m_files->createDirectories(m_root);
+    removeInterruptedWork(instanceRoot, std::nullopt);
     const QDateTime createdAt = m_clock();
     const QString id = makeBackupId(createdAt, QUuid::createUuid());
-    const std::filesystem::path directory = m_root / pathFromText(id);
+    // Assembled under a name the listing never offers; it takes its id when complete.
+    const std::filesystem::path directory = partialSnapshotFolder(id);
     m_files->createDirectories(directory);
+    const std::filesystem::path final = m_root / pathFromText(id);
+    bool renamed = false;
 
     try {
         BackupManifest manifest;
@@ -136,7 +149,13 @@ BackupManifest BackupStore::createBackup(const std::vector<std::filesystem::path
             const std::filesystem::path target = directory / pathFromText(relative);
             if (folders.insert(target.parent_path()).second)
                 m_files->createDirectories(target.parent_path());
+            // A world file rewritten while it was copied gives a torn copy whose digest still
+            // "verifies": its size or change time tells.
+            const bool world = kind == BackupKind::saves;
+            const FileStamp before = world ? sourceStamp(source) : FileStamp{};
             const CopiedFile copied = cloneOrCopyItem(source, target);
+            if (world && (sourceStamp(source) != before || copied.byteCount != before.size))
+                throw OrvaneError::backupCorrupt(backupTexts::worldChanged);
             if (copied.byteCount > std::uint64_t(INT64_MAX))
                 throw OrvaneError::backupCorrupt(QStringLiteral("file is too large to record"));
             manifest.files.push_back(BackupFile{relative, originalPaths[i], copied.sha256, std::int64_t(copied.byteCount)});
@@ -154,10 +173,13 @@ BackupManifest BackupStore::createBackup(const std::vector<std::filesystem::path
 
         m_files->writeAtomically(directory / "manifest.json", encodeJson(toJson(manifest)));
         verifySnapshot(manifest, directory);
+        m_files->moveNoReplace(directory, final);
+        renamed = true;
+        m_files->syncDirectory(m_root);
         return manifest;
     } catch (...) {
         std::error_code ignored;
-        std::filesystem::remove_all(directory, ignored);
+        std::filesystem::remove_all(renamed ? final : directory, ignored);
         throw;
     }
 }

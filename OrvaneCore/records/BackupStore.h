@@ -26,8 +26,14 @@ namespace orvane {
 // A short-lived value made for one operation; not thread-safe.
 class BackupStore final {
 public:
-    // `temporaryFolder` holds the stages and undo copies of restores: applicationSupport/tmp, private
-    // (0700) and on the same volume as the restored files, so that every commit is one rename.
+    // How far a snapshot is checked against its manifest: every copy's digest (a read of the whole
+    // backup), or every copy's size (a stat each). A restore checks the digests as it stages the copies.
+    enum class SnapshotCheck { digests, sizes };
+
+    // `temporaryFolder` (applicationSupport/tmp, made private 0700) holds the stages and undo links of
+    // restores whose files lie on its volume; for files on another volume (or none given) a private
+    // hidden folder ".orvane-restore" at the top of the instance or Technic root serves, so every commit
+    // is one rename on one volume.
     BackupStore(std::filesystem::path root, std::shared_ptr<FileOperations> fileOperations,
                 std::filesystem::path temporaryFolder = {});
 
@@ -44,9 +50,11 @@ public:
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
     // Copies `files` into a new snapshot and returns its verified manifest. Files that do not exist
-    // are skipped (for kind saves they fail the snapshot). `createdPaths` are the files a restore of
-    // this snapshot deletes; a path that was copied is never also listed as created.
-    // A failed snapshot leaves no snapshot folder behind.
+    // are skipped (for kind saves they fail the snapshot, as does a file that changes while it is
+    // copied). `createdPaths` are the files a restore of this snapshot deletes; a path that was copied
+    // is never also listed as created. The snapshot is assembled under a temporary name and appears
+    // under its id only when complete; a failed one leaves nothing behind. What an interrupted backup
+    // or restore left is removed first.
     BackupManifest createBackup(const std::vector<std::filesystem::path>& files,
                                 const std::filesystem::path& instanceRoot, BackupKind kind, const QString& notes,
                                 const std::vector<QString>& createdPaths);
@@ -56,7 +64,8 @@ public:
     BackupManifest createWorldBackup(const std::filesystem::path& instanceRoot, const QString& notes);
 
     // Throws OrvaneError::backupCorrupt at the first difference between a manifest and its folder.
-    void verifySnapshot(const BackupManifest& manifest, const std::filesystem::path& directory) const;
+    void verifySnapshot(const BackupManifest& manifest, const std::filesystem::path& directory,
+                        SnapshotCheck check = SnapshotCheck::digests) const;
 
     // Re-checks world files before they are copied; returns them standardised, sorted by relative path.
     std::vector<std::filesystem::path> validateWorldSources(const std::vector<std::filesystem::path>& files,
@@ -91,17 +100,26 @@ public:
     // --- Listing and choosing ---
 
     // The backups of this store that still verify, newest first. A folder without a manifest, one that
-    // escapes the store, an unreadable manifest or a snapshot that no longer verifies is left out.
+    // escapes the store, an unreadable manifest, a manifest whose id is not its folder's name or a
+    // snapshot that no longer verifies is left out.
     // Throws only when the store folder exists and cannot be listed.
-    std::vector<ListedBackup> listBackups() const;
+    std::vector<ListedBackup> listBackups(SnapshotCheck check = SnapshotCheck::digests) const;
 
     // The backup to restore for an instance: the newest of `kind` (or of any kind when the instance has
-    // none of it, or when no kind is given). World backups whose restore plan is refused are passed over.
+    // none of it, or when no kind is given). World saves and overlay files never stand in for each
+    // other: asked for saves, only saves are taken; asked for an overlay kind, never saves.
+    // World backups whose restore plan is refused are passed over.
+    // Chosen by manifest and sizes alone (no copy is read): the restore checks the digests as it
+    // stages, and falls back to the next older backup of restorableBackups() on a mismatch.
     std::optional<ListedBackup> latestBackup(const std::filesystem::path& instanceRoot,
                                              std::optional<BackupKind> kind) const;
+    // Every backup latestBackup() could choose, in the order a restore tries them (its choice first).
+    std::vector<ListedBackup> restorableBackups(const std::filesystem::path& instanceRoot,
+                                                std::optional<BackupKind> kind) const;
 
     // Throws OrvaneError::backupCorrupt at the first place a restore of `manifest` would write or delete
-    // outside where it may. Recorded paths must be absolute: a relative one is never resolved.
+    // outside where it may. Recorded paths must be absolute: a relative one is never resolved. Only the
+    // overlay's own files that the restore does not put back (options.txt, bin/runData) may be deleted.
     void planRestore(const BackupManifest& manifest, const std::filesystem::path& directory,
                      const std::filesystem::path& instanceRoot,
                      const std::optional<std::filesystem::path>& technicDataRoot) const;
@@ -120,7 +138,9 @@ public:
 
     // --- Restore entry points (OrvaneError::backupMissing when there is nothing to restore) ---
 
-    // Restores the backup latestBackup() picks. Without a Technic root it is derived from the instance.
+    // Restores the backup latestBackup() picks, or when a copy of it fails its digest while it is
+    // staged (before anything is replaced) the next older one. Without a Technic root it is derived
+    // from the instance.
     RestoreResult restoreLatestBackup(const std::filesystem::path& instanceRoot,
                                       const std::optional<std::filesystem::path>& technicDataRoot,
                                       std::optional<BackupKind> kind);
@@ -135,9 +155,11 @@ public:
 
     // --- The restore engine ---
 
-    // Puts every file of a verified backup back, each with one rename, re-measuring every destination
-    // at each step. Either every file holds the backed-up bytes afterwards, or every replaced file is
-    // put back; bytes that changed meanwhile are never deleted, and the error says where they are.
+    // Puts every file of a backup back, each with one rename, checking each copy's digest as it is
+    // staged and re-measuring every destination at each step. Either every file holds the backed-up
+    // bytes afterwards, or every replaced file is put back; bytes that changed meanwhile are never
+    // deleted, and the error says where they are. An undo folder is kept (and named) only after a
+    // failed rollback; what an interrupted restore left is removed first.
     RestoreResult restoreAtomically(const ListedBackup& backup, const std::filesystem::path& instanceRoot,
                                     const std::optional<std::filesystem::path>& technicDataRoot);
 
@@ -149,6 +171,10 @@ public:
     // when the bytes swapped out differ from it, swaps them back and throws.
     void swapIntoPlace(const std::filesystem::path& stage, const std::filesystem::path& destination,
                        const QString& previousSHA256, std::int64_t previousByteCount) const;
+    // Swaps back a stage whose swapped-out bytes were not the ones measured, and throws; when the swap
+    // back fails, the unexpected bytes are kept under a preserved name and the error names it.
+    [[noreturn]] void swapBackChanged(const std::filesystem::path& stage,
+                                      const std::filesystem::path& destination) const;
     // Puts the committed files (indices into `prepared`) back, last first; returns one text per failure.
     std::vector<QString> rollBack(const std::vector<PreparedRestoreFile>& prepared,
                                   const std::vector<std::size_t>& committed) const;
@@ -157,6 +183,14 @@ public:
     void preserveUnexpectedBytes(const PreparedRestoreFile& file) const;
 
 private:
+    RestoreResult restoreFirstUsable(const std::vector<ListedBackup>& candidates,
+                                     const std::filesystem::path& instanceRoot,
+                                     const std::optional<std::filesystem::path>& technicDataRoot);
+    // Partial snapshots, and the stages and undo folders of restores that never finished.
+    void removeInterruptedWork(const std::filesystem::path& instanceRoot,
+                               const std::optional<std::filesystem::path>& technicDataRoot) const;
+    std::filesystem::path partialSnapshotFolder(const QString& id) const;
+
     std::filesystem::path m_root;
     std::shared_ptr<FileOperations> m_files;
     RestoreCheckpointHook m_restoreCheckpoint;

@@ -36,10 +36,22 @@ void BackupStore::swapIntoPlace(const std::filesystem::path& stage, const std::f
         restoreItems::removeQuietly(*m_files, stage); // the undo copy holds the same bytes
         return;
     }
+    swapBackChanged(stage, destination);
+}
+
+void BackupStore::swapBackChanged(const std::filesystem::path& stage, const std::filesystem::path& destination) const
+{
     try {
         swapAtomically(stage, destination);
     } catch (const OrvaneError&) {
-        throw OrvaneError::io(restoreTexts::changedDuringSwapKept(stage));
+        // The unexpected bytes stay, under a name no clean-up of stages ever takes.
+        const std::filesystem::path preserved = stage.parent_path() / restoreItems::preservedName();
+        try {
+            m_files->moveNoReplace(stage, preserved);
+        } catch (const std::system_error&) {
+            throw OrvaneError::io(restoreTexts::changedDuringSwapKept(stage));
+        }
+        throw OrvaneError::io(restoreTexts::changedDuringSwapKept(preserved));
     }
     throw OrvaneError::io(restoreTexts::changedDuringSwapRolledBack);
 }

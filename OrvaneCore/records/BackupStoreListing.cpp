@@ -26,23 +26,33 @@ BackupManifest readManifestIn(FileOperations& files, const std::filesystem::path
     return fromJson<BackupManifest>(JsonReader::parse(bytes, QStringLiteral("BackupManifest")).object());
 }
 
-// The first backup of `kind` in `backups`, else the first of any kind (the first when no kind is asked).
+// The backups of `kind` in `backups`, else those of any kind (all when no kind is asked), in order.
+// World saves and overlay files never stand in for each other: asked for saves, only saves are
+// taken, and asked for an overlay kind, never saves.
+std::vector<ListedBackup> ofKind(std::vector<ListedBackup> backups, std::optional<BackupKind> kind)
+{
+    if (!kind)
+        return backups;
+    const auto isKind = [&](const ListedBackup& b) { return b.manifest.kind == *kind; };
+    if (std::any_of(backups.begin(), backups.end(), isKind) || *kind == BackupKind::saves) {
+        std::erase_if(backups, [&](const ListedBackup& b) { return !isKind(b); });
+        return backups;
+    }
+    std::erase_if(backups, [](const ListedBackup& b) { return b.manifest.kind == BackupKind::saves; });
+    return backups;
+}
+
 std::optional<ListedBackup> pick(std::vector<ListedBackup> backups, std::optional<BackupKind> kind)
 {
-    if (backups.empty())
+    auto chosen = ofKind(std::move(backups), kind);
+    if (chosen.empty())
         return std::nullopt;
-    if (kind) {
-        const auto it = std::find_if(backups.begin(), backups.end(),
-                                     [&](const ListedBackup& b) { return b.manifest.kind == *kind; });
-        if (it != backups.end())
-            return std::move(*it);
-    }
-    return std::move(backups.front());
+    return std::move(chosen.front());
 }
 
 } // namespace
 
-std::vector<ListedBackup> BackupStore::listBackups() const
+std::vector<ListedBackup> BackupStore::listBackups(SnapshotCheck check) const
 {
     if (!itemExistsAt(m_root))
         return {};
@@ -58,7 +68,10 @@ std::vector<ListedBackup> BackupStore::listBackups() const
             if (pathContainsSymbolicLink(folder, m_root))
                 throw OrvaneError::backupCorrupt(kEscapes);
             BackupManifest manifest = readManifestIn(*m_files, folder);
-            verifySnapshot(manifest, folder);
+            // Loading by id refuses such a backup; offering it would restore one under a false id.
+            if (exactPathText(folder.filename()) != std::optional(manifest.id))
+                continue;
+            verifySnapshot(manifest, folder, check);
             kept.push_back(ListedBackup{std::move(manifest), folder});
         } catch (const std::exception&) {
             // One bad backup never hides the others.
@@ -89,9 +102,18 @@ bool BackupStore::isSafeBackupID(const QString& id)
 std::optional<ListedBackup> BackupStore::latestBackup(const std::filesystem::path& instanceRoot,
                                                       std::optional<BackupKind> kind) const
 {
+    auto candidates = restorableBackups(instanceRoot, kind);
+    if (candidates.empty())
+        return std::nullopt;
+    return std::move(candidates.front());
+}
+
+std::vector<ListedBackup> BackupStore::restorableBackups(const std::filesystem::path& instanceRoot,
+                                                         std::optional<BackupKind> kind) const
+{
     const std::filesystem::path instance = standardised(instanceRoot);
     std::vector<ListedBackup> candidates;
-    for (auto& backup : listBackups()) {
+    for (auto& backup : listBackups(SnapshotCheck::sizes)) {
         // A recorded root is compared as written; a relative one is never resolved (and never matches).
         if (standardised(pathFromText(backup.manifest.instanceRoot)) != instance)
             continue;
@@ -104,7 +126,7 @@ std::optional<ListedBackup> BackupStore::latestBackup(const std::filesystem::pat
         }
         candidates.push_back(std::move(backup));
     }
-    return pick(std::move(candidates), kind);
+    return ofKind(std::move(candidates), kind);
 }
 
 std::optional<ListedBackup> BackupStore::loadBackup(const std::optional<BackupManifest>& manifest) const
@@ -137,10 +159,8 @@ RestoreResult BackupStore::restoreLatestBackup(const std::filesystem::path& inst
                                                const std::optional<std::filesystem::path>& technicDataRoot,
                                                std::optional<BackupKind> kind)
 {
-    const auto chosen = latestBackup(instanceRoot, kind);
-    if (!chosen)
-        throw OrvaneError::backupMissing();
-    return restoreAtomically(*chosen, instanceRoot, technicDataRoot ? technicDataRoot : technicRoot(instanceRoot));
+    return restoreFirstUsable(restorableBackups(instanceRoot, kind), instanceRoot,
+                              technicDataRoot ? technicDataRoot : technicRoot(instanceRoot));
 }
 
 RestoreResult BackupStore::restoreBackup(const BackupManifest& manifest, const std::filesystem::path& instanceRoot,

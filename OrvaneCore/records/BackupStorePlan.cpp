@@ -70,10 +70,17 @@ void BackupStore::planRestore(const BackupManifest& manifest, const std::filesys
 
     if (world && !manifest.createdPaths.empty())
         refuse(QStringLiteral("world backup may not delete overlay-created paths"));
+    // Apply Balanced creates only these files; a restore deletes nothing else (never a world save).
+    const std::set<std::filesystem::path> overlayFiles{instance / "options.txt", instance / "bin/runData"};
     for (const auto& created : manifest.createdPaths) {
         const std::filesystem::path path = standardised(pathFromText(created));
         if (!isContained(path, instance))
             refuse(QStringLiteral("created path is outside the selected instance"));
+        // It would be restored and then deleted, and the restore would still report success.
+        if (destinations.count(path))
+            refuse(QStringLiteral("created path is also a restore destination"));
+        if (!overlayFiles.count(path))
+            refuse(QStringLiteral("created path is not an overlay file"));
         if (pathContainsSymbolicLink(path, instance))
             refuse(QStringLiteral("created path contains a symbolic link"));
     }

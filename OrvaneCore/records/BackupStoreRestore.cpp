@@ -3,17 +3,18 @@
 #include "model/OrvaneError.h"
 #include "platform/PathText.h"
 #include "platform/SystemError.h"
-#include "records/FileEvidence.h"
-#include "platform/RegularFile.h"
 #include "records/BackupStoreTexts.h"
+#include "records/FileEvidence.h"
 #include "records/RestoreTemporaryItems.h"
 #include "records/RestoreTexts.h"
+#include "records/RestoreWorkspace.h"
 
 #include <QStringList>
 
 #include <algorithm>
 #include <cerrno>
 #include <exception>
+#include <set>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,25 +23,11 @@ namespace orvane {
 
 namespace {
 
-// Stages and undo copies are synced before any swap: once a swap is done the stage is the user's
-// file, and the undo copy is the only copy of the bytes it replaced.
-constexpr bool kDurableCopies = true;
-
-// The restore's private folder: created 0700 when missing, tightened when it is not, never a link.
-void preparePrivateFolder(FileOperations& files, const std::filesystem::path& folder)
-{
-    if (folder.empty())
-        throw OrvaneError::io(
-            QStringLiteral("Orvane has no private temporary folder for this restore. Nothing was replaced."));
-    files.createDirectories(folder, 0700);
-    struct stat st {};
-    if (::lstat(folder.c_str(), &st) != 0)
-        throwErrno("stat", folder);
-    if (!S_ISDIR(st.st_mode))
-        throwSystemError(ENOTDIR, "open", folder);
-    if ((st.st_mode & 07777) != 0700 && ::chmod(folder.c_str(), 0700) != 0)
-        throwErrno("chmod", folder);
-}
+// A snapshot copy that does not hold what its manifest records, found while it was staged: nothing
+// was replaced yet, so an older backup may serve instead.
+struct SnapshotCopyMismatch final {
+    OrvaneError error;
+};
 
 QString describeError(const std::exception_ptr& error)
 {
@@ -54,6 +41,13 @@ QString describeError(const std::exception_ptr& error)
 }
 
 // One restore from start to end. Keeps what the rollback and the clean-up need to know.
+//
+// Each file costs one read of the snapshot copy (staged and checked against the manifest in the same
+// pass) and one read of the destination's prior bytes (measured once they are swapped out). An existing
+// destination is linked into the undo folder before anything is replaced, so its prior bytes stay
+// reachable from there at every moment; after its swap that link is the undo copy. Changes made by other
+// processes show in the stamps (inode, size, modification and change time), taken right before each
+// swap and compared with the file swapped out.
 class RestoreRun final {
 public:
     RestoreRun(const BackupStore& store, const ListedBackup& backup, const std::filesystem::path& instanceRoot,
@@ -64,18 +58,16 @@ public:
         , m_directory(backup.directory)
         , m_instance(standardised(instanceRoot))
         , m_technic(technicRoot ? std::optional(standardised(*technicRoot)) : std::nullopt)
+        , m_workspace(m_files, store.temporaryFolder())
     {
     }
 
     RestoreResult run()
     {
-        preparePrivateFolder(m_files, m_store.temporaryFolder());
-        m_undoFolder = m_store.temporaryFolder() / restoreItems::undoFolderName();
-        m_files.createDirectories(m_undoFolder, 0700);
-
         try {
             stage();
-            takeUndoCopies();
+            // One flush for all stages and undo links, before the first swap.
+            m_workspace.syncFileSystems();
         } catch (...) {
             cleanUp(false); // nothing was replaced
             throw;
@@ -101,9 +93,10 @@ public:
                 cleanUp(false);
                 std::rethrow_exception(stopping);
             }
-            // The undo folder may hold the only copy of the files as they were: it stays, and is named.
+            // The undo folders may hold the only copy of the files as they were: they stay, named so
+            // that no later clean-up takes them for the leftovers of an interrupted restore.
             cleanUp(true);
-            throw OrvaneError::io(restoreTexts::doubleFailure(describeError(stopping), failures, m_undoFolder));
+            throw OrvaneError::io(restoreTexts::doubleFailure(describeError(stopping), failures, keepUndoFolders()));
         }
         cleanUp(false);
         return result;
@@ -117,41 +110,38 @@ private:
         bool putBack = false;
     };
 
+    // What a file's stamps were when the restore last looked.
+    struct Stamps {
+        FileStamp stage; // the staged copy right after it was made
+        FileStamp prior; // an existing destination right after its undo link was made
+    };
+
     void hook(RestoreCheckpoint::Kind kind, std::size_t index, const std::filesystem::path& destination) const
     {
         if (m_store.restoreCheckpoint())
             m_store.restoreCheckpoint()(RestoreCheckpoint{kind, std::int64_t(index), destination});
     }
 
-    // The destination must lie below its root (the Technic root for the launcher's settings, the
-    // instance otherwise) without passing through a link.
-    void refuseLinkedDestination(const BackupFile& record, const std::filesystem::path& destination) const
+    bool isSettings(const BackupFile& record) const { return record.relativePath == backupTexts::technicSettingsPath; }
+
+    // The root a file is restored below: the Technic root for the launcher's settings, the instance otherwise.
+    const std::filesystem::path& rootOf(const BackupFile& record) const
     {
-        const bool settings = record.relativePath == backupTexts::technicSettingsPath;
-        // The plan refuses settings without a Technic root; never test a link against no root.
-        if ((settings && !m_technic)
-            || BackupStore::pathContainsSymbolicLink(destination, settings ? *m_technic : m_instance))
-            throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
+        return isSettings(record) && m_technic ? *m_technic : m_instance;
     }
 
-    // Creates the folders of `folder` below the undo folder, remembering each so it can be removed.
-    void makeUndoFolders(const std::filesystem::path& folder)
+    // The destination must lie below its root without passing through a link.
+    void refuseLinkedDestination(const BackupFile& record, const std::filesystem::path& destination) const
     {
-        std::vector<std::filesystem::path> missing;
-        for (auto f = folder; f != m_undoFolder && isContained(f, m_undoFolder); f = f.parent_path()) {
-            if (std::find(m_undoFolders.begin(), m_undoFolders.end(), f) != m_undoFolders.end())
-                break;
-            missing.push_back(f);
-        }
-        if (missing.empty())
-            return;
-        m_files.createDirectories(folder, 0700);
-        m_undoFolders.insert(m_undoFolders.end(), missing.begin(), missing.end());
+        // The plan refuses settings without a Technic root; never test a link against no root.
+        if ((isSettings(record) && !m_technic) || BackupStore::pathContainsSymbolicLink(destination, rootOf(record)))
+            throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
     }
 
     void stage()
     {
         m_prepared.reserve(m_manifest.files.size());
+        m_stamps.reserve(m_manifest.files.size());
         for (const BackupFile& record : m_manifest.files) {
             const std::filesystem::path source = m_directory / pathFromText(record.relativePath);
             if (BackupStore::pathContainsSymbolicLink(source, m_directory))
@@ -159,56 +149,79 @@ private:
             const std::filesystem::path destination = standardised(pathFromText(record.originalPath));
             // Its missing folders are made now: never through a link that turned up since the plan.
             refuseLinkedDestination(record, destination);
-            m_files.createDirectories(destination.parent_path());
+            const std::filesystem::path folder = destination.parent_path();
+            m_files.createDirectories(folder);
 
-            PreparedRestoreFile file;
-            file.manifestFile = record;
-            file.destination = destination;
-            file.staged = m_store.temporaryFolder() / restoreItems::stageName();
-            const CopiedFile copied = m_files.cloneOrCopy(source, file.staged, kDurableCopies);
-            m_prepared.push_back(file);
-            // Both the bytes copied and the file as it now lies must be the backed-up bytes.
-            const auto staged = measureIfPossible(file.staged);
-            if (!matchesEvidence(copied, record.sha256, record.byteCount) || !staged
-                || !matchesEvidence(*staged, record.sha256, record.byteCount)) {
-                restoreItems::removeQuietly(m_files, file.staged);
+            PreparedRestoreFile prepared;
+            prepared.manifestFile = record;
+            prepared.destination = destination;
+            prepared.existed = itemExistsAt(destination);
+            m_prepared.push_back(prepared);
+            m_stamps.emplace_back();
+            PreparedRestoreFile& file = m_prepared.back();
+
+            CopiedFile copied;
+            m_workspace.run(folder, rootOf(record), [&](RestoreWorkspace::Area& area) {
+                if (file.existed) {
+                    // The prior bytes gain a second name in the undo folder: reachable from there
+                    // whatever happens next, and a test that this area shares the destination's mount.
+                    const std::filesystem::path undo = area.undoFolder / pathFromText(record.relativePath);
+                    m_workspace.makeUndoFolders(area, undo.parent_path());
+                    m_files.hardLink(destination, undo);
+                    m_undoFiles.push_back(undo);
+                    file.undo = undo;
+                }
+                const std::filesystem::path staged = area.folder / restoreItems::stageName();
+                copied = m_files.cloneOrCopy(source, staged, false);
+                file.staged = staged;
+                if (!file.existed && m_reached.insert(folder).second) {
+                    // A new file is moved into place: make sure a rename from here reaches its folder.
+                    const std::filesystem::path probe = folder / restoreItems::probeName();
+                    try {
+                        m_files.hardLink(staged, probe);
+                    } catch (const std::system_error&) {
+                        m_reached.erase(folder);
+                        restoreItems::removeQuietly(m_files, staged);
+                        file.staged.clear();
+                        throw;
+                    }
+                    restoreItems::removeQuietly(m_files, probe);
+                }
+            });
+
+            // The one read of the snapshot copy is its check against the manifest.
+            if (record.byteCount < 0 || copied.byteCount != std::uint64_t(record.byteCount))
+                throw SnapshotCopyMismatch{OrvaneError::backupCorrupt(QStringLiteral("byte count mismatch ")
+                                                                      + record.relativePath)};
+            if (copied.sha256 != record.sha256)
+                throw SnapshotCopyMismatch{OrvaneError::backupCorrupt(QStringLiteral("hash mismatch ")
+                                                                      + record.relativePath)};
+            const auto stageStamp = stampIfPossible(file.staged);
+            if (!stageStamp || !stageStamp->regular || stageStamp->size != copied.byteCount)
                 throw OrvaneError::restoreHashMismatch(pathText(file.staged));
-            }
-            m_prepared.back().existed = itemExistsAt(destination);
-        }
-    }
+            m_stamps.back().stage = *stageStamp;
 
-    void takeUndoCopies()
-    {
-        for (PreparedRestoreFile& file : m_prepared) {
-            if (!file.existed)
-                continue;
-            const std::filesystem::path undo = m_undoFolder / pathFromText(file.manifestFile.relativePath);
-            makeUndoFolders(undo.parent_path());
-            // The copy's own digest is the prior evidence; the copy on disk and the destination,
-            // measured again, must both still show it.
-            const CopiedFile prior = m_files.cloneOrCopy(file.destination, undo, kDurableCopies);
-            m_undoFiles.push_back(undo);
-            if (prior.byteCount > std::uint64_t(INT64_MAX))
-                throw OrvaneError::io(restoreTexts::changedWhilePreparing);
-            const auto priorCount = std::int64_t(prior.byteCount);
-            if (!holdsBytes(undo, prior.sha256, priorCount) || !holdsBytes(file.destination, prior.sha256, priorCount))
-                throw OrvaneError::io(restoreTexts::changedWhilePreparing);
-            file.undo = undo;
-            file.previousSHA256 = prior.sha256;
-            file.previousByteCount = priorCount;
+            if (file.existed) {
+                // The link and the destination must be one and the same regular file.
+                const auto prior = stampIfPossible(destination);
+                const auto linked = stampIfPossible(*file.undo);
+                if (!prior || !linked || !prior->regular || prior->inode != linked->inode
+                    || prior->device != linked->device)
+                    throw OrvaneError::io(restoreTexts::changedWhilePreparing);
+                m_stamps.back().prior = *prior;
+            }
         }
     }
 
     void commit()
     {
         for (std::size_t i = 0; i < m_prepared.size(); ++i) {
-            const PreparedRestoreFile& file = m_prepared[i];
+            PreparedRestoreFile& file = m_prepared[i];
             hook(RestoreCheckpoint::Kind::beforeCommit, i, file.destination);
             refuseLinkedDestination(file.manifestFile, file.destination);
             if (file.existed) {
-                // Gone, replaced by something else or rewritten: all the same, a change.
-                if (!holdsBytes(file.destination, *file.previousSHA256, *file.previousByteCount))
+                // Rewritten, replaced, removed or even touched since it was linked: all the same, a change.
+                if (stampIfPossible(file.destination) != std::optional(m_stamps[i].prior))
                     throw OrvaneError::io(restoreTexts::changedWhileRestoring);
             } else if (itemExistsAt(file.destination)) {
                 throw OrvaneError::io(restoreTexts::appearedWhileRestoring);
@@ -216,19 +229,37 @@ private:
             hook(RestoreCheckpoint::Kind::beforeAtomicCommit, i, file.destination);
 
             if (file.existed)
-                m_store.swapIntoPlace(file.staged, file.destination, *file.previousSHA256, *file.previousByteCount);
+                swapIntoPlace(file, m_stamps[i].prior);
             else
                 m_store.moveExclusively(file.staged, file.destination);
             m_committed.push_back(i);
 
-            if (!matchesEvidence(measureRegularFile(file.destination), file.manifestFile.sha256,
-                                 file.manifestFile.byteCount))
+            // The destination is now the staged copy, whose bytes were checked as they were written.
+            const auto now = stampIfPossible(file.destination);
+            if (!now || !now->sameContent(m_stamps[i].stage))
                 throw OrvaneError::restoreHashMismatch(pathText(file.destination));
             m_restored.push_back(file.manifestFile.originalPath);
         }
     }
 
-    // Created paths are moved into the undo folder, never deleted in place: a rollback can put each
+    // Swaps the stage into place; what comes out must be the file measured right before, unchanged.
+    // It is measured now (the one read of the prior bytes), and its undo link becomes the undo copy.
+    void swapIntoPlace(PreparedRestoreFile& file, const FileStamp& prior)
+    {
+        m_store.swapAtomically(file.staged, file.destination);
+        const auto measured = measureIfPossible(file.staged);
+        const auto after = stampIfPossible(file.staged);
+        if (measured && after && after->sameContent(prior) && measured->byteCount == prior.size
+            && prior.size <= std::uint64_t(INT64_MAX)) {
+            file.previousSHA256 = measured->sha256;
+            file.previousByteCount = std::int64_t(measured->byteCount);
+            restoreItems::removeQuietly(m_files, file.staged); // the undo link holds the same file
+            return;
+        }
+        m_store.swapBackChanged(file.staged, file.destination);
+    }
+
+    // Created paths are moved into an undo folder, never deleted in place: a rollback can put each
     // back, and only regular files are taken.
     void removeCreatedPaths()
     {
@@ -244,8 +275,16 @@ private:
             if (!S_ISREG(st.st_mode))
                 throw OrvaneError::io(restoreTexts::notARegularFile(path));
 
-            const std::filesystem::path aside = m_undoFolder / restoreItems::setAsideName();
-            m_store.moveExclusively(path, aside);
+            std::filesystem::path aside;
+            try {
+                m_workspace.run(path.parent_path(), m_instance, [&](RestoreWorkspace::Area& area) {
+                    m_workspace.makeUndoFolders(area, area.undoFolder);
+                    aside = area.undoFolder / restoreItems::setAsideName();
+                    m_files.moveNoReplace(path, aside);
+                });
+            } catch (const std::system_error& error) {
+                throw OrvaneError::io(restoreTexts::moveFailed(aside, error));
+            }
             m_setAside.push_back(SetAside{entry, path, aside});
             // What was moved may differ from what was looked at a moment before.
             if (::lstat(aside.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
@@ -268,15 +307,37 @@ private:
         return failures;
     }
 
-    // Stages that still hold the backed-up bytes go; a stage holding anything else (the bytes a swap
-    // found) stays. The undo folder goes only when `keepUndo` is false, and only the items this
-    // restore put there: anything else in it keeps it.
+    // Renames each undo folder in use to its kept name; returns where the prior bytes are.
+    std::vector<std::filesystem::path> keepUndoFolders()
+    {
+        std::vector<std::filesystem::path> kept;
+        for (RestoreWorkspace::Area* area : m_workspace.areas()) {
+            if (!area->undoMade)
+                continue;
+            const std::filesystem::path name = area->folder / restoreItems::keptUndoFolderName();
+            try {
+                m_files.moveNoReplace(area->undoFolder, name);
+                kept.push_back(name);
+            } catch (const std::exception&) {
+                kept.push_back(area->undoFolder);
+            }
+        }
+        return kept;
+    }
+
+    // Stages that are still the copies this restore made go; a stage holding anything else stays.
+    // The undo folders go only when `keepUndo` is false, and only the items this restore put there:
+    // anything else in them keeps them.
     void cleanUp(bool keepUndo) noexcept
     {
         try {
-            for (const PreparedRestoreFile& file : m_prepared) {
-                restoreItems::removeIfHolding(m_files, file.staged, file.manifestFile.sha256,
-                                              file.manifestFile.byteCount);
+            for (std::size_t i = 0; i < m_prepared.size(); ++i) {
+                const auto& staged = m_prepared[i].staged;
+                if (staged.empty())
+                    continue;
+                const auto now = stampIfPossible(staged);
+                if (now && i < m_stamps.size() && (m_stamps[i].stage.inode == 0 || now->sameContent(m_stamps[i].stage)))
+                    restoreItems::removeQuietly(m_files, staged);
             }
             if (keepUndo)
                 return;
@@ -286,13 +347,17 @@ private:
                 if (!setAside.putBack)
                     restoreItems::removeQuietly(m_files, setAside.aside);
             }
-            std::vector<std::filesystem::path> folders = m_undoFolders;
-            // Deepest first.
-            std::sort(folders.begin(), folders.end(),
-                      [](const auto& a, const auto& b) { return a.native().size() > b.native().size(); });
-            folders.push_back(m_undoFolder);
-            for (const auto& folder : folders)
-                ::rmdir(folder.c_str());
+            for (RestoreWorkspace::Area* area : m_workspace.areas()) {
+                std::vector<std::filesystem::path> folders = area->undoFolders;
+                // Deepest first.
+                std::sort(folders.begin(), folders.end(),
+                          [](const auto& a, const auto& b) { return a.native().size() > b.native().size(); });
+                if (area->undoMade)
+                    folders.push_back(area->undoFolder);
+                for (const auto& folder : folders)
+                    ::rmdir(folder.c_str());
+            }
+            m_workspace.removeEmptyHiddenFolders();
         } catch (...) {
             // Clean-up never hides the outcome.
         }
@@ -305,10 +370,11 @@ private:
     const std::filesystem::path m_instance;
     const std::optional<std::filesystem::path> m_technic;
 
-    std::filesystem::path m_undoFolder;
-    std::vector<std::filesystem::path> m_undoFolders; // below the undo folder, created by this restore
+    RestoreWorkspace m_workspace;
+    std::set<std::filesystem::path> m_reached; // destination folders a rename from their area reaches
     std::vector<std::filesystem::path> m_undoFiles;
     std::vector<PreparedRestoreFile> m_prepared;
+    std::vector<Stamps> m_stamps; // by index into m_prepared
     std::vector<std::size_t> m_committed;
     std::vector<QString> m_restored;
     std::vector<QString> m_deleted;
@@ -320,10 +386,36 @@ private:
 RestoreResult BackupStore::restoreAtomically(const ListedBackup& backup, const std::filesystem::path& instanceRoot,
                                              const std::optional<std::filesystem::path>& technicDataRoot)
 {
-    // Nothing is created before the snapshot and the plan are both accepted.
-    verifySnapshot(backup.manifest, backup.directory);
-    planRestore(backup.manifest, backup.directory, instanceRoot, technicDataRoot);
-    return RestoreRun(*this, backup, instanceRoot, technicDataRoot).run();
+    return restoreFirstUsable({backup}, instanceRoot, technicDataRoot);
+}
+
+RestoreResult BackupStore::restoreFirstUsable(const std::vector<ListedBackup>& candidates,
+                                              const std::filesystem::path& instanceRoot,
+                                              const std::optional<std::filesystem::path>& technicDataRoot)
+{
+    if (candidates.empty())
+        throw OrvaneError::backupMissing();
+    std::optional<OrvaneError> mismatch;
+    for (const ListedBackup& backup : candidates) {
+        // Nothing is created before the snapshot's manifest and sizes and the plan are all accepted;
+        // the digests are checked as the copies are staged.
+        try {
+            verifySnapshot(backup.manifest, backup.directory, SnapshotCheck::sizes);
+            planRestore(backup.manifest, backup.directory, instanceRoot, technicDataRoot);
+        } catch (const OrvaneError&) {
+            if (!mismatch)
+                throw;
+            continue; // an older backup that no longer serves either
+        }
+        removeInterruptedWork(instanceRoot, technicDataRoot);
+        try {
+            return RestoreRun(*this, backup, instanceRoot, technicDataRoot).run();
+        } catch (const SnapshotCopyMismatch& failed) {
+            if (!mismatch)
+                mismatch = failed.error; // nothing was replaced: the next older backup may serve
+        }
+    }
+    throw *mismatch;
 }
 
 } // namespace orvane

@@ -39,4 +39,20 @@ bool itemExistsAt(const std::filesystem::path& path)
     throwErrno("stat", path);
 }
 
+bool FileStamp::sameContent(const FileStamp& other) const
+{
+    return device == other.device && inode == other.inode && size == other.size && regular == other.regular
+        && modifiedSeconds == other.modifiedSeconds && modifiedNanoseconds == other.modifiedNanoseconds;
+}
+
+std::optional<FileStamp> stampIfPossible(const std::filesystem::path& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return FileStamp{std::uint64_t(st.st_dev), std::uint64_t(st.st_ino), std::uint64_t(st.st_size),
+                     st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_ctim.tv_sec, st.st_ctim.tv_nsec,
+                     S_ISREG(st.st_mode)};
+}
+
 } // namespace orvane

@@ -26,4 +26,23 @@ bool holdsBytes(const std::filesystem::path& path, const QString& sha256, std::i
 // True when an item of any type (a dangling link too) is at `path`. Failures other than absence throw.
 bool itemExistsAt(const std::filesystem::path& path);
 
+// What a write, a replacement or a removal of a file changes, read with one lstat instead of a read of
+// its bytes. The kernel dates a change made after a stat finely enough to tell it apart.
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modifiedSeconds = 0, modifiedNanoseconds = 0;
+    std::int64_t changedSeconds = 0, changedNanoseconds = 0;
+    bool regular = false;
+
+    bool operator==(const FileStamp&) const = default;
+    // The same file with the same bytes, although renamed or linked since (which changes its change time).
+    bool sameContent(const FileStamp& other) const;
+};
+
+// The stamp of the item at `path` (not following a link), or nothing when nothing is there or it
+// cannot be looked at.
+std::optional<FileStamp> stampIfPossible(const std::filesystem::path& path);
+
 } // namespace orvane

@@ -22,6 +22,8 @@ std::filesystem::path stageName() { return named(".orvane-restore-stage-"); }
 std::filesystem::path rollbackName() { return named(".orvane-restore-rollback-"); }
 std::filesystem::path preservedName() { return named(".orvane-restore-preserved-"); }
 std::filesystem::path setAsideName() { return named(".orvane-restore-created-"); }
+std::filesystem::path keptUndoFolderName() { return named("orvane-restore-kept-"); }
+std::filesystem::path probeName() { return named(".orvane-restore-probe-"); }
 
 void removeQuietly(FileOperations& files, const std::filesystem::path& path)
 {

@@ -65,11 +65,16 @@ QString notARegularFile(const std::filesystem::path& path)
         .arg(pathText(path));
 }
 
-QString doubleFailure(const QString& stopping, const QStringList& failures, const std::filesystem::path& undoFolder)
+QString doubleFailure(const QString& stopping, const QStringList& failures,
+                      const std::vector<std::filesystem::path>& undoFolders)
 {
+    QStringList folders;
+    for (const auto& folder : undoFolders)
+        folders.push_back(pathText(folder));
     return QStringLiteral("Restore failed: ") + stopping + QStringLiteral(" Rollback also failed: ")
         + failures.join(QStringLiteral("; ")) + QStringLiteral(". The files as they were before the restore are kept at ")
-        + pathText(undoFolder) + QStringLiteral(". Keep the verified Orvane backup and do not launch the affected instance.");
+        + folders.join(QStringLiteral(" and "))
+        + QStringLiteral(". Keep the verified Orvane backup and do not launch the affected instance.");
 }
 
 } // namespace orvane::restoreTexts

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 namespace orvane {
 
@@ -38,8 +39,9 @@ QString rollbackPreserved(const std::filesystem::path& kept);
 QString swapFailed(const std::filesystem::path& target, const std::system_error& error);
 QString moveFailed(const std::filesystem::path& target, const std::system_error& error);
 QString notARegularFile(const std::filesystem::path& path);
-// The restore failed and so did the rollback of some files; the prior bytes stay in `undoFolder`.
-QString doubleFailure(const QString& stopping, const QStringList& failures, const std::filesystem::path& undoFolder);
+// The restore failed and so did the rollback of some files; the prior bytes stay in `undoFolders`.
+QString doubleFailure(const QString& stopping, const QStringList& failures,
+                      const std::vector<std::filesystem::path>& undoFolders);
 } // namespace restoreTexts
 
 } // namespace orvane

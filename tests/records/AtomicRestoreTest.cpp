@@ -24,10 +24,11 @@ struct HookError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Real file operations that note, for every copy, whether it was synced to disk.
+// Real file operations that note the copies (and whether each was synced to disk), flushes and swaps.
 struct CopyRecorder final : FileOperations {
     std::shared_ptr<FileOperations> real = FileOperations::system();
-    std::vector<std::pair<std::filesystem::path, bool>> copies; // target, durable
+    std::vector<std::string> events;
+    std::uint64_t copiedBytes = 0;
 
     void writeAtomically(const std::filesystem::path& p, const QByteArray& b, mode_t m) override
     {
@@ -39,10 +40,22 @@ struct CopyRecorder final : FileOperations {
     }
     CopiedFile cloneOrCopy(const std::filesystem::path& s, const std::filesystem::path& t, bool durable) override
     {
-        copies.emplace_back(t, durable);
-        return real->cloneOrCopy(s, t, durable);
+        events.push_back(durable ? "durable copy" : "copy");
+        const CopiedFile copied = real->cloneOrCopy(s, t, durable);
+        copiedBytes += copied.byteCount;
+        return copied;
     }
-    void swap(const std::filesystem::path& a, const std::filesystem::path& b) override { real->swap(a, b); }
+    void swap(const std::filesystem::path& a, const std::filesystem::path& b) override
+    {
+        events.push_back("swap");
+        real->swap(a, b);
+    }
+    void hardLink(const std::filesystem::path& e, const std::filesystem::path& l) override { real->hardLink(e, l); }
+    void syncFileSystem(const std::filesystem::path& p) override
+    {
+        events.push_back("flush");
+        real->syncFileSystem(p);
+    }
     void moveNoReplace(const std::filesystem::path& f, const std::filesystem::path& t) override
     {
         real->moveNoReplace(f, t);
@@ -185,18 +198,30 @@ TEST_F(WorldRestore, AHookThrowingAtRollbackKeepsTheRestoredBytesAndTheUndoFolde
     EXPECT_TRUE(restoreLeftovers(layout.instance).empty());
 }
 
-TEST_F(WorldRestore, EveryCopyOfTheUsersBytesIsOnDiskBeforeTheFileItCopiesIsReplaced)
+TEST_F(WorldRestore, TheStagesAndUndoLinksAreOnDiskBeforeTheFirstSwapAfterOneFlush)
 {
-    // A power cut after a swap must not leave an undo or rollback copy that was never written out.
+    // A power cut after a swap must find the backed-up bytes written out, and the prior bytes under
+    // their undo name; one flush of the file system before the first swap does both.
     const auto recorder = std::make_shared<CopyRecorder>();
     store.setFileOperations(recorder);
     at(Kind::beforeAtomicCommit, 2, [] { throw HookError("stop."); });
     EXPECT_THROW(restore(), HookError);
     EXPECT_EQ(treeOf(layout.instance), before);
-    // Three stages, two undo copies, two rollback copies.
-    ASSERT_EQ(recorder->copies.size(), 7u);
-    for (const auto& [target, durable] : recorder->copies)
-        EXPECT_TRUE(durable) << target;
+    // Three stages (not flushed one by one), one flush, two swaps; then two rollback copies, each
+    // flushed before the swap that puts it back.
+    EXPECT_EQ(recorder->events, (std::vector<std::string>{"copy", "copy", "copy", "flush", "swap", "swap", "durable copy",
+                                                         "swap", "durable copy", "swap"}));
+}
+
+TEST_F(WorldRestore, EachFileIsReadOnceFromTheBackupAndOnceAsItWasBeforeTheRestore)
+{
+    // Three copies of the backup and the two prior files: counted by the bytes hashed.
+    const auto recorder = std::make_shared<CopyRecorder>();
+    store.setFileOperations(recorder);
+    restore();
+    EXPECT_EQ(recorder->copiedBytes, std::uint64_t(backup.totalByteCount()));
+    EXPECT_EQ(std::count(recorder->events.begin(), recorder->events.end(), "copy"), 3);
+    EXPECT_EQ(std::count(recorder->events.begin(), recorder->events.end(), "flush"), 1);
 }
 
 TEST_F(WorldRestore, ADestinationChangedBeforeItsCommitStopsAndKeepsTheNewBytes)
@@ -297,33 +322,77 @@ TEST_F(WorldRestore, AnInjectedFailureOfTheSecondSwapRollsBackTheFirst)
 
 TEST_F(WorldRestore, FailuresWhilePreparingReplaceNothing)
 {
-    // A stage that does not hold the backed-up bytes.
-    files->corruptCopy(2);
-    const auto stage = orvaneErrorOf([&] { restore(); });
-    EXPECT_EQ(stage.first, OrvaneError::Kind::restoreHashMismatch);
-    EXPECT_TRUE(stage.second.startsWith("Restore produced a hash mismatch at " + text(layout.tmp / ".orvane-restore-stage-")));
-    EXPECT_EQ(treeOf(layout.instance), before);
+    const auto snapshot = layout.worldStore / backup.id.toStdString();
+    const struct Case {
+        const char* name;
+        std::function<void()> arrange;
+        std::pair<OrvaneError::Kind, QString> error;
+    } cases[] = {
+        {"a copy in the backup that lost its bytes (its size unchanged)",
+         [&] { writeFile(snapshot / "saves/World/region/r.0.0.mca", QByteArray(200000, 'x')); },
+         corruptError("hash mismatch saves/World/region/r.0.0.mca")},
+        {"a destination replaced right after its undo link was made",
+         [&] {
+             files->beforeEach = [&](Op op, const std::filesystem::path& path) {
+                 if (op == Op::cloneOrCopy && path.filename() == "level.dat") {
+                     writeFile(layout.saves / "fresh", "level v3");
+                     std::filesystem::rename(layout.saves / "fresh", level);
+                 }
+             };
+         },
+         ioError("A world file changed while Orvane prepared restore. Nothing was replaced.")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.arrange();
+        EXPECT_EQ(orvaneErrorOf([&] { restore(); }), c.error);
+        if (readFile(level) == "level v3")
+            before["saves/World/level.dat"] = "level v3";
+        EXPECT_EQ(treeOf(layout.instance), before);
+        expectNothingLeftBehind();
+        files->beforeEach = nullptr;
+    }
+
+    // Platform failures of staging pass through, also with nothing replaced.
+    writeFile(snapshot / "saves/World/region/r.0.0.mca", QByteArray(200000, 'a'));
+    for (const Op op : {Op::cloneOrCopy, Op::hardLink, Op::syncFileSystem}) {
+        files->failOn(op, op == Op::syncFileSystem ? 1 : 2, ENOSPC);
+        EXPECT_THROW(restore(), std::system_error);
+        EXPECT_EQ(treeOf(layout.instance), before);
+        expectNothingLeftBehind();
+    }
+}
+
+TEST_F(WorldRestore, ANewerBackupWhoseCopyFailsItsDigestGivesWayToTheOlderOne)
+{
+    // The newest backup is chosen by manifest and sizes; one of its copies changed, keeping its size.
+    store.setClock([] { return QDateTime::currentDateTimeUtc().addSecs(60); });
+    const BackupManifest newer = store.createWorldBackup(layout.instance, "World backup.");
+    writeFile(layout.worldStore / newer.id.toStdString() / "saves/World/level.dat", "level v2, a little LONGER");
+    EXPECT_EQ(store.latestBackup(layout.instance, BackupKind::saves)->manifest.id, newer.id);
+
+    const RestoreResult result = restore();
+    EXPECT_EQ(result.backupId, backup.id);
+    EXPECT_EQ(treeOf(layout.instance), restored);
     expectNothingLeftBehind();
 
-    // An undo copy that does not hold the destination's bytes (copies 1-3 stage, 4-5 take undo copies).
-    files->corruptCopy(5);
-    EXPECT_EQ(orvaneErrorOf([&] { restore(); }),
-              ioError("A world file changed while Orvane prepared restore. Nothing was replaced."));
-    EXPECT_EQ(treeOf(layout.instance), before);
-    expectNothingLeftBehind();
-
-    files->failOn(Op::cloneOrCopy, 4, ENOSPC);
-    EXPECT_THROW(restore(), std::system_error);
-    EXPECT_EQ(treeOf(layout.instance), before);
+    // Given by its id, the damaged backup is refused, and nothing is replaced.
+    writeFile(level, "level now");
+    EXPECT_EQ(orvaneErrorOf([&] { store.restoreBackup(newer, layout.instance, std::nullopt); }),
+              corruptError("hash mismatch saves/World/level.dat"));
+    EXPECT_EQ(readFile(level), "level now");
     expectNothingLeftBehind();
 }
 
 TEST_F(WorldRestore, ACommittedFileThatDoesNotVerifyIsLeftAsFoundAndTheUndoFolderKept)
 {
     // Someone writes to the first destination right after its swap.
+    bool written = false;
     files->beforeEach = [&](Op op, const std::filesystem::path&) {
-        if (op == Op::removeFile && files->calls(Op::removeFile) == 0)
+        if (op == Op::removeFile && files->calls(Op::swap) == 1 && !written) {
+            written = true;
             writeFile(level, "written after the swap");
+        }
     };
     const auto error = orvaneErrorOf([&] { restore(); });
     const auto undo = keptUndoFolder();
@@ -410,7 +479,6 @@ struct OverlayRestore : ::testing::Test {
     BackupStore store{layout.backups, files, layout.tmp};
     std::filesystem::path options = layout.instance / "options.txt";
     std::filesystem::path runData = layout.instance / "bin/runData";
-    std::filesystem::path javaArgs = layout.instance / "bin/java.args";
     std::filesystem::path settings = layout.technicRoot / "settings.json";
     BackupManifest backup;
 
@@ -418,8 +486,8 @@ struct OverlayRestore : ::testing::Test {
     {
         writeFile(options, "renderDistance:8\n");
         writeFile(settings, R"({"memory": 12})");
-        backup = store.createBackup({options, runData, settings, javaArgs}, layout.instance, BackupKind::preOverlay,
-                                    "Before Balanced.", {text(runData), text(javaArgs)});
+        backup = store.createBackup({options, runData, settings}, layout.instance, BackupKind::preOverlay,
+                                    "Before Balanced.", {text(runData)});
         // Apply Balanced wrote its files.
         writeFile(options, "renderDistance:12\n");
         writeFile(settings, R"({"memory": 16})");
@@ -435,12 +503,11 @@ TEST_F(OverlayRestore, RestoresTheFilesAndDeletesWhatApplyCreated)
     EXPECT_FALSE(std::filesystem::exists(runData));
     EXPECT_TRUE(std::filesystem::is_directory(runData.parent_path()));
     EXPECT_EQ(result.restoredFiles, (std::vector<QString>{text(options), text(settings)}));
-    // java.args never came into being: passed over.
     EXPECT_EQ(result.deletedCreatedFiles, std::vector<QString>{text(runData)});
     EXPECT_EQ(result.verification.backupKind, BackupKind::preOverlay);
     EXPECT_TRUE(entriesOf(layout.tmp).empty());
 
-    // Restoring the very snapshot again, read back by its id.
+    // Restoring the very snapshot again, read back by its id: runData is gone, so it is passed over.
     writeFile(options, "changed");
     EXPECT_EQ(store.restoreBackup(backup, layout.instance, std::nullopt).deletedCreatedFiles.size(), 0u);
     EXPECT_EQ(readFile(options), "renderDistance:8\n");
@@ -448,15 +515,16 @@ TEST_F(OverlayRestore, RestoresTheFilesAndDeletesWhatApplyCreated)
 
 TEST_F(OverlayRestore, ACreatedPathThatIsNotARegularFileStopsTheRestoreAndIsKept)
 {
-    std::filesystem::create_directories(javaArgs / "inside");
-    writeFile(javaArgs / "inside/keep", "keep");
+    std::filesystem::remove(runData);
+    std::filesystem::create_directories(runData / "inside");
+    writeFile(runData / "inside/keep", "keep");
     // Deleted meanwhile: the restore creates it, and its rollback removes it again.
     std::filesystem::remove(options);
     const auto before = treeOf(layout.technicRoot);
     EXPECT_EQ(orvaneErrorOf([&] { store.restoreLatestBackup(layout.instance, std::nullopt, std::nullopt); }),
-              ioError("Orvane will not delete " + text(javaArgs)
+              ioError("Orvane will not delete " + text(runData)
                       + " because it is not a regular file. Orvane stopped and rolled back completed replacements."));
-    // runData, moved aside before, is back; the overlay files are rolled back; options.txt is absent again.
+    // The overlay files are rolled back and options.txt is absent again.
     EXPECT_EQ(treeOf(layout.technicRoot), before);
     EXPECT_TRUE(entriesOf(layout.tmp).empty());
     EXPECT_TRUE(restoreLeftovers(layout.technicRoot).empty());
@@ -484,17 +552,24 @@ TEST_F(OverlayRestore, ASnapshotOfNothingRestoresZeroFiles)
     EXPECT_EQ(result.verification, (RestoreVerification{BackupKind::manual, 0, 0, "SHA-256"}));
 }
 
-TEST_F(OverlayRestore, ARestoreNeedsItsPrivateFolder)
+TEST_F(OverlayRestore, WithoutAPrivateFolderHiddenFoldersAtTheTopOfEachRootServe)
 {
     store.setTemporaryFolder({});
-    EXPECT_EQ(orvaneErrorOf([&] { store.restoreBackup(backup, layout.instance, std::nullopt); }),
-              ioError("Orvane has no private temporary folder for this restore. Nothing was replaced."));
-    EXPECT_EQ(readFile(options), "renderDistance:12\n");
+    const auto result = store.restoreBackup(backup, layout.instance, std::nullopt);
+    EXPECT_EQ(result.restoredFiles, (std::vector<QString>{text(options), text(settings)}));
+    EXPECT_EQ(readFile(options), "renderDistance:8\n");
+    EXPECT_EQ(readFile(settings), R"({"memory": 12})");
+    EXPECT_FALSE(std::filesystem::exists(runData));
+    // Nothing of the restore is left: no hidden folder, no private folder made.
+    EXPECT_FALSE(std::filesystem::exists(layout.instance / ".orvane-restore"));
+    EXPECT_FALSE(std::filesystem::exists(layout.technicRoot / ".orvane-restore"));
+    EXPECT_FALSE(std::filesystem::exists(layout.tmp));
+    EXPECT_TRUE(restoreLeftovers(layout.technicRoot).empty());
 }
 
 TEST_F(OverlayRestore, TheRecordedInstanceRestoreUsesTheManifestsOwnInstance)
 {
-    EXPECT_EQ(store.restoreRecordedBackup(std::nullopt, BackupKind::saves).restoredFiles,
+    EXPECT_EQ(store.restoreRecordedBackup(std::nullopt, BackupKind::manual).restoredFiles,
               (std::vector<QString>{text(options), text(settings)}));
     EXPECT_EQ(readFile(settings), R"({"memory": 12})");
 

@@ -85,6 +85,14 @@ TEST_F(ListingFixture, BadEntriesAreLeftOutSilently)
     std::filesystem::create_directories(layout.backups / "linked-manifest");
     std::filesystem::create_symlink(folderOf(good) / "manifest.json", layout.backups / "linked-manifest/manifest.json");
 
+    // A manifest whose id is not its folder's name: a copy of a good snapshot, and a newer one
+    // that names a path for an id.
+    std::filesystem::copy(folderOf(good), layout.backups / "copy", std::filesystem::copy_options::recursive);
+    auto forged = snapshotAt(now.addSecs(30));
+    const auto forgedFolder = folderOf(forged);
+    forged.id = "../../etc";
+    writeFile(forgedFolder / "manifest.json", encodeJson(toJson(forged)));
+
     EXPECT_EQ(listedIds(), std::vector<QString>{good.id});
     // The modified copy drops out: the next older backup is chosen.
     EXPECT_EQ(store.latestBackup(layout.instance, BackupKind::preOverlay)->manifest.id, good.id);
@@ -118,6 +126,35 @@ TEST_F(ListingFixture, ChoiceMatchesTheInstanceAndPrefersTheKindAsked)
     const auto pre = snapshotAt(now.addSecs(-20), BackupKind::preOverlay);
     EXPECT_EQ(store.latestBackup(layout.instance, BackupKind::preOverlay)->manifest.id, pre.id);
     EXPECT_EQ(store.latestBackup(layout.instance, std::nullopt)->manifest.id, manual.id);
+}
+
+TEST_F(ListingFixture, WorldSavesAndOverlayFilesNeverStandInForEachOther)
+{
+    // A world store that somehow holds an overlay snapshot of the instance, newer than its world backup.
+    BackupStore worlds(layout.worldStore, FileOperations::system(), layout.tmp);
+    worlds.setClock([this] { return now; });
+    writeFile(layout.saves / "World/level.dat", "level");
+    const auto world = worlds.createWorldBackup(layout.instance, "w");
+    now = now.addSecs(5);
+    writeFile(layout.instance / "options.txt", "renderDistance:8\n");
+    const auto overlay = worlds.createBackup({layout.instance / "options.txt"}, layout.instance, BackupKind::manual,
+                                             "n", {});
+
+    EXPECT_EQ(worlds.latestBackup(layout.instance, BackupKind::saves)->manifest.id, world.id);
+    EXPECT_EQ(worlds.latestBackup(layout.instance, BackupKind::preOverlay)->manifest.id, overlay.id);
+    // The world restore never takes the overlay snapshot, so it never rewrites options.txt.
+    writeFile(layout.instance / "options.txt", "renderDistance:12\n");
+    std::filesystem::remove_all(layout.worldStore / world.id.toStdString());
+    EXPECT_EQ(orvaneErrorOf([&] { worlds.restoreLatestBackup(layout.instance, std::nullopt, BackupKind::saves); }).first,
+              OrvaneError::Kind::backupMissing);
+    EXPECT_EQ(readFile(layout.instance / "options.txt"), "renderDistance:12\n");
+
+    // Nor does an overlay restore take a world backup.
+    writeFile(layout.saves / "World/level.dat", "level");
+    worlds.createWorldBackup(layout.instance, "w");
+    std::filesystem::remove_all(layout.worldStore / overlay.id.toStdString());
+    EXPECT_FALSE(worlds.latestBackup(layout.instance, BackupKind::preOverlay));
+    EXPECT_TRUE(worlds.latestBackup(layout.instance, std::nullopt));
 }
 
 TEST_F(ListingFixture, AWorldBackupWhosePlanIsRefusedIsPassedOver)

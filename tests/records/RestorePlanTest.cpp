@@ -131,6 +131,37 @@ TEST_F(PlanFixture, CreatedPathsMustLieInsideTheInstanceWithoutLinks)
     EXPECT_EQ(plainWith(text(layout.instance / "bin/../../x")), "created path is outside the selected instance");
     EXPECT_EQ(plainWith("bin/runData"), "created path is outside the selected instance");
 
-    std::filesystem::create_directory_symlink(layout.home.path(), layout.instance / "home");
-    EXPECT_EQ(plainWith(text(layout.instance / "home/file")), "created path contains a symbolic link");
+    std::filesystem::remove_all(layout.instance / "bin");
+    std::filesystem::create_directory_symlink(layout.home.path(), layout.instance / "bin");
+    EXPECT_EQ(plainWith(text(layout.instance / "bin/runData")), "created path contains a symbolic link");
+}
+
+TEST_F(PlanFixture, ARestoreDeletesOnlyOverlayFilesItDoesNotRestore)
+{
+    auto overlayWith = [&](const QString& created) {
+        return plan(manifest(BackupKind::preOverlay, {inInstance("options.txt"), settings()}, {created}),
+                    layout.technicRoot);
+    };
+    const struct Case {
+        const char* created;
+        const char* outcome;
+    } cases[] = {
+        {"bin/runData", "<accepted>"},
+        {"bin/../bin/runData", "<accepted>"},
+        // Restored and then deleted, the restore would report success.
+        {"options.txt", "created path is also a restore destination"},
+        {"bin/../options.txt", "created path is also a restore destination"},
+        // Anything else of the instance, world saves included, is no file of the overlay.
+        {"saves/World/level.dat", "created path is not an overlay file"},
+        {"bin/java.args", "created path is not an overlay file"},
+        {"mods/optifine.jar", "created path is not an overlay file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.created);
+        EXPECT_EQ(overlayWith(text(layout.instance / c.created)), c.outcome);
+    }
+    // options.txt may be created when it is not restored.
+    EXPECT_EQ(plan(manifest(BackupKind::preOverlay, {settings()}, {text(layout.instance / "options.txt")}),
+                   layout.technicRoot),
+              "<accepted>");
 }

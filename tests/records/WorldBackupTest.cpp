@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
+
 #include <sys/stat.h>
 
 using namespace orvane;
@@ -177,6 +180,36 @@ TEST_F(WorldFixture, AFileRemovedAfterTheScanFailsTheBackupAndLeavesNothing)
             std::filesystem::remove(layout.saves / "World/region/r.0.0.mca");
     };
     EXPECT_EQ(refusal(), corrupt("world save changed while Orvane was creating the backup"));
+}
+
+TEST_F(WorldFixture, AFileRewrittenWhileItIsCopiedIsNeverRecordedAsVerified)
+{
+    // The game writes the region file as Orvane copies it: the copy would be torn, and its digest
+    // (of the torn bytes) would verify.
+    const auto region = layout.saves / "World/region/r.0.0.mca";
+    const struct Case {
+        const char* name;
+        std::function<void()> write;
+    } cases[] = {
+        {"grown in place", [&] { std::ofstream(region, std::ios::app) << "more chunks"; }},
+        {"replaced by a file of the same size", [&] {
+             writeFile(layout.saves / "fresh", QByteArray(300000, 's'));
+             std::filesystem::rename(layout.saves / "fresh", region);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeWorld();
+        files->beforeEach = [&](Op op, const std::filesystem::path& path) {
+            if (op == Op::cloneOrCopy && path == region)
+                c.write();
+        };
+        EXPECT_EQ(refusal(), corrupt("world save changed while Orvane was creating the backup"));
+    }
+    // Left alone, the same world backs up.
+    files->beforeEach = nullptr;
+    writeWorld();
+    EXPECT_EQ(store.createWorldBackup(layout.instance, "n").files.size(), 6u);
 }
 
 TEST_F(WorldFixture, ACopyFailingMidwayLeavesNoBackupFolder)

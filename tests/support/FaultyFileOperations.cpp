@@ -124,4 +124,16 @@ void FaultyFileOperations::syncDirectory(const std::filesystem::path& path)
     m_real->syncDirectory(path);
 }
 
+void FaultyFileOperations::hardLink(const std::filesystem::path& existing, const std::filesystem::path& link)
+{
+    enter(Op::hardLink, link);
+    m_real->hardLink(existing, link);
+}
+
+void FaultyFileOperations::syncFileSystem(const std::filesystem::path& path)
+{
+    enter(Op::syncFileSystem, path);
+    m_real->syncFileSystem(path);
+}
+
 } // namespace orvane::test

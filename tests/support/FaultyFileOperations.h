@@ -14,7 +14,7 @@ namespace orvane::test {
 class FaultyFileOperations final : public FileOperations {
 public:
     enum class Op { writeAtomically, readRegularFile, cloneOrCopy, swap, moveNoReplace, rename, removeFile,
-                    createDirectories, syncDirectory };
+                    createDirectories, syncDirectory, hardLink, syncFileSystem };
 
     explicit FaultyFileOperations(std::shared_ptr<FileOperations> real = FileOperations::system());
 
@@ -39,6 +39,8 @@ public:
     void removeFile(const std::filesystem::path& path) override;
     void createDirectories(const std::filesystem::path& path, mode_t mode) override;
     void syncDirectory(const std::filesystem::path& path) override;
+    void hardLink(const std::filesystem::path& existing, const std::filesystem::path& link) override;
+    void syncFileSystem(const std::filesystem::path& path) override;
 
 private:
     struct Rule {

@@ -1,0 +1,47 @@
+#include "records/BackupStore.h"
+
+#include "platform/PathText.h"
+#include "records/RestoreWorkspace.h"
+
+#include <string>
+#include <system_error>
+
+namespace orvane {
+
+namespace {
+
+constexpr const char* kPartialPrefix = ".orvane-partial-";
+
+} // namespace
+
+std::filesystem::path BackupStore::partialSnapshotFolder(const QString& id) const
+{
+    return m_root / (kPartialPrefix + id.toStdString());
+}
+
+void BackupStore::removeInterruptedWork(const std::filesystem::path& instanceRoot,
+                                        const std::optional<std::filesystem::path>& technicDataRoot) const
+{
+    // Snapshots that never got their id: everything in them is a copy of files still in place.
+    std::error_code ec;
+    std::vector<std::filesystem::path> partial;
+    for (auto it = std::filesystem::directory_iterator(m_root, ec); !ec && it != std::filesystem::directory_iterator();
+         it.increment(ec)) {
+        if (it->path().filename().native().rfind(kPartialPrefix, 0) == 0)
+            partial.push_back(it->path());
+    }
+    for (const auto& folder : partial) {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+
+    // Stages and undo folders of restores that never finished; kept undo folders stay.
+    if (!m_temporaryFolder.empty())
+        RestoreWorkspace::removeInterruptedWork(*m_files, m_temporaryFolder);
+    const std::filesystem::path instance = standardised(instanceRoot);
+    RestoreWorkspace::removeInterruptedWork(*m_files, RestoreWorkspace::hiddenFolder(instance));
+    if (const auto technic = technicDataRoot ? std::optional(standardised(*technicDataRoot)) : technicRoot(instance))
+        RestoreWorkspace::removeInterruptedWork(*m_files, RestoreWorkspace::hiddenFolder(*technic));
+}
+
+} // namespace orvane

@@ -1,0 +1,130 @@
+#include "records/BackupStore.h"
+#include "support/FaultyFileOperations.h"
+
+#include "support/QtPrinters.h"
+
+#include "RestoreLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace orvane;
+using namespace orvane::test;
+using Op = FaultyFileOperations::Op;
+
+namespace {
+
+constexpr int kKilled = 86;
+
+// Runs `work` in a child process that ends abruptly (no unwinding, no clean-up) right before the
+// first file operation for which `stop` (given the operation and its number from 1) is true; returns
+// true when it ended there.
+bool killedWhen(const std::function<bool(Op, int)>& stop,
+                const std::function<void(const std::shared_ptr<FaultyFileOperations>&)>& work)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        try {
+            auto files = std::make_shared<FaultyFileOperations>();
+            int events = 0;
+            files->beforeEach = [&](Op op, const std::filesystem::path&) {
+                if (stop(op, ++events))
+                    ::_exit(kKilled);
+            };
+            work(files);
+        } catch (...) {
+            ::_exit(1);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == kKilled;
+}
+
+struct Interrupted : ::testing::Test {
+    RestoreLayout layout;
+    std::filesystem::path level = layout.saves / "World/level.dat";
+    std::filesystem::path region = layout.saves / "World/region/r.0.0.mca";
+
+    Interrupted()
+    {
+        writeFile(level, "level v1");
+        writeFile(region, QByteArray(100000, 'a'));
+        writeFile(layout.saves / "World/data/villages.dat", "v");
+    }
+    BackupStore store(std::shared_ptr<FileOperations> files = FileOperations::system()) const
+    {
+        return BackupStore(layout.worldStore, std::move(files), layout.tmp);
+    }
+};
+
+} // namespace
+
+TEST_F(Interrupted, ABackupKilledMidwayIsNeverListedAndTheNextOneRemovesIt)
+{
+    // Killed as it starts to copy: its folder exists, without all its files.
+    ASSERT_TRUE(killedWhen([](Op op, int) { return op == Op::cloneOrCopy; },
+                           [&](const auto& files) { store(files).createWorldBackup(layout.instance, "w"); }));
+    const auto left = entriesOf(layout.worldStore);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].filename().native().rfind(".orvane-partial-", 0), 0u);
+    EXPECT_TRUE(store().listBackups().empty());
+    EXPECT_FALSE(store().latestBackup(layout.instance, BackupKind::saves));
+
+    const auto made = store().createWorldBackup(layout.instance, "w");
+    EXPECT_EQ(entriesOf(layout.worldStore), std::vector<std::filesystem::path>{layout.worldStore / made.id.toStdString()});
+}
+
+TEST_F(Interrupted, ARestoreKilledMidwayLeavesWorkThatTheNextBackupOrRestoreRemoves)
+{
+    store().createWorldBackup(layout.instance, "w");
+    writeFile(level, "level v2");
+    writeFile(region, QByteArray(90000, 'b'));
+    for (const bool nextIsRestore : {true, false}) {
+        SCOPED_TRACE(nextIsRestore ? "then a restore" : "then a backup");
+        // Killed after its flush, right at the first swap: stages and undo links are all there.
+        writeFile(level, "level v2");
+        ASSERT_TRUE(killedWhen([](Op op, int) { return op == Op::swap; }, [&](const auto& files) {
+            store(files).restoreLatestBackup(layout.instance, std::nullopt, BackupKind::saves);
+        }));
+        EXPECT_EQ(entriesOf(layout.tmp).size(), 4u); // three stages and the undo folder
+        EXPECT_EQ(readFile(level), "level v2"); // nothing was replaced yet
+
+        if (nextIsRestore)
+            store().restoreLatestBackup(layout.instance, std::nullopt, BackupKind::saves);
+        else
+            store().createWorldBackup(layout.instance, "w");
+        EXPECT_TRUE(entriesOf(layout.tmp).empty());
+        EXPECT_TRUE(restoreLeftovers(layout.instance).empty());
+    }
+}
+
+TEST_F(Interrupted, AnUndoFolderKeptAfterAFailedRollbackAndPreservedBytesSurviveLaterWork)
+{
+    store().createWorldBackup(layout.instance, "w");
+    writeFile(level, "level v2");
+    writeFile(region, QByteArray(90000, 'b'));
+    auto failing = store();
+    failing.setRestoreCheckpoint([](const RestoreCheckpoint& point) {
+        if (point.kind == RestoreCheckpoint::Kind::beforeAtomicCommit && point.index == 2)
+            throw OrvaneError::io(QStringLiteral("stop."));
+        if (point.kind == RestoreCheckpoint::Kind::beforeRollback)
+            throw OrvaneError::io(QStringLiteral("no rollback."));
+    });
+    const QString error = orvaneErrorOf([&] {
+        failing.restoreLatestBackup(layout.instance, std::nullopt, BackupKind::saves);
+    }).second;
+    const auto kept = entriesOf(layout.tmp);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].filename().native().rfind("orvane-restore-kept-", 0), 0u);
+    EXPECT_TRUE(error.contains(text(kept[0]))) << error.toStdString();
+    writeFile(layout.tmp / ".orvane-restore-preserved-A", "someone's bytes");
+
+    store().createWorldBackup(layout.instance, "w");
+    store().restoreLatestBackup(layout.instance, std::nullopt, BackupKind::saves);
+    EXPECT_EQ(readFile(kept[0] / "saves/World/level.dat"), "level v2");
+    EXPECT_EQ(readFile(kept[0] / "saves/World/region/r.0.0.mca"), QByteArray(90000, 'b'));
+    EXPECT_EQ(readFile(layout.tmp / ".orvane-restore-preserved-A"), "someone's bytes");
+}
