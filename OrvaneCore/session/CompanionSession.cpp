@@ -7,19 +7,6 @@
 
 namespace orvane {
 
-namespace {
-
-// A relative instance folder would be inspected against the working directory and backed up under
-// paths no restore can match, so it counts as none.
-std::optional<std::filesystem::path> usableInstance(const std::optional<std::filesystem::path>& instance)
-{
-    if (!instance || !instance->is_absolute())
-        return std::nullopt;
-    return standardised(*instance);
-}
-
-} // namespace
-
 LaunchReceipt::BundleVersions CompanionSessionSeams::defaultBundleVersions()
 {
     return LaunchReceipt::BundleVersions {

@@ -212,6 +212,9 @@ private:
     InstallInspection discoverAndInspect(Locked& locked);
     InstallInspection inspectCertified(Locked& locked);
     InstallInspection inspect(Locked& locked);
+    // The folder standardised; none for a relative one, which would be inspected against the working
+    // directory and backed up under paths no restore can match.
+    static std::optional<std::filesystem::path> usableInstance(const std::optional<std::filesystem::path>& instance);
     // Forgets the instance's stored results; the capability stays.
     void forgetInstanceResults(Locked& locked);
     std::optional<PackDescriptor> findPack(const PackID& id) const;
