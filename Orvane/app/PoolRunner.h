@@ -31,11 +31,19 @@ public:
 
     int maxThreadCount() const { return m_pool.maxThreadCount(); }
 
+    // `work` goes to the pool here, before the caller suspends. Callers name a closure that captures
+    // anything with a destructor before co_awaiting run() with it: g++ 12 destroys such a temporary
+    // of a co_await expression twice (a shared_ptr capture then frees what another still holds).
     template <typename Work>
-    auto run(Work work) -> QCoro::Task<std::invoke_result_t<Work&>>
+    auto run(Work&& work) -> QCoro::Task<std::invoke_result_t<std::decay_t<Work>&>>
     {
-        using Result = std::invoke_result_t<Work&>;
-        auto future = QtConcurrent::run(&m_pool, std::move(work));
+        return unwrapped(QtConcurrent::run(&m_pool, std::decay_t<Work>(std::forward<Work>(work))));
+    }
+
+private:
+    template <typename Result>
+    static QCoro::Task<Result> unwrapped(QFuture<Result> future)
+    {
         try {
             if constexpr (std::is_void_v<Result>)
                 co_await future;
@@ -48,7 +56,6 @@ public:
         }
     }
 
-private:
     QThreadPool m_pool;
 };
 
