@@ -1,0 +1,62 @@
+#pragma once
+
+#include <qcoro/qcorofuture.h>
+#include <qcoro/qcorotask.h>
+
+#include <QThreadPool>
+#include <QUnhandledException>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <exception>
+#include <type_traits>
+#include <utility>
+
+namespace orvane {
+
+// Runs blocking work (every session call) off the GUI thread and resumes the awaiting coroutine on the
+// thread that awaited, so the window never waits for the session. The private pool has at least three
+// threads, so a cancel is served while a launch watch holds one for minutes and another call runs.
+//
+// An exception thrown by the work reaches the awaiting coroutine unchanged: QtConcurrent wraps it in
+// QUnhandledException, and run() rethrows the original, so the session's own sentence reaches the user.
+class PoolRunner final {
+public:
+    static constexpr int minimumThreads = 3;
+
+    explicit PoolRunner(int threads = minimumThreads);
+    // Waits for the work already started.
+    ~PoolRunner();
+    PoolRunner(const PoolRunner&) = delete;
+    PoolRunner& operator=(const PoolRunner&) = delete;
+
+    int maxThreadCount() const { return m_pool.maxThreadCount(); }
+
+    // `work` goes to the pool here, before the caller suspends. Callers name a closure that captures
+    // anything with a destructor before co_awaiting run() with it: g++ 12 destroys such a temporary
+    // of a co_await expression twice (a shared_ptr capture then frees what another still holds).
+    template <typename Work>
+    auto run(Work&& work) -> QCoro::Task<std::invoke_result_t<std::decay_t<Work>&>>
+    {
+        return unwrapped(QtConcurrent::run(&m_pool, std::decay_t<Work>(std::forward<Work>(work))));
+    }
+
+private:
+    template <typename Result>
+    static QCoro::Task<Result> unwrapped(QFuture<Result> future)
+    {
+        try {
+            if constexpr (std::is_void_v<Result>)
+                co_await future;
+            else
+                co_return co_await future;
+        } catch (const QUnhandledException& wrapped) {
+            if (wrapped.exception())
+                std::rethrow_exception(wrapped.exception());
+            throw;
+        }
+    }
+
+    QThreadPool m_pool;
+};
+
+} // namespace orvane
