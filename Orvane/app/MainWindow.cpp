@@ -1,0 +1,18 @@
+#include "app/MainWindow.h"
+
+namespace orvane {
+
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent)
+{
+    setWindowTitle(QStringLiteral("Orvane"));
+    setMinimumSize(minimumContentSize);
+    resize(defaultSize);
+}
+
+void MainWindow::setContent(QWidget* content)
+{
+    setCentralWidget(content);
+}
+
+} // namespace orvane
