@@ -4,10 +4,12 @@
 #include "app/PoolRunner.h"
 #include "app/SessionPort.h"
 #include "model/AppModelState.h"
+#include "model/ModelGuidance.h"
 
 #include <qcoro/qcorotask.h>
 
 #include <QObject>
+#include <QUrl>
 
 #include <exception>
 #include <memory>
@@ -71,6 +73,32 @@ public:
     bool primaryActionInFlight() const { return m_state.primaryActionInFlight; }
     const std::optional<QUuid>& activeProviderOperationID() const { return m_state.activeProviderOperationID; }
     const std::vector<QUuid>& terminalProviderOperationIDs() const { return m_state.terminalProviderOperationIDs; }
+
+    // --- Guidance: derived from the state on every read, never stored ---
+    PackDescriptor selectedPack() const { return modelGuidance::selectedPack(m_state); }
+    LaunchMode selectedLaunchMode() const { return modelGuidance::selectedLaunchMode(m_state); }
+    bool selectedPackReady() const { return modelGuidance::selectedPackReady(m_state); }
+    bool canChangeFiles() const { return modelGuidance::canChangeFiles(m_state); }
+    bool launcherJavaReady() const { return modelGuidance::launcherJavaReady(m_state, m_seams.launcherJavaReady); }
+    // The launcher Java check itself, read from the disk now.
+    bool launcherJavaIsReady() const { return m_seams.launcherJavaReady && m_seams.launcherJavaReady(); }
+    std::optional<QString> primaryActionBlockedReason() const { return modelGuidance::primaryActionBlockedReason(m_state); }
+    std::optional<HandoffSetupKind> requiredSetupStep() const { return modelGuidance::requiredSetupStep(m_state); }
+    bool balancedApplied() const { return modelGuidance::balancedApplied(m_state); }
+    PrimaryActionDisplayState primaryActionDisplayState() const { return modelGuidance::primaryActionDisplayState(m_state); }
+    QString primaryActionTitle() const { return modelGuidance::primaryActionTitle(m_state); }
+    QString primaryActionDetail() const { return modelGuidance::primaryActionDetail(m_state); }
+    bool primaryActionEnabled() const { return modelGuidance::primaryActionEnabled(m_state); }
+    std::optional<QString> lastCheckLine() const { return modelGuidance::lastCheckLine(m_state); }
+    bool lastCheckIsProblem() const { return modelGuidance::lastCheckIsProblem(m_state); }
+    QString worldRestorePrompt() const { return modelGuidance::worldRestorePrompt(m_state); }
+    AppStatusLevel statusLevel() const { return modelGuidance::statusLevel(m_state, m_seams.launcherJavaReady); }
+
+    // --- Operations ---
+
+    // Fetches the release record once and publishes the outcome in updateCheckState; nothing else
+    // changes. Returns at once while a check is in flight. Never throws.
+    QCoro::Task<> checkForUpdates();
 
 Q_SIGNALS:
     void availablePacksChanged();
@@ -163,6 +191,7 @@ private:
 
     AppModelState m_state;
     AppSeams m_seams;
+    const QUrl m_latestReleaseURL;
     std::shared_ptr<SessionPort> m_session;
     // Declared after the session so that it is destroyed first: its destructor waits for the pool.
     PoolRunner m_runner;
