@@ -3,6 +3,8 @@
 #include "app/MainWindow.h"
 #include "app/SessionPort.h"
 #include "model/AppModel.h"
+#include "ui/ContentView.h"
+#include "ui/ModelWindowOperations.h"
 
 #include <QApplication>
 #include <QPalette>
@@ -36,9 +38,9 @@ OrvaneApp::~OrvaneApp() = default;
 
 QWidget* OrvaneApp::makeContent(AppModel& model)
 {
-    // The main view (ContentView) is built over `model` here.
-    Q_UNUSED(model);
-    auto* content = new QWidget;
+    ContentView::Seams seams;
+    seams.operations = std::make_shared<ModelWindowOperations>(model);
+    auto* content = new ContentView(model, std::move(seams));
     content->setObjectName(QStringLiteral("content"));
     return content;
 }
