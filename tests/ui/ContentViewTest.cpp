@@ -1,10 +1,14 @@
 #include "WindowHarness.h"
 
+#include "app/support/EventLoop.h"
+#include "app/support/FakeSession.h"
 #include "app/support/SampleRecords.h"
+#include "app/support/TestSeams.h"
 #include "support/QtPrinters.h"
 #include "ui/ContentViewRules.h"
 #include "ui/FittedLabel.h"
 #include "ui/LaunchWatchCard.h"
+#include "ui/ModelWindowOperations.h"
 #include "ui/OrvaneKeyboardFocus.h"
 #include "ui/OrvaneTheme.h"
 #include "ui/OrvaneWordmark.h"
@@ -642,6 +646,28 @@ TEST(ContentView, IncreasedContrastAndReducedTransparencyReachTheControls)
     const QImage image = window.saveScreenshot(QStringLiteral("main-watching-contrast-1020x800"));
     // No glow: the middle of the window is the plain background where nothing else is drawn.
     EXPECT_TRUE(test::sameColour(image.pixel(900, 300), OrvaneTheme::background(), 1));
+}
+
+} // namespace
+} // namespace orvane
+
+namespace orvane {
+namespace {
+
+// The real operations: showing the window starts the model's first inspection over the session.
+TEST(ModelWindowOperations, ShowingTheWindowRunsTheModelsInitialInspection)
+{
+    auto session = std::make_shared<test::FakeSession>();
+    AppModel model(session, test::testSeams());
+    ContentView::Seams seams;
+    seams.operations = std::make_shared<ModelWindowOperations>(model);
+    seams.accessibility = std::make_shared<FixedAccessibilityPrefs>();
+    seams.announcer = std::make_shared<test::RecordingAnnouncer>();
+    ContentView view(model, seams);
+    EXPECT_TRUE(session->callNames().isEmpty());
+    view.show();
+    ASSERT_TRUE(test::runEventsUntil([&] { return model.initialInspectionCompleted() && !model.busy(); }));
+    EXPECT_FALSE(session->callNames().isEmpty());
 }
 
 } // namespace
