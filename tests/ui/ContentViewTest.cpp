@@ -417,6 +417,10 @@ TEST(ContentView, PackPickerAndFolderChooserWorkByKeyboard)
     EXPECT_EQ(menu->rows()[0]->version(), QStringLiteral("1.2.6"));
     ASSERT_TRUE(menu->chooseInstanceButton());
     EXPECT_TRUE(menu->rows()[0]->hasFocus()) << "the first row takes the focus";
+    EXPECT_EQ(menu->width(), 280);
+    EXPECT_GE(menu->geometry().top(), view.packButton()->mapToGlobal(QPoint(0, view.packButton()->height())).y())
+        << "the menu opens under the pack button";
+    menu->grab().save(QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots/pack-menu.png"));
 
     window.operations().calls.clear();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
