@@ -30,6 +30,8 @@ public:
     PoolRunner& operator=(const PoolRunner&) = delete;
 
     int maxThreadCount() const { return m_pool.maxThreadCount(); }
+    // Waits up to `msecs` for the work already started; true when none is left.
+    bool waitForDone(int msecs) { return m_pool.waitForDone(msecs); }
 
     // `work` goes to the pool here, before the caller suspends. Callers name a closure that captures
     // anything with a destructor before co_awaiting run() with it: g++ 12 destroys such a temporary
