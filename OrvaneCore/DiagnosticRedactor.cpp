@@ -148,6 +148,24 @@ std::optional<QString> usableHome(const QString& home)
     return clean;
 }
 
+// One pass of every rule, in order: the home as text, then the user-folder rules, then the others.
+QString redactOnce(QString result, const std::optional<QString>& home)
+{
+    const QString homeText = QStringLiteral("$HOME");
+    if (home) {
+        result.replace(*home, homeText, Qt::CaseSensitive);
+        QString escaped = *home;
+        escaped.replace(QLatin1Char('/'), QLatin1String("\\/"));
+        result.replace(escaped, homeText, Qt::CaseSensitive);
+        result.replace(cachedEncodedHomeExpression(*home), homeText);
+    }
+    for (const Rule& rule : userPathRules())
+        result = apply(result, rule);
+    for (const Rule& rule : rules())
+        result = apply(result, rule);
+    return result;
+}
+
 } // namespace
 
 const std::vector<Rule>& userPathRules()
@@ -199,19 +217,19 @@ QString redact(const QString& text)
 
 QString redact(const QString& text, const QString& home)
 {
+    // One rule can expose what another must catch (an address right after an e-mail address loses its
+    // word boundary only once the address is gone), so the rules run until the text settles. Every
+    // replacement shortens or keeps the text in a settled form, so a few passes suffice; the bound keeps
+    // a pathological input from looping.
+    constexpr int maximumPasses = 8;
+    const std::optional<QString> path = usableHome(home);
     QString result = withValidSurrogates(text);
-    const QString homeText = QStringLiteral("$HOME");
-    if (const auto path = usableHome(home)) {
-        result.replace(*path, homeText, Qt::CaseSensitive);
-        QString escaped = *path;
-        escaped.replace(QLatin1Char('/'), QLatin1String("\\/"));
-        result.replace(escaped, homeText, Qt::CaseSensitive);
-        result.replace(cachedEncodedHomeExpression(*path), homeText);
+    for (int pass = 0; pass < maximumPasses; ++pass) {
+        QString next = redactOnce(result, path);
+        if (next == result)
+            break;
+        result = std::move(next);
     }
-    for (const Rule& rule : userPathRules())
-        result = apply(result, rule);
-    for (const Rule& rule : rules())
-        result = apply(result, rule);
     return result;
 }
 

@@ -36,7 +36,7 @@ QString OrvaneError::sentence(Kind kind, const std::filesystem::path& folder, co
 {
     switch (kind) {
     case Kind::technicDataMissing:
-        return QStringLiteral("Technic data folder is missing at %1.").arg(pathText(folder));
+        return QStringLiteral("Technic data folder is missing at %1.").arg(pathText(standardised(folder)));
     case Kind::unsupportedPackVersion:
         return QStringLiteral("This instance is Tekkit %1. Orvane\u2019s certified profile is %2.").arg(first, second);
     case Kind::unsupportedForge:

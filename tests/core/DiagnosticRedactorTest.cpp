@@ -183,3 +183,24 @@ TEST(DiagnosticRedactor, UnpairedSurrogatesDoNotDisableTheRules)
     const QString emoji = QStringLiteral("\U0001F600 password: a");
     EXPECT_EQ(redact(emoji), QStringLiteral("\U0001F600 password: [REDACTED_TOKEN]"));
 }
+
+// A bundle must never depend on being redacted twice: what one rule uncovers for another is caught in the
+// same call, and redacting a redacted text changes nothing.
+TEST(DiagnosticRedactor, RedactionIsSettledAfterOneCall)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"mail jo@example.com10.0.0.5:25565", "mail [REDACTED_EMAIL][REDACTED_SERVER]"},
+        {"x@y.io192.168.1.2", "[REDACTED_EMAIL][REDACTED_SERVER]"},
+        {"/home/a/home/b and \\/Users\\/c", "$HOME$HOME and $HOME"},
+        {"/home/tester/x token=1 ip=10.1.1.1 uuid=0123456789abcdef0123456789abcdef", nullptr},
+        {"Authorization: Basic QWxhZGRpbjpvcGVu session=abc jo@x.org", nullptr},
+    };
+    for (const auto& [input, expected] : cases) {
+        SCOPED_TRACE(input);
+        const QString once = redact(QString::fromUtf8(input));
+        if (expected) {
+            EXPECT_EQ(once, QString::fromUtf8(expected));
+        }
+        EXPECT_EQ(redact(once), once);
+    }
+}

@@ -14,6 +14,9 @@ TEST(OrvaneError, DescriptionsAreTheExactSentences)
 {
     EXPECT_EQ(OrvaneError::technicDataMissing("/h/Library/Application Support/technic").description(),
               QStringLiteral("Technic data folder is missing at /h/Library/Application Support/technic."));
+    // A folder given with a trailing "/" is named without it.
+    EXPECT_EQ(OrvaneError::technicDataMissing("/t/d/").description(),
+              QStringLiteral("Technic data folder is missing at /t/d."));
     EXPECT_EQ(OrvaneError::unsupportedPackVersion("1.2.5", "1.2.6").description(),
               QStringLiteral("This instance is Tekkit 1.2.5. Orvane\u2019s certified profile is 1.2.6."));
     EXPECT_EQ(OrvaneError::unsupportedForge("14.23.5.2859", "14.23.5.2860").description(),

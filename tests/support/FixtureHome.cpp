@@ -41,7 +41,7 @@ void makeExecutable(const std::filesystem::path& path)
 
 void copySample(const char* relative, const std::filesystem::path& target)
 {
-    const auto source = std::filesystem::path(ORVANE_SHARED_FIXTURES) / "technic" / relative;
+    const auto source = std::filesystem::path(ORVANE_TEST_FIXTURES) / "technic" / relative;
     writeFile(target, readFile(source));
 }
 

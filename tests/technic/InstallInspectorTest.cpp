@@ -97,7 +97,7 @@ TEST(InstallInspector, CertifiedInstanceOfTheFixtureHome)
 TEST(InstallInspector, ReadsTheLauncherShapedSamples)
 {
     FixtureHome home;
-    const auto samples = std::filesystem::path(ORVANE_SHARED_FIXTURES) / "technic";
+    const auto samples = std::filesystem::path(ORVANE_TEST_FIXTURES) / "technic";
     for (const char* name : {"installedPacks", "settings.json"})
         writeFile(home.dataRoot() / name, readFile(samples / "data" / name));
     for (const char* name : {"version", "version.json", "runData"})

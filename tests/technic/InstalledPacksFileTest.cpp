@@ -30,7 +30,7 @@ std::optional<std::filesystem::path> resolve(const char* directory)
 
 TEST(InstalledPacksFile, ReadsTheLauncherSample)
 {
-    const auto file = InstalledPacksFile::read(std::filesystem::path(ORVANE_SHARED_FIXTURES) / "technic/data/installedPacks",
+    const auto file = InstalledPacksFile::read(std::filesystem::path(ORVANE_TEST_FIXTURES) / "technic/data/installedPacks",
                                                *FileOperations::system());
     ASSERT_EQ(file.installedPacks.size(), 3u);
     EXPECT_EQ(file.installedPacks.at(QStringLiteral("tekkit-2")),

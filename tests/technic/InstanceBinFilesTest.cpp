@@ -15,7 +15,7 @@ using InstanceBinFiles::RunData;
 TEST(InstanceBinFiles, ReadsTheLauncherSamples)
 {
     auto& files = *FileOperations::system();
-    const auto sample = std::filesystem::path(ORVANE_SHARED_FIXTURES) / "technic/instance";
+    const auto sample = std::filesystem::path(ORVANE_TEST_FIXTURES) / "technic/instance";
     EXPECT_EQ(InstanceBinFiles::readPackVersion(sample, files), QStringLiteral("1.2.6"));
     EXPECT_EQ(InstanceBinFiles::readForgeVersion(sample, files), CertifiedPack::forgeId);
     EXPECT_EQ(InstanceBinFiles::readRunData(sample, files), (RunData{QStringLiteral("1.8"), 4096}));

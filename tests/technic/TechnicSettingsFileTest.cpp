@@ -47,7 +47,7 @@ TEST(TechnicSettingsFile, SampleRewriteKeepsEveryKey)
 {
     TempDir dir;
     const auto path = dir / "settings.json";
-    writeFile(path, readFile(std::filesystem::path(ORVANE_SHARED_FIXTURES) / "technic/data/settings.json"));
+    writeFile(path, readFile(std::filesystem::path(ORVANE_TEST_FIXTURES) / "technic/data/settings.json"));
     ::chmod(path.c_str(), 0600);
     auto& files = *FileOperations::system();
 
