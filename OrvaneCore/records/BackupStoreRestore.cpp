@@ -43,11 +43,11 @@ QString describeError(const std::exception_ptr& error)
 // One restore from start to end. Keeps what the rollback and the clean-up need to know.
 //
 // Each file costs one read of the snapshot copy (staged and checked against the manifest in the same
-// pass) and one read of the destination's prior bytes (measured once they are swapped out). An existing
-// destination is linked into the undo folder before anything is replaced, so its prior bytes stay
-// reachable from there at every moment; after its swap that link is the undo copy. Changes made by other
-// processes show in the stamps (inode, size, modification and change time), taken right before each
-// swap and compared with the file swapped out.
+// pass) and one read of the destination's prior bytes (measured while staging). An existing destination
+// is linked into the undo folder before anything is replaced, so its prior bytes stay reachable from
+// there at every moment; after its swap that link is the undo copy. Changes made by other processes show
+// in the stamps (inode, size, modification and change time), taken when the prior bytes are measured,
+// again right before each swap, and compared with the file swapped out.
 class RestoreRun final {
 public:
     RestoreRun(const BackupStore& store, const ListedBackup& backup, const std::filesystem::path& instanceRoot,
@@ -202,12 +202,18 @@ private:
             m_stamps.back().stage = *stageStamp;
 
             if (file.existed) {
-                // The link and the destination must be one and the same regular file.
+                // The link and the destination must be one and the same regular file, unchanged while
+                // its bytes are measured (the one read of the prior bytes).
                 const auto prior = stampIfPossible(destination);
                 const auto linked = stampIfPossible(*file.undo);
                 if (!prior || !linked || !prior->regular || prior->inode != linked->inode
-                    || prior->device != linked->device)
+                    || prior->device != linked->device || prior->size > std::uint64_t(INT64_MAX))
                     throw OrvaneError::io(restoreTexts::changedWhilePreparing);
+                const auto measured = measureIfPossible(destination);
+                if (!measured || measured->byteCount != prior->size || stampIfPossible(destination) != prior)
+                    throw OrvaneError::io(restoreTexts::changedWhilePreparing);
+                file.previousSHA256 = measured->sha256;
+                file.previousByteCount = std::int64_t(measured->byteCount);
                 m_stamps.back().prior = *prior;
             }
         }
@@ -242,17 +248,13 @@ private:
         }
     }
 
-    // Swaps the stage into place; what comes out must be the file measured right before, unchanged.
-    // It is measured now (the one read of the prior bytes), and its undo link becomes the undo copy.
-    void swapIntoPlace(PreparedRestoreFile& file, const FileStamp& prior)
+    // Swaps the stage into place; what comes out must be the file measured while staging and right
+    // before the swap, unchanged. Its undo link then is the undo copy.
+    void swapIntoPlace(const PreparedRestoreFile& file, const FileStamp& prior)
     {
         m_store.swapAtomically(file.staged, file.destination);
-        const auto measured = measureIfPossible(file.staged);
         const auto after = stampIfPossible(file.staged);
-        if (measured && after && after->sameContent(prior) && measured->byteCount == prior.size
-            && prior.size <= std::uint64_t(INT64_MAX)) {
-            file.previousSHA256 = measured->sha256;
-            file.previousByteCount = std::int64_t(measured->byteCount);
+        if (after && after->sameContent(prior)) {
             restoreItems::removeQuietly(m_files, file.staged); // the undo link holds the same file
             return;
         }
