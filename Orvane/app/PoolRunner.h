@@ -32,6 +32,8 @@ public:
     int maxThreadCount() const { return m_pool.maxThreadCount(); }
     // Waits up to `msecs` for the work already started; true when none is left.
     bool waitForDone(int msecs) { return m_pool.waitForDone(msecs); }
+    // Calls started whose awaiting coroutine has not resumed yet (GUI thread only).
+    int pending() const { return m_pending; }
 
     // `work` goes to the pool here, before the caller suspends. Callers name a closure that captures
     // anything with a destructor before co_awaiting run() with it: g++ 12 destroys such a temporary
@@ -39,13 +41,23 @@ public:
     template <typename Work>
     auto run(Work&& work) -> QCoro::Task<std::invoke_result_t<std::decay_t<Work>&>>
     {
-        return unwrapped(QtConcurrent::run(&m_pool, std::decay_t<Work>(std::forward<Work>(work))));
+        return unwrapped(QtConcurrent::run(&m_pool, std::decay_t<Work>(std::forward<Work>(work))), m_pending);
     }
 
 private:
+    // Counts one call from its start until its coroutine has resumed and finished.
+    struct Pending final {
+        explicit Pending(int& count) : count(count) { ++count; }
+        ~Pending() { --count; }
+        Pending(const Pending&) = delete;
+        Pending& operator=(const Pending&) = delete;
+        int& count;
+    };
+
     template <typename Result>
-    static QCoro::Task<Result> unwrapped(QFuture<Result> future)
+    static QCoro::Task<Result> unwrapped(QFuture<Result> future, int& pending)
     {
+        const Pending counted(pending);
         try {
             if constexpr (std::is_void_v<Result>)
                 co_await future;
@@ -59,6 +71,7 @@ private:
     }
 
     QThreadPool m_pool;
+    int m_pending = 0;
 };
 
 } // namespace orvane
