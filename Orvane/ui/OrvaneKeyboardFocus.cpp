@@ -1,0 +1,133 @@
+#include "ui/OrvaneKeyboardFocus.h"
+
+#include "ui/OrvaneTheme.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <cmath>
+
+namespace orvane {
+
+namespace {
+
+const char* const ringProperty = "orvaneKeyboardFocus";
+// The ring's widget reaches past the ring's outer edge by this much, so antialiasing is not cut.
+constexpr int margin = int(OrvaneKeyboardFocus::outset + OrvaneKeyboardFocus::lineWidth) + 1;
+
+} // namespace
+
+OrvaneKeyboardFocus::OrvaneKeyboardFocus(QWidget* control, qreal cornerRadius)
+    : QFocusFrame(control->window()), m_control(control), m_cornerRadius(cornerRadius)
+{
+    hide();
+    control->installEventFilter(this);
+}
+
+OrvaneKeyboardFocus* OrvaneKeyboardFocus::attach(QWidget* control, qreal cornerRadius)
+{
+    if (auto* existing = of(control)) {
+        existing->m_cornerRadius = cornerRadius;
+        existing->update();
+        return existing;
+    }
+    if (control->focusPolicy() == Qt::NoFocus)
+        control->setFocusPolicy(Qt::TabFocus);
+    auto* ring = new OrvaneKeyboardFocus(control, cornerRadius);
+    control->setProperty(ringProperty, QVariant::fromValue(static_cast<QObject*>(ring)));
+    QObject::connect(control, &QObject::destroyed, ring, &QObject::deleteLater);
+    if (control->hasFocus())
+        ring->follow();
+    return ring;
+}
+
+OrvaneKeyboardFocus* OrvaneKeyboardFocus::of(const QWidget* control)
+{
+    return qobject_cast<OrvaneKeyboardFocus*>(control->property(ringProperty).value<QObject*>());
+}
+
+QRectF OrvaneKeyboardFocus::ringRect() const
+{
+    if (!m_control)
+        return {};
+    const QPoint origin = m_control->mapTo(m_control->window(), QPoint(0, 0));
+    return QRectF(origin, m_control->size()).adjusted(-outset, -outset, outset, outset);
+}
+
+void OrvaneKeyboardFocus::follow()
+{
+    release();
+    if (!m_control)
+        return;
+    // A control inside a popup or a reparented one may have a new window since the ring was made.
+    if (parentWidget() != m_control->window())
+        setParent(m_control->window());
+    for (QWidget* ancestor = m_control->parentWidget(); ancestor && !ancestor->isWindow();
+         ancestor = ancestor->parentWidget()) {
+        ancestor->installEventFilter(this);
+        m_watchedAncestors.append(ancestor);
+    }
+    place();
+    show();
+    raise();
+}
+
+void OrvaneKeyboardFocus::release()
+{
+    for (const QPointer<QWidget>& ancestor : std::as_const(m_watchedAncestors))
+        if (ancestor)
+            ancestor->removeEventFilter(this);
+    m_watchedAncestors.clear();
+    hide();
+}
+
+void OrvaneKeyboardFocus::place()
+{
+    const QRect ring = ringRect().toAlignedRect();
+    setGeometry(ring.adjusted(-margin, -margin, margin, margin));
+    update();
+}
+
+bool OrvaneKeyboardFocus::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_control) {
+        switch (event->type()) {
+        case QEvent::FocusIn:
+            follow();
+            break;
+        case QEvent::FocusOut:
+        case QEvent::Hide:
+            release();
+            break;
+        case QEvent::Show:
+            if (m_control->hasFocus())
+                follow();
+            break;
+        case QEvent::Move:
+        case QEvent::Resize:
+            if (isVisible())
+                place();
+            break;
+        default:
+            break;
+        }
+    } else if (isVisible() && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+        place();
+    }
+    return false;
+}
+
+void OrvaneKeyboardFocus::paintEvent(QPaintEvent*)
+{
+    if (!m_control || !m_control->hasFocus())
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath path;
+    const QRectF ring = ringRect().translated(-QPointF(pos()));
+    path.addRoundedRect(ring, m_cornerRadius, m_cornerRadius);
+    painter.strokePath(path, QPen(OrvaneTheme::lime(), lineWidth));
+}
+
+} // namespace orvane
