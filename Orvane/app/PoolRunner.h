@@ -1,0 +1,55 @@
+#pragma once
+
+#include <qcoro/qcorofuture.h>
+#include <qcoro/qcorotask.h>
+
+#include <QThreadPool>
+#include <QUnhandledException>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <exception>
+#include <type_traits>
+#include <utility>
+
+namespace orvane {
+
+// Runs blocking work (every session call) off the GUI thread and resumes the awaiting coroutine on the
+// thread that awaited, so the window never waits for the session. The private pool has at least three
+// threads, so a cancel is served while a launch watch holds one for minutes and another call runs.
+//
+// An exception thrown by the work reaches the awaiting coroutine unchanged: QtConcurrent wraps it in
+// QUnhandledException, and run() rethrows the original, so the session's own sentence reaches the user.
+class PoolRunner final {
+public:
+    static constexpr int minimumThreads = 3;
+
+    explicit PoolRunner(int threads = minimumThreads);
+    // Waits for the work already started.
+    ~PoolRunner();
+    PoolRunner(const PoolRunner&) = delete;
+    PoolRunner& operator=(const PoolRunner&) = delete;
+
+    int maxThreadCount() const { return m_pool.maxThreadCount(); }
+
+    template <typename Work>
+    auto run(Work work) -> QCoro::Task<std::invoke_result_t<Work&>>
+    {
+        using Result = std::invoke_result_t<Work&>;
+        auto future = QtConcurrent::run(&m_pool, std::move(work));
+        try {
+            if constexpr (std::is_void_v<Result>)
+                co_await future;
+            else
+                co_return co_await future;
+        } catch (const QUnhandledException& wrapped) {
+            if (wrapped.exception())
+                std::rethrow_exception(wrapped.exception());
+            throw;
+        }
+    }
+
+private:
+    QThreadPool m_pool;
+};
+
+} // namespace orvane

@@ -1,0 +1,193 @@
+#pragma once
+
+#include "app/AppSeams.h"
+#include "app/PoolRunner.h"
+#include "app/SessionPort.h"
+#include "model/AppModelState.h"
+#include "model/ModelGuidance.h"
+
+#include <qcoro/qcorotask.h>
+
+#include <QObject>
+
+#include <exception>
+#include <memory>
+#include <type_traits>
+
+namespace orvane {
+
+// The application's one model, on the GUI thread: everything the window shows (AppModelState), the
+// guidance derived from it, and the operations the window starts. It is the session's only caller, and
+// calls it only through the pool runner, so the window never waits for the session.
+//
+// Each property has a getter and one change signal, emitted only when an assignment really changes the
+// value; changed() follows any number of changes once, from the event loop, for repainting.
+// Operations live in one file per family (AppModel<Family>.cpp); each ends in a catch-all that puts
+// the error's text in the status line, so no failure is lost inside a coroutine.
+class AppModel final : public QObject {
+    Q_OBJECT
+
+public:
+    // The settings key of the instance folder the user chose.
+    static QString labDefaultsKey() { return QStringLiteral("orvane.labInstance"); }
+
+    // Touches no file, process or network. The session is used only from the pool.
+    AppModel(std::shared_ptr<SessionPort> session, AppSeams seams, QObject* parent = nullptr);
+    // Asks a running launch watch to stop, then waits for the pool's work to end.
+    ~AppModel() override;
+
+    const AppModelState& state() const { return m_state; }
+    const AppSeams& seams() const { return m_seams; }
+
+    // Replaces the whole state through the setters (so only real changes notify). For tests and
+    // previews; operations set single properties.
+    void setStateForTesting(const AppModelState& state);
+
+    // --- Observed properties ---
+    const std::vector<PackDescriptor>& availablePacks() const { return m_state.availablePacks; }
+    const PackID& selectedPackID() const { return m_state.selectedPackID; }
+    const std::optional<CapabilityReport>& capability() const { return m_state.capability; }
+    const std::optional<InstallInspection>& inspection() const { return m_state.inspection; }
+    const std::optional<BackupManifest>& backup() const { return m_state.backup; }
+    const std::optional<ApplyResult>& applyResult() const { return m_state.applyResult; }
+    const std::optional<RestoreResult>& restoreResult() const { return m_state.restoreResult; }
+    const std::optional<LaunchResult>& providerLaunchResult() const { return m_state.providerLaunchResult; }
+    const std::optional<LaunchObservation>& launch() const { return m_state.launch; }
+    const std::optional<QString>& liveLaunchEventStatus() const { return m_state.liveLaunchEventStatus; }
+    bool providerOperationActive() const { return m_state.providerOperationActive; }
+    bool cancellationRequested() const { return m_state.cancellationRequested; }
+    bool launchWasCancelled() const { return m_state.launchWasCancelled; }
+    const std::optional<QString>& diagnosticPreview() const { return m_state.diagnosticPreview; }
+    const std::optional<std::filesystem::path>& diagnosticURL() const { return m_state.diagnosticURL; }
+    const std::optional<QString>& labInstancePath() const { return m_state.labInstancePath; }
+    const std::optional<BackupManifest>& savesBackup() const { return m_state.savesBackup; }
+    const std::optional<HandoffReadinessReport>& handoffReadiness() const { return m_state.handoffReadiness; }
+    const std::optional<LaunchReceipt>& persistedLaunchReceipt() const { return m_state.persistedLaunchReceipt; }
+    bool observingLaunch() const { return m_state.observingLaunch; }
+    const QString& status() const { return m_state.status; }
+    const std::optional<QString>& errorMessage() const { return m_state.errorMessage; }
+    bool busy() const { return m_state.busy; }
+    const UpdateCheckState& updateCheckState() const { return m_state.updateCheckState; }
+    bool initialInspectionCompleted() const { return m_state.initialInspectionCompleted; }
+    bool primaryActionInFlight() const { return m_state.primaryActionInFlight; }
+    const std::optional<QUuid>& activeProviderOperationID() const { return m_state.activeProviderOperationID; }
+    const std::vector<QUuid>& terminalProviderOperationIDs() const { return m_state.terminalProviderOperationIDs; }
+
+    // --- Guidance: derived from the state on every read, never stored ---
+    PackDescriptor selectedPack() const { return modelGuidance::selectedPack(m_state); }
+    LaunchMode selectedLaunchMode() const { return modelGuidance::selectedLaunchMode(m_state); }
+    bool selectedPackReady() const { return modelGuidance::selectedPackReady(m_state); }
+    bool canChangeFiles() const { return modelGuidance::canChangeFiles(m_state); }
+    bool launcherJavaReady() const { return modelGuidance::launcherJavaReady(m_state, m_seams.launcherJavaReady); }
+    // The launcher Java check itself, read from the disk now.
+    bool launcherJavaIsReady() const { return m_seams.launcherJavaReady && m_seams.launcherJavaReady(); }
+    std::optional<QString> primaryActionBlockedReason() const { return modelGuidance::primaryActionBlockedReason(m_state); }
+    std::optional<HandoffSetupKind> requiredSetupStep() const { return modelGuidance::requiredSetupStep(m_state); }
+    bool balancedApplied() const { return modelGuidance::balancedApplied(m_state); }
+    PrimaryActionDisplayState primaryActionDisplayState() const { return modelGuidance::primaryActionDisplayState(m_state); }
+    QString primaryActionTitle() const { return modelGuidance::primaryActionTitle(m_state); }
+    QString primaryActionDetail() const { return modelGuidance::primaryActionDetail(m_state); }
+    bool primaryActionEnabled() const { return modelGuidance::primaryActionEnabled(m_state); }
+    std::optional<QString> lastCheckLine() const { return modelGuidance::lastCheckLine(m_state); }
+    bool lastCheckIsProblem() const { return modelGuidance::lastCheckIsProblem(m_state); }
+    QString worldRestorePrompt() const { return modelGuidance::worldRestorePrompt(m_state); }
+    AppStatusLevel statusLevel() const { return modelGuidance::statusLevel(m_state, m_seams.launcherJavaReady); }
+
+Q_SIGNALS:
+    void availablePacksChanged();
+    void selectedPackIDChanged();
+    void capabilityChanged();
+    void inspectionChanged();
+    void backupChanged();
+    void applyResultChanged();
+    void restoreResultChanged();
+    void providerLaunchResultChanged();
+    void launchChanged();
+    void liveLaunchEventStatusChanged();
+    void providerOperationActiveChanged();
+    void cancellationRequestedChanged();
+    void launchWasCancelledChanged();
+    void diagnosticPreviewChanged();
+    void diagnosticURLChanged();
+    void labInstancePathChanged();
+    void savesBackupChanged();
+    void handoffReadinessChanged();
+    void persistedLaunchReceiptChanged();
+    void observingLaunchChanged();
+    void statusChanged();
+    void errorMessageChanged();
+    void busyChanged();
+    void updateCheckStateChanged();
+    void initialInspectionCompletedChanged();
+    void primaryActionInFlightChanged();
+    void activeProviderOperationIDChanged();
+    void terminalProviderOperationIDsChanged();
+    // Once after one or more properties changed.
+    void changed();
+
+private:
+    friend struct AppModelTestAccess; // tests reach the setters and the session path as operations do
+
+    // --- Setters: the operations are their only callers ---
+    void setAvailablePacks(const std::vector<PackDescriptor>& value);
+    void setSelectedPackID(const PackID& value);
+    void setCapability(const std::optional<CapabilityReport>& value);
+    void setInspection(const std::optional<InstallInspection>& value);
+    void setBackup(const std::optional<BackupManifest>& value);
+    void setApplyResult(const std::optional<ApplyResult>& value);
+    void setRestoreResult(const std::optional<RestoreResult>& value);
+    void setProviderLaunchResult(const std::optional<LaunchResult>& value);
+    void setLaunch(const std::optional<LaunchObservation>& value);
+    void setLiveLaunchEventStatus(const std::optional<QString>& value);
+    void setProviderOperationActive(bool value);
+    void setCancellationRequested(bool value);
+    void setLaunchWasCancelled(bool value);
+    void setDiagnosticPreview(const std::optional<QString>& value);
+    void setDiagnosticURL(const std::optional<std::filesystem::path>& value);
+    void setLabInstancePath(const std::optional<QString>& value);
+    void setSavesBackup(const std::optional<BackupManifest>& value);
+    void setHandoffReadiness(const std::optional<HandoffReadinessReport>& value);
+    void setPersistedLaunchReceipt(const std::optional<LaunchReceipt>& value);
+    void setObservingLaunch(bool value);
+    void setStatus(const QString& value);
+    void setErrorMessage(const std::optional<QString>& value);
+    void setBusy(bool value);
+    void setUpdateCheckState(const UpdateCheckState& value);
+    void setInitialInspectionCompleted(bool value);
+    void setPrimaryActionInFlight(bool value);
+    void setActiveProviderOperationID(const std::optional<QUuid>& value);
+    void setTerminalProviderOperationIDs(const std::vector<QUuid>& value);
+
+    // Runs `work(session)` on the pool; resumes on the GUI thread with its result or its exception.
+    template <typename Work>
+    auto onSession(Work work) -> QCoro::Task<std::invoke_result_t<Work&, SessionPort&>>
+    {
+        return m_runner.run([session = m_session, work = std::move(work)]() mutable { return work(*session); });
+    }
+
+    // The error line and the status for a failed operation: the error's own sentence.
+    void showError(const std::exception_ptr& error);
+    // The sentence for an error caught by a catch-all: describe() for our errors and the platform's,
+    // a fixed sentence for anything else.
+    static QString describeError(const std::exception_ptr& error);
+
+    template <typename T>
+    void assign(T AppModelState::*field, const T& value, void (AppModel::*signal)())
+    {
+        if (m_state.*field == value)
+            return;
+        m_state.*field = value;
+        Q_EMIT(this->*signal)();
+        scheduleChanged();
+    }
+    void scheduleChanged();
+
+    AppModelState m_state;
+    AppSeams m_seams;
+    std::shared_ptr<SessionPort> m_session;
+    // Declared after the session so that it is destroyed first: its destructor waits for the pool.
+    PoolRunner m_runner;
+    bool m_changedPending = false;
+};
+
+} // namespace orvane
