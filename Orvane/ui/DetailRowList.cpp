@@ -36,6 +36,7 @@ void DetailRowList::setRows(const DetailRowTexts& rows)
         line->addWidget(label, 0, Qt::AlignTop);
         line->addWidget(value, 1, Qt::AlignTop);
         m_layout->addWidget(widget);
+        widget->show(); // rows added while the sheet is open would otherwise stay hidden
         m_rows.push_back({widget, label, value});
     }
     for (std::size_t i = 0; i < rows.size(); ++i) {

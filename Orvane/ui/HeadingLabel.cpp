@@ -35,6 +35,7 @@ HeadingLabel::HeadingLabel(const QString& text, const QFont& font, const QColor&
     setFont(font);
     DetailsLook::setTextColor(*this, color);
     setAccessibleName(text);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
 } // namespace orvane
