@@ -1,6 +1,7 @@
 #include "model/AppModel.h"
 
 #include "model/DescribedError.h"
+#include "model/UpdateCheck.h"
 
 #include <QTimer>
 
@@ -9,6 +10,7 @@ namespace orvane {
 AppModel::AppModel(std::shared_ptr<SessionPort> session, AppSeams seams, QObject* parent)
     : QObject(parent)
     , m_seams(std::move(seams))
+    , m_latestReleaseURL(updateCheck::latestReleaseURL(m_seams.releaseHost))
     , m_session(std::move(session))
 {
 }

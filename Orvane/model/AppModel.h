@@ -9,6 +9,7 @@
 #include <qcoro/qcorotask.h>
 
 #include <QObject>
+#include <QUrl>
 
 #include <exception>
 #include <memory>
@@ -92,6 +93,12 @@ public:
     bool lastCheckIsProblem() const { return modelGuidance::lastCheckIsProblem(m_state); }
     QString worldRestorePrompt() const { return modelGuidance::worldRestorePrompt(m_state); }
     AppStatusLevel statusLevel() const { return modelGuidance::statusLevel(m_state, m_seams.launcherJavaReady); }
+
+    // --- Operations ---
+
+    // Fetches the release record once and publishes the outcome in updateCheckState; nothing else
+    // changes. Returns at once while a check is in flight. Never throws.
+    QCoro::Task<> checkForUpdates();
 
 Q_SIGNALS:
     void availablePacksChanged();
@@ -184,6 +191,7 @@ private:
 
     AppModelState m_state;
     AppSeams m_seams;
+    const QUrl m_latestReleaseURL;
     std::shared_ptr<SessionPort> m_session;
     // Declared after the session so that it is destroyed first: its destructor waits for the pool.
     PoolRunner m_runner;
