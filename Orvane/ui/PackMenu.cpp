@@ -76,7 +76,7 @@ PackMenu::PackMenu(const QList<Entry>& packs, bool offerInstanceChoice, bool inc
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setAccessibleName(QStringLiteral("Packs"));
-    setFixedWidth(width);
+    setFixedWidth(menuWidth);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(padding, padding, padding, padding);
     layout->setSpacing(spacing);
@@ -85,7 +85,7 @@ PackMenu::PackMenu(const QList<Entry>& packs, bool offerInstanceChoice, bool inc
         row->setEnabled(pack.enabled);
         connect(row, &QAbstractButton::clicked, this, [this, id = pack.id] {
             close();
-            emit packChosen(id);
+            Q_EMIT packChosen(id);
         });
         layout->addWidget(row);
         m_rows.append(row);
@@ -100,7 +100,7 @@ PackMenu::PackMenu(const QList<Entry>& packs, bool offerInstanceChoice, bool inc
         OrvaneKeyboardFocus::attach(m_chooseInstance, menuCornerRadius);
         connect(m_chooseInstance, &QAbstractButton::clicked, this, [this] {
             close();
-            emit chooseInstanceChosen();
+            Q_EMIT chooseInstanceChosen();
         });
         layout->addWidget(m_chooseInstance);
     }
@@ -170,7 +170,7 @@ void PackMenu::keyPressEvent(QKeyEvent* event)
 void PackMenu::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
-    emit closed();
+    Q_EMIT closed();
 }
 
 } // namespace orvane

@@ -43,7 +43,7 @@ class PackMenu final : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int width = 280;
+    static constexpr int menuWidth = 280;
     static constexpr int padding = 18;
     static constexpr int spacing = 8;
 
@@ -63,7 +63,7 @@ public:
     // Shows the menu under `anchor`'s bottom edge, centred on it, and focuses the first enabled entry.
     void popUp(QWidget* anchor);
 
-signals:
+Q_SIGNALS:
     void packChosen(const QString& id);
     void chooseInstanceChosen();
     void closed();
