@@ -1,3 +1,5 @@
+#include "app/AppSeams.h"
+#include "app/CompanionSessionPort.h"
 #include "app/OrvaneApp.h"
 
 #include <QApplication>
@@ -6,7 +8,10 @@ int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
     orvane::OrvaneApp::configure(application);
-    orvane::OrvaneApp app;
+
+    orvane::AppSeams seams = orvane::AppSeams::system();
+    auto session = orvane::CompanionSessionPort::make(seams);
+    orvane::OrvaneApp app(std::move(session), std::move(seams));
     app.show();
     return QApplication::exec();
 }

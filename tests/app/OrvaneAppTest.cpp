@@ -1,16 +1,21 @@
 #include "app/MainWindow.h"
 #include "app/OrvaneApp.h"
+#include "app/support/FakeSession.h"
+#include "app/support/TestSeams.h"
+#include "model/AppModel.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QScreen>
 
 namespace orvane {
 namespace {
 
 TEST(OrvaneApp, ShowsItsOneWindowAt1020By800AndNeverSmallerThan640By600)
 {
-    OrvaneApp app;
+    auto session = std::make_shared<test::FakeSession>();
+    OrvaneApp app(session, test::testSeams());
     app.show();
 
     MainWindow& window = app.window();
@@ -18,9 +23,26 @@ TEST(OrvaneApp, ShowsItsOneWindowAt1020By800AndNeverSmallerThan640By600)
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Orvane"));
     EXPECT_EQ(window.size(), QSize(1020, 800));
     EXPECT_EQ(window.minimumSize(), QSize(640, 600));
+    EXPECT_NE(window.centralWidget(), nullptr);
 
     window.resize(300, 200);
     EXPECT_EQ(window.size(), QSize(640, 600));
+
+    // Starting does nothing but build the model: no session call, no check.
+    EXPECT_TRUE(session->calls().empty());
+    EXPECT_EQ(app.model().state(), AppModelState{});
+}
+
+TEST(OrvaneApp, KeepsTheDisplaySnapshotOfThePrimaryScreen)
+{
+    AppSeams seams = test::testSeams();
+    const auto display = seams.display;
+    OrvaneApp app(std::make_shared<test::FakeSession>(), seams);
+
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(display->current(), DisplaySnapshot::measure(*screen));
+    EXPECT_GT(display->current().width, 0);
 }
 
 } // namespace

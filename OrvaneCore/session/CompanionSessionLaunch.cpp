@@ -1,0 +1,259 @@
+#include "session/CompanionSession.h"
+
+#include "model/DescribedError.h"
+#include "model/LaunchProviderError.h"
+#include "model/OrvaneError.h"
+#include "records/LaunchReceiptStore.h"
+#include "records/LaunchReceiptWriter.h"
+#include "session/LaunchResultContract.h"
+#include "session/LiveEventContract.h"
+#include "technic/OfficialTechnicLaunchProvider.h"
+
+#include <utility>
+
+namespace orvane {
+
+namespace {
+
+// The cancelled launches remembered; a cancel that would pass this keeps only its own token.
+constexpr std::size_t maximumCancelledLaunches = 32;
+
+std::filesystem::path receiptsFolder(const OrvanePaths& paths)
+{
+    return paths.diagnostics / "launch-receipts";
+}
+
+} // namespace
+
+LaunchObservation CompanionSession::openTechnic(std::stop_token callerStop)
+{
+    const LaunchResult result = launchSelectedPack([](const LaunchEvent&) {}, std::move(callerStop));
+    if (!result.legacyObservation)
+        throw OrvaneError::launchObservationFailed(
+            QStringLiteral("The selected provider did not return a Technic observation."));
+    return *result.legacyObservation;
+}
+
+LaunchResult CompanionSession::launchSelectedPack(const LaunchEventHandler& onEvent, std::stop_token callerStop)
+{
+    // What the steps under the lock hand to the provider's run.
+    struct Started {
+        std::shared_ptr<LaunchProvider> provider;
+        std::optional<InstallInspection> inspection;
+        PackLaunchRequest request;
+        LaunchOperationToken token;
+        std::stop_source stop;
+        std::shared_ptr<std::mutex> delivery;
+    };
+    const Started launch = [this] {
+        Locked locked(m_mutex);
+        if (m_activeLaunchID)
+            throw LaunchProviderError::launchInProgress();
+        const std::optional<PackDescriptor> pack = findPack(m_selectedPackID);
+        if (!pack)
+            throw OrvaneError::io(QStringLiteral("Selected pack ") + m_selectedPackID.rawValue()
+                                  + QStringLiteral(" is not available in this build."));
+        if (!pack->isAvailable())
+            throw LaunchProviderError::unavailable(pack->supportReason);
+        std::shared_ptr<LaunchProvider> provider = launchProvider(*pack);
+        std::optional<InstallInspection> inspection;
+        if (pack->launchMode == LaunchMode::direct) {
+            const DirectLaunchGateReport gate = m_directLaunchGateEvaluator.evaluate(m_directLaunchGateEvidence);
+            if (!gate.isEligible)
+                throw LaunchProviderError::directLaunchBlocked(gate.missing);
+        } else {
+            inspection = m_lastInspection ? *m_lastInspection : inspectCertified(locked);
+        }
+
+        const LaunchOperationToken token{m_makeUuid(), m_stateGeneration};
+        Started started{
+            std::move(provider),
+            inspection,
+            PackLaunchRequest{
+                token.id,
+                *pack,
+                inspection ? inspection->technicApp : std::nullopt,
+                inspection ? inspection->technicRoot : std::nullopt,
+                inspection ? inspection->instanceRoot : std::nullopt,
+            },
+            token,
+            std::stop_source(),
+            std::make_shared<std::mutex>(),
+        };
+        m_activeLaunchID = token.id;
+        m_activeLaunchGeneration = token.generation;
+        m_activeEventIDs.clear();
+        m_activeEvents.clear();
+        m_activeEventDate.reset();
+        m_activeTerminalEvent.reset();
+        m_activeEventContractViolation.reset();
+        m_activeLaunchStop = started.stop;
+        m_activeLaunchDelivery = started.delivery;
+        return started;
+    }();
+
+    // The provider runs here, on the caller's thread, with the lock released.
+    std::optional<LaunchResult> result;
+    try {
+        // A stop of the caller's token stops the provider. The callback only touches the stop source:
+        // it may run on any thread, also inside cancelActiveLaunch() while the lock is held.
+        const std::stop_callback linkCaller(callerStop, [stop = launch.stop]() mutable { stop.request_stop(); });
+        // Holds its own copies: a provider that calls it after returning finds the launch gone and
+        // its events are dropped.
+        const LaunchEventHandler sink = [this, request = launch.request, providerID = launch.provider->id(),
+                                         generation = launch.token.generation, onEvent,
+                                         delivery = launch.delivery](const LaunchEvent& event) {
+            recordLiveEvent(event, request, providerID, generation, onEvent, delivery);
+        };
+        result = launch.provider->launch(launch.request, sink, launch.stop.get_token());
+    } catch (...) {
+        Locked locked(m_mutex);
+        clearActiveLaunch(locked, launch.token.id);
+        throw;
+    }
+
+    Locked locked(m_mutex);
+    return finishLaunch(locked, *result, launch.request, *launch.provider, launch.token, launch.inspection,
+                        callerStop);
+}
+
+void CompanionSession::recordLiveEvent(const LaunchEvent& event, const PackLaunchRequest& request,
+                                       LaunchProviderID providerID, std::uint64_t generation,
+                                       const LaunchEventHandler& onEvent, const std::shared_ptr<std::mutex>& delivery)
+{
+    // Held from judging to delivery, so events reach the handler in the order they were accepted
+    // even when a provider reports from several threads. Always taken before the session lock.
+    const std::lock_guard deliveryLock(*delivery);
+    {
+        Locked locked(m_mutex);
+        // Events of a launch that is no longer the running one, was cancelled, or already broke the
+        // contract are dropped without judging.
+        if (m_activeLaunchID != request.operationID || m_activeLaunchGeneration != generation
+            || m_cancelledLaunches.contains(LaunchOperationToken{request.operationID, generation})
+            || m_activeEventContractViolation)
+            return;
+        if (auto violation = liveEventViolation(event, request, providerID, m_activeEventIDs, m_activeEventDate,
+                                                m_activeTerminalEvent)) {
+            m_activeEventContractViolation = std::move(violation);
+            return;
+        }
+        m_activeEventDate = event.occurredAt;
+        if (isTerminal(event.kind))
+            m_activeTerminalEvent = event.kind;
+        m_activeEvents.push_back(event);
+    }
+    if (!onEvent)
+        return;
+    // The handler is the caller's code: whatever it throws stays here and never unwinds the provider.
+    try {
+        onEvent(event);
+    } catch (...) {
+    }
+}
+
+LaunchResult CompanionSession::finishLaunch(Locked& locked, const LaunchResult& result,
+                                            const PackLaunchRequest& request, const LaunchProvider& provider,
+                                            const LaunchOperationToken& token,
+                                            const std::optional<InstallInspection>& inspection,
+                                            const std::stop_token& callerStop)
+{
+    try {
+        // A cancelled launch reports the cancellation even when its provider returned a result.
+        if (m_cancelledLaunches.contains(token) || callerStop.stop_requested())
+            throw CancellationError();
+        if (m_stateGeneration != token.generation || m_selectedPackID != request.pack.id)
+            throw LaunchProviderError::staleCompletion();
+        if (m_activeEventContractViolation)
+            throw LaunchProviderError::invalidResult(*m_activeEventContractViolation);
+        validateLaunchResult(result, request, provider);
+        if (m_activeTerminalEvent && !terminalKindMatches(*m_activeTerminalEvent, result.state))
+            throw LaunchProviderError::invalidResult(QStringLiteral("live terminal event does not match result state"));
+        if (!m_activeEvents.empty() && !liveEventsMatchResult(m_activeEvents, result.events))
+            throw LaunchProviderError::invalidResult(QStringLiteral("live event stream does not match result"));
+    } catch (...) {
+        clearActiveLaunch(locked, token.id);
+        throw;
+    }
+
+    m_lastLaunchResult = result;
+    m_lastLaunch = result.legacyObservation;
+    if (result.legacyObservation && inspection)
+        writeLaunchReceipt(locked, *result.legacyObservation, *inspection, result.startedAt);
+    clearActiveLaunch(locked, token.id);
+    return result;
+}
+
+void CompanionSession::clearActiveLaunch(Locked&, const QUuid& operationID)
+{
+    if (m_activeLaunchID != operationID)
+        return;
+    m_activeLaunchID.reset();
+    m_activeLaunchGeneration.reset();
+    m_activeLaunchStop.reset();
+    m_activeLaunchDelivery.reset();
+    m_activeEventIDs.clear();
+    m_activeEvents.clear();
+    m_activeEventDate.reset();
+    m_activeTerminalEvent.reset();
+    m_activeEventContractViolation.reset();
+}
+
+bool CompanionSession::cancelActiveLaunch()
+{
+    const Locked locked(m_mutex);
+    if (!m_activeLaunchStop || !m_activeLaunchID || !m_activeLaunchGeneration)
+        return false;
+    const LaunchOperationToken token{*m_activeLaunchID, *m_activeLaunchGeneration};
+    m_cancelledLaunches.insert(token);
+    if (m_cancelledLaunches.size() > maximumCancelledLaunches)
+        m_cancelledLaunches = {token};
+    // Runs the provider's stop callbacks here, under the lock: none of them may take it.
+    m_activeLaunchStop->request_stop();
+    return true;
+}
+
+std::shared_ptr<LaunchProvider> CompanionSession::launchProvider(const PackDescriptor& pack) const
+{
+    if (m_launchProviderOverride) {
+        const LaunchProviderID id = m_launchProviderOverride->id();
+        const LaunchMode mode = m_launchProviderOverride->mode();
+        if (id == pack.providerID && mode == pack.launchMode)
+            return m_launchProviderOverride;
+        throw LaunchProviderError::providerMismatch(pack.providerID, id, pack.launchMode, mode);
+    }
+    if (pack.providerID == LaunchProviderID::officialTechnic)
+        return std::make_shared<OfficialTechnicLaunchProvider>(m_opener, m_processes, m_launchObservationTimeout,
+                                                               m_clock, m_files);
+    throw OrvaneError::io(QStringLiteral("No approved launch provider is available for ") + pack.name
+                          + QLatin1Char('.'));
+}
+
+void CompanionSession::writeLaunchReceipt(Locked&, const LaunchObservation& observation,
+                                          const InstallInspection& inspection, const QDateTime& startedAt)
+{
+    try {
+        const QDateTime observedAt = now();
+        const LaunchReceipt receipt = LaunchReceipt::fromObservation(
+            observedAt, m_bundleVersions.appVersion, m_bundleVersions.buildNumber, inspection, observation,
+            m_lastCapability ? std::optional(m_lastCapability->rosettaInstalled) : std::nullopt,
+            double(startedAt.msecsTo(observedAt)) / 1000.0);
+        m_lastLaunchReceipt = LaunchReceiptWriter(receiptsFolder(m_paths), redaction(), m_files).write(receipt);
+    } catch (const std::exception&) {
+        // A receipt is a local convenience: failing to write one does not fail the launch.
+        m_lastLaunchReceipt.reset();
+    }
+}
+
+std::optional<LaunchReceipt> CompanionSession::loadLatestLaunchReceipt()
+{
+    const Locked locked(m_mutex);
+    const std::optional<StoredLaunchReceipt> latest = LaunchReceiptStore(receiptsFolder(m_paths), m_files).latest();
+    if (!latest) {
+        m_lastLaunchReceipt.reset();
+        return std::nullopt;
+    }
+    m_lastLaunchReceipt = latest->url;
+    return latest->receipt;
+}
+
+} // namespace orvane

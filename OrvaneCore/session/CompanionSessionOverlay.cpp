@@ -1,0 +1,158 @@
+#include "session/CompanionSession.h"
+
+#include "model/ContentPolicyEngine.h"
+#include "model/OrvaneError.h"
+#include "platform/PathText.h"
+#include "session/PlanResolver.h"
+#include "session/TransactionalInstaller.h"
+#include "technic/InstallInspector.h"
+#include "technic/TechnicJavaSafety.h"
+
+#include <exception>
+#include <system_error>
+
+namespace orvane {
+
+namespace {
+
+const QString preOverlayNotes = QStringLiteral("Pre-overlay snapshot of files Orvane is allowed to change.");
+const QString manualNotes = QStringLiteral(
+    "Manual overlay snapshot of files Orvane is allowed to change. Restore prefers the latest Apply snapshot.");
+
+bool somethingExistsAt(const std::filesystem::path& path)
+{
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+// A snapshot, a write and a restore of a file reached through a link would each treat the link
+// differently (copy refused, write replacing the link, restore refusing it), so a failed Apply could
+// not be rolled back. Refused before anything is written.
+void requireOverlayTargetsWithoutLinks(const InstallInspection& inspection, const std::filesystem::path& instance)
+{
+    for (const auto& file : CompanionSession::overlayTargetFiles(inspection, instance)) {
+        const bool inInstance = isContained(standardised(file), standardised(instance));
+        const std::filesystem::path root = inInstance || !inspection.technicRoot ? instance : *inspection.technicRoot;
+        if (BackupStore::pathContainsSymbolicLink(file, root))
+            throw OrvaneError::overlayRefused(
+                QStringLiteral("%1 is reached through a symbolic link. Orvane will not write through links.")
+                    .arg(pathText(file)));
+    }
+}
+
+} // namespace
+
+std::vector<std::filesystem::path> CompanionSession::overlayTargetFiles(const InstallInspection& inspection,
+                                                                        const std::filesystem::path& instanceRoot)
+{
+    std::vector<std::filesystem::path> files{instanceRoot / "options.txt", instanceRoot / "bin" / "runData"};
+    if (inspection.technicRoot)
+        files.push_back(*inspection.technicRoot / "settings.json");
+    return files;
+}
+
+std::vector<QString> CompanionSession::missingOverlayFiles(const InstallInspection& inspection)
+{
+    if (!inspection.instanceRoot)
+        return {};
+    std::vector<QString> missing;
+    for (const auto& file : {*inspection.instanceRoot / "options.txt", *inspection.instanceRoot / "bin" / "runData"}) {
+        if (!somethingExistsAt(file))
+            missing.push_back(pathText(standardised(file)));
+    }
+    return missing;
+}
+
+BackupManifest CompanionSession::createOverlaySnapshot(Locked& locked, BackupKind kind,
+                                                       const std::vector<QString>& createdPaths, const QString& notes)
+{
+    const InstallInspection inspection = writeGuard(locked);
+    const std::filesystem::path instance = *inspection.instanceRoot;
+    requireOverlayTargetsWithoutLinks(inspection, instance);
+    BackupManifest manifest = makeBackupStore(m_paths.backups)
+                                  .createBackup(overlayTargetFiles(inspection, instance), instance, kind, notes,
+                                                createdPaths);
+    m_lastBackup = manifest;
+    return manifest;
+}
+
+BackupManifest CompanionSession::createManualSnapshot()
+{
+    Locked locked(m_mutex);
+    return createOverlaySnapshot(locked, BackupKind::manual, {}, manualNotes);
+}
+
+ApplyResult CompanionSession::applyBalanced()
+{
+    Locked locked(m_mutex);
+    const CapabilityReport capability = currentCapability(locked);
+    const InstallInspection inspection = m_lastInspection ? *m_lastInspection : inspectCertified(locked);
+    // A stored inspection may be of another build: test it again.
+    InstallInspector::checkCertifiedVersions(inspection);
+    requireNotArchiveCopy(locked, inspection);
+    if (isTechnicRunning())
+        throw OrvaneError::technicRunning();
+    if (m_processes->isGameJavaRunning())
+        throw OrvaneError::minecraftRunning();
+    if (!inspection.instanceRoot)
+        throw OrvaneError::tekkitMissing();
+    const std::filesystem::path instance = *inspection.instanceRoot;
+    requireOverlayTargetsWithoutLinks(inspection, instance);
+
+    if (inspection.technicRoot)
+        TechnicJavaSafety::removeUserJDKSymlink(*inspection.technicRoot, *m_files);
+    const OverlayPlan plan = PlanResolver::resolve(capability, inspection);
+    ContentPolicyEngine policy = ContentPolicyEngine::loadFromResources();
+    policy.now = now();
+    policy.authorize(plan.requiredComponents);
+
+    const std::vector<QString> created = missingOverlayFiles(inspection);
+    const BackupManifest snapshot = createOverlaySnapshot(locked, BackupKind::preOverlay, created, preOverlayNotes);
+
+    try {
+        TransactionalInstaller(m_files).apply(plan, inspection, policy);
+    } catch (const std::exception& applyError) {
+        // Always with the inspection's data folder: an instance outside <data folder>/modpacks could
+        // not otherwise have its settings.json put back.
+        try {
+            makeBackupStore(m_paths.backups).restoreBackup(snapshot, instance, inspection.technicRoot);
+        } catch (const std::exception& rollbackError) {
+            throw OrvaneError::applyFailedRollbackFailed(describe(applyError), describe(rollbackError));
+        }
+        throw;
+    }
+
+    m_lastPlan = plan;
+    inspect(locked);
+
+    std::vector<QString> changedFiles;
+    for (const auto& file : overlayTargetFiles(inspection, instance))
+        changedFiles.push_back(pathText(file));
+    return ApplyResult{snapshot.id, std::move(changedFiles), plan};
+}
+
+RestoreResult CompanionSession::restoreOverlay()
+{
+    Locked locked(m_mutex);
+    const InstallInspection inspection = writeGuard(locked);
+    const std::filesystem::path instance = *inspection.instanceRoot;
+    requireOverlayTargetsWithoutLinks(inspection, instance);
+    RestoreResult result = makeBackupStore(m_paths.backups)
+                               .restoreLatestBackup(instance, inspection.technicRoot, BackupKind::preOverlay);
+    m_lastBackup.reset();
+    try {
+        inspect(locked);
+    } catch (const std::exception&) {
+        m_lastInspection.reset();
+    }
+    const CapabilityReport capability = currentCapability(locked);
+    const bool needsReapply = capability.architecture == QLatin1String("arm64") && capability.rosettaInstalled
+        && m_lastInspection && m_lastInspection->useMojangJava == false;
+    result.needsReapplyForMojangJava = needsReapply;
+    result.message = needsReapply ? QStringLiteral("Original overlay files restored. On Apple Silicon, Apply Balanced "
+                                                   "again before Play so Use Mojang Java is on.")
+                                  : QStringLiteral("Original overlay files restored.");
+    return result;
+}
+
+} // namespace orvane

@@ -1,0 +1,128 @@
+#include "session/TransactionalInstaller.h"
+
+#include "json/JsonWriter.h"
+#include "model/OrvaneError.h"
+#include "platform/PathText.h"
+#include "technic/OptionsFile.h"
+#include "technic/TechnicFileReading.h"
+
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QMap>
+
+#include <system_error>
+
+namespace orvane {
+
+namespace {
+
+// Exists as anything, a link included: a dangling link is not mistaken for a missing file and
+// written over.
+bool entryExists(const std::filesystem::path& path)
+{
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+// The launcher's own files carry no final line end; encodeJson's document form ends in one.
+QByteArray technicJson(const QJsonObject& object)
+{
+    QByteArray bytes = encodeJson(object);
+    if (bytes.endsWith('\n'))
+        bytes.chop(1);
+    return bytes;
+}
+
+} // namespace
+
+TransactionalInstaller::TransactionalInstaller(std::shared_ptr<FileOperations> fileOperations)
+    : m_files(std::move(fileOperations))
+{
+}
+
+void TransactionalInstaller::apply(const OverlayPlan& plan, const InstallInspection& inspection,
+                                   const ContentPolicyEngine& policy) const
+{
+    policy.authorize(plan.requiredComponents);
+    // The Balanced overlay adds configuration only: no component files.
+    ContentPolicyEngine::refuseNonOverlayPaths({});
+
+    const std::vector<PendingWrite> writes = prepare(plan, inspection);
+    for (const auto& write : writes) {
+        m_files->createDirectories(write.file.parent_path());
+        m_files->writeAtomically(write.file, write.bytes, write.mode);
+    }
+}
+
+std::vector<TransactionalInstaller::PendingWrite> TransactionalInstaller::prepare(
+    const OverlayPlan& plan, const InstallInspection& inspection) const
+{
+    if (!inspection.instanceRoot)
+        throw OrvaneError::tekkitMissing();
+    std::vector<PendingWrite> writes;
+    writes.push_back(prepareOptions(plan, *inspection.instanceRoot));
+    writes.push_back(prepareRunData(plan, *inspection.instanceRoot));
+    if (inspection.technicRoot) {
+        const auto settings = *inspection.technicRoot / "settings.json";
+        if (entryExists(settings))
+            writes.push_back(prepareSettings(plan, settings));
+    }
+    return writes;
+}
+
+TransactionalInstaller::PendingWrite TransactionalInstaller::prepareOptions(
+    const OverlayPlan& plan, const std::filesystem::path& instanceRoot) const
+{
+    const auto file = instanceRoot / "options.txt";
+    OptionsFile options;
+    if (entryExists(file)) {
+        const auto text = strictUtf8(m_files->readRegularFile(file, technicFileByteLimit, false));
+        if (!text)
+            throw OrvaneError::io(QStringLiteral("%1 is not UTF-8 text.").arg(pathText(file)));
+        options = OptionsFile(*text);
+    }
+    // Ascending key order, for an existing file and a new one alike.
+    QMap<QString, QString> values;
+    for (const auto& [key, value] : plan.options)
+        values.insert(key, value);
+    options = options.applying(values);
+    return {file, options.text().toUtf8(), existingModeOr(file, 0644)};
+}
+
+TransactionalInstaller::PendingWrite TransactionalInstaller::prepareRunData(
+    const OverlayPlan& plan, const std::filesystem::path& instanceRoot) const
+{
+    const auto file = instanceRoot / "bin" / "runData";
+    QJsonObject runData{{QStringLiteral("java"), QStringLiteral("1.8")}};
+    if (entryExists(file)) {
+        const QByteArray bytes = m_files->readRegularFile(file, technicFileByteLimit, false);
+        QJsonParseError error{};
+        const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+        if (error.error != QJsonParseError::NoError)
+            throw OrvaneError::overlayRefused(
+                QStringLiteral("bin/runData is invalid JSON. Orvane will not overwrite it."));
+        if (!document.isObject())
+            throw OrvaneError::overlayRefused(
+                QStringLiteral("bin/runData is not a JSON object. Orvane will not overwrite it."));
+        runData = document.object();
+    }
+    runData.insert(QStringLiteral("memory"), QString::number(plan.memoryMegabytes));
+    if (!runData.contains(QStringLiteral("java")))
+        runData.insert(QStringLiteral("java"), QStringLiteral("1.8"));
+    return {file, technicJson(runData), existingModeOr(file, 0644)};
+}
+
+TransactionalInstaller::PendingWrite TransactionalInstaller::prepareSettings(
+    const OverlayPlan& plan, const std::filesystem::path& settings) const
+{
+    QJsonObject object = parseJsonObject(m_files->readRegularFile(settings, technicFileByteLimit, false),
+                                         QStringLiteral("settings.json"));
+    object.insert(QStringLiteral("memory"), qint64(plan.memorySettingsId));
+    if (plan.disableMojangJava)
+        object.insert(QStringLiteral("useMojangJava"), false);
+    else if (plan.enableMojangJava)
+        object.insert(QStringLiteral("useMojangJava"), true);
+    return {settings, technicJson(object), existingModeOr(settings, 0644)};
+}
+
+} // namespace orvane

@@ -1,0 +1,569 @@
+#include "session/CompanionSession.h"
+
+#include "model/LaunchProviderError.h"
+#include "model/OrvaneError.h"
+#include "model/UnavailableDirectLaunchProvider.h"
+#include "platform/LinuxProcessTable.h"
+#include "records/LaunchReceiptStore.h"
+#include "technic/OfficialTechnicLaunchProvider.h"
+#include "technic/ProcessEnumerator.h"
+
+#include "session/LaunchRig.h"
+#include "support/ExecutableSamples.h"
+#include "support/LogFiles.h"
+#include "support/ProcFixture.h"
+#include "support/TempDir.h"
+
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <future>
+#include <thread>
+
+using namespace orvane;
+using namespace orvane::test;
+using Kind = LaunchEventKind;
+using State = LaunchResultState;
+
+namespace {
+
+std::vector<Kind> kinds(const std::vector<LaunchEvent>& events)
+{
+    std::vector<Kind> result;
+    for (const auto& event : events)
+        result.push_back(event.kind);
+    return result;
+}
+
+mode_t permissions(const std::filesystem::path& path)
+{
+    struct stat info{};
+    EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
+    return info.st_mode & 07777;
+}
+
+// The text of whatever `run` throws; empty when it returns.
+QString errorText(const std::function<void()>& run)
+{
+    try {
+        run();
+    } catch (const std::exception& error) {
+        return describe(error);
+    }
+    return {};
+}
+
+// A launch on its own thread, as the application runs one on its pool while other calls arrive.
+std::future<LaunchResult> launchInBackground(CompanionSession& session, EventSink& sink,
+                                             std::stop_token callerStop = {})
+{
+    return std::async(std::launch::async, [&session, &sink, callerStop] {
+        return session.launchSelectedPack(sink.handler(), callerStop);
+    });
+}
+
+// Nothing of a refused or cancelled launch is kept, and the session is idle again.
+void expectNothingStored(const CompanionSession& session)
+{
+    EXPECT_EQ(session.lastLaunchResult(), std::nullopt);
+    EXPECT_EQ(session.lastLaunch(), std::nullopt);
+    EXPECT_EQ(session.lastLaunchReceipt(), std::nullopt);
+}
+
+void expectIdle(CompanionSession& session)
+{
+    EXPECT_FALSE(session.cancelActiveLaunch());
+}
+
+const QString inProgress = QStringLiteral("A pack launch is already in progress.");
+const QString stale =
+    QStringLiteral("Launch finished after the selected pack or instance changed; its result was discarded.");
+const QString cancelled = QStringLiteral("The operation was cancelled.");
+
+} // namespace
+
+TEST(CompanionSessionLaunch, DeliversEveryEventInOrderStoresTheResultAndWritesAPrivateReceipt)
+{
+    const auto provider = std::make_shared<ScriptedProvider>();
+    provider->release.set();
+    LaunchRig rig(provider);
+    EventSink sink;
+
+    const LaunchResult result = rig.session->launchSelectedPack(sink.handler());
+
+    EXPECT_EQ(kinds(sink.events()), (std::vector{Kind::preparing, Kind::waitingForPlayer, Kind::completed}));
+    EXPECT_EQ(sink.events(), result.events);
+    EXPECT_EQ(result.state, State::gameLoaded);
+    EXPECT_EQ(rig.session->lastLaunchResult(), result);
+    EXPECT_EQ(rig.session->lastLaunch(), result.legacyObservation);
+
+    // The request names the inspected install and a fresh operation.
+    const PackLaunchRequest request = provider->requests().at(0);
+    EXPECT_EQ(request.operationID, result.operationID);
+    EXPECT_EQ(request.pack, PackDescriptor::tekkit2);
+    EXPECT_EQ(request.providerApplication, rig.home.launcherPath());
+    EXPECT_EQ(request.providerDataRoot, rig.home.dataRoot());
+    EXPECT_EQ(request.instanceRoot, rig.home.instanceRoot());
+
+    const auto receiptFile = rig.session->lastLaunchReceipt();
+    ASSERT_TRUE(receiptFile);
+    const auto folder = rig.paths().diagnostics / "launch-receipts";
+    EXPECT_EQ(receiptFile->parent_path(), folder);
+    EXPECT_EQ(permissions(folder), 0700u);
+    EXPECT_EQ(permissions(*receiptFile), 0600u);
+    const auto stored = LaunchReceiptStore(folder).latest();
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->receipt.instanceIdentity, QStringLiteral("tekkit-2@1.2.6"));
+    EXPECT_EQ(stored->receipt.outcome, LaunchOutcome::forgeLoaded);
+    EXPECT_EQ(stored->receipt.appVersion, QStringLiteral("1.4.0"));
+    EXPECT_EQ(stored->receipt.rosettaInstalled, true);
+    // The rig's clock reads a minute after the scripted start.
+    EXPECT_EQ(stored->receipt.elapsedObservationMilliseconds, 60000);
+
+    // Idle again: the next launch is accepted.
+    EXPECT_NO_THROW(rig.session->launchSelectedPack({}));
+    EXPECT_EQ(provider->calls, 2);
+}
+
+TEST(CompanionSessionLaunch, ASelectionChangeDuringTheWatchIsServedAtOnceAndMakesTheResultStale)
+{
+    const auto provider = std::make_shared<ScriptedProvider>();
+    LaunchRig rig(provider);
+    EventSink sink;
+    auto launch = launchInBackground(*rig.session, sink);
+    ASSERT_TRUE(provider->watching.wait());
+
+    // Served while the watch runs: the lock is not held by the launch.
+    rig.session->setLabInstance(rig.home.instanceRoot());
+    EXPECT_EQ(rig.session->stateGeneration(), 1u);
+    provider->release.set();
+
+    EXPECT_EQ(errorText([&] { launch.get(); }), stale);
+    expectNothingStored(*rig.session);
+
+    // A new launch is accepted and stored.
+    const LaunchResult next = rig.session->launchSelectedPack({});
+    EXPECT_EQ(rig.session->lastLaunchResult(), next);
+}
+
+TEST(CompanionSessionLaunch, ASecondLaunchDuringTheFirstIsRefusedAndTheFirstCompletes)
+{
+    const auto provider = std::make_shared<ScriptedProvider>();
+    LaunchRig rig(provider);
+    EventSink sink;
+    auto first = launchInBackground(*rig.session, sink);
+    ASSERT_TRUE(provider->watching.wait());
+
+    EventSink secondSink;
+    EXPECT_EQ(errorText([&] { rig.session->launchSelectedPack(secondSink.handler()); }), inProgress);
+    EXPECT_TRUE(secondSink.events().empty());
+    EXPECT_EQ(provider->calls, 1);
+
+    provider->release.set();
+    const LaunchResult result = first.get();
+    EXPECT_EQ(rig.session->lastLaunchResult(), result);
+    EXPECT_EQ(sink.events(), result.events);
+}
+
+TEST(CompanionSessionLaunch, CancelStopsTheWatchAtOnceStoresNothingAndDropsLaterEvents)
+{
+    const auto provider = std::make_shared<ScriptedProvider>();
+    // After the stop the provider still reports one event, then gives up.
+    provider->script = [&provider](ScriptedPlay& play, std::stop_token stop) {
+        play.report(Kind::preparing);
+        provider->watching.set();
+        if (!provider->release.wait(stop)) {
+            play.report(Kind::cancelled);
+            throw CancellationError();
+        }
+        play.report(Kind::completed);
+        return play.result(State::handoffReady);
+    };
+    LaunchRig rig(provider);
+    EXPECT_FALSE(rig.session->cancelActiveLaunch());
+
+    EventSink sink;
+    auto launch = launchInBackground(*rig.session, sink);
+    ASSERT_TRUE(provider->watching.wait());
+    EXPECT_TRUE(rig.session->cancelActiveLaunch());
+    ASSERT_EQ(launch.wait_for(std::chrono::seconds(1)), std::future_status::ready);
+    EXPECT_EQ(errorText([&] { launch.get(); }), cancelled);
+
+    EXPECT_EQ(kinds(sink.events()), std::vector{Kind::preparing});
+    expectNothingStored(*rig.session);
+    EXPECT_EQ(rig.session->cancelledLaunchCount(), 1u);
+    expectIdle(*rig.session);
+}
+
+TEST(CompanionSessionLaunch, ACancelledLaunchFailsEvenWhenItsProviderReturnsAValidResult)
+{
+    // Through the session's cancel (made from the handler, on the provider's thread) and through the
+    // caller's token: either way the provider ignores the stop and returns a valid result.
+    for (const bool throughCallerToken : {false, true}) {
+        SCOPED_TRACE(throughCallerToken ? "caller token" : "cancelActiveLaunch");
+        const auto provider = std::make_shared<ScriptedProvider>();
+        provider->script = [](ScriptedPlay& play, std::stop_token) {
+            play.report(Kind::preparing);
+            play.report(Kind::completed);
+            return play.result(State::handoffReady);
+        };
+        LaunchRig rig(provider);
+        std::stop_source caller;
+        bool cancelAnswer = false;
+        const auto handler = [&](const LaunchEvent& event) {
+            if (event.kind != Kind::preparing)
+                return;
+            if (throughCallerToken)
+                caller.request_stop();
+            else
+                cancelAnswer = rig.session->cancelActiveLaunch();
+        };
+        EXPECT_EQ(errorText([&] { rig.session->launchSelectedPack(handler, caller.get_token()); }), cancelled);
+        EXPECT_EQ(cancelAnswer, !throughCallerToken);
+        EXPECT_EQ(rig.session->cancelledLaunchCount(), throughCallerToken ? 0u : 1u);
+        expectNothingStored(*rig.session);
+        expectIdle(*rig.session);
+    }
+}
+
+TEST(CompanionSessionLaunch, TheCallersTokenStopsTheWatch)
+{
+    const auto provider = std::make_shared<ScriptedProvider>();
+    LaunchRig rig(provider);
+    EventSink sink;
+    std::stop_source caller;
+    auto launch = launchInBackground(*rig.session, sink, caller.get_token());
+    ASSERT_TRUE(provider->watching.wait());
+    caller.request_stop();
+    ASSERT_EQ(launch.wait_for(std::chrono::seconds(1)), std::future_status::ready);
+    EXPECT_EQ(errorText([&] { launch.get(); }), cancelled);
+    expectNothingStored(*rig.session);
+    expectIdle(*rig.session);
+
+    // A token stopped before the launch ends it as soon as the provider looks.
+    std::stop_source early;
+    early.request_stop();
+    EXPECT_EQ(errorText([&] { rig.session->launchSelectedPack({}, early.get_token()); }), cancelled);
+    expectIdle(*rig.session);
+}
+
+TEST(CompanionSessionLaunch, ManyCancelledLaunchesKeepAtMost32Tokens)
+{
+    const auto provider = std::make_shared<ScriptedProvider>();
+    provider->script = [](ScriptedPlay& play, std::stop_token stop) {
+        play.report(Kind::preparing);
+        if (stop.stop_requested())
+            throw CancellationError();
+        play.report(Kind::completed);
+        return play.result(State::handoffReady);
+    };
+    LaunchRig rig(provider);
+    const auto cancelFromHandler = [&](const LaunchEvent&) { rig.session->cancelActiveLaunch(); };
+    std::vector<std::size_t> counts;
+    for (int i = 0; i < 40; ++i) {
+        EXPECT_THROW(rig.session->launchSelectedPack(cancelFromHandler), CancellationError);
+        counts.push_back(rig.session->cancelledLaunchCount());
+    }
+    EXPECT_EQ(counts[31], 32u);
+    // The 33rd cancel starts the set afresh with its own token.
+    EXPECT_EQ(counts[32], 1u);
+    EXPECT_EQ(counts[39], 8u);
+    for (const auto count : counts)
+        EXPECT_LE(count, 32u);
+}
+
+TEST(CompanionSessionLaunch, AProviderOfAnotherIdOrModeIsRefusedBeforeItIsCalled)
+{
+    struct Case {
+        const char* name;
+        LaunchProviderID id;
+        LaunchMode mode;
+        QString text;
+    };
+    for (const auto& c : {
+             Case{"id", LaunchProviderID(QStringLiteral("someone-else")), LaunchMode::companionHandoff,
+                  QStringLiteral("Launch provider mismatch: expected official-technic/companionHandoff, received "
+                                 "someone-else/companionHandoff.")},
+             Case{"mode", LaunchProviderID::officialTechnic, LaunchMode::direct,
+                  QStringLiteral("Launch provider mismatch: expected official-technic/companionHandoff, received "
+                                 "official-technic/direct.")},
+         }) {
+        SCOPED_TRACE(c.name);
+        const auto provider = std::make_shared<ScriptedProvider>(c.id, c.mode);
+        LaunchRig rig(provider);
+        EXPECT_EQ(errorText([&] { rig.session->launchSelectedPack({}); }), c.text);
+        EXPECT_EQ(provider->calls, 0);
+        expectIdle(*rig.session);
+    }
+}
+
+TEST(CompanionSessionLaunch, DirectPacksAreHeldByTheGateAndTheDirectProviderRefusesInItsOwnWords)
+{
+    const PackDescriptor direct{*PackID::fromRawValue(QStringLiteral("tekkit-2-direct")),
+                                QStringLiteral("Tekkit 2 Direct"),
+                                QStringLiteral("1.2.6"),
+                                LaunchProviderID::orvaneDirect,
+                                LaunchMode::direct,
+                                PackAvailability::available,
+                                QStringLiteral("Starts the game without Technic.")};
+    const QString reason = QStringLiteral("Direct launch is not available in this build.");
+    const Stage2GateEvidence open{true, true, true, true, QStringLiteral("Security Team"),
+                                  ScriptedPlay::start.addDays(-1)};
+
+    {
+        SCOPED_TRACE("gate closed");
+        const auto provider = std::make_shared<UnavailableDirectLaunchProvider>(reason);
+        LaunchRig::Options options;
+        options.packs = {direct};
+        LaunchRig rig(provider, options);
+        EXPECT_EQ(errorText([&] { rig.session->launchSelectedPack({}); }),
+                  QStringLiteral("Direct launch is blocked: minecraftServicesApproval, technicWrittenAuthorization, "
+                                 "completeContentRightsRegistry, namedSecurityReview."));
+        expectIdle(*rig.session);
+    }
+    {
+        SCOPED_TRACE("gate open: the provider itself refuses");
+        const auto provider = std::make_shared<UnavailableDirectLaunchProvider>(reason);
+        LaunchRig::Options options;
+        options.packs = {direct};
+        options.evidence = open;
+        options.chooseInstance = false;
+        LaunchRig rig(provider, options);
+        EventSink sink;
+        try {
+            rig.session->launchSelectedPack(sink.handler());
+            ADD_FAILURE() << "the direct provider launched";
+        } catch (const LaunchProviderError& error) {
+            EXPECT_EQ(error, LaunchProviderError::unavailable(reason));
+            EXPECT_EQ(error.description(), reason);
+        }
+        ASSERT_EQ(sink.events().size(), 1u);
+        EXPECT_EQ(sink.events()[0].kind, Kind::failed);
+        EXPECT_EQ(sink.events()[0].message, reason);
+        // A direct launch needs no inspection.
+        EXPECT_EQ(rig.session->lastInspection(), std::nullopt);
+        expectNothingStored(*rig.session);
+        expectIdle(*rig.session);
+    }
+    {
+        SCOPED_TRACE("no provider for the pack");
+        LaunchRig::Options options;
+        options.packs = {direct};
+        options.evidence = open;
+        LaunchRig rig(nullptr, options);
+        EXPECT_EQ(errorText([&] { rig.session->launchSelectedPack({}); }),
+                  QStringLiteral("No approved launch provider is available for Tekkit 2 Direct."));
+    }
+    {
+        SCOPED_TRACE("a blocked catalog entry");
+        PackDescriptor blocked = PackDescriptor::tekkit2;
+        blocked.availability = PackAvailability::blocked;
+        blocked.supportReason = QStringLiteral("Not in this build.");
+        LaunchRig::Options options;
+        options.packs = {blocked};
+        const auto provider = std::make_shared<ScriptedProvider>();
+        LaunchRig rig(provider, options);
+        EXPECT_EQ(errorText([&] { rig.session->launchSelectedPack({}); }), QStringLiteral("Not in this build."));
+        EXPECT_EQ(provider->calls, 0);
+    }
+}
+
+TEST(CompanionSessionLaunch, AHandlerThatThrowsNeitherStopsTheProviderNorLosesEvents)
+{
+    const auto provider = std::make_shared<ScriptedProvider>();
+    provider->release.set();
+    LaunchRig rig(provider);
+    int calls = 0;
+    const LaunchResult result = rig.session->launchSelectedPack([&calls](const LaunchEvent&) {
+        ++calls;
+        throw std::runtime_error("the handler failed");
+    });
+    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(result.events.size(), 3u);
+    EXPECT_EQ(rig.session->lastLaunchResult(), result);
+}
+
+TEST(CompanionSessionLaunch, LiveEventsAndResultsThatBreakTheContractAreRefused)
+{
+    using Script = ScriptedProvider::Script;
+    struct Case {
+        const char* name;
+        Script script;
+        QString detail;
+        std::vector<Kind> delivered;
+    };
+    const std::vector<Case> cases{
+        {"cross-pack live event",
+         [](ScriptedPlay& play, std::stop_token) {
+             play.report(Kind::preparing);
+             LaunchEvent other = play.make(Kind::waitingForPlayer);
+             other.packID = *PackID::fromRawValue(QStringLiteral("another-pack"));
+             play.report(other);
+             // Valid events after the violation are dropped unexamined.
+             play.report(Kind::gameLoaded);
+             play.report(Kind::completed);
+             return play.result(State::gameLoaded);
+         },
+         QStringLiteral("cross-pack event"), {Kind::preparing}},
+        {"live event after the terminal one",
+         [](ScriptedPlay& play, std::stop_token) {
+             play.report(Kind::completed);
+             play.report(Kind::waitingForPlayer);
+             return play.result(State::handoffReady);
+         },
+         QStringLiteral("event follows terminal event"), {Kind::completed}},
+        {"live stream not a prefix of the result",
+         [](ScriptedPlay& play, std::stop_token) {
+             play.report(Kind::preparing);
+             play.report(Kind::waitingForPlayer);
+             LaunchResult result = play.result(State::handoffReady);
+             result.events = {result.events[1], play.make(Kind::completed)};
+             return result;
+         },
+         QStringLiteral("live event stream does not match result"), {Kind::preparing, Kind::waitingForPlayer}},
+        {"live terminal event against the result state",
+         [](ScriptedPlay& play, std::stop_token) {
+             play.report(Kind::failed);
+             LaunchResult result = play.result(State::failed);
+             result.events = {play.make(Kind::completed)};
+             result.state = State::handoffReady;
+             return result;
+         },
+         QStringLiteral("live terminal event does not match result state"), {Kind::failed}},
+        {"result of another operation",
+         [](ScriptedPlay& play, std::stop_token) {
+             play.report(Kind::completed);
+             LaunchResult result = play.result(State::handoffReady);
+             result.operationID = QUuid::createUuid();
+             return result;
+         },
+         QStringLiteral("operation identity mismatch"), {Kind::completed}},
+        {"result without events",
+         [](ScriptedPlay& play, std::stop_token) { return play.result(State::handoffReady); },
+         QStringLiteral("missing terminal event"), {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto provider = std::make_shared<ScriptedProvider>();
+        provider->script = c.script;
+        LaunchRig rig(provider);
+        EventSink sink;
+        try {
+            rig.session->launchSelectedPack(sink.handler());
+            ADD_FAILURE() << "accepted";
+        } catch (const LaunchProviderError& error) {
+            EXPECT_EQ(error, LaunchProviderError::invalidResult(c.detail));
+        }
+        EXPECT_EQ(kinds(sink.events()), c.delivered);
+        expectNothingStored(*rig.session);
+        expectIdle(*rig.session);
+    }
+}
+
+TEST(CompanionSessionLaunch, ProviderErrorsPassThroughUnchangedAndLeaveTheSessionIdle)
+{
+    const auto provider = std::make_shared<ScriptedProvider>();
+    provider->script = [](ScriptedPlay& play, std::stop_token) -> LaunchResult {
+        play.report(Kind::preparing);
+        throw OrvaneError::launchObservationFailed(QStringLiteral("The opener failed."));
+    };
+    LaunchRig rig(provider);
+    EXPECT_THROW(
+        {
+            try {
+                rig.session->launchSelectedPack({});
+            } catch (const OrvaneError& error) {
+                EXPECT_EQ(error, OrvaneError::launchObservationFailed(QStringLiteral("The opener failed.")));
+                throw;
+            }
+        },
+        OrvaneError);
+    expectNothingStored(*rig.session);
+    expectIdle(*rig.session);
+}
+
+TEST(CompanionSessionLaunch, AResultWithoutObservationIsStoredWithoutAReceipt)
+{
+    const auto provider = std::make_shared<ScriptedProvider>();
+    provider->script = [](ScriptedPlay& play, std::stop_token) {
+        play.report(Kind::completed);
+        return play.result(State::handoffReady, QStringLiteral("Handed over."), false);
+    };
+    LaunchRig rig(provider);
+    const LaunchResult result = rig.session->launchSelectedPack({});
+    EXPECT_EQ(rig.session->lastLaunchResult(), result);
+    EXPECT_EQ(rig.session->lastLaunch(), std::nullopt);
+    EXPECT_EQ(rig.session->lastLaunchReceipt(), std::nullopt);
+    EXPECT_FALSE(std::filesystem::exists(rig.paths().diagnostics));
+
+    EXPECT_EQ(errorText([&] { rig.session->openTechnic(); }),
+              QStringLiteral("The selected provider did not return a Technic observation."));
+}
+
+TEST(CompanionSessionLaunch, AReceiptThatCannotBeWrittenIsSkippedSilently)
+{
+    const auto provider = std::make_shared<ScriptedProvider>();
+    provider->release.set();
+    LaunchRig rig(provider);
+    // The diagnostics folder is a file, so no receipt folder can be made in it.
+    std::filesystem::create_directories(rig.paths().applicationSupport);
+    writeFile(rig.paths().diagnostics, "not a folder");
+
+    const LaunchObservation observation = rig.session->openTechnic();
+    EXPECT_EQ(observation.outcome, LaunchOutcome::forgeLoaded);
+    EXPECT_EQ(rig.session->lastLaunch(), observation);
+    EXPECT_EQ(rig.session->lastLaunchReceipt(), std::nullopt);
+    EXPECT_EQ(rig.session->loadLatestLaunchReceipt(), std::nullopt);
+}
+
+TEST(CompanionSessionLaunch, EndToEndThroughTheOfficialProviderWithAFakeProcessTable)
+{
+    TempDir machine;
+    ProcFixture proc(machine.path());
+    LaunchRig::Options options;
+    options.processes = std::make_shared<ProcessEnumerator>(std::make_shared<LinuxProcessTable>(machine.path()),
+                                                            FileOperations::system(), QStringLiteral("arm64"));
+    LaunchRig rig(nullptr, options);
+
+    // Opening the launcher starts its process; a poll later the game runs and Forge finishes loading.
+    const auto launcherExecutable = rig.home.launcherPath() / "Contents" / "MacOS" / "TechnicLauncher";
+    rig.opener->onOpen = [&](const std::filesystem::path&) {
+        proc.addProcess(501, launcherExecutable, {launcherExecutable.native()});
+    };
+    const auto gameJava = machine.path() / "jre" / "bin" / "java";
+    writeFile(gameJava, machOHeader(cpuTypeArm64));
+    rig.clock->onSleep = [&](int poll) {
+        if (poll != 1)
+            return;
+        proc.addProcess(777, gameJava,
+                        {gameJava.native(), "-Xmx4096m", "net.minecraft.launchwrapper.Launch", "--tweakClass",
+                         "net.minecraftforge.fml.common.launcher.FMLTweaker"});
+        appendFile(rig.home.instanceRoot() / "logs" / "fml-client-latest.log",
+                   "[Client thread/INFO] [FML]: Forge Mod Loader has successfully loaded 181 mods\n");
+    };
+
+    EventSink sink;
+    const LaunchResult result = rig.session->launchSelectedPack(sink.handler());
+
+    EXPECT_EQ(rig.opener->opened(), std::vector{rig.home.launcherPath()});
+    EXPECT_EQ(kinds(sink.events()), (std::vector{Kind::preparing, Kind::openingProvider, Kind::waitingForPlayer,
+                                                 Kind::gameLoaded, Kind::completed}));
+    EXPECT_EQ(sink.events(), result.events);
+    EXPECT_EQ(result.providerID, LaunchProviderID::officialTechnic);
+    EXPECT_EQ(result.state, State::gameLoaded);
+    ASSERT_TRUE(result.legacyObservation);
+    EXPECT_EQ(result.legacyObservation->outcome, LaunchOutcome::forgeLoaded);
+    EXPECT_EQ(result.legacyObservation->javaArchitecture, QStringLiteral("arm64"));
+    EXPECT_EQ(rig.session->lastLaunchResult(), result);
+    EXPECT_EQ(rig.session->lastLaunch(), result.legacyObservation);
+
+    const auto receipt = rig.session->loadLatestLaunchReceipt();
+    ASSERT_TRUE(receipt);
+    EXPECT_EQ(receipt->outcome, LaunchOutcome::forgeLoaded);
+    EXPECT_EQ(receipt->instanceIdentity, QStringLiteral("tekkit-2@1.2.6"));
+    EXPECT_EQ(receipt->javaArchitecture, QStringLiteral("arm64"));
+    EXPECT_EQ(rig.session->lastLaunchReceipt()->parent_path(), rig.paths().diagnostics / "launch-receipts");
+}

@@ -1,0 +1,296 @@
+#include "session/CompanionSession.h"
+
+#include "model/CoreResources.h"
+#include "model/OrvaneError.h"
+#include "model/TechnicMemory.h"
+#include "platform/PathText.h"
+#include "session/OverlayFiles.h"
+#include "session/SessionHarness.h"
+#include "support/FaultyFileOperations.h"
+
+#include "support/QtPrinters.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <system_error>
+
+using namespace orvane;
+using namespace orvane::test;
+
+namespace {
+
+std::filesystem::path optionsOf(const FixtureHome& home) { return home.instanceRoot() / "options.txt"; }
+std::filesystem::path runDataOf(const FixtureHome& home) { return home.instanceRoot() / "bin" / "runData"; }
+std::filesystem::path backupsOf(const FixtureHome& home)
+{
+    return home.home() / "Library" / "Application Support" / "orvane" / "backups";
+}
+
+QJsonObject jsonOf(const std::filesystem::path& path)
+{
+    return QJsonDocument::fromJson(readFile(path)).object();
+}
+
+struct OverlayState {
+    FileState options, runData, settings;
+    bool operator==(const OverlayState&) const = default;
+};
+
+OverlayState overlayState(const FixtureHome& home)
+{
+    return {fileState(optionsOf(home)), fileState(runDataOf(home)), fileState(home.settingsPath())};
+}
+
+// Fails the write of one file the first time it is written, with ENOSPC.
+void failFirstWriteOf(FaultyFileOperations& files, const std::string& fileName,
+                      std::function<void()> before = {})
+{
+    auto armed = std::make_shared<bool>(true);
+    files.beforeEach = [armed, fileName, before](FaultyFileOperations::Op op, const std::filesystem::path& path) {
+        if (op != FaultyFileOperations::Op::writeAtomically || !*armed)
+            return;
+        if (before && path.filename() == "options.txt")
+            before();
+        if (path.filename() == fileName) {
+            *armed = false;
+            throw std::system_error(ENOSPC, std::generic_category(), "write " + path.native());
+        }
+    };
+}
+
+std::vector<std::filesystem::path> snapshotFolders(const FixtureHome& home)
+{
+    std::vector<std::filesystem::path> folders;
+    std::error_code ec;
+    for (auto it = std::filesystem::directory_iterator(backupsOf(home), ec);
+         !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        if (it->path().filename() != "saves")
+            folders.push_back(it->path());
+    }
+    return folders;
+}
+
+} // namespace
+
+TEST(CompanionSessionOverlay, ApplyWritesTheBalancedOverlayAfterASnapshot)
+{
+    FixtureHome home;
+    SessionHarness harness;
+    harness.labInstance = home.instanceRoot();
+    const auto session = harness.build(home);
+    const OverlayState before = overlayState(home);
+
+    const ApplyResult result = session->applyBalanced();
+
+    const std::optional<BackupManifest> lastBackup = session->lastBackup();
+    ASSERT_TRUE(lastBackup);
+    const BackupManifest& snapshot = *lastBackup;
+    EXPECT_EQ(result.backupId, snapshot.id);
+    EXPECT_EQ(snapshot.kind, BackupKind::preOverlay);
+    EXPECT_EQ(snapshot.notes, QStringLiteral("Pre-overlay snapshot of files Orvane is allowed to change."));
+    EXPECT_TRUE(snapshot.createdPaths.empty());
+    ASSERT_EQ(snapshot.files.size(), 3u);
+    EXPECT_EQ(readFile(backupsOf(home) / pathFromText(snapshot.id) / "technic-root" / "settings.json"),
+              before.settings.bytes);
+    EXPECT_EQ(result.changedFiles, (std::vector<QString>{pathText(optionsOf(home)), pathText(runDataOf(home)),
+                                                         pathText(home.settingsPath())}));
+    EXPECT_EQ(session->lastPlan(), result.plan);
+
+    // 16 GiB on Apple silicon with Rosetta and a tall Retina display.
+    EXPECT_EQ(result.plan.memoryMegabytes, 4096);
+    EXPECT_EQ(readFile(optionsOf(home)), QByteArrayLiteral("version:1343\n"
+                                                           "invertYMouse:false\n"
+                                                           "mouseSensitivity:0.5\n"
+                                                           "fov:0.0\n"
+                                                           "gamma:0.0\n"
+                                                           "renderDistance:8\n"
+                                                           "guiScale:3\n"
+                                                           "maxFps:60\n"
+                                                           "fancyGraphics:false\n"
+                                                           "ao:1\n"
+                                                           "renderClouds:fast\n"
+                                                           "lang:en_us\n"
+                                                           "lastServer:127.0.0.1:25565\n"
+                                                           "key_key.attack:-100\n"
+                                                           "key_key.jump:57\n"
+                                                           "soundCategory_master:1.0\n"
+                                                           "enableVsync:false\n"
+                                                           "entityShadows:false\n"
+                                                           "fboEnable:true\n"
+                                                           "mipmapLevels:2\n"
+                                                           "particles:1\n"
+                                                           "useVbo:true\n"));
+    EXPECT_EQ(readFile(runDataOf(home)), QByteArrayLiteral("{\n    \"java\": \"1.8\",\n    \"memory\": \"4096\"\n}"));
+    const QJsonObject settings = jsonOf(home.settingsPath());
+    EXPECT_EQ(settings.value(QLatin1String("memory")), QJsonValue(qint64(TechnicMemory::settingsId(4096))));
+    EXPECT_EQ(settings.value(QLatin1String("useMojangJava")), QJsonValue(true));
+
+    // The session re-read the instance it changed.
+    ASSERT_TRUE(session->lastInspection());
+    EXPECT_EQ(session->lastInspection()->runDataMemoryMB, 4096);
+}
+
+TEST(CompanionSessionOverlay, AWriteFailingOnTheSecondFileRollsAllThreeBack)
+{
+    FixtureHome::Options options;
+    options.instanceContent.runData = false; // Apply creates it: the rollback must remove it again
+    FixtureHome home(options);
+    chmodFile(home.settingsPath(), 0600);
+    SessionHarness harness;
+    harness.labInstance = home.instanceRoot();
+    auto files = std::make_shared<FaultyFileOperations>();
+    harness.files = files;
+    const auto session = harness.build(home);
+    const OverlayState before = overlayState(home);
+    const auto instanceTree = treeState(home.instanceRoot());
+    failFirstWriteOf(*files, "runData");
+
+    try {
+        session->applyBalanced();
+        ADD_FAILURE() << "Apply succeeded";
+    } catch (const std::system_error& error) {
+        // The writing error itself, not a wrapped one.
+        EXPECT_EQ(error.code().value(), ENOSPC);
+        EXPECT_EQ(describe(error), QString::fromStdString("write " + runDataOf(home).native() + ": " +
+                                                          std::generic_category().message(ENOSPC)));
+    }
+    EXPECT_EQ(overlayState(home), before);
+    EXPECT_FALSE(fileState(runDataOf(home)).exists);
+    EXPECT_EQ(treeState(home.instanceRoot()), instanceTree); // no stage, no temporary, no new folder
+    ASSERT_EQ(snapshotFolders(home).size(), 1u);             // the snapshot stays for a later restore
+    ASSERT_TRUE(session->lastBackup());
+    EXPECT_EQ(session->lastBackup()->createdPaths, std::vector<QString>{pathText(runDataOf(home))});
+    EXPECT_FALSE(session->lastPlan());
+}
+
+TEST(CompanionSessionOverlay, AFailedRollbackReportsBothFailures)
+{
+    FixtureHome home;
+    SessionHarness harness;
+    harness.labInstance = home.instanceRoot();
+    auto files = std::make_shared<FaultyFileOperations>();
+    harness.files = files;
+    const auto session = harness.build(home);
+    // The snapshot's copy of options.txt is damaged after it was verified, then the runData write fails.
+    failFirstWriteOf(*files, "runData", [&home] {
+        const auto folders = snapshotFolders(home);
+        ASSERT_EQ(folders.size(), 1u);
+        writeFile(folders.front() / "options.txt", QByteArrayLiteral("damaged\n"));
+    });
+
+    try {
+        session->applyBalanced();
+        ADD_FAILURE() << "Apply succeeded";
+    } catch (const OrvaneError& error) {
+        ASSERT_EQ(error.kind(), OrvaneError::Kind::applyFailedRollbackFailed);
+        const QString writing = QString::fromStdString("write " + runDataOf(home).native() + ": "
+                                                       + std::generic_category().message(ENOSPC));
+        EXPECT_EQ(error.description(),
+                  QStringLiteral("Apply Balanced failed (%1) and rolling back the overlay also failed (%2). Quit "
+                                 "Technic and Restore, or restore the latest pre-overlay backup by hand.")
+                      .arg(writing, QStringLiteral("The backup failed verification: hash mismatch "
+                                                   "options.txt")));
+    }
+    EXPECT_EQ(snapshotFolders(home).size(), 1u);
+    EXPECT_FALSE(session->lastPlan());
+}
+
+TEST(CompanionSessionOverlay, TheUserJdkLinkGoesEvenWhenThePolicyThenRefuses)
+{
+    FixtureHome::Options options;
+    options.jreLegacyLinkIntoUserJDK = true;
+    FixtureHome home(options);
+    SessionHarness harness;
+    harness.labInstance = home.instanceRoot();
+    const auto session = harness.build(home);
+    const OverlayState before = overlayState(home);
+    const CoreResources::ScopedLookup noRegistry([](const QString& name, const QString& extension) {
+        return name == QLatin1String("content-rights") ? std::nullopt : CoreResources::embedded(name, extension);
+    });
+
+    try {
+        session->applyBalanced();
+        ADD_FAILURE() << "Apply succeeded";
+    } catch (const OrvaneError& error) {
+        EXPECT_EQ(error.description(),
+                  QStringLiteral("Content policy refused this profile: Bundled content-rights registry is missing."));
+    }
+    const auto link = home.dataRoot() / "runtimes" / "jre-legacy" / "jre.bundle";
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link)));
+    EXPECT_EQ(overlayState(home), before);
+    EXPECT_TRUE(snapshotFolders(home).empty());
+    EXPECT_FALSE(session->lastBackup());
+}
+
+TEST(CompanionSessionOverlay, OverlayRestoreUndoesAnApplyThatCreatedRunData)
+{
+    struct Case {
+        const char* machine;
+        QString message;
+        bool needsReapply;
+    };
+    const Case cases[] = {
+        {"arm64", QStringLiteral("Original overlay files restored. On Apple Silicon, Apply Balanced again before Play "
+                                 "so Use Mojang Java is on."),
+         true},
+        {"x86_64", QStringLiteral("Original overlay files restored."), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.machine);
+        FixtureHome::Options options;
+        options.instanceContent.runData = false;
+        options.useMojangJava = false;
+        FixtureHome home(options);
+        SessionHarness harness;
+        harness.labInstance = home.instanceRoot();
+        harness.facts->machine = QString::fromLatin1(c.machine);
+        const auto session = harness.build(home);
+        const OverlayState before = overlayState(home);
+
+        session->applyBalanced();
+        ASSERT_TRUE(fileState(runDataOf(home)).exists);
+        const RestoreResult result = session->restoreOverlay();
+
+        EXPECT_EQ(overlayState(home), before);
+        EXPECT_EQ(result.deletedCreatedFiles, std::vector<QString>{pathText(runDataOf(home))});
+        EXPECT_EQ(result.message, c.message);
+        EXPECT_EQ(result.needsReapplyForMojangJava, c.needsReapply);
+        EXPECT_FALSE(session->lastBackup());
+        ASSERT_TRUE(session->lastInspection());
+        EXPECT_EQ(session->lastInspection()->useMojangJava, false);
+    }
+}
+
+TEST(CompanionSessionOverlay, ManualSnapshotAndLatestBackups)
+{
+    FixtureHome home;
+    SessionHarness harness;
+    harness.labInstance = home.instanceRoot();
+    const auto session = harness.build(home);
+    EXPECT_EQ(session->latestBackups(), CompanionSession::LatestBackups{}); // nothing inspected yet
+
+    const BackupManifest manual = session->createManualSnapshot();
+    EXPECT_EQ(manual.kind, BackupKind::manual);
+    EXPECT_EQ(manual.notes, QStringLiteral("Manual overlay snapshot of files Orvane is allowed to change. Restore "
+                                           "prefers the latest Apply snapshot."));
+    // Without a pre-overlay snapshot the manual one is the overlay backup shown.
+    session->setLabInstance(home.instanceRoot());
+    session->inspect();
+    const auto shown = session->latestBackups().overlay;
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->id, manual.id);
+    EXPECT_EQ(session->lastBackup(), shown);
+
+    const ApplyResult applied = session->applyBalanced();
+    const BackupManifest world = session->backUpWorlds();
+    session->createManualSnapshot(); // newer, but a pre-overlay snapshot is preferred
+    const CompanionSession::LatestBackups latest = session->latestBackups();
+    ASSERT_TRUE(latest.overlay);
+    EXPECT_EQ(latest.overlay->id, applied.backupId);
+    ASSERT_TRUE(latest.world);
+    EXPECT_EQ(latest.world->id, world.id);
+    EXPECT_EQ(session->lastBackup(), latest.overlay);
+}
