@@ -30,6 +30,8 @@ public:
     PoolRunner& operator=(const PoolRunner&) = delete;
 
     int maxThreadCount() const { return m_pool.maxThreadCount(); }
+    // Waits up to `msecs` for the work already started; true when none is left.
+    bool waitForDone(int msecs) { return m_pool.waitForDone(msecs); }
 
     template <typename Work>
     auto run(Work work) -> QCoro::Task<std::invoke_result_t<Work&>>

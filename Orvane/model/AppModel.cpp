@@ -3,6 +3,7 @@
 #include "model/DescribedError.h"
 #include "model/UpdateCheck.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 namespace orvane {
@@ -13,6 +14,8 @@ AppModel::AppModel(std::shared_ptr<SessionPort> session, AppSeams seams, QObject
     , m_latestReleaseURL(updateCheck::latestReleaseURL(m_seams.releaseHost))
     , m_session(std::move(session))
 {
+    if (auto* application = QCoreApplication::instance())
+        connect(application, &QCoreApplication::aboutToQuit, this, &AppModel::prepareToQuit);
 }
 
 AppModel::~AppModel()

@@ -44,6 +44,33 @@ public:
     // previews; operations set single properties.
     void setStateForTesting(const AppModelState& state);
 
+    // --- Operations: each runs on the GUI thread, calls the session on the pool and never throws ---
+    // The window starts one in a new task and keeps no handle; a test may co_await the task.
+    // (AppModelInspection.cpp)
+    QCoro::Task<> performInitialInspection();
+    QCoro::Task<> refreshReadiness();
+    // (AppModelChoices.cpp)
+    QCoro::Task<> chooseInstanceFolder(std::filesystem::path folder);
+    QCoro::Task<> inspect();
+    QCoro::Task<> selectPack(PackID id);
+    QCoro::Task<> checkThisMac();
+    // (AppModelRecords.cpp)
+    QCoro::Task<> writeDiagnostic();
+    QCoro::Task<> backUpWorlds();
+    QCoro::Task<> restoreWorlds();
+    // (AppModelSettings.cpp) applyBalanced() and openTechnic() have no control of their own.
+    QCoro::Task<> backUpSettings();
+    QCoro::Task<> restoreSettings();
+    QCoro::Task<> applyBalanced();
+    QCoro::Task<> openTechnic();
+    // (AppModelPrimaryAction.cpp) Returns at once while an earlier action still runs.
+    QCoro::Task<> performPrimaryAction();
+    // (AppModelLaunch.cpp) CANCEL of the launch-watch card; a second press is ignored.
+    QCoro::Task<> cancelLaunchObservation();
+    // Connected to the application's aboutToQuit: stops a launch watch and waits until no session call
+    // runs, so the application quits in moments instead of after the watch's three minutes.
+    void prepareToQuit();
+
     // --- Observed properties ---
     const std::vector<PackDescriptor>& availablePacks() const { return m_state.availablePacks; }
     const PackID& selectedPackID() const { return m_state.selectedPackID; }
@@ -177,6 +204,24 @@ private:
     // The sentence for an error caught by a catch-all: describe() for our errors and the platform's,
     // a fixed sentence for anything else.
     static QString describeError(const std::exception_ptr& error);
+
+    // --- Steps shared by the operations ---
+    QCoro::Task<> applyRememberedInstance();
+    QCoro::Task<QString> initialInspectionStatus(const InstallInspection& inspection);
+    // The certified inspection and the latest backups, with `foundStatus` on success; on failure the
+    // read-only fallback inspection, a readiness refresh, and the certification error rethrown.
+    QCoro::Task<> inspectCertifiedInstance(QString foundStatus);
+    // The read-only inspection, or none when it fails too.
+    QCoro::Task<> fallbackInspection();
+    QCoro::Task<> applyBalancedOverlay();
+    QCoro::Task<> prepareHandoff();
+    // The launch of the selected pack and its live events.
+    QCoro::Task<LaunchResult> observeLaunch();
+    void handleLaunchEvent(const LaunchEvent& event);
+    void markProviderOperationTerminal(const QUuid& id);
+    void finishProviderLaunch(const LaunchResult& result);
+    void finishCancelledLaunch();
+    QCoro::Task<> reloadLaunchReceipt();
 
     template <typename T>
     void assign(T AppModelState::*field, const T& value, void (AppModel::*signal)())

@@ -18,6 +18,11 @@ struct AppModelTestAccess {
     static void showError(AppModel& model, const std::exception_ptr& error) { model.showError(error); }
 
     static void setStatus(AppModel& model, const QString& status) { model.setStatus(status); }
+
+    static void markProviderOperationTerminal(AppModel& model, const QUuid& id)
+    {
+        model.markProviderOperationTerminal(id);
+    }
 };
 
 } // namespace orvane

@@ -1,0 +1,68 @@
+// The diagnostic report and the world-save backup and restore.
+#include "model/AppModel.h"
+
+namespace orvane {
+
+QCoro::Task<> AppModel::writeDiagnostic()
+{
+    setBusy(true);
+    setErrorMessage(std::nullopt);
+    try {
+        co_await onSession([](SessionPort& s) { s.refreshCapability(); });
+        setCapability(co_await onSession([](SessionPort& s) { return s.lastCapability(); }));
+        if (!co_await onSession([](SessionPort& s) { return s.lastInspection(); })) {
+            try {
+                co_await onSession([](SessionPort& s) { s.inspect(); });
+            } catch (...) {
+                // The report is then written without an inspection.
+            }
+        }
+        SessionPort::WrittenDiagnostics written = co_await onSession([](SessionPort& s) { return s.writeDiagnostics(); });
+        setDiagnosticPreview(written.summary.preview);
+        setDiagnosticURL(written.url);
+        setInspection(std::move(written.summary.inspection));
+        setStatus(QStringLiteral("Diagnostic written. Preview is redacted."));
+        co_await refreshReadiness();
+    } catch (...) {
+        showError(std::current_exception());
+    }
+    setBusy(false);
+}
+
+QCoro::Task<> AppModel::backUpWorlds()
+{
+    setBusy(true);
+    setErrorMessage(std::nullopt);
+    try {
+        if (!co_await onSession([](SessionPort& s) { return s.lastInspection(); }))
+            co_await onSession([](SessionPort& s) { s.discoverAndInspect(); });
+        BackupManifest manifest = co_await onSession([](SessionPort& s) { return s.backUpWorlds(); });
+        const QString id = manifest.id;
+        setSavesBackup(std::move(manifest));
+        setStatus(QStringLiteral("World backup ") + id
+                  + QStringLiteral(" verified. Overlay restore will not revert worlds."));
+        co_await refreshReadiness();
+    } catch (...) {
+        showError(std::current_exception());
+    }
+    setBusy(false);
+}
+
+QCoro::Task<> AppModel::restoreWorlds()
+{
+    setBusy(true);
+    setErrorMessage(std::nullopt);
+    try {
+        RestoreResult result = co_await onSession([](SessionPort& s) { return s.restoreWorlds(); });
+        const QString status = result.message.value_or(QStringLiteral(
+            "Backed-up world files restored. Files added later and overlay files were not changed."));
+        setRestoreResult(std::move(result));
+        setStatus(status);
+        co_await refreshReadiness();
+    } catch (...) {
+        showError(std::current_exception());
+    }
+    setBusy(false);
+}
+
+} // namespace orvane

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "app/support/FakeSession.h"
+#include "app/support/TestSeams.h"
+#include "model/AppModel.h"
+
+#include <qcoro/qcorotask.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace orvane::test {
+
+// A model over a FakeSession, with the busy flag's every change recorded, for tests of the operations.
+struct ModelHarness {
+    explicit ModelHarness(AppSeams seams = testSeams());
+
+    // Starts `operation` as the window does and runs the event loop until it has finished.
+    bool run(const std::function<QCoro::Task<>(AppModel&)>& operation, int timeoutMs = 10000);
+
+    std::shared_ptr<FakeSession> session = std::make_shared<FakeSession>();
+    std::unique_ptr<AppModel> model;
+    std::vector<bool> busyChanges; // each value busy took, in order
+};
+
+// Records for scripting the fake: a certified inspection of an instance with the Technic app, a
+// capability, and a backup manifest with the given id.
+InstallInspection certifiedInspection();
+CapabilityReport sampleCapability(double gigabytes = 16);
+BackupManifest sampleManifest(const QString& id, BackupKind kind = BackupKind::manual);
+HandoffReadinessReport sampleReport(HandoffSetupKind kind, bool canApply, bool applied);
+
+} // namespace orvane::test
