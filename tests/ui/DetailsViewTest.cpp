@@ -10,6 +10,7 @@
 #include "ui/DetailsDiagnosticSection.h"
 #include "ui/DetailsInstallSection.h"
 #include "ui/DetailsMacSection.h"
+#include "ui/DetailsOperations.h"
 #include "ui/DetailsSetupSection.h"
 #include "ui/DetailsStatusSection.h"
 #include "ui/DetailsToolsSection.h"
@@ -660,6 +661,16 @@ TEST_F(DetailsViewTest, RendersTheSheetToAPngWithTheThemeBackground)
 
     const QColor corner = sheetImage.pixelColor(2, sheetImage.height() - 3);
     EXPECT_EQ(corner.rgb(), OrvaneTheme::background().rgb());
+}
+
+TEST_F(DetailsViewTest, TheRealOperationsReachTheSessionThroughTheModel)
+{
+    // The fake session has no capability scripted, so the operation ends at once with its error.
+    DetailsOperations::of(model)->checkThisMac();
+    EXPECT_TRUE(model.busy());
+    ASSERT_TRUE(test::runEventsUntil([&] { return !model.busy(); }));
+    EXPECT_EQ(session->callNames(), QStringList{QStringLiteral("refreshCapability")});
+    EXPECT_TRUE(model.errorMessage());
 }
 
 TEST(FileRevealer, OpensTheFoldersWhenNoBusAnswers)
