@@ -3,11 +3,12 @@
 #include "app/MainWindow.h"
 #include "app/SessionPort.h"
 #include "model/AppModel.h"
+#include "ui/ContentView.h"
+#include "ui/ModelWindowOperations.h"
+#include "ui/OrvaneTheme.h"
 
 #include <QApplication>
-#include <QPalette>
 #include <QScreen>
-#include <QStyleFactory>
 
 namespace orvane {
 
@@ -36,9 +37,9 @@ OrvaneApp::~OrvaneApp() = default;
 
 QWidget* OrvaneApp::makeContent(AppModel& model)
 {
-    // The main view (ContentView) is built over `model` here.
-    Q_UNUSED(model);
-    auto* content = new QWidget;
+    ContentView::Seams seams;
+    seams.operations = std::make_shared<ModelWindowOperations>(model);
+    auto* content = new ContentView(model, std::move(seams));
     content->setObjectName(QStringLiteral("content"));
     return content;
 }
@@ -48,20 +49,8 @@ void OrvaneApp::configure(QApplication& application)
     QApplication::setApplicationName(QStringLiteral("Orvane"));
     QApplication::setOrganizationName(QStringLiteral("Orvane"));
     QApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-
-    // Dark whatever the desktop's appearance.
-    QPalette dark;
-    dark.setColor(QPalette::Window, QColor(0x0b, 0x0d, 0x0c));
-    dark.setColor(QPalette::WindowText, Qt::white);
-    dark.setColor(QPalette::Base, QColor(0x12, 0x15, 0x13));
-    dark.setColor(QPalette::AlternateBase, QColor(0x18, 0x1c, 0x19));
-    dark.setColor(QPalette::Text, Qt::white);
-    dark.setColor(QPalette::Button, QColor(0x18, 0x1c, 0x19));
-    dark.setColor(QPalette::ButtonText, Qt::white);
-    dark.setColor(QPalette::ToolTipBase, QColor(0x18, 0x1c, 0x19));
-    dark.setColor(QPalette::ToolTipText, Qt::white);
-    application.setPalette(dark);
+    // Fusion with the theme's dark palette, whatever the desktop's appearance.
+    OrvaneTheme::applyTo(application);
 }
 
 void OrvaneApp::show()

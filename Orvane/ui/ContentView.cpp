@@ -6,6 +6,7 @@
 #include "ui/ContentViewRules.h"
 #include "ui/FittedLabel.h"
 #include "ui/LaunchWatchCard.h"
+#include "ui/OrvaneAccessibility.h"
 #include "ui/OrvaneKeyboardFocus.h"
 #include "ui/OrvaneTheme.h"
 #include "ui/OrvaneWordmark.h"
@@ -50,6 +51,7 @@ LauncherJavaProbe askedOnce(const LauncherJavaProbe& probe)
 ContentView::ContentView(AppModel& model, Seams seams, QWidget* parent)
     : QWidget(parent), m_model(model), m_seams(std::move(seams))
 {
+    installOrvaneAccessibility();
     if (!m_seams.accessibility)
         m_seams.accessibility = std::make_shared<EnvironmentAccessibilityPrefs>();
     if (!m_seams.announcer)

@@ -32,8 +32,9 @@ OrvaneKeyboardFocus* OrvaneKeyboardFocus::attach(QWidget* control, qreal cornerR
         existing->update();
         return existing;
     }
-    if (control->focusPolicy() == Qt::NoFocus)
-        control->setFocusPolicy(Qt::TabFocus);
+    // Keyboard focus only: a click does not move the focus (nor show the ring), as on the desktop
+    // the design comes from.
+    control->setFocusPolicy(Qt::TabFocus);
     auto* ring = new OrvaneKeyboardFocus(control, cornerRadius);
     control->setProperty(ringProperty, QVariant::fromValue(static_cast<QObject*>(ring)));
     QObject::connect(control, &QObject::destroyed, ring, &QObject::deleteLater);

@@ -17,7 +17,7 @@ public:
     static constexpr qreal outset = 4;
     static constexpr qreal lineWidth = 2;
 
-    // Gives `control` keyboard focus (Tab) and a ring with the given corner radius; the ring is owned
+    // Makes `control` focusable by the keyboard only (Tab) and gives it a ring with the given corner radius; the ring is owned
     // by the control's window and follows the control while it has focus.
     static OrvaneKeyboardFocus* attach(QWidget* control, qreal cornerRadius);
     // The ring attached to `control`, if any.

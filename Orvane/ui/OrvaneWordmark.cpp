@@ -1,5 +1,7 @@
 #include "ui/OrvaneWordmark.h"
 
+#include "ui/OrvaneAccessibility.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -9,6 +11,7 @@ namespace orvane {
 
 OrvaneWordmark::OrvaneWordmark(qreal pixel, QWidget* parent) : QWidget(parent), m_pixel(pixel)
 {
+    installOrvaneAccessibility();
     setAttribute(Qt::WA_TranslucentBackground);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAccessibleName(QStringLiteral("orvane"));

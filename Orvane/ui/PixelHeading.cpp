@@ -1,5 +1,6 @@
 #include "ui/PixelHeading.h"
 
+#include "ui/OrvaneAccessibility.h"
 #include "ui/OrvaneTheme.h"
 #include "ui/PixelHeadingFont.h"
 
@@ -14,6 +15,7 @@ PixelHeading::PixelHeading(const QString& text, qreal pixel, QColor color, int t
     : QWidget(parent), m_text(text), m_pixel(pixel), m_color(color.isValid() ? color : OrvaneTheme::textSecondary()),
       m_tracking(tracking)
 {
+    installOrvaneAccessibility();
     setAttribute(Qt::WA_TranslucentBackground);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAccessibleName(m_text);

@@ -1,5 +1,6 @@
 #include "ui/TerminalDivider.h"
 
+#include "ui/OrvaneAccessibility.h"
 #include "ui/OrvaneTheme.h"
 
 #include <QPainter>
@@ -8,6 +9,7 @@ namespace orvane {
 
 TerminalDivider::TerminalDivider(QWidget* parent) : QWidget(parent)
 {
+    installOrvaneAccessibility();
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setFixedHeight(1);
 }

@@ -16,6 +16,10 @@ TEST(OrvaneApp, ShowsItsOneWindowAt1020By800AndNeverSmallerThan640By600)
 {
     auto session = std::make_shared<test::FakeSession>();
     OrvaneApp app(session, test::testSeams());
+    // Building the application does nothing but build the model: no session call, no check. (Showing
+    // the window then starts the first inspection.)
+    EXPECT_TRUE(session->calls().empty());
+    EXPECT_EQ(app.model().state(), AppModelState{});
     app.show();
 
     MainWindow& window = app.window();
@@ -27,10 +31,6 @@ TEST(OrvaneApp, ShowsItsOneWindowAt1020By800AndNeverSmallerThan640By600)
 
     window.resize(300, 200);
     EXPECT_EQ(window.size(), QSize(640, 600));
-
-    // Starting does nothing but build the model: no session call, no check.
-    EXPECT_TRUE(session->calls().empty());
-    EXPECT_EQ(app.model().state(), AppModelState{});
 }
 
 TEST(OrvaneApp, KeepsTheDisplaySnapshotOfThePrimaryScreen)

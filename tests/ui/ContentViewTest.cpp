@@ -1,10 +1,14 @@
 #include "WindowHarness.h"
 
+#include "app/support/EventLoop.h"
+#include "app/support/FakeSession.h"
 #include "app/support/SampleRecords.h"
+#include "app/support/TestSeams.h"
 #include "support/QtPrinters.h"
 #include "ui/ContentViewRules.h"
 #include "ui/FittedLabel.h"
 #include "ui/LaunchWatchCard.h"
+#include "ui/ModelWindowOperations.h"
 #include "ui/OrvaneKeyboardFocus.h"
 #include "ui/OrvaneTheme.h"
 #include "ui/OrvaneWordmark.h"
@@ -413,6 +417,10 @@ TEST(ContentView, PackPickerAndFolderChooserWorkByKeyboard)
     EXPECT_EQ(menu->rows()[0]->version(), QStringLiteral("1.2.6"));
     ASSERT_TRUE(menu->chooseInstanceButton());
     EXPECT_TRUE(menu->rows()[0]->hasFocus()) << "the first row takes the focus";
+    EXPECT_EQ(menu->width(), 280);
+    EXPECT_GE(menu->geometry().top(), view.packButton()->mapToGlobal(QPoint(0, view.packButton()->height())).y())
+        << "the menu opens under the pack button";
+    menu->grab().save(QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots/pack-menu.png"));
 
     window.operations().calls.clear();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
@@ -642,6 +650,28 @@ TEST(ContentView, IncreasedContrastAndReducedTransparencyReachTheControls)
     const QImage image = window.saveScreenshot(QStringLiteral("main-watching-contrast-1020x800"));
     // No glow: the middle of the window is the plain background where nothing else is drawn.
     EXPECT_TRUE(test::sameColour(image.pixel(900, 300), OrvaneTheme::background(), 1));
+}
+
+} // namespace
+} // namespace orvane
+
+namespace orvane {
+namespace {
+
+// The real operations: showing the window starts the model's first inspection over the session.
+TEST(ModelWindowOperations, ShowingTheWindowRunsTheModelsInitialInspection)
+{
+    auto session = std::make_shared<test::FakeSession>();
+    AppModel model(session, test::testSeams());
+    ContentView::Seams seams;
+    seams.operations = std::make_shared<ModelWindowOperations>(model);
+    seams.accessibility = std::make_shared<FixedAccessibilityPrefs>();
+    seams.announcer = std::make_shared<test::RecordingAnnouncer>();
+    ContentView view(model, seams);
+    EXPECT_TRUE(session->callNames().isEmpty());
+    view.show();
+    ASSERT_TRUE(test::runEventsUntil([&] { return model.initialInspectionCompleted() && !model.busy(); }));
+    EXPECT_FALSE(session->callNames().isEmpty());
 }
 
 } // namespace
