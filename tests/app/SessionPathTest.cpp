@@ -117,8 +117,8 @@ TEST(SessionPath, ACallIsServedWhileTwoOthersHoldPoolThreads)
         ++finished;
     };
     call([](SessionPort& s) { return s.launchSelectedPack({}); });
-    call([](SessionPort& s) { return s.inspect(); });
     ASSERT_TRUE(watch->waitUntilEntered());
+    call([](SessionPort& s) { return s.inspect(); });
     ASSERT_TRUE(inspection->waitUntilEntered());
 
     bool cancelled = false;
