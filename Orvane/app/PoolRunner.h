@@ -32,11 +32,14 @@ public:
     int maxThreadCount() const { return m_pool.maxThreadCount(); }
     // Waits up to `msecs` for the work already started; true when none is left.
     bool waitForDone(int msecs) { return m_pool.waitForDone(msecs); }
+    // Calls started whose awaiting coroutine has not resumed yet (GUI thread only).
+    int pending() const { return m_pending; }
 
     template <typename Work>
     auto run(Work work) -> QCoro::Task<std::invoke_result_t<Work&>>
     {
         using Result = std::invoke_result_t<Work&>;
+        const Pending pending(m_pending);
         auto future = QtConcurrent::run(&m_pool, std::move(work));
         try {
             if constexpr (std::is_void_v<Result>)
@@ -51,7 +54,17 @@ public:
     }
 
 private:
+    // Counts one call from its start until its coroutine has resumed and finished.
+    struct Pending final {
+        explicit Pending(int& count) : count(count) { ++count; }
+        ~Pending() { --count; }
+        Pending(const Pending&) = delete;
+        Pending& operator=(const Pending&) = delete;
+        int& count;
+    };
+
     QThreadPool m_pool;
+    int m_pending = 0;
 };
 
 } // namespace orvane

@@ -70,6 +70,9 @@ public:
     // Connected to the application's aboutToQuit: stops a launch watch and waits until no session call
     // runs, so the application quits in moments instead of after the watch's three minutes.
     void prepareToQuit();
+    // True while a session call has not yet come back to its operation. A model must outlive its
+    // operations: tests wait for this before they let a model go.
+    bool sessionCallsPending() const { return m_runner.pending() > 0; }
 
     // --- Observed properties ---
     const std::vector<PackDescriptor>& availablePacks() const { return m_state.availablePacks; }

@@ -2,6 +2,7 @@
 #include "model/AppModel.h"
 
 #include "model/CertifiedPack.h"
+#include "model/NumberText.h"
 #include "platform/PathText.h"
 
 namespace orvane {
@@ -120,7 +121,7 @@ QCoro::Task<> AppModel::checkThisMac()
         const CapabilityReport capability = co_await onSession([](SessionPort& s) { return s.refreshCapability(); });
         setCapability(capability);
         setStatus(QStringLiteral("Detected ") + capability.chipBrand + QStringLiteral(", ") + capability.architecture
-                  + QStringLiteral(", ") + QString::asprintf("%.0f", capability.physicalMemoryGigabytes)
+                  + QStringLiteral(", ") + fixedDecimalText(capability.physicalMemoryGigabytes, 0)
                   + QStringLiteral(" GB."));
         co_await refreshReadiness();
     } catch (...) {

@@ -11,6 +11,11 @@ ModelHarness::ModelHarness(AppSeams seams)
                      [this] { busyChanges.push_back(model->busy()); });
 }
 
+ModelHarness::~ModelHarness()
+{
+    runEventsUntil([this] { return !model->sessionCallsPending(); });
+}
+
 bool ModelHarness::run(const std::function<QCoro::Task<>(AppModel&)>& operation, int timeoutMs)
 {
     auto done = std::make_shared<bool>(false);

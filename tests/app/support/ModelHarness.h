@@ -15,6 +15,10 @@ namespace orvane::test {
 // A model over a FakeSession, with the busy flag's every change recorded, for tests of the operations.
 struct ModelHarness {
     explicit ModelHarness(AppSeams seams = testSeams());
+    // Lets the operations still running (such as the receipt reload after a launch) finish first.
+    ~ModelHarness();
+    ModelHarness(const ModelHarness&) = delete;
+    ModelHarness& operator=(const ModelHarness&) = delete;
 
     // Starts `operation` as the window does and runs the event loop until it has finished.
     bool run(const std::function<QCoro::Task<>(AppModel&)>& operation, int timeoutMs = 10000);
