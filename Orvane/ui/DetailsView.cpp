@@ -155,10 +155,6 @@ QMessageBox* DetailsView::confirm(const QString& title, const QString& message, 
     box->addButton(action, QMessageBox::DestructiveRole);
     box->setDefaultButton(box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole));
     m_confirmation = box;
-    connect(box, &QObject::destroyed, this, [this, box] {
-        if (m_confirmation == box)
-            m_confirmation = nullptr;
-    });
     return box;
 }
 

@@ -6,10 +6,11 @@
 #include <qcoro/qcorotask.h>
 
 #include <QDialog>
+#include <QMessageBox>
+#include <QPointer>
 
 #include <memory>
 
-class QMessageBox;
 class QPushButton;
 class QScrollArea;
 
@@ -55,7 +56,7 @@ public:
     // Asks before restoring; the dialogs are window-modal over the sheet.
     void confirmRestoreSettings();
     void confirmRestoreWorlds();
-    QMessageBox* openConfirmation() const { return m_confirmation; }
+    QMessageBox* openConfirmation() const { return m_confirmation.data(); }
 
     // Runs the folder chooser and hands a chosen folder to the model.
     QCoro::Task<> chooseInstanceFolder();
@@ -86,7 +87,7 @@ private:
     DetailsServices m_services;
     bool m_recheckSetupOnForeground = false;
     bool m_appeared = false;
-    QMessageBox* m_confirmation = nullptr;
+    QPointer<QMessageBox> m_confirmation; // cleared when the dialog closes and deletes itself
 
     HeadingLabel* m_title;
     QPushButton* m_done;
