@@ -35,22 +35,13 @@ public:
     // Calls started whose awaiting coroutine has not resumed yet (GUI thread only).
     int pending() const { return m_pending; }
 
+    // `work` goes to the pool here, before the caller suspends. Callers name a closure that captures
+    // anything with a destructor before co_awaiting run() with it: g++ 12 destroys such a temporary
+    // of a co_await expression twice (a shared_ptr capture then frees what another still holds).
     template <typename Work>
-    auto run(Work work) -> QCoro::Task<std::invoke_result_t<Work&>>
+    auto run(Work&& work) -> QCoro::Task<std::invoke_result_t<std::decay_t<Work>&>>
     {
-        using Result = std::invoke_result_t<Work&>;
-        const Pending pending(m_pending);
-        auto future = QtConcurrent::run(&m_pool, std::move(work));
-        try {
-            if constexpr (std::is_void_v<Result>)
-                co_await future;
-            else
-                co_return co_await future;
-        } catch (const QUnhandledException& wrapped) {
-            if (wrapped.exception())
-                std::rethrow_exception(wrapped.exception());
-            throw;
-        }
+        return unwrapped(QtConcurrent::run(&m_pool, std::decay_t<Work>(std::forward<Work>(work))), m_pending);
     }
 
 private:
@@ -62,6 +53,22 @@ private:
         Pending& operator=(const Pending&) = delete;
         int& count;
     };
+
+    template <typename Result>
+    static QCoro::Task<Result> unwrapped(QFuture<Result> future, int& pending)
+    {
+        const Pending counted(pending);
+        try {
+            if constexpr (std::is_void_v<Result>)
+                co_await future;
+            else
+                co_return co_await future;
+        } catch (const QUnhandledException& wrapped) {
+            if (wrapped.exception())
+                std::rethrow_exception(wrapped.exception());
+            throw;
+        }
+    }
 
     QThreadPool m_pool;
     int m_pending = 0;

@@ -24,7 +24,9 @@ namespace orvane {
 // Each property has a getter and one change signal, emitted only when an assignment really changes the
 // value; changed() follows any number of changes once, from the event loop, for repainting.
 // Operations live in one file per family (AppModel<Family>.cpp); each ends in a catch-all that puts
-// the error's text in the status line, so no failure is lost inside a coroutine.
+// the error's text in the status line, so no failure is lost inside a coroutine. A coroutine that
+// awaits the pool resumes after its work ends, so the model must outlive its operations: it lives as
+// long as the application, and tests wait for an operation to end before destroying it.
 class AppModel final : public QObject {
     Q_OBJECT
 
@@ -196,10 +198,13 @@ private:
     void setTerminalProviderOperationIDs(const std::vector<QUuid>& value);
 
     // Runs `work(session)` on the pool; resumes on the GUI thread with its result or its exception.
+    // Name a capturing closure before co_awaiting this with it, as PoolRunner::run says.
     template <typename Work>
-    auto onSession(Work work) -> QCoro::Task<std::invoke_result_t<Work&, SessionPort&>>
+    auto onSession(Work&& work) -> QCoro::Task<std::invoke_result_t<std::decay_t<Work>&, SessionPort&>>
     {
-        return m_runner.run([session = m_session, work = std::move(work)]() mutable { return work(*session); });
+        return m_runner.run([session = m_session, work = std::decay_t<Work>(std::forward<Work>(work))]() mutable {
+            return work(*session);
+        });
     }
 
     // The error line and the status for a failed operation: the error's own sentence.

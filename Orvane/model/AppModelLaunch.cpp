@@ -10,7 +10,6 @@
 
 namespace orvane {
 
-
 namespace {
 
 // The most finished operations remembered; events of older ones can no longer arrive.
@@ -151,7 +150,8 @@ void AppModel::prepareToQuit()
 {
     // A watch holds its pool thread for up to three minutes. Ask it to stop, and ask again while the
     // pool drains: a launch that had not reached the session at the first request is stopped as well.
-    // Every other call is left to finish, so no file is left half-written.
+    // Every other call is left to finish, so no file is left half-written. The window is gone by now,
+    // so calling the session here holds up nothing the user sees.
     do {
         m_session->cancelActiveLaunch();
     } while (!m_runner.waitForDone(quitCancelInterval));

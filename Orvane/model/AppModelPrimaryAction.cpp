@@ -8,7 +8,6 @@
 
 namespace orvane {
 
-
 QCoro::Task<> AppModel::performPrimaryAction()
 {
     if (m_state.primaryActionInFlight)

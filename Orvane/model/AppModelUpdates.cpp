@@ -15,8 +15,10 @@ QCoro::Task<> AppModel::checkForUpdates()
     const QPointer<AppModel> self(this);
     std::optional<ReleaseAnswer> answer;
     try {
-        if (const std::shared_ptr<ReleaseFetcher> fetcher = m_seams.releaseFetcher)
-            answer = co_await fetcher->get(updateCheck::latestReleaseRequest(m_latestReleaseURL));
+        if (const std::shared_ptr<ReleaseFetcher> fetcher = m_seams.releaseFetcher) {
+            const QNetworkRequest request = updateCheck::latestReleaseRequest(m_latestReleaseURL);
+            answer = co_await fetcher->get(request);
+        }
     } catch (...) {
         answer.reset(); // a fetcher that throws gave no answer
     }

@@ -34,9 +34,12 @@ TEST(CompanionSessionPort, MeasuresTheDisplaySnapshotAndPassesErrorsOnUnchanged)
     QString refusal;
     bool done = false;
     auto run = [&]() -> QCoro::Task<> {
-        capability = co_await runner.run([port] { return port->refreshCapability(); });
+        // Named, not temporaries: see PoolRunner::run.
+        const auto measure = [port] { return port->refreshCapability(); };
+        const auto select = [port] { return port->selectPack(*PackID::fromRawValue(QStringLiteral("other"))); };
+        capability = co_await runner.run(measure);
         try {
-            co_await runner.run([port] { return port->selectPack(*PackID::fromRawValue(QStringLiteral("other"))); });
+            co_await runner.run(select);
         } catch (const std::exception& e) {
             refusal = describe(e);
         }

@@ -10,9 +10,9 @@ namespace orvane {
 // The model's private session path and error line, as its operations use them.
 struct AppModelTestAccess {
     template <typename Work>
-    static auto onSession(AppModel& model, Work work)
+    static auto onSession(AppModel& model, Work&& work)
     {
-        return model.onSession(std::move(work));
+        return model.onSession(std::forward<Work>(work));
     }
 
     static void showError(AppModel& model, const std::exception_ptr& error) { model.showError(error); }
