@@ -4,6 +4,8 @@
 #include "app/SessionPort.h"
 #include "model/AppModel.h"
 #include "ui/ContentView.h"
+#include "ui/DetailsOperations.h"
+#include "ui/DetailsView.h"
 #include "ui/ModelWindowOperations.h"
 #include "ui/OrvaneTheme.h"
 
@@ -39,8 +41,15 @@ QWidget* OrvaneApp::makeContent(AppModel& model)
 {
     ContentView::Seams seams;
     seams.operations = std::make_shared<ModelWindowOperations>(model);
+    seams.accessibility = std::make_shared<EnvironmentAccessibilityPrefs>();
+    const auto accessibility = seams.accessibility;
     auto* content = new ContentView(model, std::move(seams));
     content->setObjectName(QStringLiteral("content"));
+    // A fresh details sheet each time it is shown, over the same model.
+    content->setDetailsSheetFactory([&model, accessibility](QWidget* parent) -> QDialog* {
+        return new DetailsView(model, DetailsOperations::of(model), DetailsServices::system(), accessibility->settings(),
+                               parent);
+    });
     return content;
 }
 

@@ -1,0 +1,22 @@
+#include "ui/DetailsMacSection.h"
+
+#include "model/AppModel.h"
+#include "ui/DetailRowList.h"
+#include "ui/MacDetails.h"
+
+namespace orvane {
+
+DetailsMacSection::DetailsMacSection(const AppModel& model, bool increasedContrast, QWidget* parent)
+    : DetailsSection(QStringLiteral("THIS MAC"), increasedContrast, parent), m_model(model)
+{
+    m_rows = new DetailRowList(increasedContrast, spacing, this);
+    content()->addWidget(m_rows);
+    refresh();
+}
+
+void DetailsMacSection::refresh()
+{
+    m_rows->setRows(MacDetails::rows(m_model.capability(), m_model.launcherJavaReady()));
+}
+
+} // namespace orvane

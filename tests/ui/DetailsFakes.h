@@ -1,0 +1,92 @@
+#pragma once
+
+#include "ui/Clipboard.h"
+#include "ui/DetailsOperations.h"
+#include "ui/FileRevealer.h"
+#include "ui/FolderChooser.h"
+#include "ui/UrlOpener.h"
+
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+namespace orvane::test {
+
+// Records the pages and folders handed over; `beforeOpen` sees each one first.
+class RecordingUrlOpener final : public UrlOpener {
+public:
+    bool open(const QUrl& url) override
+    {
+        if (beforeOpen)
+            beforeOpen(url);
+        opened.push_back(url);
+        return true;
+    }
+
+    std::function<void(const QUrl&)> beforeOpen;
+    std::vector<QUrl> opened;
+};
+
+class RecordingRevealer final : public FileRevealer {
+public:
+    void reveal(const std::filesystem::path& file) override { revealed.push_back(file); }
+    std::vector<std::filesystem::path> revealed;
+};
+
+// Keeps the text it is given; refuses it while `refuse` is set.
+class FakeClipboard final : public Clipboard {
+public:
+    bool putText(const QString& value) override
+    {
+        ++writes;
+        if (refuse)
+            return false;
+        text = value;
+        return true;
+    }
+
+    bool refuse = false;
+    int writes = 0;
+    QString text;
+};
+
+// Answers at once with `answer` and remembers what it was asked.
+class ScriptedFolderChooser final : public FolderChooser {
+public:
+    QCoro::Task<std::optional<std::filesystem::path>> chooseFolder(QWidget*, QString message, QString acceptLabel) override
+    {
+        messages.push_back(message);
+        acceptLabels.push_back(acceptLabel);
+        co_return answer;
+    }
+
+    std::optional<std::filesystem::path> answer;
+    std::vector<QString> messages;
+    std::vector<QString> acceptLabels;
+};
+
+// Records which model operations the sheet started, in order.
+class RecordingDetailsOperations final : public DetailsOperations {
+public:
+    void refreshReadiness() override { calls << QStringLiteral("refreshReadiness"); }
+    void performInitialInspection() override { calls << QStringLiteral("performInitialInspection"); }
+    void inspect() override { calls << QStringLiteral("inspect"); }
+    void checkThisMac() override { calls << QStringLiteral("checkThisMac"); }
+    void chooseInstanceFolder(const std::filesystem::path& folder) override
+    {
+        calls << QStringLiteral("chooseInstanceFolder");
+        folders.push_back(folder);
+    }
+    void backUpSettings() override { calls << QStringLiteral("backUpSettings"); }
+    void writeDiagnostic() override { calls << QStringLiteral("writeDiagnostic"); }
+    void backUpWorlds() override { calls << QStringLiteral("backUpWorlds"); }
+    void restoreSettings() override { calls << QStringLiteral("restoreSettings"); }
+    void restoreWorlds() override { calls << QStringLiteral("restoreWorlds"); }
+    void checkForUpdates() override { calls << QStringLiteral("checkForUpdates"); }
+
+    QStringList calls;
+    std::vector<std::filesystem::path> folders;
+};
+
+} // namespace orvane::test
