@@ -63,8 +63,7 @@ BackupManifest CompanionSessionPort::backUpWorlds() { return m_session->backUpWo
 
 SessionPort::LatestBackups CompanionSessionPort::latestBackups()
 {
-    CompanionSession::LatestBackups latest = m_session->latestBackups();
-    return LatestBackups{std::move(latest.overlay), std::move(latest.world)};
+    return m_session->latestBackups();
 }
 
 RestoreResult CompanionSessionPort::restoreWorlds() { return m_session->restoreWorlds(); }
@@ -80,8 +79,7 @@ bool CompanionSessionPort::cancelActiveLaunch() { return m_session->cancelActive
 
 SessionPort::WrittenDiagnostics CompanionSessionPort::writeDiagnostics()
 {
-    CompanionSession::WrittenDiagnostics written = m_session->writeDiagnostics();
-    return WrittenDiagnostics{std::move(written.summary), std::move(written.url)};
+    return m_session->writeDiagnostics();
 }
 
 } // namespace orvane

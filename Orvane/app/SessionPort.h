@@ -13,6 +13,7 @@
 #include "model/RestoreResult.h"
 #include "platform/ProcessEnvironment.h"
 #include "records/LaunchReceipt.h"
+#include "session/CompanionSession.h"
 
 #include <filesystem>
 #include <optional>
@@ -26,19 +27,9 @@ namespace orvane {
 // the session's own errors unchanged.
 class SessionPort {
 public:
-    // The newest backups of the current instance.
-    struct LatestBackups {
-        std::optional<BackupManifest> overlay; // the newest restorable pre-overlay snapshot, else any kind
-        std::optional<BackupManifest> world;
-        bool operator==(const LatestBackups&) const = default;
-    };
-
-    // A diagnostic report as written, and the file it went to.
-    struct WrittenDiagnostics {
-        DiagnosticSummary summary;
-        std::filesystem::path url;
-        bool operator==(const WrittenDiagnostics&) const = default;
-    };
+    // The session's own result records, so the port passes them through unchanged.
+    using LatestBackups = CompanionSession::LatestBackups;
+    using WrittenDiagnostics = CompanionSession::WrittenDiagnostics;
 
     virtual ~SessionPort() = default;
 
