@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 #include "app/OrvaneApp.h"
+#include "app/support/EventLoop.h"
 #include "app/support/FakeSession.h"
 #include "app/support/TestSeams.h"
 #include "model/AppModel.h"
@@ -31,6 +32,8 @@ TEST(OrvaneApp, ShowsItsOneWindowAt1020By800AndNeverSmallerThan640By600)
 
     window.resize(300, 200);
     EXPECT_EQ(window.size(), QSize(640, 600));
+    // The first inspection runs on; the model must outlive it.
+    EXPECT_TRUE(test::runEventsUntil([&] { return !app.model().sessionCallsPending(); }));
 }
 
 TEST(OrvaneApp, KeepsTheDisplaySnapshotOfThePrimaryScreen)
