@@ -40,8 +40,16 @@ void BackupStore::removeInterruptedWork(const std::filesystem::path& instanceRoo
         RestoreWorkspace::removeInterruptedWork(*m_files, m_temporaryFolder);
     const std::filesystem::path instance = standardised(instanceRoot);
     RestoreWorkspace::removeInterruptedWork(*m_files, RestoreWorkspace::hiddenFolder(instance));
-    if (const auto technic = technicDataRoot ? std::optional(standardised(*technicDataRoot)) : technicRoot(instance))
+    const auto technic = technicDataRoot ? std::optional(standardised(*technicDataRoot)) : technicRoot(instance);
+    if (technic)
         RestoreWorkspace::removeInterruptedWork(*m_files, RestoreWorkspace::hiddenFolder(*technic));
+    // Only folders of the roots in hand, reached without a link.
+    RestoreWorkspace::removeJournaledWork(*m_files, m_root, [&](const std::filesystem::path& folder) {
+        const auto within = [&](const std::filesystem::path& root) {
+            return folder == root || (isContained(folder, root) && !pathContainsSymbolicLink(folder, root));
+        };
+        return within(instance) || (technic && within(*technic));
+    });
 }
 
 } // namespace orvane

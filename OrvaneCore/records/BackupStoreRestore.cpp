@@ -58,7 +58,7 @@ public:
         , m_directory(backup.directory)
         , m_instance(standardised(instanceRoot))
         , m_technic(technicRoot ? std::optional(standardised(*technicRoot)) : std::nullopt)
-        , m_workspace(m_files, store.temporaryFolder())
+        , m_workspace(m_files, store.temporaryFolder(), RestoreWorkspace::journalIn(store.root()))
     {
     }
 
@@ -341,8 +341,10 @@ private:
                 if (now && i < m_stamps.size() && (m_stamps[i].stage.inode == 0 || now->sameContent(m_stamps[i].stage)))
                     restoreItems::removeQuietly(m_files, staged);
             }
-            if (keepUndo)
+            if (keepUndo) {
+                m_workspace.finish();
                 return;
+            }
             for (const auto& undo : m_undoFiles)
                 restoreItems::removeQuietly(m_files, undo);
             for (const auto& setAside : m_setAside) {
@@ -359,7 +361,7 @@ private:
                 for (const auto& folder : folders)
                     ::rmdir(folder.c_str());
             }
-            m_workspace.removeEmptyHiddenFolders();
+            m_workspace.finish();
         } catch (...) {
             // Clean-up never hides the outcome.
         }

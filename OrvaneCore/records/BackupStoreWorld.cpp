@@ -26,6 +26,8 @@ BackupManifest BackupStore::createWorldBackup(const std::filesystem::path& insta
     if (pathContainsSymbolicLink(saves, root))
         throw OrvaneError::backupCorrupt(backupTexts::savesPathLink);
 
+    // An interrupted restore may have left its work beside the world files: gone before they are listed.
+    removeInterruptedWork(root, std::nullopt);
     const WorldSaveScan scan = scanWorldSaves(saves);
     if (scan.files.empty())
         throw OrvaneError::io(

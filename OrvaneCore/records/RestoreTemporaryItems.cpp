@@ -23,6 +23,7 @@ std::filesystem::path rollbackName() { return named(".orvane-restore-rollback-")
 std::filesystem::path preservedName() { return named(".orvane-restore-preserved-"); }
 std::filesystem::path setAsideName() { return named(".orvane-restore-created-"); }
 std::filesystem::path keptUndoFolderName() { return named("orvane-restore-kept-"); }
+std::filesystem::path journalName() { return named(".orvane-restore-areas-"); }
 std::filesystem::path probeName() { return named(".orvane-restore-probe-"); }
 
 void removeQuietly(FileOperations& files, const std::filesystem::path& path)

@@ -17,6 +17,7 @@ std::filesystem::path rollbackName();     // .orvane-restore-rollback-<UUID>: pr
 std::filesystem::path preservedName();    // .orvane-restore-preserved-<UUID>: bytes moved aside by a rollback
 std::filesystem::path setAsideName();     // .orvane-restore-created-<UUID>: a created path moved into the undo folder
 std::filesystem::path keptUndoFolderName(); // orvane-restore-kept-<UUID>: an undo folder kept after a failed rollback
+std::filesystem::path journalName();      // .orvane-restore-areas-<UUID>: the destination folders a restore works in
 std::filesystem::path probeName();        // .orvane-restore-probe-<UUID>: a link that tests a rename's reach, at once removed
 
 // Removes a temporary item; a failure leaves it and is not reported.

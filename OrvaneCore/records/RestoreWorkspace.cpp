@@ -4,6 +4,8 @@
 #include "platform/SystemError.h"
 #include "records/RestoreTemporaryItems.h"
 
+#include <QList>
+
 #include <algorithm>
 #include <cerrno>
 #include <set>
@@ -17,6 +19,9 @@ namespace orvane {
 namespace {
 
 constexpr const char* kHiddenFolder = ".orvane-restore";
+constexpr const char* kJournalPrefix = ".orvane-restore-areas-";
+// A journal names a few folders; anything larger is not one of ours.
+constexpr std::uint64_t kJournalByteLimit = std::uint64_t(1) << 20;
 
 std::optional<dev_t> deviceOf(const std::filesystem::path& path)
 {
@@ -51,10 +56,17 @@ void preparePrivateFolder(FileOperations& files, const std::filesystem::path& fo
         throwErrno("chmod", folder);
 }
 
-RestoreWorkspace::RestoreWorkspace(FileOperations& files, std::filesystem::path privateFolder)
+RestoreWorkspace::RestoreWorkspace(FileOperations& files, std::filesystem::path privateFolder,
+                                   std::filesystem::path journal)
     : m_files(files)
     , m_privateFolder(std::move(privateFolder))
+    , m_journal(std::move(journal))
 {
+}
+
+std::filesystem::path RestoreWorkspace::journalIn(const std::filesystem::path& folder)
+{
+    return folder / restoreItems::journalName();
 }
 
 std::filesystem::path RestoreWorkspace::hiddenFolder(const std::filesystem::path& root)
@@ -62,12 +74,14 @@ std::filesystem::path RestoreWorkspace::hiddenFolder(const std::filesystem::path
     return root / kHiddenFolder;
 }
 
-RestoreWorkspace::Area* RestoreWorkspace::areaAt(const std::filesystem::path& folder, bool hidden)
+RestoreWorkspace::Area* RestoreWorkspace::areaAt(const std::filesystem::path& folder, Place place)
 {
     auto it = m_areas.find(folder);
     if (it != m_areas.end())
         return &it->second;
-    if (hidden) {
+    if (place == Place::destination)
+        journal(folder);
+    if (place == Place::hidden) {
         const bool existed = deviceOf(folder).has_value();
         preparePrivateFolder(m_files, folder);
         if (!existed)
@@ -99,12 +113,12 @@ RestoreWorkspace::Area& RestoreWorkspace::run(const std::filesystem::path& desti
     }
     // Candidates on another file system are passed over without trying; a mount of the same one
     // (same device, yet no rename across) shows as EXDEV and is passed over then.
-    std::vector<std::pair<std::filesystem::path, bool>> candidates;
+    std::vector<std::pair<std::filesystem::path, Place>> candidates;
     if (m_privateUsable.value_or(false) && deviceOf(m_privateFolder) == device)
-        candidates.emplace_back(m_privateFolder, false);
+        candidates.emplace_back(m_privateFolder, Place::privateFolder);
     if (deviceOf(root) == device)
-        candidates.emplace_back(hiddenFolder(root), true);
-    candidates.emplace_back(destinationFolder, false);
+        candidates.emplace_back(hiddenFolder(root), Place::hidden);
+    candidates.emplace_back(destinationFolder, Place::destination);
 
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         try {
@@ -156,10 +170,27 @@ std::vector<RestoreWorkspace::Area*> RestoreWorkspace::areas()
     return out;
 }
 
-void RestoreWorkspace::removeEmptyHiddenFolders() noexcept
+void RestoreWorkspace::journal(const std::filesystem::path& folder)
+{
+    // Named before anything is made there: a restore killed at any later moment is found.
+    m_journaled.push_back(folder);
+    QByteArray bytes;
+    for (const auto& named : m_journaled)
+        bytes.append(named.c_str(), qsizetype(named.native().size() + 1)); // a path holds no NUL: it ends each
+    try {
+        m_files.writeAtomically(m_journal, bytes, 0600);
+    } catch (...) {
+        m_journaled.pop_back();
+        throw;
+    }
+}
+
+void RestoreWorkspace::finish() noexcept
 {
     for (const auto& folder : m_hiddenMade)
         ::rmdir(folder.c_str());
+    if (!m_journaled.empty())
+        restoreItems::removeQuietly(m_files, m_journal);
 }
 
 void RestoreWorkspace::removeInterruptedWork(FileOperations& files, const std::filesystem::path& folder) noexcept
@@ -183,6 +214,40 @@ void RestoreWorkspace::removeInterruptedWork(FileOperations& files, const std::f
         }
         if (folder.filename() == kHiddenFolder)
             ::rmdir(folder.c_str());
+    } catch (...) {
+        // What cannot be removed now is tried again next time.
+    }
+}
+
+void RestoreWorkspace::removeJournaledWork(FileOperations& files, const std::filesystem::path& folder,
+                                           const std::function<bool(const std::filesystem::path&)>& mayClean) noexcept
+{
+    try {
+        std::error_code ec;
+        std::vector<std::filesystem::path> journals;
+        for (auto it = std::filesystem::directory_iterator(folder, ec); !ec && it != std::filesystem::directory_iterator();
+             it.increment(ec)) {
+            if (startsWith(it->path().filename().native(), kJournalPrefix))
+                journals.push_back(it->path());
+        }
+        for (const auto& journal : journals) {
+            const auto bytes = readFileIfPossible(files, journal, kJournalByteLimit, false);
+            if (!bytes)
+                continue;
+            bool everyFolder = true;
+            for (const QByteArray& named : bytes->split('\0')) {
+                if (named.isEmpty())
+                    continue;
+                // Lexically resolved first: the folder judged is the folder cleaned.
+                const std::filesystem::path area = standardised(std::filesystem::path(named.toStdString()));
+                if (area.is_absolute() && mayClean(area))
+                    removeInterruptedWork(files, area);
+                else
+                    everyFolder = false;
+            }
+            if (everyFolder)
+                restoreItems::removeQuietly(files, journal);
+        }
     } catch (...) {
         // What cannot be removed now is tried again next time.
     }

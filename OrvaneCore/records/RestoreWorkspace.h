@@ -14,7 +14,8 @@ namespace orvane {
 // files they are renamed with, so that every commit is one rename whatever volume the instance is on.
 // For each destination folder it takes the first of these that shares its file system: the
 // application's private temporary folder, a private hidden folder ".orvane-restore" at the top of the
-// root being restored, the destination folder itself.
+// root being restored, the destination folder itself. A destination folder that serves is first named
+// in the restore's journal, so that the clean-up after an interruption finds what lies there.
 class RestoreWorkspace final {
 public:
     // One folder the restore works in.
@@ -26,7 +27,9 @@ public:
     };
 
     // `privateFolder` may be empty: then the hidden folders and the destination folders serve.
-    RestoreWorkspace(FileOperations& files, std::filesystem::path privateFolder);
+    // `journal` is a file no one else uses (journalIn gives one); it exists only while a destination
+    // folder serves.
+    RestoreWorkspace(FileOperations& files, std::filesystem::path privateFolder, std::filesystem::path journal);
 
     // Runs `attempt` in the area for `destinationFolder` (a folder below `root`): the one that served
     // this folder before, or else each candidate in turn while the attempt fails with EXDEV (a rename
@@ -44,8 +47,9 @@ public:
     // Every area in use, and the undo folders made.
     std::vector<Area*> areas();
 
-    // Removes the hidden folders this restore made when nothing is left in them.
-    void removeEmptyHiddenFolders() noexcept;
+    // Removes the hidden folders this restore made when nothing is left in them, and the journal: what
+    // the restore left now is either kept on purpose or not its own.
+    void finish() noexcept;
 
     // The hidden folder at the top of `root`.
     static std::filesystem::path hiddenFolder(const std::filesystem::path& root);
@@ -54,8 +58,20 @@ public:
     // folder or preserved bytes), and `folder` itself when it is a hidden folder left empty.
     static void removeInterruptedWork(FileOperations& files, const std::filesystem::path& folder) noexcept;
 
+    // A fresh journal name in `folder`.
+    static std::filesystem::path journalIn(const std::filesystem::path& folder);
+
+    // Removes what interrupted restores left in the folders their journals in `folder` name, for the
+    // folders `mayClean` accepts. A journal goes once every folder it names was cleaned; one naming
+    // folders of another instance stays for the clean-up that reaches them.
+    static void removeJournaledWork(FileOperations& files, const std::filesystem::path& folder,
+                                    const std::function<bool(const std::filesystem::path&)>& mayClean) noexcept;
+
 private:
-    Area* areaAt(const std::filesystem::path& folder, bool hidden);
+    enum class Place { privateFolder, hidden, destination };
+
+    Area* areaAt(const std::filesystem::path& folder, Place place);
+    void journal(const std::filesystem::path& folder);
 
     FileOperations& m_files;
     std::filesystem::path m_privateFolder;
@@ -63,6 +79,8 @@ private:
     std::map<std::filesystem::path, Area> m_areas;                       // by folder
     std::map<std::filesystem::path, std::filesystem::path> m_served;     // destination folder → area folder
     std::vector<std::filesystem::path> m_hiddenMade;
+    std::filesystem::path m_journal;
+    std::vector<std::filesystem::path> m_journaled; // destination folders named in the journal
 };
 
 // Makes `folder` the restore's own: created 0700 when missing, tightened when it is not, never a link.

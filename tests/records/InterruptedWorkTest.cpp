@@ -4,6 +4,7 @@
 #include "support/QtPrinters.h"
 
 #include "RestoreLayout.h"
+#include "SeparateVolumes.h"
 
 #include <gtest/gtest.h>
 
@@ -22,12 +23,13 @@ constexpr int kKilled = 86;
 // first file operation for which `stop` (given the operation and its number from 1) is true; returns
 // true when it ended there.
 bool killedWhen(const std::function<bool(Op, int)>& stop,
-                const std::function<void(const std::shared_ptr<FaultyFileOperations>&)>& work)
+                const std::function<void(const std::shared_ptr<FaultyFileOperations>&)>& work,
+                std::shared_ptr<FileOperations> real = FileOperations::system())
 {
     const pid_t pid = ::fork();
     if (pid == 0) {
         try {
-            auto files = std::make_shared<FaultyFileOperations>();
+            auto files = std::make_shared<FaultyFileOperations>(real);
             int events = 0;
             files->beforeEach = [&](Op op, const std::filesystem::path&) {
                 if (stop(op, ++events))
@@ -80,25 +82,73 @@ TEST_F(Interrupted, ABackupKilledMidwayIsNeverListedAndTheNextOneRemovesIt)
 TEST_F(Interrupted, ARestoreKilledMidwayLeavesWorkThatTheNextBackupOrRestoreRemoves)
 {
     store().createWorldBackup(layout.instance, "w");
-    writeFile(level, "level v2");
-    writeFile(region, QByteArray(90000, 'b'));
-    for (const bool nextIsRestore : {true, false}) {
-        SCOPED_TRACE(nextIsRestore ? "then a restore" : "then a backup");
-        // Killed after its flush, right at the first swap: stages and undo links are all there.
-        writeFile(level, "level v2");
-        ASSERT_TRUE(killedWhen([](Op op, int) { return op == Op::swap; }, [&](const auto& files) {
-            store(files).restoreLatestBackup(layout.instance, std::nullopt, BackupKind::saves);
-        }));
-        EXPECT_EQ(entriesOf(layout.tmp).size(), 4u); // three stages and the undo folder
-        EXPECT_EQ(readFile(level), "level v2"); // nothing was replaced yet
+    // Restore items anywhere below `folder`, not looking into the undo folders; and journals in the store.
+    const auto workLeft = [&] {
+        std::vector<std::filesystem::path> found;
+        for (const auto& folder : {layout.tmp, layout.instance}) {
+            std::error_code ec;
+            for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
+                 !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+                if (it->path().filename().native().find("orvane-restore") != std::string::npos) {
+                    found.push_back(it->path());
+                    it.disable_recursion_pending();
+                }
+            }
+        }
+        for (const auto& entry : entriesOf(layout.worldStore)) {
+            if (entry.filename().native().rfind(".orvane-restore-areas-", 0) == 0)
+                found.push_back(entry);
+        }
+        return found;
+    };
+    struct Case {
+        const char* name;
+        std::vector<std::filesystem::path> volumes;
+        std::size_t leftByKill; // stages, undo folders, the places tried first, the journal
+    };
+    const std::vector<Case> cases{
+        {"one volume: the private folder serves", {}, 4},
+        {"the saves are a volume of their own: their folders serve", {layout.tmp, layout.saves}, 3 + 3 + 2 + 1},
+    };
+    for (const auto& c : cases) {
+        for (const bool nextIsRestore : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (nextIsRestore ? ", then a restore" : ", then a backup"));
+            const auto volumes = std::make_shared<SeparateVolumes>(c.volumes);
+            // Killed after its flush, right at the first swap: stages and undo links are all there.
+            writeFile(level, "level v2");
+            writeFile(region, QByteArray(90000, 'b'));
+            ASSERT_TRUE(killedWhen([](Op op, int) { return op == Op::swap; }, [&](const auto& files) {
+                store(files).restoreLatestBackup(layout.instance, std::nullopt, BackupKind::saves);
+            }, volumes));
+            EXPECT_EQ(workLeft().size(), c.leftByKill) << ::testing::PrintToString(workLeft());
+            EXPECT_EQ(readFile(level), "level v2"); // nothing was replaced yet
 
-        if (nextIsRestore)
-            store().restoreLatestBackup(layout.instance, std::nullopt, BackupKind::saves);
-        else
-            store().createWorldBackup(layout.instance, "w");
-        EXPECT_TRUE(entriesOf(layout.tmp).empty());
-        EXPECT_TRUE(restoreLeftovers(layout.instance).empty());
+            if (nextIsRestore)
+                store(volumes).restoreLatestBackup(layout.instance, std::nullopt, BackupKind::saves);
+            else
+                store(volumes).createWorldBackup(layout.instance, "w");
+            EXPECT_EQ(workLeft(), std::vector<std::filesystem::path>{});
+        }
     }
+}
+
+TEST_F(Interrupted, AJournalOnlyLeadsTheCleanUpIntoTheInstanceWithoutLinks)
+{
+    // Work items in a folder outside the instance, and in one reached through a link: neither is
+    // touched, and their journal stays for a clean-up that may reach them.
+    const auto outside = layout.home / "elsewhere";
+    const auto linked = layout.instance / "linked";
+    writeFile(outside / ".orvane-restore-stage-A", "not ours to remove");
+    std::filesystem::create_symlink(outside, linked);
+    const auto journal = layout.worldStore / ".orvane-restore-areas-A";
+    QByteArray names;
+    for (const auto& folder : {outside, linked})
+        names.append(QByteArray::fromStdString(folder.native()) + '\0');
+    writeFile(journal, names);
+
+    store().createWorldBackup(layout.instance, "w");
+    EXPECT_EQ(readFile(outside / ".orvane-restore-stage-A"), "not ours to remove");
+    EXPECT_TRUE(std::filesystem::exists(journal));
 }
 
 TEST_F(Interrupted, AnUndoFolderKeptAfterAFailedRollbackAndPreservedBytesSurviveLaterWork)
