@@ -98,6 +98,14 @@ BackupManifest BackupStore::createBackup(const std::vector<std::filesystem::path
                                          const std::filesystem::path& instanceRoot, BackupKind kind,
                                          const QString& notes, const std::vector<QString>& createdPaths)
 {
+    removeInterruptedWork(instanceRoot, std::nullopt);
+    return assembleBackup(files, instanceRoot, kind, notes, createdPaths);
+}
+
+BackupManifest BackupStore::assembleBackup(const std::vector<std::filesystem::path>& files,
+                                           const std::filesystem::path& instanceRoot, BackupKind kind,
+                                           const QString& notes, const std::vector<QString>& createdPaths)
+{
     std::vector<std::filesystem::path> sources;
     if (kind == BackupKind::saves) {
         sources = validateWorldSources(files, instanceRoot);
@@ -114,7 +122,6 @@ BackupManifest BackupStore::createBackup(const std::vector<std::filesystem::path
         originalPaths.push_back(recordedText(source));
 
     m_files->createDirectories(m_root);
-    removeInterruptedWork(instanceRoot, std::nullopt);
     const QDateTime createdAt = m_clock();
     const QString id = makeBackupId(createdAt, QUuid::createUuid());
     // Assembled under a name the listing never offers; it takes its id when complete.

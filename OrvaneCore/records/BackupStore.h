@@ -190,6 +190,10 @@ private:
     void removeInterruptedWork(const std::filesystem::path& instanceRoot,
                                const std::optional<std::filesystem::path>& technicDataRoot) const;
     std::filesystem::path partialSnapshotFolder(const QString& id) const;
+    // createBackup after its clean-up, which a world backup does before it lists the saves.
+    BackupManifest assembleBackup(const std::vector<std::filesystem::path>& files,
+                                  const std::filesystem::path& instanceRoot, BackupKind kind, const QString& notes,
+                                  const std::vector<QString>& createdPaths);
 
     std::filesystem::path m_root;
     std::shared_ptr<FileOperations> m_files;

@@ -32,7 +32,7 @@ BackupManifest BackupStore::createWorldBackup(const std::filesystem::path& insta
     if (scan.files.empty())
         throw OrvaneError::io(
             QStringLiteral("No world files exist in this instance. Orvane will not create an empty recovery point."));
-    return createBackup(scan.files, root, BackupKind::saves, notes, {});
+    return assembleBackup(scan.files, root, BackupKind::saves, notes, {});
 }
 
 std::vector<std::filesystem::path> BackupStore::validateWorldSources(const std::vector<std::filesystem::path>& files,
