@@ -1,6 +1,6 @@
 // Every place that judges or names the launcher's Java agrees, on an arm64 and on an x86_64 host: the
 // session's readiness report, the model's launcherJavaReady, the JAVA 8 chip, the THIS MAC row, the
-// setup checklist's link and the primary action's refusal.
+// setup checklist's link, the primary button's subtitle and the primary action's refusal.
 #include "DetailsFakes.h"
 
 #include "app/CompanionSessionPort.h"
@@ -153,6 +153,10 @@ TEST(LauncherJavaAgreement, TheSessionTheModelTheChipTheMacRowAndTheChecklistAgr
         }
         if (c.ready)
             continue;
+        // The primary button's subtitle for the pending step.
+        const QString detail = model.primaryActionDetail();
+        EXPECT_EQ(detail, c.host == a ? QStringLiteral("Arm64 Zulu 8 is required to open official Technic.")
+                                      : QStringLiteral("Zulu 8 is required to open official Technic."));
 
         // The refusal carries the check's own issue, which the session reported first.
         ASSERT_FALSE(report.requiredActions.empty());
@@ -162,7 +166,7 @@ TEST(LauncherJavaAgreement, TheSessionTheModelTheChipTheMacRowAndTheChecklistAgr
         EXPECT_TRUE(rig.opener->opened().empty());
         // On an x86_64 host nothing asks for arm64 (a Java found to be arm64 is still named so).
         if (c.host == x) {
-            for (const QString& text : {issue, rows[3].value, c.linkName, c.address}) {
+            for (const QString& text : {issue, detail, rows[3].value, c.linkName, c.address}) {
                 EXPECT_FALSE(text.contains(QStringLiteral("Arm64")) || text.contains(QStringLiteral("arm64 "))
                              || text.contains(QStringLiteral("arm-64")))
                     << text.toStdString();
