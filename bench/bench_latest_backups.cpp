@@ -21,7 +21,7 @@ constexpr std::size_t kWorldFileSize = std::size_t(1) << 20; // 100 × 1 MiB
 struct Home : worldbench::ScratchFolder {
     std::filesystem::path home = base / "home";
     std::filesystem::path instance = home / "Library/Application Support/technic/modpacks/tekkit-2";
-    orvane::OrvanePaths paths{home};
+    orvane::OrvanePaths paths{home, {}};
     std::filesystem::path oneBackup;
 
     Home() : ScratchFolder("orvane-bench-latest")

@@ -1,12 +1,14 @@
 #include "app/AppEnvironment.h"
 
+#include "platform/HostArchitecture.h"
 #include "technic/MacCapabilityDetector.h"
 
 namespace orvane {
 
 AppEnvironment AppEnvironment::current()
 {
-    return AppEnvironment{currentProcessEnvironment(), MacCapabilityDetector::defaultHome()};
+    return AppEnvironment{currentProcessEnvironment(), MacCapabilityDetector::defaultHome(),
+                          orvane::hostArchitecture()};
 }
 
 } // namespace orvane

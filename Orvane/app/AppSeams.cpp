@@ -23,7 +23,8 @@ AppSeams AppSeams::system()
 LauncherJavaProbe AppSeams::launcherJavaCheck(AppEnvironment environment)
 {
     return [environment = std::move(environment)] {
-        return LauncherJavaReadiness::check(environment.environment, environment.home, true, *FileOperations::system())
+        return LauncherJavaReadiness::check(environment.environment, environment.home, environment.hostArchitecture,
+                                            *FileOperations::system())
             .isReady();
     };
 }

@@ -31,7 +31,7 @@ struct AppSeams {
 
     static AppSeams system();
 
-    // The real launcher Java check (arm64 required) over `environment`.
+    // The real launcher Java check over `environment`, for its host's architecture.
     static LauncherJavaProbe launcherJavaCheck(AppEnvironment environment);
     // The host this build checks for releases (a build setting).
     static QString defaultReleaseHost();

@@ -26,7 +26,10 @@ std::shared_ptr<CompanionSessionPort> CompanionSessionPort::make(const AppSeams&
     sessionSeams.detector = MacCapabilityDetector(home, std::move(display));
 
     auto session = std::make_shared<CompanionSession>(
-        OrvanePaths(home), TechnicLocator(home), std::make_shared<OpenCommandOpener>(seams.environment.environment, home),
+        OrvanePaths(home, seams.environment.environment), TechnicLocator(home),
+        std::make_shared<OpenCommandOpener>(seams.environment.environment, home, OpenTool::system(),
+                                            ProcessSpawner::system(), FileOperations::system(),
+                                            seams.environment.hostArchitecture),
         std::make_shared<ProcessEnumerator>(), std::nullopt, std::nullopt, nullptr, CompanionSession::supportedPacks(),
         Stage2GateEvidence{}, DirectLaunchGateEvaluator{QDateTime::currentDateTimeUtc()}, 180.0,
         std::move(sessionSeams));

@@ -69,11 +69,14 @@ QCoro::Task<> AppModel::prepareHandoff()
     HandoffReadinessReport report = co_await request;
     setHandoffReadiness(report);
 
-    const PrimaryActionStep step = primaryActionGate(m_state.inspection, report, [&environment] {
-        return LauncherJavaReadiness::check(environment.environment, environment.home, true,
-                                            *FileOperations::system())
-            .issue;
-    });
+    const PrimaryActionStep step = primaryActionGate(
+        m_state.inspection, report,
+        [&environment] {
+            return LauncherJavaReadiness::check(environment.environment, environment.home,
+                                                environment.hostArchitecture, *FileOperations::system())
+                .issue;
+        },
+        environment.hostArchitecture);
     if (step == PrimaryActionStep::applyThenOpen) {
         setStatus(QStringLiteral("Backing up and applying Balanced…"));
         co_await applyBalancedOverlay();

@@ -1,6 +1,7 @@
 #include "model/ModelGuidance.h"
 
 #include "model/LaunchOutcome.h"
+#include "technic/LauncherJavaReadiness.h"
 
 namespace orvane::modelGuidance {
 namespace {
@@ -23,6 +24,16 @@ std::optional<AppStatusLevel> outcomeLevel(LaunchOutcome outcome)
     if (outcome == LaunchOutcome::timedOut)
         return AppStatusLevel::warning;
     return std::nullopt;
+}
+
+// The guidance of a setup step. The launcher Java's names arm64 only where the session's capability
+// report says the host is arm64, the host whose Java it judged; before any report, the texts as written.
+QString setupGuidance(const AppModelState& state, HandoffSetupKind kind)
+{
+    if (kind == HandoffSetupKind::installLauncherJava && state.capability
+        && LauncherJavaReadiness::requiredArchitecture(state.capability->architecture) != QLatin1String("arm64"))
+        return QStringLiteral("Zulu 8 is required to open official Technic.");
+    return guidance(kind);
 }
 
 } // namespace
@@ -83,7 +94,7 @@ std::optional<QString> primaryActionBlockedReason(const AppModelState& state)
         return std::nullopt;
     if (!isSetupStep(state.handoffReadiness->setupKind))
         return std::nullopt;
-    return guidance(state.handoffReadiness->setupKind);
+    return setupGuidance(state, state.handoffReadiness->setupKind);
 }
 
 std::optional<HandoffSetupKind> requiredSetupStep(const AppModelState& state)
@@ -140,7 +151,7 @@ QString primaryActionDetail(const AppModelState& state)
 {
     if (!state.primaryActionInFlight) {
         if (const auto step = requiredSetupStep(state))
-            return guidance(*step);
+            return setupGuidance(state, *step);
     }
     const PackDescriptor pack = selectedPack(state);
     const bool direct = pack.launchMode == LaunchMode::direct;
@@ -161,7 +172,7 @@ QString primaryActionDetail(const AppModelState& state)
             return QStringLiteral("Start ") + pack.name + QStringLiteral(" directly in Orvane.");
         if (!state.handoffReadiness)
             return QStringLiteral("Back up, apply Balanced, then open official Technic.");
-        return guidance(state.handoffReadiness->setupKind);
+        return setupGuidance(state, state.handoffReadiness->setupKind);
     }
     return {};
 }

@@ -1,6 +1,7 @@
 #include "model/PrimaryActionGate.h"
 
 #include "model/OrvaneError.h"
+#include "technic/LauncherJavaReadiness.h"
 
 namespace orvane {
 
@@ -14,19 +15,25 @@ QString firstRequiredAction(const HandoffReadinessReport& report, const QString&
 
 } // namespace
 
+QString launcherJavaRefusal(const std::optional<QString>& issue, const QString& hostArchitecture)
+{
+    if (issue)
+        return *issue;
+    if (LauncherJavaReadiness::requiredArchitecture(hostArchitecture) == QLatin1String("arm64"))
+        return QStringLiteral("Arm64 Java 8 is required to open Technic.");
+    return QStringLiteral("Java 8 is required to open Technic.");
+}
+
 PrimaryActionStep primaryActionGate(const std::optional<InstallInspection>& inspection,
                                     const HandoffReadinessReport& report,
-                                    const LauncherJavaIssue& launcherJavaIssue)
+                                    const LauncherJavaIssue& launcherJavaIssue, const QString& hostArchitecture)
 {
     if (!inspection || !inspection->technicApp)
         throw OrvaneError::technicAppMissing();
 
     switch (report.setupKind) {
-    case HandoffSetupKind::installLauncherJava: {
-        const std::optional<QString> issue = launcherJavaIssue();
-        throw OrvaneError::launchObservationFailed(
-            issue.value_or(QStringLiteral("Arm64 Java 8 is required to open Technic.")));
-    }
+    case HandoffSetupKind::installLauncherJava:
+        throw OrvaneError::launchObservationFailed(launcherJavaRefusal(launcherJavaIssue(), hostArchitecture));
     case HandoffSetupKind::installRosetta:
         throw OrvaneError::overlayRefused(
             QStringLiteral("Rosetta 2 is required before Tekkit 2 can load its Intel-only game components."));

@@ -22,8 +22,13 @@ using LauncherJavaIssue = std::function<std::optional<QString>()>;
 
 // Decides, from the latest inspection and readiness report, whether the primary action may go on;
 // throws the OrvaneError whose sentence tells the user why not. The first rule that applies decides.
+// `hostArchitecture` names the launcher's Java when its check gives no issue of its own.
 PrimaryActionStep primaryActionGate(const std::optional<InstallInspection>& inspection,
                                     const HandoffReadinessReport& report,
-                                    const LauncherJavaIssue& launcherJavaIssue);
+                                    const LauncherJavaIssue& launcherJavaIssue, const QString& hostArchitecture);
+
+// The refusal while the launcher's Java is the pending step: the check's issue, else a sentence that
+// names arm64 only on a host whose launcher Java must be arm64.
+QString launcherJavaRefusal(const std::optional<QString>& issue, const QString& hostArchitecture);
 
 } // namespace orvane

@@ -16,7 +16,8 @@ DetailsMacSection::DetailsMacSection(const AppModel& model, bool increasedContra
 
 void DetailsMacSection::refresh()
 {
-    m_rows->setRows(MacDetails::rows(m_model.capability(), m_model.launcherJavaReady()));
+    m_rows->setRows(MacDetails::rows(m_model.capability(), m_model.launcherJavaReady(),
+                                     m_model.seams().environment.hostArchitecture));
 }
 
 } // namespace orvane

@@ -17,14 +17,11 @@ namespace orvane {
 
 namespace {
 
-// Every link the checklist can show, in its order; refresh() shows those still needed.
-const std::vector<SetupChecklist::Link>& allLinks()
+// Every link the checklist can show on this host, in its order; refresh() shows those still needed.
+std::vector<SetupChecklist::Link> allLinks(const QString& hostArchitecture)
 {
-    static const std::vector<SetupChecklist::Link> links = [] {
-        CapabilityReport noRosetta;
-        return SetupChecklist::links(std::nullopt, noRosetta, false);
-    }();
-    return links;
+    CapabilityReport noRosetta;
+    return SetupChecklist::links(std::nullopt, noRosetta, false, hostArchitecture);
 }
 
 } // namespace
@@ -34,7 +31,7 @@ DetailsSetupSection::DetailsSetupSection(const AppModel& model, DetailsOperation
     : DetailsSection(QStringLiteral("SETUP REQUIRED"), increasedContrast, parent), m_model(model), m_operations(operations)
 {
     const QColor link = OrvaneTheme::palette().color(QPalette::Link);
-    for (const auto& entry : allLinks()) {
+    for (const auto& entry : allLinks(m_model.seams().environment.hostArchitecture)) {
         auto* button = new TextButton(entry.title, DetailsLook::rowFont(), 0, this);
         button->setColors(link, OrvaneTheme::textTertiary());
         button->setAlignment(Qt::AlignLeft);
@@ -62,7 +59,8 @@ DetailsSetupSection::DetailsSetupSection(const AppModel& model, DetailsOperation
 void DetailsSetupSection::refresh()
 {
     setVisible(m_model.requiredSetupStep().has_value());
-    const auto needed = SetupChecklist::links(m_model.inspection(), m_model.capability(), m_model.launcherJavaReady());
+    const auto needed = SetupChecklist::links(m_model.inspection(), m_model.capability(), m_model.launcherJavaReady(),
+                                              m_model.seams().environment.hostArchitecture);
     for (auto& entry : m_links)
         entry.button->setVisible(std::find(needed.begin(), needed.end(), entry.link) != needed.end());
     const auto line = SetupChecklist::warningLine(m_model.handoffReadiness());

@@ -7,7 +7,9 @@
 
 namespace orvane::MacDetails {
 
-// The four THIS MAC rows: Chip, Architecture, Rosetta and Launcher Java.
-DetailRowTexts rows(const std::optional<CapabilityReport>& capability, bool launcherJavaReady);
+// The four THIS MAC rows: Chip, Architecture, Rosetta and Launcher Java. The Java row names arm64
+// only on a host whose launcher Java must be arm64.
+DetailRowTexts rows(const std::optional<CapabilityReport>& capability, bool launcherJavaReady,
+                    const QString& hostArchitecture);
 
 } // namespace orvane::MacDetails

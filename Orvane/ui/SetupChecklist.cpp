@@ -1,5 +1,6 @@
 #include "ui/SetupChecklist.h"
 
+#include "technic/LauncherJavaReadiness.h"
 #include "technic/OfficialLinks.h"
 
 namespace orvane::SetupChecklist {
@@ -19,14 +20,25 @@ QString rosettaHelpAddress()
     return QStringLiteral("https://support.apple.com/en-us/102527");
 }
 
-QString launcherJavaDownloadAddress()
+QString launcherJavaDownloadAddress(const QString& hostArchitecture)
 {
+    if (LauncherJavaReadiness::requiredArchitecture(hostArchitecture) == QLatin1String("x86_64"))
+        return QStringLiteral(
+            "https://www.azul.com/downloads/?version=java-8-lts&os=macos&architecture=x86-64-bit&package=jdk");
     return QStringLiteral(
         "https://www.azul.com/downloads/?version=java-8-lts&os=macos&architecture=arm-64-bit&package=jdk");
 }
 
+Link launcherJavaLink(const QString& hostArchitecture)
+{
+    const bool arm64 = LauncherJavaReadiness::requiredArchitecture(hostArchitecture) == QLatin1String("arm64");
+    return {arm64 ? QStringLiteral("Get arm64 Zulu 8") : QStringLiteral("Get Zulu 8"),
+            launcherJavaDownloadAddress(hostArchitecture)};
+}
+
 std::vector<Link> links(const std::optional<InstallInspection>& inspection,
-                        const std::optional<CapabilityReport>& capability, bool launcherJavaReady)
+                        const std::optional<CapabilityReport>& capability, bool launcherJavaReady,
+                        const QString& hostArchitecture)
 {
     std::vector<Link> result;
     if (!inspection || !inspection->technicApp)
@@ -36,7 +48,7 @@ std::vector<Link> links(const std::optional<InstallInspection>& inspection,
     if (capability && !capability->rosettaInstalled)
         result.push_back({QStringLiteral("Rosetta 2 help"), rosettaHelpAddress()});
     if (!launcherJavaReady)
-        result.push_back({QStringLiteral("Get arm64 Zulu 8"), launcherJavaDownloadAddress()});
+        result.push_back(launcherJavaLink(hostArchitecture));
     return result;
 }
 

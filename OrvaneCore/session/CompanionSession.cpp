@@ -34,7 +34,7 @@ CompanionSession::CompanionSession(OrvanePaths paths, TechnicLocator locator, st
                                 : MacCapabilityDetector(locator.home(), {}, SystemFacts::system(), seams.rosetta))
     , m_locator(std::move(locator))
     , m_inspector(seams.files, m_locator.home(), std::move(seams.environment),
-                  [rosetta = seams.rosetta] { return rosetta && rosetta->isInstalled(); })
+                  [rosetta = seams.rosetta] { return rosetta && rosetta->isInstalled(); }, m_detector.architecture())
     , m_opener(std::move(opener))
     , m_processes(std::move(processes))
     , m_launchObservationTimeout(launchObservationTimeout)

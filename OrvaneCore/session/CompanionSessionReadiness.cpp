@@ -16,13 +16,11 @@ HandoffReadinessReport CompanionSession::handoffReadiness(const ProcessEnvironme
     if (inspection.isCertifiedPack)
         plan = PlanResolver::resolve(capability, inspection);
 
-    // Only a launcher JAR runs on a Java the user provides. That Java must run natively here: arm64 on
-    // an arm64 computer; on any other the check leaves the architecture alone.
+    // Only a launcher JAR runs on a Java the user provides. That Java must run natively on this host.
     std::optional<LauncherJavaReadiness> launcherJava;
     if (inspection.technicApp
         && pathText(inspection.technicApp->extension()).toLower() == QLatin1String(".jar"))
-        launcherJava = LauncherJavaReadiness::check(environment, m_locator.home(),
-                                                    capability.architecture == QLatin1String("arm64"), *m_files);
+        launcherJava = LauncherJavaReadiness::check(environment, m_locator.home(), capability.architecture, *m_files);
 
     const bool technicRunning = isTechnicRunning();
     const bool minecraftRunning = m_processes->isGameJavaRunning();

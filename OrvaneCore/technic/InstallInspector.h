@@ -4,6 +4,7 @@
 #include "technic/InstanceBinFiles.h"
 #include "technic/TechnicLocation.h"
 
+#include "platform/HostArchitecture.h"
 #include "platform/ProcessEnvironment.h"
 #include <QString>
 
@@ -25,9 +26,11 @@ public:
     // Whether this machine can run the game's Intel Java; asked once per inspection.
     using RosettaCheck = std::function<bool()>;
 
-    // `home` and `environment` decide which Java would run a launcher JAR.
+    // `home` and `environment` decide which Java would run a launcher JAR, `hostArchitecture` what it
+    // must run natively on.
     InstallInspector(std::shared_ptr<FileOperations> fileManager, std::filesystem::path home,
-                     ProcessEnvironment environment, RosettaCheck rosettaInstalled);
+                     ProcessEnvironment environment, RosettaCheck rosettaInstalled,
+                     QString hostArchitecture = orvane::hostArchitecture());
 
     // Inspects `instanceRoot` when given (taken as it is), else the instance the launcher installed.
     // Never throws.
@@ -72,6 +75,7 @@ private:
     std::filesystem::path m_home;
     ProcessEnvironment m_environment;
     RosettaCheck m_rosettaInstalled;
+    QString m_hostArchitecture;
 };
 
 } // namespace orvane

@@ -1,10 +1,12 @@
 #include "technic/LauncherJavaReadiness.h"
 
+#include "platform/ExecutableArchitecture.h"
 #include "platform/FileOperations.h"
 #include "platform/PathText.h"
 #include "technic/MachOFile.h"
 #include "technic/TechnicFileReading.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace orvane {
@@ -23,6 +25,17 @@ bool isNewline(QChar c)
 bool isQuote(QChar c)
 {
     return c == QLatin1Char('"') || c == QLatin1Char('\'');
+}
+
+// An x86_64 executable, or a fat one with an x86_64 slice.
+bool runsOnX86_64(const std::filesystem::path& executable, const std::optional<QString>& architecture)
+{
+    if (MachOFile::isX86_64(architecture))
+        return true;
+    if (architecture != QLatin1String("universal"))
+        return false;
+    const auto slices = executableSliceArchitectures(executable);
+    return std::find(slices.begin(), slices.end(), QStringLiteral("x86_64")) != slices.end();
 }
 
 } // namespace
@@ -47,10 +60,23 @@ std::filesystem::path LauncherJavaReadiness::javaExecutable(const ProcessEnviron
     return javaHomeFor(environment, home) / "bin" / "java";
 }
 
+std::optional<QString> LauncherJavaReadiness::requiredArchitecture(const QString& hostArchitecture)
+{
+    if (hostArchitecture == QLatin1String("arm64") || hostArchitecture == QLatin1String("x86_64"))
+        return hostArchitecture;
+    return std::nullopt;
+}
+
 LauncherJavaReadiness LauncherJavaReadiness::check(const ProcessEnvironment& environment,
-                                                   const std::filesystem::path& home, bool requireArm64,
+                                                   const std::filesystem::path& home, const QString& hostArchitecture,
                                                    FileOperations& files)
 {
+    const std::optional<QString> required = requiredArchitecture(hostArchitecture);
+    const bool arm64 = required == QLatin1String("arm64");
+    // Only an arm64 host is asked for arm64.
+    const QString zulu = arm64 ? QStringLiteral("arm64 Zulu 8") : QStringLiteral("Zulu 8");
+    const QString jdk = arm64 ? QStringLiteral("an arm64 Java 8 JDK") : QStringLiteral("a Java 8 JDK");
+
     LauncherJavaReadiness result;
     result.javaHome = javaHomeFor(environment, home);
     result.executable = result.javaHome / "bin" / "java";
@@ -58,9 +84,9 @@ LauncherJavaReadiness LauncherJavaReadiness::check(const ProcessEnvironment& env
     const QString executableText = pathText(result.executable);
 
     if (!isExecutableFile(result.executable)) {
-        result.issue = QStringLiteral("Java 8 not found at %1. Install arm64 Zulu 8 at the standard location or set "
-                                      "JAVA_HOME to an arm64 Java 8 JDK.")
-                           .arg(executableText);
+        result.issue = QStringLiteral("Java 8 not found at %1. Install %2 at the standard location or set JAVA_HOME "
+                                      "to %3.")
+                           .arg(executableText, zulu, jdk);
         return result;
     }
 
@@ -71,24 +97,28 @@ LauncherJavaReadiness LauncherJavaReadiness::check(const ProcessEnvironment& env
             version = releaseValue(QStringLiteral("JAVA_VERSION"), *text);
     }
     if (!version) {
-        result.issue = QStringLiteral("Orvane could not verify Java 8 because %1 is missing or invalid. Install arm64 "
-                                      "Zulu 8 or set JAVA_HOME to a complete Java 8 JDK.")
-                           .arg(pathText(releaseFile));
+        result.issue = QStringLiteral("Orvane could not verify Java 8 because %1 is missing or invalid. Install %2 or "
+                                      "set JAVA_HOME to a complete Java 8 JDK.")
+                           .arg(pathText(releaseFile), zulu);
         return result;
     }
     result.version = version;
 
     if (*version != QLatin1String("1.8") && !version->startsWith(QLatin1String("1.8."))) {
-        result.issue = QStringLiteral("Java at %1 is version %2, not Java 8. Install arm64 Zulu 8 or set JAVA_HOME to "
-                                      "an arm64 Java 8 JDK.")
-                           .arg(executableText, *version);
+        result.issue = QStringLiteral("Java at %1 is version %2, not Java 8. Install %3 or set JAVA_HOME to %4.")
+                           .arg(executableText, *version, zulu, jdk);
         return result;
     }
 
-    if (requireArm64 && !MachOFile::isArm64Capable(result.executable)) {
+    const QString detected = result.architecture.value_or(QStringLiteral("unknown"));
+    if (arm64 && !MachOFile::isArm64Capable(result.executable)) {
         result.issue = QStringLiteral("Java at %1 is not arm64-capable (detected %2). Install arm64 Zulu 8. This JVM "
                                       "opens Technic only; Tekkit 2 still uses Mojang Java 8 through Rosetta.")
-                           .arg(executableText, result.architecture.value_or(QStringLiteral("unknown")));
+                           .arg(executableText, detected);
+    } else if (required == QLatin1String("x86_64") && !runsOnX86_64(result.executable, result.architecture)) {
+        result.issue = QStringLiteral("Java at %1 is not x86_64-capable (detected %2). Install x86_64 Zulu 8. This "
+                                      "JVM opens Technic only.")
+                           .arg(executableText, detected);
     }
     return result;
 }

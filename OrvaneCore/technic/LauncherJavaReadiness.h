@@ -12,7 +12,7 @@ namespace orvane {
 class FileOperations;
 
 // The Java that would run the Technic launcher JAR: where it is, whether it is Java 8 and whether
-// it runs natively on arm64. It runs the launcher only; the game uses Technic's own Java.
+// it runs natively on this host. It runs the launcher only; the game uses Technic's own Java.
 struct LauncherJavaReadiness {
     std::filesystem::path javaHome;
     std::filesystem::path executable;
@@ -32,9 +32,20 @@ struct LauncherJavaReadiness {
     static std::filesystem::path javaExecutable(const ProcessEnvironment& environment,
                                                 const std::filesystem::path& home);
 
-    // Never throws: every unreadable input becomes the issue it stands for.
+    // The architecture the launcher's Java must run natively on a host of `hostArchitecture` (as
+    // hostArchitecture() spells it): the host's own, "arm64" or "x86_64". Absent on any other host,
+    // whose executables the header reader cannot judge, so no architecture is asked for there.
+    // Everything that judges or names the launcher's Java asks this one rule.
+    static std::optional<QString> requiredArchitecture(const QString& hostArchitecture);
+
+    // Checks the Java for a host of `hostArchitecture` (see requiredArchitecture()). The issue texts
+    // name arm64 only where arm64 is required. Never throws: every unreadable input becomes the issue
+    // it stands for.
     static LauncherJavaReadiness check(const ProcessEnvironment& environment, const std::filesystem::path& home,
-                                       bool requireArm64, FileOperations& files);
+                                       const QString& hostArchitecture, FileOperations& files);
+    // A Boolean would convert silently to an architecture text.
+    static LauncherJavaReadiness check(const ProcessEnvironment&, const std::filesystem::path&, bool,
+                                       FileOperations&) = delete;
 
     // The value of the first `key`= line of a release file, without surrounding quotes.
     static std::optional<QString> releaseValue(const QString& key, const QString& text);

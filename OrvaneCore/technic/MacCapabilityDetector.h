@@ -42,6 +42,8 @@ public:
     QString sysctlString(const QString& name) const;
 
     const std::filesystem::path& home() const { return m_home; }
+    // The architecture a report gives, asked without measuring anything else.
+    QString architecture() const { return m_facts->architecture(); }
     void setMainDisplay(MainDisplaySource display) { m_display = std::move(display); }
 
     // The user's home folder.

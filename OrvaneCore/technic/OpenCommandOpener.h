@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileOperations.h"
+#include "platform/HostArchitecture.h"
 #include "platform/OpenTool.h"
 #include "platform/ProcessEnvironment.h"
 #include "platform/ProcessSpawner.h"
@@ -11,16 +12,18 @@
 
 namespace orvane {
 
-// Opens official Technic: an application through the desktop's open tool, a launcher JAR with an
-// arm64 Java 8 that the launcher Java check approves (started in the background, never waited for).
+// Opens official Technic: an application through the desktop's open tool, a launcher JAR with a
+// Java 8 that the launcher Java check approves for this host (started in the background, never
+// waited for).
 class OpenCommandOpener final : public ApplicationOpener {
 public:
     // `environment` is passed on to the launcher started from a JAR; `home` is where the standard
-    // Java 8 is looked for.
+    // Java 8 is looked for; `hostArchitecture` is what that Java must run natively on.
     OpenCommandOpener(ProcessEnvironment environment, std::filesystem::path home,
                       std::shared_ptr<OpenTool> openTool = OpenTool::system(),
                       std::shared_ptr<ProcessSpawner> spawner = ProcessSpawner::system(),
-                      std::shared_ptr<FileOperations> files = FileOperations::system());
+                      std::shared_ptr<FileOperations> files = FileOperations::system(),
+                      QString hostArchitecture = orvane::hostArchitecture());
 
     // Throws OrvaneError::launchObservationFailed when the open tool reports failure, the launcher
     // Java is not ready or the JAR is missing; a program that cannot start throws its system error.
@@ -40,6 +43,7 @@ private:
     std::shared_ptr<OpenTool> m_openTool;
     std::shared_ptr<ProcessSpawner> m_spawner;
     std::shared_ptr<FileOperations> m_files;
+    QString m_hostArchitecture;
 };
 
 } // namespace orvane

@@ -30,7 +30,7 @@ const QString launcherJavaMessage = QStringLiteral(
 QStringList launcherJavaIssues(const ProcessEnvironment& environment, const std::filesystem::path& home,
                                FileOperations& files)
 {
-    const auto readiness = LauncherJavaReadiness::check(environment, home, true, files);
+    const auto readiness = LauncherJavaReadiness::check(environment, home, QStringLiteral("arm64"), files);
     if (readiness.issue)
         return {*readiness.issue};
     return {};

@@ -33,10 +33,12 @@ std::optional<std::filesystem::path> TechnicLocator::locateApplication() const
 
 std::optional<std::filesystem::path> TechnicLocator::locateDataRoot() const
 {
+    // The official launcher keeps its data in ~/.technic on Linux; the macOS places follow for a
+    // home carried over from a Mac.
     const std::filesystem::path candidates[] = {
+        m_home / ".technic",
         defaultDataRoot(),
         m_home / "Library" / "Application Support" / "techniclauncher",
-        m_home / ".technic",
     };
     for (const auto& candidate : candidates) {
         if (pathExists(candidate))

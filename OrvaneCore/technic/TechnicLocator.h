@@ -28,6 +28,8 @@ public:
 
     TechnicLocation locate() const;
     std::optional<std::filesystem::path> locateApplication() const;
+    // The first that exists (a file of that name counts too): home/.technic, defaultDataRoot(),
+    // home/"Library/Application Support/techniclauncher".
     std::optional<std::filesystem::path> locateDataRoot() const;
 
     // home/"Library/Application Support/technic", whether or not it exists.

@@ -41,7 +41,7 @@ std::variant<PrimaryActionStep, QString> decide(const std::optional<InstallInspe
             if (javaChecks)
                 ++*javaChecks;
             return javaIssue;
-        });
+        }, QStringLiteral("arm64"));
     } catch (const OrvaneError& error) {
         return error.description();
     }

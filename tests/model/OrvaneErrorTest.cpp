@@ -70,13 +70,31 @@ TEST(OrvaneError, EqualityIsByKindThenPayload)
     EXPECT_NE(OrvaneError::applyFailedRollbackFailed("a", "b"), OrvaneError::applyFailedRollbackFailed("a", "c"));
 }
 
-TEST(OrvanePaths, FoldersUnderTheHomeAndNothingCreated)
+TEST(OrvanePaths, FoldersInTheXdgDataFolderAnAbsoluteXdgDataHomeNamesAndNothingCreated)
 {
-    const OrvanePaths paths("/nonexistent-home");
-    EXPECT_EQ(paths.applicationSupport, std::filesystem::path("/nonexistent-home/Library/Application Support/orvane"));
-    EXPECT_EQ(paths.backups, paths.applicationSupport / "backups");
-    EXPECT_EQ(paths.diagnostics, paths.applicationSupport / "diagnostics");
+    struct Case {
+        const char* name;
+        ProcessEnvironment environment;
+        std::filesystem::path expected;
+    } cases[] = {
+        {"no variable", {}, "/nonexistent-home/.local/share/orvane"},
+        {"absolute", {{QStringLiteral("XDG_DATA_HOME"), QStringLiteral("/nonexistent-data")}}, "/nonexistent-data/orvane"},
+        {"absolute with a final slash", {{QStringLiteral("XDG_DATA_HOME"), QStringLiteral("/nonexistent-data/")}},
+         "/nonexistent-data/orvane"},
+        {"empty", {{QStringLiteral("XDG_DATA_HOME"), QString()}}, "/nonexistent-home/.local/share/orvane"},
+        {"relative", {{QStringLiteral("XDG_DATA_HOME"), QStringLiteral("data")}}, "/nonexistent-home/.local/share/orvane"},
+        {"another variable only", {{QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral("/nonexistent-config")}},
+         "/nonexistent-home/.local/share/orvane"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const OrvanePaths paths("/nonexistent-home", c.environment);
+        EXPECT_EQ(paths.applicationSupport, c.expected);
+        EXPECT_EQ(paths.backups, c.expected / "backups");
+        EXPECT_EQ(paths.diagnostics, c.expected / "diagnostics");
+    }
     EXPECT_FALSE(std::filesystem::exists("/nonexistent-home"));
+    EXPECT_FALSE(std::filesystem::exists("/nonexistent-data"));
 }
 
 TEST(CertifiedPack, Constants)

@@ -26,7 +26,7 @@ std::filesystem::path optionsOf(const FixtureHome& home) { return home.instanceR
 std::filesystem::path runDataOf(const FixtureHome& home) { return home.instanceRoot() / "bin" / "runData"; }
 std::filesystem::path backupsOf(const FixtureHome& home)
 {
-    return home.home() / "Library" / "Application Support" / "orvane" / "backups";
+    return home.paths().backups;
 }
 
 QJsonObject jsonOf(const std::filesystem::path& path)

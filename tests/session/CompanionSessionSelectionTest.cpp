@@ -102,7 +102,7 @@ TEST(CompanionSession, ConstructingOverAnEmptyHomeWritesNothing)
     const auto before = treeOf(root.path());
 
     // The real seams: the real file operations, clock, Rosetta probe and system facts.
-    CompanionSession session(OrvanePaths(root / "home"), TechnicLocator(root / "home", {{root / "Applications"}}),
+    CompanionSession session(OrvanePaths(root / "home", {}), TechnicLocator(root / "home", {{root / "Applications"}}),
                              std::make_shared<RecordingOpener>(), std::make_shared<FakeProcessInspector>(),
                              std::nullopt, std::nullopt, nullptr, CompanionSession::supportedPacks(), {},
                              DirectLaunchGateEvaluator {QDateTime::currentDateTimeUtc()}, 180);

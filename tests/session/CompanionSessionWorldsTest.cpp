@@ -19,7 +19,7 @@ namespace {
 
 std::filesystem::path backupsOf(const FixtureHome& home)
 {
-    return home.home() / "Library" / "Application Support" / "orvane" / "backups";
+    return home.paths().backups;
 }
 
 std::filesystem::path levelDatOf(const FixtureHome& home)

@@ -235,13 +235,13 @@ struct LaunchRig {
         seams.environment = {};
         seams.bundleVersions = {QStringLiteral("1.4.0"), QStringLiteral("57")};
         session = std::make_unique<CompanionSession>(
-            OrvanePaths(home.home()), home.locator(), opener, processes,
+            home.paths(), home.locator(), opener, processes,
             options.chooseInstance ? std::optional(home.instanceRoot()) : std::nullopt, options.capability,
             std::move(provider), std::move(options.packs), options.evidence,
             DirectLaunchGateEvaluator{ScriptedPlay::start}, 180, std::move(seams));
     }
 
-    OrvanePaths paths() const { return OrvanePaths(home.home()); }
+    OrvanePaths paths() const { return home.paths(); }
 
     FixtureHome home;
     std::shared_ptr<RecordingOpener> opener = std::make_shared<RecordingOpener>();

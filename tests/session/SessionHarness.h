@@ -53,7 +53,7 @@ struct SessionHarness {
         seams.detector = MacCapabilityDetector(home.home(), [shown] { return shown; }, facts, rosetta);
         seams.rosetta = rosetta;
         seams.environment = environment;
-        return std::make_unique<CompanionSession>(OrvanePaths(home.home()), home.locator(), opener, processes,
+        return std::make_unique<CompanionSession>(home.paths(), home.locator(), opener, processes,
                                                   labInstance, capability, provider, packs, evidence,
                                                   DirectLaunchGateEvaluator {clock->currentDate()},
                                                   observationTimeout, std::move(seams));

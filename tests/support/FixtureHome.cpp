@@ -65,6 +65,15 @@ std::vector<std::filesystem::path> FixtureHome::applicationFolders() const
 
 TechnicLocator FixtureHome::locator() const { return TechnicLocator(home(), applicationFolders()); }
 
+std::filesystem::path FixtureHome::xdgDataHome() const { return home() / ".local" / "share"; }
+
+ProcessEnvironment FixtureHome::environment() const
+{
+    return {{QStringLiteral("HOME"), pathText(home())}, {QStringLiteral("XDG_DATA_HOME"), pathText(xdgDataHome())}};
+}
+
+OrvanePaths FixtureHome::paths() const { return OrvanePaths(home(), environment()); }
+
 std::filesystem::path FixtureHome::dataRoot() const
 {
     switch (m_options.dataFolder) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "model/CertifiedPack.h"
+#include "model/OrvanePaths.h"
+#include "platform/ProcessEnvironment.h"
 #include "support/TempDir.h"
 #include "technic/TechnicLocator.h"
 
@@ -116,6 +118,11 @@ public:
     std::vector<std::filesystem::path> applicationFolders() const;
     // A locator searching applicationFolders() in this home.
     TechnicLocator locator() const;
+    // Orvane's own folders as the application finds them in this home: XDG_DATA_HOME is
+    // home/.local/share, named in environment() as a desktop session names it.
+    std::filesystem::path xdgDataHome() const;
+    ProcessEnvironment environment() const;
+    OrvanePaths paths() const;
 
     std::filesystem::path dataRoot() const;
     std::filesystem::path installedPacksPath() const;

@@ -21,7 +21,8 @@ namespace {
 
 InstallInspector inspectorFor(const FixtureHome& home, bool rosetta = true)
 {
-    return InstallInspector(FileOperations::system(), home.home(), {}, [rosetta] { return rosetta; });
+    return InstallInspector(FileOperations::system(), home.home(), {}, [rosetta] { return rosetta; },
+                            QStringLiteral("arm64"));
 }
 
 InstallInspection inspect(const FixtureHome& home, std::optional<std::filesystem::path> instance = std::nullopt,

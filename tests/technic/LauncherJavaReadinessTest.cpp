@@ -19,10 +19,10 @@ namespace {
 
 const ProcessEnvironment noEnvironment;
 
-LauncherJavaReadiness checkHome(const FixtureHome& home, bool requireArm64 = true,
+LauncherJavaReadiness checkHome(const FixtureHome& home, const QString& hostArchitecture = QStringLiteral("arm64"),
                                 const ProcessEnvironment& environment = noEnvironment)
 {
-    return LauncherJavaReadiness::check(environment, home.home(), requireArm64, *FileOperations::system());
+    return LauncherJavaReadiness::check(environment, home.home(), hostArchitecture, *FileOperations::system());
 }
 
 FixtureHome::Options withJava(Binary binary = Binary::arm64,
@@ -37,6 +37,12 @@ FixtureHome::Options withJava(Binary binary = Binary::arm64,
 }
 
 QString pathOf(const std::filesystem::path& path) { return QString::fromStdString(path.native()); }
+
+bool asksForArm64(const QString& text)
+{
+    return text.contains(QStringLiteral("Arm64")) || text.contains(QStringLiteral("arm64 Zulu"))
+        || text.contains(QStringLiteral("arm64 Java"));
+}
 
 } // namespace
 
@@ -130,7 +136,7 @@ TEST(LauncherJavaReadiness, NotArm64Capable)
                                             "JVM opens Technic only; Tekkit 2 still uses Mojang Java 8 through Rosetta.");
     FixtureHome intel(withJava(Binary::x86_64));
     EXPECT_EQ(checkHome(intel).issue, expected.arg(pathOf(intel.javaExecutable()), QStringLiteral("x86_64")));
-    EXPECT_TRUE(checkHome(intel, false).isReady());
+    EXPECT_TRUE(checkHome(intel, QStringLiteral("x86_64")).isReady());
 
     FixtureHome universalIntel(withJava(Binary::universalX86Only));
     EXPECT_EQ(checkHome(universalIntel).issue,
@@ -153,7 +159,7 @@ TEST(LauncherJavaReadiness, JavaHomeFromTheEnvironmentIsChecked)
     FixtureHome home;
     const auto jdk = home.root() / "jdk8";
     FixtureHome::writeJdk(jdk, Binary::universalWithArm64, QByteArray("JAVA_VERSION=\"1.8.0_402\""));
-    const auto result = checkHome(home, true, {{QStringLiteral("JAVA_HOME"), pathOf(jdk)}});
+    const auto result = checkHome(home, QStringLiteral("arm64"), {{QStringLiteral("JAVA_HOME"), pathOf(jdk)}});
     EXPECT_TRUE(result.isReady());
     EXPECT_EQ(result.javaHome, jdk);
     EXPECT_EQ(result.architecture, QStringLiteral("universal"));
@@ -186,4 +192,77 @@ TEST(MachOFile, NamesAndCapability)
     EXPECT_FALSE(MachOFile::isArm64(std::nullopt));
     EXPECT_TRUE(MachOFile::isX86_64(QStringLiteral("x86_64")));
     EXPECT_FALSE(MachOFile::isX86_64(std::nullopt));
+}
+
+TEST(LauncherJavaReadiness, TheJavaMustRunOnTheHostsOwnArchitectureAndOnlyAnArm64HostIsToldArm64)
+{
+    struct Architecture {
+        const char* host;
+        std::optional<QString> required;
+    } architectures[] = {
+        {"arm64", QStringLiteral("arm64")}, {"x86_64", QStringLiteral("x86_64")},
+        {"riscv64", std::nullopt},          {"unknown", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& a : architectures) {
+        SCOPED_TRACE(a.host);
+        EXPECT_EQ(LauncherJavaReadiness::requiredArchitecture(QString::fromLatin1(a.host)), a.required);
+    }
+
+    const QString x86NotCapable = QStringLiteral(
+        "Java at %1 is not x86_64-capable (detected %2). Install x86_64 Zulu 8. This JVM opens Technic only.");
+    struct Case {
+        const char* name;
+        const char* host;
+        std::optional<Binary> binary; // none: no Java at all
+        QByteArray release;
+        QString expected; // %1 the executable, %2 the release file; empty: ready
+    } cases[] = {
+        {"x86_64 Java on x86_64", "x86_64", Binary::elfX86_64, "JAVA_VERSION=\"1.8.0_402\"", {}},
+        {"x86_64 Mach-O on x86_64", "x86_64", Binary::x86_64, "JAVA_VERSION=\"1.8.0_402\"", {}},
+        {"fat with an x86_64 slice on x86_64", "x86_64", Binary::universalX86Only, "JAVA_VERSION=1.8", {}},
+        {"arm64 Java on x86_64", "x86_64", Binary::elfArm64, "JAVA_VERSION=\"1.8.0_402\"", x86NotCapable},
+        {"no Java on x86_64", "x86_64", std::nullopt, "JAVA_VERSION=\"1.8.0_402\"",
+         QStringLiteral("Java 8 not found at %1. Install Zulu 8 at the standard location or set JAVA_HOME to a "
+                        "Java 8 JDK.")},
+        {"no release file on x86_64", "x86_64", Binary::elfX86_64, {},
+         QStringLiteral("Orvane could not verify Java 8 because %2 is missing or invalid. Install Zulu 8 or set "
+                        "JAVA_HOME to a complete Java 8 JDK.")},
+        {"Java 17 on x86_64", "x86_64", Binary::elfX86_64, "JAVA_VERSION=\"17.0.1\"",
+         QStringLiteral("Java at %1 is version 17.0.1, not Java 8. Install Zulu 8 or set JAVA_HOME to a Java 8 JDK.")},
+        {"ELF arm64 Java on arm64", "arm64", Binary::elfArm64, "JAVA_VERSION=\"1.8.0_402\"", {}},
+        {"ELF x86_64 Java on arm64", "arm64", Binary::elfX86_64, "JAVA_VERSION=\"1.8.0_402\"",
+         QStringLiteral("Java at %1 is not arm64-capable (detected x86_64). Install arm64 Zulu 8. This JVM opens "
+                        "Technic only; Tekkit 2 still uses Mojang Java 8 through Rosetta.")},
+        {"any Java 8 on another host", "riscv64", Binary::elfArm64, "JAVA_VERSION=\"1.8.0_402\"", {}},
+        {"no Java on another host", "riscv64", std::nullopt, "JAVA_VERSION=\"1.8.0_402\"",
+         QStringLiteral("Java 8 not found at %1. Install Zulu 8 at the standard location or set JAVA_HOME to a "
+                        "Java 8 JDK.")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FixtureHome home;
+        if (c.binary) {
+            FixtureHome::writeJdk(home.javaHome(), *c.binary,
+                                  c.release.isEmpty() ? std::nullopt : std::optional<QByteArray>(c.release));
+        }
+        const auto result = checkHome(home, QString::fromLatin1(c.host));
+        const QString expected = c.expected;
+        if (expected.isEmpty()) {
+            EXPECT_TRUE(result.isReady()) << result.issue.value_or(QString()).toStdString();
+            continue;
+        }
+        ASSERT_TRUE(result.issue);
+        const QString detected = result.architecture.value_or(QStringLiteral("unknown"));
+        EXPECT_EQ(*result.issue,
+                  QString(expected)
+                      .replace(QStringLiteral("%1"), pathOf(home.javaExecutable()))
+                      .replace(QStringLiteral("%2"), expected.contains(QStringLiteral("detected"))
+                                                         ? detected
+                                                         : pathOf(home.javaHome() / "release")));
+        // What it asks for names arm64 only on an arm64 host (what it detected is named as it is).
+        if (QByteArray(c.host) != "arm64") {
+            EXPECT_FALSE(asksForArm64(*result.issue)) << result.issue->toStdString();
+        }
+    }
 }

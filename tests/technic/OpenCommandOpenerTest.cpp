@@ -34,9 +34,10 @@ struct Seams {
     std::shared_ptr<RecordingOpenTool> tool = std::make_shared<RecordingOpenTool>();
     std::shared_ptr<RecordingProcessSpawner> spawner = std::make_shared<RecordingProcessSpawner>();
 
-    OpenCommandOpener opener(ProcessEnvironment environment, const std::filesystem::path& home) const
+    OpenCommandOpener opener(ProcessEnvironment environment, const std::filesystem::path& home,
+                             const QString& host = QStringLiteral("arm64")) const
     {
-        return OpenCommandOpener(std::move(environment), home, tool, spawner);
+        return OpenCommandOpener(std::move(environment), home, tool, spawner, FileOperations::system(), host);
     }
 };
 
@@ -164,6 +165,35 @@ TEST(OpenCommandOpener, JavaIsJudgedBeforeTheJar)
     EXPECT_TRUE(seams.spawner->starts.empty());
 }
 
+TEST(OpenCommandOpener, TheJarStartsOnAJavaOfTheHostsOwnArchitectureOnly)
+{
+    struct Case {
+        const char* host;
+        Binary java;
+        bool starts;
+    } cases[] = {
+        {"arm64", Binary::elfArm64, true},   {"arm64", Binary::elfX86_64, false},
+        {"x86_64", Binary::elfX86_64, true}, {"x86_64", Binary::elfArm64, false},
+        {"x86_64", Binary::universalX86Only, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.host) + (c.starts ? " starts" : " refuses"));
+        FixtureHome home(jarInstall(c.java));
+        Seams seams;
+        QString failure;
+        try {
+            seams.opener({}, home.home(), QString::fromLatin1(c.host)).open(home.launcherPath());
+        } catch (const OrvaneError& error) {
+            failure = error.text();
+        }
+        EXPECT_EQ(failure.isEmpty(), c.starts) << failure.toStdString();
+        EXPECT_EQ(seams.spawner->starts.size(), c.starts ? 1u : 0u);
+        if (!c.starts) {
+            EXPECT_TRUE(failure.contains(QStringLiteral("is not %1-capable").arg(QString::fromLatin1(c.host))));
+        }
+    }
+}
+
 TEST(OpenCommandOpener, AJavaThatCannotStartIsTheSystemError)
 {
     FixtureHome home(jarInstall());
@@ -185,7 +215,8 @@ TEST(OpenCommandOpener, TheLauncherRunsDetachedOnTheNullDeviceAndIsReaped)
     const auto record = home.root() / "record";
     const ProcessEnvironment environment = {{"FAKE_JAVA_RECORD", pathText(record)}, {"JAVA_HOME", QString()}};
     auto spawner = std::make_shared<FakeJavaSpawner>();
-    OpenCommandOpener(environment, home.home(), std::make_shared<RecordingOpenTool>(), spawner)
+    OpenCommandOpener(environment, home.home(), std::make_shared<RecordingOpenTool>(), spawner,
+                      FileOperations::system(), QStringLiteral("arm64"))
         .open(home.launcherPath());
 
     EXPECT_EQ(spawner->asked, std::vector<std::filesystem::path> {home.javaExecutable()});

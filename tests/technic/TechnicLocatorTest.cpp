@@ -101,21 +101,37 @@ TEST(TechnicLocator, UnlistableFolderIsSkipped)
     EXPECT_EQ(locator.locateApplication(), home.homeApplications() / "Technic Helper.app");
 }
 
-TEST(TechnicLocator, DataFolderSearchOrder)
+TEST(TechnicLocator, DataFolderIsDotTechnicFirstThenTheMacPlaces)
 {
-    FixtureHome home(bareHome());
-    const auto technic = home.home() / "Library/Application Support/technic";
-    const auto launcher = home.home() / "Library/Application Support/techniclauncher";
-    const auto dot = home.home() / ".technic";
-    EXPECT_EQ(home.locator().locateDataRoot(), std::nullopt);
-
-    // A plain file of that name counts too.
-    writeFile(dot, "not a folder");
-    EXPECT_EQ(home.locator().locateDataRoot(), dot);
-    std::filesystem::create_directories(launcher);
-    EXPECT_EQ(home.locator().locateDataRoot(), launcher);
-    std::filesystem::create_directories(technic);
-    EXPECT_EQ(home.locator().locateDataRoot(), technic);
+    // Which of the three exist (a plain file of that name counts too), and which is chosen.
+    struct Case {
+        const char* name;
+        bool dotTechnic;
+        bool technic;
+        bool techniclauncher;
+        const char* expected; // relative to the home; nullptr: none
+    } cases[] = {
+        {"none", false, false, false, nullptr},
+        {"only .technic", true, false, false, ".technic"},
+        {"only technic", false, true, false, "Library/Application Support/technic"},
+        {"only techniclauncher", false, false, true, "Library/Application Support/techniclauncher"},
+        {".technic before technic", true, true, false, ".technic"},
+        {".technic before techniclauncher", true, false, true, ".technic"},
+        {"technic before techniclauncher", false, true, true, "Library/Application Support/technic"},
+        {"all three", true, true, true, ".technic"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FixtureHome home(bareHome());
+        if (c.dotTechnic)
+            writeFile(home.home() / ".technic", "not a folder");
+        if (c.technic)
+            std::filesystem::create_directories(home.home() / "Library/Application Support/technic");
+        if (c.techniclauncher)
+            std::filesystem::create_directories(home.home() / "Library/Application Support/techniclauncher");
+        const auto expected = c.expected ? std::optional(home.home() / c.expected) : std::nullopt;
+        EXPECT_EQ(home.locator().locateDataRoot(), expected);
+    }
 }
 
 TEST(TechnicLocator, LooksAgainOnEveryCall)

@@ -84,7 +84,7 @@ TEST(InstallDetails, TheOptiFineWarningIsAddedOnceAfterTheInspectionsOwn)
 
 TEST(MacDetails, RowsFallBackWhileNoCapabilityReportExists)
 {
-    EXPECT_EQ(MacDetails::rows(std::nullopt, false),
+    EXPECT_EQ(MacDetails::rows(std::nullopt, false, QStringLiteral("arm64")),
               (DetailRowTexts{{QStringLiteral("Chip"), QStringLiteral("Checking…")},
                               {QStringLiteral("Architecture"), QStringLiteral("—")},
                               {QStringLiteral("Rosetta"), QStringLiteral("Required")},
@@ -93,7 +93,7 @@ TEST(MacDetails, RowsFallBackWhileNoCapabilityReportExists)
     c.chipBrand = QStringLiteral("Apple M2");
     c.architecture = QStringLiteral("arm64");
     c.rosettaInstalled = true;
-    EXPECT_EQ(MacDetails::rows(c, true),
+    EXPECT_EQ(MacDetails::rows(c, true, QStringLiteral("arm64")),
               (DetailRowTexts{{QStringLiteral("Chip"), QStringLiteral("Apple M2")},
                               {QStringLiteral("Architecture"), QStringLiteral("arm64")},
                               {QStringLiteral("Rosetta"), QStringLiteral("Ready")},
@@ -152,11 +152,12 @@ TEST(SetupChecklist, LinksFollowWhatIsMissing)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(titles(SetupChecklist::links(c.inspection, c.capability, c.javaReady)), c.expected);
+        EXPECT_EQ(titles(SetupChecklist::links(c.inspection, c.capability, c.javaReady, QStringLiteral("arm64"))),
+                  c.expected);
     }
-    for (const auto& link : SetupChecklist::links(std::nullopt, noRosetta, false))
+    for (const auto& link : SetupChecklist::links(std::nullopt, noRosetta, false, QStringLiteral("arm64")))
         EXPECT_TRUE(QUrl(link.address, QUrl::StrictMode).isValid()) << link.address.toStdString();
-    EXPECT_EQ(QUrl(SetupChecklist::launcherJavaDownloadAddress()).query(),
+    EXPECT_EQ(QUrl(SetupChecklist::launcherJavaDownloadAddress(QStringLiteral("arm64"))).query(),
               QStringLiteral("version=java-8-lts&os=macos&architecture=arm-64-bit&package=jdk"));
 }
 

@@ -26,7 +26,8 @@ void InMemorySettings::remove(const QString& key)
 AppSeams testSeams(const std::filesystem::path& home, bool javaReady)
 {
     return AppSeams{
-        AppEnvironment{ProcessEnvironment{{QStringLiteral("HOME"), QString::fromStdString(home.string())}}, home},
+        AppEnvironment{ProcessEnvironment{{QStringLiteral("HOME"), QString::fromStdString(home.string())}}, home,
+                       QStringLiteral("arm64")},
         std::make_shared<InMemorySettings>(),
         BundleInfo{QStringLiteral("1.2.0"), QStringLiteral("41")},
         [javaReady] { return javaReady; },
