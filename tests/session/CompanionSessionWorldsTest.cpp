@@ -134,7 +134,7 @@ TEST(CompanionSessionWorlds, AWorldBackupRestoresTheSavedBytes)
     const QByteArray level = readFile(levelDatOf(home));
     const auto options = fileState(home.instanceRoot() / "options.txt");
 
-    const BackupManifest backup = session->backUpWorlds();
+    const BackupManifest backup = session->backUpWorlds().manifest;
     EXPECT_EQ(backup.kind, BackupKind::saves);
     EXPECT_EQ(backup.notes, QStringLiteral("Worlds only. Overlay restore will not revert these files. Sources were "
                                            "bounded and checked for symbolic links."));

@@ -186,10 +186,10 @@ BackupManifest FakeSession::createManualSnapshot()
     return answer<BackupManifest>(name, enter(name, &Script::createManualSnapshot));
 }
 
-BackupManifest FakeSession::backUpWorlds()
+WorldBackupResult FakeSession::backUpWorlds()
 {
     const QString name = QStringLiteral("backUpWorlds");
-    return answer<BackupManifest>(name, enter(name, &Script::backUpWorlds));
+    return WorldBackupResult{answer<BackupManifest>(name, enter(name, &Script::backUpWorlds)), std::nullopt};
 }
 
 SessionPort::LatestBackups FakeSession::latestBackups()
