@@ -5,6 +5,7 @@
 #include "platform/FileOperations.h"
 #include "records/ListedBackup.h"
 #include "records/PreparedRestoreFile.h"
+#include "records/RestoreCommitRecord.h"
 #include "records/RestoreCheckpoint.h"
 
 #include <QDateTime>
@@ -204,7 +205,7 @@ private:
     static bool isWithinRoots(const std::filesystem::path& folder, const std::filesystem::path& instance,
                               const std::optional<std::filesystem::path>& technic);
     // Rolls back what an interrupted restore of `backup` (absent when it cannot be read) replaced.
-    void undoInterruptedRestore(const std::optional<ListedBackup>& backup,
+    void undoInterruptedRestore(const std::optional<ListedBackup>& backup, const RestoreCommitRecord& record,
                                 const std::vector<std::filesystem::path>& undoFolders);
     std::filesystem::path partialSnapshotFolder(const QString& id) const;
     // createBackup after its clean-up, which a world backup does before it lists the saves.

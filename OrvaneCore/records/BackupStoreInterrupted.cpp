@@ -142,7 +142,7 @@ void BackupStore::finishInterruptedRestores(const std::filesystem::path& instanc
             }
         }
         if (!finished)
-            undoInterruptedRestore(backup, restore.undoFolders);
+            undoInterruptedRestore(backup, restore.record, restore.undoFolders);
 
         // Every file holds either the backed-up bytes or its prior ones: the undo data has served.
         removeRecords(*m_files, restore.undoFolders);
@@ -156,13 +156,22 @@ void BackupStore::finishInterruptedRestores(const std::filesystem::path& instanc
     }
 }
 
-void BackupStore::undoInterruptedRestore(const std::optional<ListedBackup>& backup,
+void BackupStore::undoInterruptedRestore(const std::optional<ListedBackup>& backup, const RestoreCommitRecord& record,
                                          const std::vector<std::filesystem::path>& undoFolders)
 {
     QStringList failures;
     std::vector<PreparedRestoreFile> prepared;
     std::vector<std::size_t> replaced;
-    if (!backup) {
+    // Files are put back only where a restore of this manifest could have written.
+    bool planned = false;
+    try {
+        if (backup) {
+            planRestore(backup->manifest, backup->directory, record.instanceRoot, record.technicRoot);
+            planned = true;
+        }
+    } catch (const OrvaneError&) {
+    }
+    if (!planned) {
         failures.push_back(QStringLiteral("its backup can no longer be read, so Orvane cannot tell which files it "
                                           "replaced"));
     } else {

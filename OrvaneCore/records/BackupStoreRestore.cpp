@@ -333,9 +333,11 @@ private:
             const std::filesystem::path name = area->folder / restoreItems::keptUndoFolderName();
             try {
                 m_files.moveNoReplace(area->undoFolder, name);
-                kept.push_back(name);
-                // Kept for the user, not for a finish: only their files stay in it.
+                // Kept for the user, not for a finish: only their files stay in it, and one that held
+                // nothing else is not kept at all.
                 restoreItems::removeQuietly(m_files, RestoreCommitRecord::fileIn(name));
+                if (::rmdir(name.c_str()) != 0)
+                    kept.push_back(name);
             } catch (const std::exception&) {
                 kept.push_back(area->undoFolder);
             }

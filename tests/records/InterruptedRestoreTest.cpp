@@ -1,5 +1,6 @@
 #include "platform/PathText.h"
 #include "records/BackupStore.h"
+#include "records/RestoreCommitRecord.h"
 #include "support/FaultyFileOperations.h"
 
 #include "support/QtPrinters.h"
@@ -305,5 +306,55 @@ TEST_F(InterruptedRestore, AWriteKilledMidwayLeavesNoTemporaryFileAfterTheNextRe
         EXPECT_EQ(world(), backedUp);
         EXPECT_EQ(namedBelow(layout.home.path(), ".orvane-tmp-"), std::vector<std::filesystem::path>{});
         EXPECT_EQ(workLeft(), std::vector<std::filesystem::path>{});
+    }
+}
+
+TEST_F(InterruptedRestore, WhenItsBackupIsGoneTheFilesAsTheyWereAreKeptAndNamed)
+{
+    killRestoreAtSwap(2, FileOperations::system());
+    std::filesystem::remove_all(layout.worldStore / backup.id.toStdString());
+
+    BackupStore next = store(FileOperations::system());
+    const auto [kind, error] = orvaneErrorOf([&] { next.createWorldBackup(layout.instance, "after"); });
+    EXPECT_EQ(kind, OrvaneError::Kind::io);
+    const auto kept = namedBelow(layout.tmp, "orvane-restore-kept-");
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(error, "Orvane could neither finish nor undo a restore that was interrupted: its backup can no longer be "
+                     "read, so Orvane cannot tell which files it replaced. The files as they were before that restore "
+                     "are kept at " + text(kept[0]) + ". Keep the verified Orvane backup and do not launch the affected "
+                     "instance.");
+    EXPECT_EQ(readFile(kept[0] / "saves/World/data/villages.dat"), "villages v2");
+    EXPECT_EQ(readFile(kept[0] / "saves/World/level.dat"), "level v2");
+    EXPECT_FALSE(std::filesystem::exists(RestoreCommitRecord::fileIn(kept[0])));
+
+    // Told once; the kept folder then stays out of every later clean-up.
+    next.createWorldBackup(layout.instance, "after");
+    EXPECT_TRUE(std::filesystem::exists(kept[0] / "saves/World/level.dat"));
+}
+
+TEST(RestoreCommitRecords, ReadBackWholeOrNotAtAll)
+{
+    const RestoreCommitRecord full{"R1", "/h/backups/saves", "2026-12-08T072108.123Z-0f8f", "/h/modpacks/tekkit-2",
+                                   std::filesystem::path("/h/technic")};
+    RestoreCommitRecord noTechnic = full;
+    noTechnic.technicRoot.reset();
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        std::optional<RestoreCommitRecord> read;
+    };
+    const Case cases[] = {
+        {"a record", full.encode(), full},
+        {"a record without a Technic root", noTechnic.encode(), noTechnic},
+        {"a journal: the record, then its folders", full.encode() + "/h/modpacks/tekkit-2/saves/W" + '\0', full},
+        {"a journal written before journals named their backup", QByteArray("/h/modpacks/tekkit-2/saves/W\0", 29),
+         std::nullopt},
+        {"no backup named", QByteArray("restore=R1\0store=/s\0instance=/i\0", 33), std::nullopt},
+        {"a relative instance", QByteArray("restore=R1\0store=/s\0backup=b\0instance=i\0", 41), std::nullopt},
+        {"nothing", QByteArray(), std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(RestoreCommitRecord::decode(c.bytes), c.read);
     }
 }
