@@ -288,10 +288,10 @@ std::vector<RestoreWorkspace::Journal> RestoreWorkspace::journalsIn(FileOperatio
         const auto bytes = readFileIfPossible(files, it->path(), kJournalByteLimit, false);
         if (!bytes)
             continue;
-        Journal journal{it->path(), RestoreCommitRecord::decode(*bytes), {}};
+        Journal journal{it->path(), {}};
         for (const QByteArray& named : bytes->split('\0')) {
-            // Lexically resolved first: the folder judged is the folder cleaned. A journal written
-            // before journals named their backup holds folders only.
+            // Lexically resolved first: the folder judged is the folder cleaned. The record's
+            // "key=value" entries are not folders.
             if (!named.isEmpty() && (named.startsWith('/') || !named.contains('=')))
                 journal.folders.push_back(standardised(std::filesystem::path(named.toStdString())));
         }

@@ -73,10 +73,11 @@ public:
     // The undo folders in `folder` that hold a commit record.
     static std::vector<std::filesystem::path> recordedUndoFolders(const std::filesystem::path& folder);
 
-    // The folders the journals in `folder` name, with the backup each journal names (if any).
+    // The journals in `folder` and the folders each names. A journal starts with its restore's commit
+    // record (which backup, from where, onto what); one written before journals named their backup
+    // holds folders only, and is read the same way.
     struct Journal {
         std::filesystem::path file;
-        std::optional<RestoreCommitRecord> record;
         std::vector<std::filesystem::path> folders; // lexically standardised
     };
     static std::vector<Journal> journalsIn(FileOperations& files, const std::filesystem::path& folder);
