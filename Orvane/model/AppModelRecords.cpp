@@ -39,7 +39,8 @@ QCoro::Task<> AppModel::backUpWorlds()
         WorldBackupResult backup = co_await onSession([](SessionPort& s) { return s.backUpWorlds(); });
         const QString id = backup.manifest.id;
         setSavesBackup(std::move(backup.manifest));
-        const QString first = backup.interruptedRestoreNotice ? *backup.interruptedRestoreNotice + QLatin1Char(' ') : QString();
+        const QString first =
+            backup.interruptedRestoreNotice ? *backup.interruptedRestoreNotice + QLatin1Char(' ') : QString();
         setStatus(first + QStringLiteral("World backup ") + id
                   + QStringLiteral(" verified. Overlay restore will not revert worlds."));
         co_await refreshReadiness();

@@ -55,8 +55,8 @@ void removeLeftovers(FileOperations& files, const std::filesystem::path& folder,
             return;
         std::vector<std::filesystem::path> found;
         std::error_code ec;
-        for (auto it = std::filesystem::directory_iterator(folder, ec); !ec && it != std::filesystem::directory_iterator();
-             it.increment(ec)) {
+        for (auto it = std::filesystem::directory_iterator(folder, ec);
+             !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
             const std::string name = it->path().filename().native();
             const auto target = targetOf(name);
             if (target && isTarget(*target))

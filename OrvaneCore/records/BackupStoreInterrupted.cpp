@@ -26,7 +26,8 @@ struct Interrupted {
 };
 
 // Where the undo folders keep the prior bytes of `file`, when it existed before that restore.
-std::optional<std::filesystem::path> undoCopyOf(const BackupFile& file, const std::vector<std::filesystem::path>& undoFolders)
+std::optional<std::filesystem::path> undoCopyOf(const BackupFile& file,
+                                                const std::vector<std::filesystem::path>& undoFolders)
 {
     for (const auto& folder : undoFolders) {
         const std::filesystem::path candidate = folder / pathFromText(file.relativePath);
@@ -45,8 +46,8 @@ bool sameFile(const std::optional<FileStamp>& a, const std::optional<FileStamp>&
 bool holdsSetAsideItems(const std::filesystem::path& undoFolder)
 {
     std::error_code ec;
-    for (auto it = std::filesystem::directory_iterator(undoFolder, ec); !ec && it != std::filesystem::directory_iterator();
-         it.increment(ec)) {
+    for (auto it = std::filesystem::directory_iterator(undoFolder, ec);
+         !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
         if (it->path().filename().native().rfind(".orvane-restore-created-", 0) == 0)
             return true;
     }
@@ -130,14 +131,16 @@ void BackupStore::finishInterruptedRestores(const std::filesystem::path& instanc
         if (backup) {
             try {
                 verifySnapshot(backup->manifest, backup->directory, SnapshotCheck::sizes);
-                planRestore(backup->manifest, backup->directory, restore.record.instanceRoot, restore.record.technicRoot);
+                planRestore(backup->manifest, backup->directory, restore.record.instanceRoot,
+                            restore.record.technicRoot);
                 runRestore(*backup, restore.record.instanceRoot, restore.record.technicRoot);
                 finished = true;
             } catch (const SnapshotCopyMismatch&) {
                 // A copy no longer holds its bytes: nothing was replaced by this run.
             } catch (const OrvaneError& error) {
                 // Anything but a backup that no longer serves leaves everything for the next attempt.
-                if (error.kind() != OrvaneError::Kind::backupCorrupt && error.kind() != OrvaneError::Kind::backupMissing)
+                const auto kind = error.kind();
+                if (kind != OrvaneError::Kind::backupCorrupt && kind != OrvaneError::Kind::backupMissing)
                     throw;
             }
         }

@@ -67,7 +67,8 @@ QString notARegularFile(const std::filesystem::path& path)
 
 QString destinationNotRegular(const std::filesystem::path& path)
 {
-    return QStringLiteral("The restore destination %1 is not a regular file. Nothing was replaced.").arg(pathText(path));
+    return QStringLiteral("The restore destination %1 is not a regular file. Nothing was replaced.")
+        .arg(pathText(path));
 }
 
 namespace {
@@ -101,7 +102,8 @@ QString interruptedRestoreUndone(BackupKind kind)
 QString interruptedRestoreKept(const QStringList& failures, const std::vector<std::filesystem::path>& undoFolders)
 {
     return QStringLiteral("Orvane could neither finish nor undo a restore that was interrupted: ")
-        + failures.join(QStringLiteral("; ")) + QStringLiteral(". The files as they were before that restore are kept at ")
+        + failures.join(QStringLiteral("; "))
+        + QStringLiteral(". The files as they were before that restore are kept at ")
         + folderTexts(undoFolders).join(QStringLiteral(" and "))
         + QStringLiteral(". Keep the verified Orvane backup and do not launch the affected instance.");
 }

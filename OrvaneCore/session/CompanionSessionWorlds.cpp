@@ -116,7 +116,8 @@ RestoreResult CompanionSession::restoreWorlds()
     Locked locked(m_mutex);
     const InstallInspection inspection = writeGuard(locked);
     BackupStore store = makeBackupStore(worldBackupsFolder());
-    RestoreResult result = store.restoreLatestBackup(*inspection.instanceRoot, inspection.technicRoot, BackupKind::saves);
+    RestoreResult result =
+        store.restoreLatestBackup(*inspection.instanceRoot, inspection.technicRoot, BackupKind::saves);
     const std::uint64_t byteCap = std::uint64_t(std::numeric_limits<std::int64_t>::max());
     const auto bytes = std::int64_t(std::min(result.verification.verifiedByteCount, byteCap));
     result.message = QStringLiteral("World recovery verified from backup %1: %2 files from the backup (%3) matched "

@@ -189,7 +189,9 @@ BackupManifest FakeSession::createManualSnapshot()
 WorldBackupResult FakeSession::backUpWorlds()
 {
     const QString name = QStringLiteral("backUpWorlds");
-    return WorldBackupResult{answer<BackupManifest>(name, enter(name, &Script::backUpWorlds)), std::nullopt};
+    BackupManifest manifest = answer<BackupManifest>(name, enter(name, &Script::backUpWorlds));
+    const std::lock_guard lock(m_mutex);
+    return WorldBackupResult{std::move(manifest), m_script.worldBackupNotice};
 }
 
 SessionPort::LatestBackups FakeSession::latestBackups()
