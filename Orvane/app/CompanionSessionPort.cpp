@@ -62,7 +62,7 @@ HandoffReadinessReport CompanionSessionPort::handoffReadiness(const ProcessEnvir
 
 std::optional<LaunchReceipt> CompanionSessionPort::loadLatestLaunchReceipt() { return m_session->loadLatestLaunchReceipt(); }
 BackupManifest CompanionSessionPort::createManualSnapshot() { return m_session->createManualSnapshot(); }
-BackupManifest CompanionSessionPort::backUpWorlds() { return m_session->backUpWorlds(); }
+WorldBackupResult CompanionSessionPort::backUpWorlds() { return m_session->backUpWorlds(); }
 
 SessionPort::LatestBackups CompanionSessionPort::latestBackups()
 {

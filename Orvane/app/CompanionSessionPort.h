@@ -39,7 +39,7 @@ public:
     HandoffReadinessReport handoffReadiness(const ProcessEnvironment& environment) override;
     std::optional<LaunchReceipt> loadLatestLaunchReceipt() override;
     BackupManifest createManualSnapshot() override;
-    BackupManifest backUpWorlds() override;
+    WorldBackupResult backUpWorlds() override;
     LatestBackups latestBackups() override;
     RestoreResult restoreWorlds() override;
     ApplyResult applyBalanced() override;

@@ -11,6 +11,7 @@
 #include "model/PackDescriptor.h"
 #include "model/PackID.h"
 #include "model/RestoreResult.h"
+#include "model/WorldBackupResult.h"
 #include "platform/ProcessEnvironment.h"
 #include "records/LaunchReceipt.h"
 #include "session/CompanionSession.h"
@@ -53,7 +54,7 @@ public:
     virtual HandoffReadinessReport handoffReadiness(const ProcessEnvironment& environment) = 0;
     virtual std::optional<LaunchReceipt> loadLatestLaunchReceipt() = 0;
     virtual BackupManifest createManualSnapshot() = 0;
-    virtual BackupManifest backUpWorlds() = 0;
+    virtual WorldBackupResult backUpWorlds() = 0;
     virtual LatestBackups latestBackups() = 0;
     virtual RestoreResult restoreWorlds() = 0;
     virtual ApplyResult applyBalanced() = 0;

@@ -36,10 +36,12 @@ QCoro::Task<> AppModel::backUpWorlds()
     try {
         if (!co_await onSession([](SessionPort& s) { return s.lastInspection(); }))
             co_await onSession([](SessionPort& s) { s.discoverAndInspect(); });
-        BackupManifest manifest = co_await onSession([](SessionPort& s) { return s.backUpWorlds(); });
-        const QString id = manifest.id;
-        setSavesBackup(std::move(manifest));
-        setStatus(QStringLiteral("World backup ") + id
+        WorldBackupResult backup = co_await onSession([](SessionPort& s) { return s.backUpWorlds(); });
+        const QString id = backup.manifest.id;
+        setSavesBackup(std::move(backup.manifest));
+        const QString first =
+            backup.interruptedRestoreNotice ? *backup.interruptedRestoreNotice + QLatin1Char(' ') : QString();
+        setStatus(first + QStringLiteral("World backup ") + id
                   + QStringLiteral(" verified. Overlay restore will not revert worlds."));
         co_await refreshReadiness();
     } catch (...) {

@@ -1,5 +1,6 @@
 #include "platform/PosixFileOperations.h"
 
+#include "platform/AtomicWriteTemporary.h"
 #include "platform/FileDescriptor.h"
 #include "platform/RegularFile.h"
 #include "platform/Sha256.h"
@@ -80,7 +81,7 @@ std::optional<QByteArray> readFileIfPossible(FileOperations& files, const std::f
 void PosixFileOperations::writeAtomically(const std::filesystem::path& path, const QByteArray& bytes, mode_t mode)
 {
     const auto folder = folderOf(path);
-    std::string pattern = (folder / ("." + path.filename().native() + ".orvane-tmp-XXXXXX")).native();
+    std::string pattern = atomicWriteTemporary::pattern(folder / path.filename());
     FileDescriptor fd(::mkostemp(pattern.data(), O_CLOEXEC)); // mkostemp creates the file 0600.
     if (!fd)
         throwErrno("create", pattern);

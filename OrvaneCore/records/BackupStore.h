@@ -5,6 +5,7 @@
 #include "platform/FileOperations.h"
 #include "records/ListedBackup.h"
 #include "records/PreparedRestoreFile.h"
+#include "records/RestoreCommitRecord.h"
 #include "records/RestoreCheckpoint.h"
 
 #include <QDateTime>
@@ -48,6 +49,9 @@ public:
     void setTemporaryFolder(std::filesystem::path folder) { m_temporaryFolder = std::move(folder); }
     // The clock that dates new backups; the system clock in UTC unless replaced.
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+    // The sentence for the status when this store's last backup or restore first finished (or undid)
+    // a restore that was interrupted while it replaced files; absent otherwise.
+    const std::optional<QString>& interruptedRestoreNotice() const { return m_interruptedRestoreNotice; }
 
     // Copies `files` into a new snapshot and returns its verified manifest. Files that do not exist
     // are skipped (for kind saves they fail the snapshot, as does a file that changes while it is
@@ -186,9 +190,23 @@ private:
     RestoreResult restoreFirstUsable(const std::vector<ListedBackup>& candidates,
                                      const std::filesystem::path& instanceRoot,
                                      const std::optional<std::filesystem::path>& technicDataRoot);
-    // Partial snapshots, and the stages and undo folders of restores that never finished.
+    RestoreResult runRestore(const ListedBackup& backup, const std::filesystem::path& instanceRoot,
+                             const std::optional<std::filesystem::path>& technicDataRoot);
+    // Partial snapshots, and the stages and undo folders of restores that never finished; a restore of
+    // this store onto this instance interrupted while it replaced files is finished first.
     void removeInterruptedWork(const std::filesystem::path& instanceRoot,
-                               const std::optional<std::filesystem::path>& technicDataRoot) const;
+                               const std::optional<std::filesystem::path>& technicDataRoot);
+    // Runs each such restore again to its end, or where its backup no longer verifies puts the replaced
+    // files back from its undo folders; only then are the undo folders removed. Throws, keeping
+    // everything, when it can do neither for now.
+    void finishInterruptedRestores(const std::filesystem::path& instanceRoot,
+                                   const std::optional<std::filesystem::path>& technicDataRoot);
+    // True for `folder` at or below the instance or Technic root, reached from it without a link.
+    static bool isWithinRoots(const std::filesystem::path& folder, const std::filesystem::path& instance,
+                              const std::optional<std::filesystem::path>& technic);
+    // Rolls back what an interrupted restore of `backup` (absent when it cannot be read) replaced.
+    void undoInterruptedRestore(const std::optional<ListedBackup>& backup, const RestoreCommitRecord& record,
+                                const std::vector<std::filesystem::path>& undoFolders);
     std::filesystem::path partialSnapshotFolder(const QString& id) const;
     // createBackup after its clean-up, which a world backup does before it lists the saves.
     BackupManifest assembleBackup(const std::vector<std::filesystem::path>& files,
@@ -200,6 +218,7 @@ private:
     RestoreCheckpointHook m_restoreCheckpoint;
     std::filesystem::path m_temporaryFolder;
     std::function<QDateTime()> m_clock;
+    std::optional<QString> m_interruptedRestoreNotice;
 };
 
 } // namespace orvane

@@ -20,7 +20,7 @@ std::filesystem::path BackupStore::partialSnapshotFolder(const QString& id) cons
 }
 
 void BackupStore::removeInterruptedWork(const std::filesystem::path& instanceRoot,
-                                        const std::optional<std::filesystem::path>& technicDataRoot) const
+                                        const std::optional<std::filesystem::path>& technicDataRoot)
 {
     // Snapshots that never got their id: everything in them is a copy of files still in place.
     std::error_code ec;
@@ -35,6 +35,9 @@ void BackupStore::removeInterruptedWork(const std::filesystem::path& instanceRoo
         std::filesystem::remove_all(folder, ignored);
     }
 
+    // Before anything else looks at the files: a restore cut off among its replacements is completed.
+    finishInterruptedRestores(instanceRoot, technicDataRoot);
+
     // Stages and undo folders of restores that never finished; kept undo folders stay.
     if (!m_temporaryFolder.empty())
         RestoreWorkspace::removeInterruptedWork(*m_files, m_temporaryFolder);
@@ -45,11 +48,17 @@ void BackupStore::removeInterruptedWork(const std::filesystem::path& instanceRoo
         RestoreWorkspace::removeInterruptedWork(*m_files, RestoreWorkspace::hiddenFolder(*technic));
     // Only folders of the roots in hand, reached without a link.
     RestoreWorkspace::removeJournaledWork(*m_files, m_root, [&](const std::filesystem::path& folder) {
-        const auto within = [&](const std::filesystem::path& root) {
-            return folder == root || (isContained(folder, root) && !pathContainsSymbolicLink(folder, root));
-        };
-        return within(instance) || (technic && within(*technic));
+        return isWithinRoots(folder, instance, technic);
     });
+}
+
+bool BackupStore::isWithinRoots(const std::filesystem::path& folder, const std::filesystem::path& instance,
+                                const std::optional<std::filesystem::path>& technic)
+{
+    const auto within = [&](const std::filesystem::path& root) {
+        return folder == root || (isContained(folder, root) && !pathContainsSymbolicLink(folder, root));
+    };
+    return within(instance) || (technic && within(*technic));
 }
 
 } // namespace orvane

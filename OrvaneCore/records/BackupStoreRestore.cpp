@@ -8,8 +8,10 @@
 #include "records/RestoreTemporaryItems.h"
 #include "records/RestoreTexts.h"
 #include "records/RestoreWorkspace.h"
+#include "records/SnapshotCopyMismatch.h"
 
 #include <QStringList>
+#include <QUuid>
 
 #include <algorithm>
 #include <cerrno>
@@ -22,12 +24,6 @@
 namespace orvane {
 
 namespace {
-
-// A snapshot copy that does not hold what its manifest records, found while it was staged: nothing
-// was replaced yet, so an older backup may serve instead.
-struct SnapshotCopyMismatch final {
-    OrvaneError error;
-};
 
 QString describeError(const std::exception_ptr& error)
 {
@@ -58,7 +54,10 @@ public:
         , m_directory(backup.directory)
         , m_instance(standardised(instanceRoot))
         , m_technic(technicRoot ? std::optional(standardised(*technicRoot)) : std::nullopt)
-        , m_workspace(m_files, store.temporaryFolder(), RestoreWorkspace::journalIn(store.root()))
+        , m_workspace(m_files, store.temporaryFolder(), RestoreWorkspace::journalIn(store.root()),
+                      RestoreCommitRecord{QUuid::createUuid().toString(QUuid::WithoutBraces),
+                                          standardised(std::filesystem::absolute(store.root())), m_manifest.id,
+                                          m_instance, m_technic})
     {
     }
 
@@ -66,7 +65,9 @@ public:
     {
         try {
             stage();
-            // One flush for all stages and undo links, before the first swap.
+            // From here on the undo folders hold what the next operation needs to finish this restore.
+            m_workspace.beginCommit();
+            // One flush for all stages, undo links and records, before the first swap.
             m_workspace.syncFileSystems();
         } catch (...) {
             cleanUp(false); // nothing was replaced
@@ -138,6 +139,14 @@ private:
             throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
     }
 
+    // Only a regular file is replaced: a folder, FIFO, socket or device there is refused by name.
+    static void refuseSpecialDestination(const std::filesystem::path& destination)
+    {
+        struct stat st {};
+        if (::lstat(destination.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+            throw OrvaneError::io(restoreTexts::destinationNotRegular(destination));
+    }
+
     void stage()
     {
         m_prepared.reserve(m_manifest.files.size());
@@ -156,6 +165,7 @@ private:
             prepared.manifestFile = record;
             prepared.destination = destination;
             prepared.existed = itemExistsAt(destination);
+            refuseSpecialDestination(destination);
             m_prepared.push_back(prepared);
             m_stamps.emplace_back();
             PreparedRestoreFile& file = m_prepared.back();
@@ -233,6 +243,10 @@ private:
                 throw OrvaneError::io(restoreTexts::appearedWhileRestoring);
             }
             hook(RestoreCheckpoint::Kind::beforeAtomicCommit, i, file.destination);
+            // The stage must still be the verified copy: written to, replaced or even touched since, it
+            // is not put in place.
+            if (stampIfPossible(file.staged) != std::optional(m_stamps[i].stage))
+                throw OrvaneError::io(restoreTexts::stageChanged);
 
             if (file.existed)
                 swapIntoPlace(file, m_stamps[i].prior);
@@ -319,7 +333,11 @@ private:
             const std::filesystem::path name = area->folder / restoreItems::keptUndoFolderName();
             try {
                 m_files.moveNoReplace(area->undoFolder, name);
-                kept.push_back(name);
+                // Kept for the user, not for a finish: only their files stay in it, and one that held
+                // nothing else is not kept at all.
+                restoreItems::removeQuietly(m_files, RestoreCommitRecord::fileIn(name));
+                if (::rmdir(name.c_str()) != 0)
+                    kept.push_back(name);
             } catch (const std::exception&) {
                 kept.push_back(area->undoFolder);
             }
@@ -345,6 +363,8 @@ private:
                 m_workspace.finish();
                 return;
             }
+            // Every file holds the backed-up bytes or its prior ones: the undo data is no longer needed.
+            m_workspace.endCommit();
             for (const auto& undo : m_undoFiles)
                 restoreItems::removeQuietly(m_files, undo);
             for (const auto& setAside : m_setAside) {
@@ -393,6 +413,12 @@ RestoreResult BackupStore::restoreAtomically(const ListedBackup& backup, const s
     return restoreFirstUsable({backup}, instanceRoot, technicDataRoot);
 }
 
+RestoreResult BackupStore::runRestore(const ListedBackup& backup, const std::filesystem::path& instanceRoot,
+                                      const std::optional<std::filesystem::path>& technicDataRoot)
+{
+    return RestoreRun(*this, backup, instanceRoot, technicDataRoot).run();
+}
+
 RestoreResult BackupStore::restoreFirstUsable(const std::vector<ListedBackup>& candidates,
                                               const std::filesystem::path& instanceRoot,
                                               const std::optional<std::filesystem::path>& technicDataRoot)
@@ -413,7 +439,7 @@ RestoreResult BackupStore::restoreFirstUsable(const std::vector<ListedBackup>& c
         }
         removeInterruptedWork(instanceRoot, technicDataRoot);
         try {
-            return RestoreRun(*this, backup, instanceRoot, technicDataRoot).run();
+            return runRestore(backup, instanceRoot, technicDataRoot);
         } catch (const SnapshotCopyMismatch& failed) {
             if (!mismatch)
                 mismatch = failed.error; // nothing was replaced: the next older backup may serve

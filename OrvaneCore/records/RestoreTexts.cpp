@@ -65,12 +65,53 @@ QString notARegularFile(const std::filesystem::path& path)
         .arg(pathText(path));
 }
 
+QString destinationNotRegular(const std::filesystem::path& path)
+{
+    return QStringLiteral("The restore destination %1 is not a regular file. Nothing was replaced.")
+        .arg(pathText(path));
+}
+
+namespace {
+
+QString restoreOf(BackupKind kind)
+{
+    return kind == BackupKind::saves ? QStringLiteral("world restore") : QStringLiteral("settings restore");
+}
+
+QStringList folderTexts(const std::vector<std::filesystem::path>& folders)
+{
+    QStringList texts;
+    for (const auto& folder : folders)
+        texts.push_back(pathText(folder));
+    return texts;
+}
+
+} // namespace
+
+QString interruptedRestoreFinished(BackupKind kind)
+{
+    return QStringLiteral("Orvane first finished a %1 that was interrupted.").arg(restoreOf(kind));
+}
+
+QString interruptedRestoreUndone(BackupKind kind)
+{
+    return QStringLiteral("Orvane first undid a %1 that was interrupted, because its backup no longer verifies.")
+        .arg(restoreOf(kind));
+}
+
+QString interruptedRestoreKept(const QStringList& failures, const std::vector<std::filesystem::path>& undoFolders)
+{
+    return QStringLiteral("Orvane could neither finish nor undo a restore that was interrupted: ")
+        + failures.join(QStringLiteral("; "))
+        + QStringLiteral(". The files as they were before that restore are kept at ")
+        + folderTexts(undoFolders).join(QStringLiteral(" and "))
+        + QStringLiteral(". Keep the verified Orvane backup and do not launch the affected instance.");
+}
+
 QString doubleFailure(const QString& stopping, const QStringList& failures,
                       const std::vector<std::filesystem::path>& undoFolders)
 {
-    QStringList folders;
-    for (const auto& folder : undoFolders)
-        folders.push_back(pathText(folder));
+    const QStringList folders = folderTexts(undoFolders);
     return QStringLiteral("Restore failed: ") + stopping + QStringLiteral(" Rollback also failed: ")
         + failures.join(QStringLiteral("; ")) + QStringLiteral(". The files as they were before the restore are kept at ")
         + folders.join(QStringLiteral(" and "))

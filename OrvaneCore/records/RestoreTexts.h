@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/BackupKind.h"
+
 #include <QLatin1String>
 #include <QString>
 #include <QStringList>
@@ -28,6 +30,9 @@ inline constexpr QLatin1String changedAfterRestore{
     "The destination changed after Orvane restored it. Unexpected bytes were preserved."};
 inline constexpr QLatin1String changedDuringRollback{
     "The destination changed during rollback. Unexpected bytes were preserved."};
+inline constexpr QLatin1String stageChanged{
+    "A staged world file changed before Orvane put it in place. Orvane stopped and rolled back completed "
+    "replacements."};
 inline constexpr QLatin1String undoMissing{"verified undo data is missing"};
 inline constexpr QLatin1String undoFailedVerification{"undo data failed verification"};
 
@@ -39,6 +44,12 @@ QString rollbackPreserved(const std::filesystem::path& kept);
 QString swapFailed(const std::filesystem::path& target, const std::system_error& error);
 QString moveFailed(const std::filesystem::path& target, const std::system_error& error);
 QString notARegularFile(const std::filesystem::path& path);
+QString destinationNotRegular(const std::filesystem::path& path);
+// What the status says when an interrupted restore of a backup of `kind` was dealt with first.
+QString interruptedRestoreFinished(BackupKind kind);
+QString interruptedRestoreUndone(BackupKind kind);
+// An interrupted restore could be neither finished nor put back; the prior bytes stay in `undoFolders`.
+QString interruptedRestoreKept(const QStringList& failures, const std::vector<std::filesystem::path>& undoFolders);
 // The restore failed and so did the rollback of some files; the prior bytes stay in `undoFolders`.
 QString doubleFailure(const QString& stopping, const QStringList& failures,
                       const std::vector<std::filesystem::path>& undoFolders);

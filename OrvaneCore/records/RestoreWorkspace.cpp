@@ -1,5 +1,6 @@
 #include "records/RestoreWorkspace.h"
 
+#include "platform/AtomicWriteTemporary.h"
 #include "platform/PathText.h"
 #include "platform/SystemError.h"
 #include "records/RestoreTemporaryItems.h"
@@ -42,6 +43,12 @@ bool startsWith(const std::string& name, const char* prefix)
     return name.rfind(prefix, 0) == 0;
 }
 
+bool holdsCommitRecord(const std::filesystem::path& undoFolder)
+{
+    struct stat st {};
+    return ::lstat(RestoreCommitRecord::fileIn(undoFolder).c_str(), &st) == 0 || errno != ENOENT;
+}
+
 } // namespace
 
 void preparePrivateFolder(FileOperations& files, const std::filesystem::path& folder)
@@ -57,10 +64,11 @@ void preparePrivateFolder(FileOperations& files, const std::filesystem::path& fo
 }
 
 RestoreWorkspace::RestoreWorkspace(FileOperations& files, std::filesystem::path privateFolder,
-                                   std::filesystem::path journal)
+                                   std::filesystem::path journal, RestoreCommitRecord record)
     : m_files(files)
     , m_privateFolder(std::move(privateFolder))
     , m_journal(std::move(journal))
+    , m_record(std::move(record))
 {
 }
 
@@ -140,6 +148,8 @@ void RestoreWorkspace::makeUndoFolders(Area& area, const std::filesystem::path& 
         m_files.createDirectories(area.undoFolder, 0700);
         area.undoMade = true;
     }
+    if (m_committing && !area.recorded)
+        writeRecord(area);
     std::vector<std::filesystem::path> missing;
     for (auto f = folder; f != area.undoFolder && isContained(f, area.undoFolder); f = f.parent_path()) {
         if (std::find(area.undoFolders.begin(), area.undoFolders.end(), f) != area.undoFolders.end())
@@ -150,6 +160,31 @@ void RestoreWorkspace::makeUndoFolders(Area& area, const std::filesystem::path& 
         return;
     m_files.createDirectories(folder, 0700);
     area.undoFolders.insert(area.undoFolders.end(), missing.begin(), missing.end());
+}
+
+void RestoreWorkspace::writeRecord(Area& area)
+{
+    m_files.writeAtomically(RestoreCommitRecord::fileIn(area.undoFolder), m_record.encode(), 0600);
+    area.recorded = true;
+}
+
+void RestoreWorkspace::beginCommit()
+{
+    m_committing = true;
+    std::set<std::filesystem::path> serving;
+    for (const auto& [destination, folder] : m_served)
+        serving.insert(folder);
+    for (const auto& folder : serving)
+        makeUndoFolders(m_areas.at(folder), m_areas.at(folder).undoFolder);
+}
+
+void RestoreWorkspace::endCommit() noexcept
+{
+    for (auto& [folder, area] : m_areas) {
+        if (area.recorded)
+            restoreItems::removeQuietly(m_files, RestoreCommitRecord::fileIn(area.undoFolder));
+    }
+    m_committing = false;
 }
 
 void RestoreWorkspace::syncFileSystems()
@@ -174,7 +209,7 @@ void RestoreWorkspace::journal(const std::filesystem::path& folder)
 {
     // Named before anything is made there: a restore killed at any later moment is found.
     m_journaled.push_back(folder);
-    QByteArray bytes;
+    QByteArray bytes = m_record.encode();
     for (const auto& named : m_journaled)
         bytes.append(named.c_str(), qsizetype(named.native().size() + 1)); // a path holds no NUL: it ends each
     try {
@@ -193,8 +228,9 @@ void RestoreWorkspace::finish() noexcept
         restoreItems::removeQuietly(m_files, m_journal);
 }
 
-void RestoreWorkspace::removeInterruptedWork(FileOperations& files, const std::filesystem::path& folder) noexcept
+bool RestoreWorkspace::removeInterruptedWork(FileOperations& files, const std::filesystem::path& folder) noexcept
 {
+    bool everything = true;
     try {
         std::error_code ec;
         std::vector<std::filesystem::path> entries;
@@ -207,7 +243,11 @@ void RestoreWorkspace::removeInterruptedWork(FileOperations& files, const std::f
             if (::lstat(entry.c_str(), &st) != 0)
                 continue;
             if (startsWith(name, "orvane-restore-undo-") && S_ISDIR(st.st_mode)) {
-                std::filesystem::remove_all(entry, ec);
+                // Its commit may be half done: only finishing that restore removes it.
+                if (holdsCommitRecord(entry))
+                    everything = false;
+                else
+                    std::filesystem::remove_all(entry, ec);
             } else if (startsWith(name, ".orvane-restore-stage-") && S_ISREG(st.st_mode)) {
                 restoreItems::removeQuietly(files, entry);
             }
@@ -216,37 +256,67 @@ void RestoreWorkspace::removeInterruptedWork(FileOperations& files, const std::f
             ::rmdir(folder.c_str());
     } catch (...) {
         // What cannot be removed now is tried again next time.
+        everything = false;
     }
+    return everything;
+}
+
+std::vector<std::filesystem::path> RestoreWorkspace::recordedUndoFolders(const std::filesystem::path& folder)
+{
+    std::vector<std::filesystem::path> found;
+    std::error_code ec;
+    for (auto it = std::filesystem::directory_iterator(folder, ec); !ec && it != std::filesystem::directory_iterator();
+         it.increment(ec)) {
+        struct stat st {};
+        if (startsWith(it->path().filename().native(), "orvane-restore-undo-") && ::lstat(it->path().c_str(), &st) == 0
+            && S_ISDIR(st.st_mode) && holdsCommitRecord(it->path()))
+            found.push_back(it->path());
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+std::vector<RestoreWorkspace::Journal> RestoreWorkspace::journalsIn(FileOperations& files,
+                                                                    const std::filesystem::path& folder)
+{
+    std::vector<Journal> journals;
+    std::error_code ec;
+    for (auto it = std::filesystem::directory_iterator(folder, ec); !ec && it != std::filesystem::directory_iterator();
+         it.increment(ec)) {
+        if (!startsWith(it->path().filename().native(), kJournalPrefix))
+            continue;
+        const auto bytes = readFileIfPossible(files, it->path(), kJournalByteLimit, false);
+        if (!bytes)
+            continue;
+        Journal journal{it->path(), {}};
+        for (const QByteArray& named : bytes->split('\0')) {
+            // Lexically resolved first: the folder judged is the folder cleaned. The record's
+            // "key=value" entries are not folders.
+            if (!named.isEmpty() && (named.startsWith('/') || !named.contains('=')))
+                journal.folders.push_back(standardised(std::filesystem::path(named.toStdString())));
+        }
+        journals.push_back(std::move(journal));
+    }
+    std::sort(journals.begin(), journals.end(), [](const Journal& a, const Journal& b) { return a.file < b.file; });
+    return journals;
 }
 
 void RestoreWorkspace::removeJournaledWork(FileOperations& files, const std::filesystem::path& folder,
                                            const std::function<bool(const std::filesystem::path&)>& mayClean) noexcept
 {
     try {
-        std::error_code ec;
-        std::vector<std::filesystem::path> journals;
-        for (auto it = std::filesystem::directory_iterator(folder, ec); !ec && it != std::filesystem::directory_iterator();
-             it.increment(ec)) {
-            if (startsWith(it->path().filename().native(), kJournalPrefix))
-                journals.push_back(it->path());
-        }
-        for (const auto& journal : journals) {
-            const auto bytes = readFileIfPossible(files, journal, kJournalByteLimit, false);
-            if (!bytes)
-                continue;
+        // A journal's own temporary file, from a restore killed while it wrote the journal.
+        atomicWriteTemporary::removeLeftovers(files, folder, [](std::string_view target) {
+            return target.rfind(kJournalPrefix, 0) == 0;
+        });
+        for (const Journal& journal : journalsIn(files, folder)) {
             bool everyFolder = true;
-            for (const QByteArray& named : bytes->split('\0')) {
-                if (named.isEmpty())
-                    continue;
-                // Lexically resolved first: the folder judged is the folder cleaned.
-                const std::filesystem::path area = standardised(std::filesystem::path(named.toStdString()));
-                if (area.is_absolute() && mayClean(area))
-                    removeInterruptedWork(files, area);
-                else
+            for (const auto& area : journal.folders) {
+                if (!area.is_absolute() || !mayClean(area) || !removeInterruptedWork(files, area))
                     everyFolder = false;
             }
             if (everyFolder)
-                restoreItems::removeQuietly(files, journal);
+                restoreItems::removeQuietly(files, journal.file);
         }
     } catch (...) {
         // What cannot be removed now is tried again next time.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileOperations.h"
+#include "records/RestoreCommitRecord.h"
 
 #include <filesystem>
 #include <functional>
@@ -23,13 +24,15 @@ public:
         std::filesystem::path folder;     // stages lie directly in it
         std::filesystem::path undoFolder; // orvane-restore-undo-<UUID> in it: files set aside
         bool undoMade = false;
+        bool recorded = false; // the undo folder holds the commit record
         std::vector<std::filesystem::path> undoFolders; // below the undo folder, made by this restore
     };
 
     // `privateFolder` may be empty: then the hidden folders and the destination folders serve.
     // `journal` is a file no one else uses (journalIn gives one); it exists only while a destination
-    // folder serves.
-    RestoreWorkspace(FileOperations& files, std::filesystem::path privateFolder, std::filesystem::path journal);
+    // folder serves, and names `record`'s backup before the folders.
+    RestoreWorkspace(FileOperations& files, std::filesystem::path privateFolder, std::filesystem::path journal,
+                     RestoreCommitRecord record);
 
     // Runs `attempt` in the area for `destinationFolder` (a folder below `root`): the one that served
     // this folder before, or else each candidate in turn while the attempt fails with EXDEV (a rename
@@ -38,7 +41,15 @@ public:
               const std::function<void(Area&)>& attempt);
 
     // Creates `folder` (below the area's undo folder, which is made first) 0700, remembering what it made.
+    // Once the commit began, a new undo folder gets the commit record before anything is put in it.
     void makeUndoFolders(Area& area, const std::filesystem::path& folder);
+
+    // Right before the first replacement: every area that serves gets an undo folder holding the commit
+    // record, so that no clean-up removes undo data while the commit may be half done.
+    void beginCommit();
+    // Once every file holds the backed-up bytes again, or its prior bytes: removes the records, after
+    // which the undo folders are leftovers like any other.
+    void endCommit() noexcept;
 
     // Flushes each file system an area lies on, once: the stages' bytes and the entries made so far
     // are on disk before anything is replaced.
@@ -55,8 +66,21 @@ public:
     static std::filesystem::path hiddenFolder(const std::filesystem::path& root);
 
     // Removes what an interrupted restore left in `folder` (undo folders and stages; never a kept undo
-    // folder or preserved bytes), and `folder` itself when it is a hidden folder left empty.
-    static void removeInterruptedWork(FileOperations& files, const std::filesystem::path& folder) noexcept;
+    // folder, preserved bytes or an undo folder holding a commit record), and `folder` itself when it is
+    // a hidden folder left empty. False when an undo folder holding a record stays.
+    static bool removeInterruptedWork(FileOperations& files, const std::filesystem::path& folder) noexcept;
+
+    // The undo folders in `folder` that hold a commit record.
+    static std::vector<std::filesystem::path> recordedUndoFolders(const std::filesystem::path& folder);
+
+    // The journals in `folder` and the folders each names. A journal starts with its restore's commit
+    // record (which backup, from where, onto what); one written before journals named their backup
+    // holds folders only, and is read the same way.
+    struct Journal {
+        std::filesystem::path file;
+        std::vector<std::filesystem::path> folders; // lexically standardised
+    };
+    static std::vector<Journal> journalsIn(FileOperations& files, const std::filesystem::path& folder);
 
     // A fresh journal name in `folder`.
     static std::filesystem::path journalIn(const std::filesystem::path& folder);
@@ -72,6 +96,7 @@ private:
 
     Area* areaAt(const std::filesystem::path& folder, Place place);
     void journal(const std::filesystem::path& folder);
+    void writeRecord(Area& area);
 
     FileOperations& m_files;
     std::filesystem::path m_privateFolder;
@@ -81,6 +106,8 @@ private:
     std::vector<std::filesystem::path> m_hiddenMade;
     std::filesystem::path m_journal;
     std::vector<std::filesystem::path> m_journaled; // destination folders named in the journal
+    RestoreCommitRecord m_record;
+    bool m_committing = false;
 };
 
 // Makes `folder` the restore's own: created 0700 when missing, tightened when it is not, never a link.

@@ -22,6 +22,7 @@
 #include "model/PackLaunchRequest.h"
 #include "model/RestoreResult.h"
 #include "model/Stage2GateEvidence.h"
+#include "model/WorldBackupResult.h"
 #include "platform/FileOperations.h"
 #include "platform/ProcessEnvironment.h"
 #include "records/BackupStore.h"
@@ -152,7 +153,7 @@ public:
     // The newest launch receipt, remembering its file. Never throws.
     std::optional<LaunchReceipt> loadLatestLaunchReceipt();
     BackupManifest createManualSnapshot();
-    BackupManifest backUpWorlds();
+    WorldBackupResult backUpWorlds();
     // Never throws: unreadable stores give none.
     LatestBackups latestBackups();
     RestoreResult restoreWorlds();

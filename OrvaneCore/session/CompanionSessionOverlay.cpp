@@ -2,6 +2,7 @@
 
 #include "model/ContentPolicyEngine.h"
 #include "model/OrvaneError.h"
+#include "platform/AtomicWriteTemporary.h"
 #include "platform/PathText.h"
 #include "session/PlanResolver.h"
 #include "session/TransactionalInstaller.h"
@@ -37,6 +38,18 @@ void requireOverlayTargetsWithoutLinks(const InstallInspection& inspection, cons
             throw OrvaneError::overlayRefused(
                 QStringLiteral("%1 is reached through a symbolic link. Orvane will not write through links.")
                     .arg(pathText(file)));
+    }
+}
+
+// What a write of an overlay file killed midway left beside it: the next Apply or overlay restore
+// removes it (the targets were just checked to be reached without links).
+void removeOverlayWriteLeftovers(FileOperations& files, const InstallInspection& inspection,
+                                 const std::filesystem::path& instance)
+{
+    for (const auto& file : CompanionSession::overlayTargetFiles(inspection, instance)) {
+        const std::string name = file.filename().native();
+        atomicWriteTemporary::removeLeftovers(files, file.parent_path(),
+                                              [&](std::string_view target) { return target == name; });
     }
 }
 
@@ -98,6 +111,7 @@ ApplyResult CompanionSession::applyBalanced()
         throw OrvaneError::tekkitMissing();
     const std::filesystem::path instance = *inspection.instanceRoot;
     requireOverlayTargetsWithoutLinks(inspection, instance);
+    removeOverlayWriteLeftovers(*m_files, inspection, instance);
 
     if (inspection.technicRoot)
         TechnicJavaSafety::removeUserJDKSymlink(*inspection.technicRoot, *m_files);
@@ -137,8 +151,9 @@ RestoreResult CompanionSession::restoreOverlay()
     const InstallInspection inspection = writeGuard(locked);
     const std::filesystem::path instance = *inspection.instanceRoot;
     requireOverlayTargetsWithoutLinks(inspection, instance);
-    RestoreResult result = makeBackupStore(m_paths.backups)
-                               .restoreLatestBackup(instance, inspection.technicRoot, BackupKind::preOverlay);
+    removeOverlayWriteLeftovers(*m_files, inspection, instance);
+    BackupStore store = makeBackupStore(m_paths.backups);
+    RestoreResult result = store.restoreLatestBackup(instance, inspection.technicRoot, BackupKind::preOverlay);
     m_lastBackup.reset();
     try {
         inspect(locked);
@@ -152,6 +167,8 @@ RestoreResult CompanionSession::restoreOverlay()
     result.message = needsReapply ? QStringLiteral("Original overlay files restored. On Apple Silicon, Apply Balanced "
                                                    "again before Play so Use Mojang Java is on.")
                                   : QStringLiteral("Original overlay files restored.");
+    if (const auto& notice = store.interruptedRestoreNotice())
+        result.message = *notice + QLatin1Char(' ') + *result.message;
     return result;
 }
 

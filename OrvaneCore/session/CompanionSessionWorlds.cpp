@@ -59,14 +59,16 @@ InstallInspection CompanionSession::writeGuard(Locked& locked)
     return inspection;
 }
 
-BackupManifest CompanionSession::backUpWorlds()
+WorldBackupResult CompanionSession::backUpWorlds()
 {
     Locked locked(m_mutex);
     const InstallInspection inspection = writeGuard(locked);
     const std::filesystem::path instance = *inspection.instanceRoot;
     if (!somethingExistsAt(instance / "saves"))
         throw OrvaneError::io(QStringLiteral("No saves folder in this instance. Orvane will not invent a world."));
-    return makeBackupStore(worldBackupsFolder()).createWorldBackup(instance, worldBackupNotes);
+    BackupStore store = makeBackupStore(worldBackupsFolder());
+    BackupManifest manifest = store.createWorldBackup(instance, worldBackupNotes);
+    return WorldBackupResult{std::move(manifest), store.interruptedRestoreNotice()};
 }
 
 CompanionSession::LatestBackups CompanionSession::latestBackups()
@@ -113,8 +115,9 @@ RestoreResult CompanionSession::restoreWorlds()
 {
     Locked locked(m_mutex);
     const InstallInspection inspection = writeGuard(locked);
-    RestoreResult result = makeBackupStore(worldBackupsFolder())
-                               .restoreLatestBackup(*inspection.instanceRoot, inspection.technicRoot, BackupKind::saves);
+    BackupStore store = makeBackupStore(worldBackupsFolder());
+    RestoreResult result =
+        store.restoreLatestBackup(*inspection.instanceRoot, inspection.technicRoot, BackupKind::saves);
     const std::uint64_t byteCap = std::uint64_t(std::numeric_limits<std::int64_t>::max());
     const auto bytes = std::int64_t(std::min(result.verification.verifiedByteCount, byteCap));
     result.message = QStringLiteral("World recovery verified from backup %1: %2 files from the backup (%3) matched "
@@ -122,6 +125,8 @@ RestoreResult CompanionSession::restoreWorlds()
                                     "were not changed.")
                          .arg(result.backupId, QString::number(result.verification.verifiedFileCount),
                               fileByteCountText(bytes));
+    if (const auto& notice = store.interruptedRestoreNotice())
+        result.message = *notice + QLatin1Char(' ') + *result.message;
     return result;
 }
 

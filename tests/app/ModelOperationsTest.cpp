@@ -135,6 +135,16 @@ TEST(ModelOperations, DiagnosticsAndWorldsShowTheirTexts)
         {"back up worlds", [](AppModel& m) { return m.backUpWorlds(); }, {},
          QStringLiteral("World backup 20261208-072108-saves verified. Overlay restore will not revert worlds."),
          std::nullopt},
+        {"back up worlds after an interrupted restore",
+         [](AppModel& m) { return m.backUpWorlds(); },
+         [](FakeSession& s) {
+             s.script([](FakeSession::Script& sc) {
+                 sc.worldBackupNotice = QStringLiteral("Orvane first finished a world restore that was interrupted.");
+             });
+         },
+         QStringLiteral("Orvane first finished a world restore that was interrupted. World backup "
+                        "20261208-072108-saves verified. Overlay restore will not revert worlds."),
+         std::nullopt},
         {"back up worlds without saves",
          [](AppModel& m) { return m.backUpWorlds(); },
          [](FakeSession& s) {

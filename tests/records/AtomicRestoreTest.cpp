@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fstream>
 #include <stdexcept>
 
 #include <sys/stat.h>
@@ -576,4 +578,70 @@ TEST_F(OverlayRestore, TheRecordedInstanceRestoreUsesTheManifestsOwnInstance)
     BackupStore empty(layout.home / "none", files, layout.tmp);
     EXPECT_EQ(orvaneErrorOf([&] { empty.restoreRecordedBackup(std::nullopt, std::nullopt); }).first,
               OrvaneError::Kind::backupMissing);
+}
+
+TEST_F(WorldRestore, AStageOrDestinationThatIsNotWhatWasCheckedIsRefusedWithNothingReplaced)
+{
+    // The stage in the private folder that holds `bytes`.
+    const auto stageHolding = [&](const QByteArray& bytes) {
+        for (const auto& entry : entriesOf(layout.tmp)) {
+            if (entry.filename().native().rfind(".orvane-restore-stage-", 0) == 0 && readFile(entry) == bytes)
+                return entry;
+        }
+        ADD_FAILURE() << "no stage holds the bytes";
+        return std::filesystem::path();
+    };
+    const auto appendTo = [](const std::filesystem::path& path) {
+        std::ofstream(path, std::ios::app | std::ios::binary) << "x";
+    };
+    const QString stageChanged = QStringLiteral(
+        "A staged world file changed before Orvane put it in place. Orvane stopped and rolled back completed "
+        "replacements.");
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;      // before the restore
+        std::optional<std::int64_t> index; // the file before whose swap `alter` runs
+        std::function<void()> alter;
+        QString error;
+    };
+    const std::vector<Case> cases{
+        {"the first stage written to before its swap", {}, 0,
+         [&] { appendTo(stageHolding("level v1")); }, stageChanged},
+        {"a later stage written to after an earlier swap", {}, 1,
+         [&] { appendTo(stageHolding(QByteArray(200000, 'a'))); }, stageChanged},
+        {"a stage only touched", {}, 0,
+         [&] {
+             const auto stage = stageHolding("level v1");
+             std::filesystem::last_write_time(stage, std::filesystem::last_write_time(stage) - std::chrono::hours(1));
+         },
+         stageChanged},
+        {"a FIFO at a destination", [&] {
+             std::filesystem::remove(region);
+             ASSERT_EQ(::mkfifo(region.c_str(), 0600), 0);
+         }, std::nullopt, {},
+         "The restore destination " + text(region) + " is not a regular file. Nothing was replaced."},
+        {"a folder at a destination", [&] {
+             std::filesystem::remove(level);
+             std::filesystem::create_directory(level);
+         }, std::nullopt, {},
+         "The restore destination " + text(level) + " is not a regular file. Nothing was replaced."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(layout.tmp);
+        std::filesystem::remove_all(level);
+        std::filesystem::remove_all(region);
+        writeFile(level, "level v2, a little longer");
+        writeFile(region, QByteArray(150000, 'b'));
+        if (c.arrange)
+            c.arrange();
+        const auto world = treeOf(layout.instance);
+        store.setRestoreCheckpoint({});
+        if (c.index)
+            at(Kind::beforeAtomicCommit, *c.index, c.alter);
+
+        EXPECT_EQ(orvaneErrorOf([&] { restore(); }), ioError(c.error));
+        EXPECT_EQ(treeOf(layout.instance), world);
+        EXPECT_TRUE(restoreLeftovers(layout.instance).empty());
+    }
 }

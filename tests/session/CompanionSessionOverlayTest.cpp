@@ -299,7 +299,7 @@ TEST(CompanionSessionOverlay, ManualSnapshotAndLatestBackups)
     EXPECT_EQ(session->lastBackup(), shown);
 
     const ApplyResult applied = session->applyBalanced();
-    const BackupManifest world = session->backUpWorlds();
+    const BackupManifest world = session->backUpWorlds().manifest;
     session->createManualSnapshot(); // newer, but a pre-overlay snapshot is preferred
     const CompanionSession::LatestBackups latest = session->latestBackups();
     ASSERT_TRUE(latest.overlay);

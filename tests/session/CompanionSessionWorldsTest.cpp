@@ -5,12 +5,16 @@
 #include "platform/PathText.h"
 #include "session/OverlayFiles.h"
 #include "session/SessionHarness.h"
+#include "support/FaultyFileOperations.h"
 
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -134,7 +138,7 @@ TEST(CompanionSessionWorlds, AWorldBackupRestoresTheSavedBytes)
     const QByteArray level = readFile(levelDatOf(home));
     const auto options = fileState(home.instanceRoot() / "options.txt");
 
-    const BackupManifest backup = session->backUpWorlds();
+    const BackupManifest backup = session->backUpWorlds().manifest;
     EXPECT_EQ(backup.kind, BackupKind::saves);
     EXPECT_EQ(backup.notes, QStringLiteral("Worlds only. Overlay restore will not revert these files. Sources were "
                                            "bounded and checked for symbolic links."));
@@ -169,4 +173,57 @@ TEST(CompanionSessionWorlds, NoSavesFolderIsRefusedBeforeABackupFolderExists)
     }
     EXPECT_FALSE(std::filesystem::exists(backupsOf(home)));
     EXPECT_THROW(session->restoreWorlds(), OrvaneError); // nothing to restore: backupMissing
+}
+
+TEST(CompanionSessionWorlds, AWorldRestoreKilledMidwayIsFinishedFirstAndTheStatusSaysSo)
+{
+    const QString finished = QStringLiteral("Orvane first finished a world restore that was interrupted.");
+    for (const bool nextIsRestore : {false, true}) {
+        SCOPED_TRACE(nextIsRestore ? "then a restore" : "then a backup");
+        FixtureHome home;
+        SessionHarness harness;
+        harness.labInstance = home.instanceRoot();
+        const auto session = harness.build(home);
+        const auto extra = home.instanceRoot() / "saves" / "New World" / "data" / "extra.dat";
+        writeFile(extra, "extra v1");
+        const QByteArray level = readFile(levelDatOf(home));
+        session->backUpWorlds();
+        writeFile(extra, "extra v2");
+        writeFile(levelDatOf(home), "level v2");
+
+        // A restore that dies right before its second swap: extra.dat restored, level.dat not yet.
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            try {
+                auto files = std::make_shared<FaultyFileOperations>();
+                int swaps = 0;
+                files->beforeEach = [&](FaultyFileOperations::Op op, const std::filesystem::path&) {
+                    if (op == FaultyFileOperations::Op::swap && ++swaps == 2)
+                        ::_exit(86);
+                };
+                BackupStore(backupsOf(home) / "saves", files, backupsOf(home).parent_path() / "tmp")
+                    .restoreLatestBackup(home.instanceRoot(), std::nullopt, BackupKind::saves);
+            } catch (...) {
+                ::_exit(1);
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 86);
+        ASSERT_EQ(readFile(extra), "extra v1");
+        ASSERT_EQ(readFile(levelDatOf(home)), "level v2");
+
+        if (nextIsRestore) {
+            const RestoreResult result = session->restoreWorlds();
+            ASSERT_TRUE(result.message);
+            EXPECT_TRUE(result.message->startsWith(finished + QStringLiteral(" World recovery verified from backup ")))
+                << result.message->toStdString();
+        } else {
+            const WorldBackupResult result = session->backUpWorlds();
+            EXPECT_EQ(result.interruptedRestoreNotice, finished);
+        }
+        EXPECT_EQ(readFile(extra), "extra v1");
+        EXPECT_EQ(readFile(levelDatOf(home)), level);
+    }
 }

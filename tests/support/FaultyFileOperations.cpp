@@ -1,6 +1,10 @@
 #include "support/FaultyFileOperations.h"
 
+#include "platform/AtomicWriteTemporary.h"
 #include "platform/SystemError.h"
+
+#include <cstdlib>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -134,6 +138,20 @@ void FaultyFileOperations::syncFileSystem(const std::filesystem::path& path)
 {
     enter(Op::syncFileSystem, path);
     m_real->syncFileSystem(path);
+}
+
+std::filesystem::path leaveAtomicWriteTemporary(const std::filesystem::path& target)
+{
+    std::string pattern = atomicWriteTemporary::pattern(target);
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0)
+        throwErrno("create", pattern);
+    const char partial[] = "half";
+    const bool written = ::write(fd, partial, sizeof partial - 1) == ssize_t(sizeof partial - 1);
+    ::close(fd);
+    if (!written)
+        throwErrno("write", pattern);
+    return pattern;
 }
 
 } // namespace orvane::test

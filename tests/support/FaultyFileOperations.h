@@ -57,4 +57,8 @@ private:
     int m_corruptNth = 0;
 };
 
+// Makes the temporary file writeAtomically makes for `target`, holding a few bytes, as a write killed
+// midway leaves it; returns its path.
+std::filesystem::path leaveAtomicWriteTemporary(const std::filesystem::path& target);
+
 } // namespace orvane::test

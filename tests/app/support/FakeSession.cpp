@@ -186,10 +186,12 @@ BackupManifest FakeSession::createManualSnapshot()
     return answer<BackupManifest>(name, enter(name, &Script::createManualSnapshot));
 }
 
-BackupManifest FakeSession::backUpWorlds()
+WorldBackupResult FakeSession::backUpWorlds()
 {
     const QString name = QStringLiteral("backUpWorlds");
-    return answer<BackupManifest>(name, enter(name, &Script::backUpWorlds));
+    BackupManifest manifest = answer<BackupManifest>(name, enter(name, &Script::backUpWorlds));
+    const std::lock_guard lock(m_mutex);
+    return WorldBackupResult{std::move(manifest), m_script.worldBackupNotice};
 }
 
 SessionPort::LatestBackups FakeSession::latestBackups()

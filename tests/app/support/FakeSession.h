@@ -52,6 +52,7 @@ public:
         std::function<std::optional<LaunchReceipt>()> loadLatestLaunchReceipt;
         std::function<BackupManifest()> createManualSnapshot;
         std::function<BackupManifest()> backUpWorlds;
+        std::optional<QString> worldBackupNotice; // what backUpWorlds says it finished first
         std::function<LatestBackups()> latestBackups;
         std::function<RestoreResult()> restoreWorlds;
         std::function<ApplyResult()> applyBalanced;
@@ -102,7 +103,7 @@ public:
     HandoffReadinessReport handoffReadiness(const ProcessEnvironment& environment) override;
     std::optional<LaunchReceipt> loadLatestLaunchReceipt() override;
     BackupManifest createManualSnapshot() override;
-    BackupManifest backUpWorlds() override;
+    WorldBackupResult backUpWorlds() override;
     LatestBackups latestBackups() override;
     RestoreResult restoreWorlds() override;
     ApplyResult applyBalanced() override;
