@@ -27,6 +27,12 @@ public:
     virtual LaunchMode mode() const = 0;
     // Blocking; runs on a worker thread. Reports zero or more events through `onEvent`, then returns
     // one result or throws (LaunchProviderError, CancellationError when `stop` is requested, or others).
+    //
+    // A provider may report from a std::stop_callback on `stop` (a `cancelled` event, say). Such a
+    // callback runs on the thread that requests the stop, which may be any thread: the session never
+    // holds its lock while it requests a stop or while any provider code runs, so `onEvent` may always
+    // be called. Events reported after a cancel are dropped, not judged. A callback must not wait for
+    // the provider's own launch() thread, which may be the one requesting the stop.
     virtual LaunchResult launch(const PackLaunchRequest& request, const LaunchEventHandler& onEvent,
                                 std::stop_token stop) = 0;
 
