@@ -151,12 +151,13 @@ void CompanionSession::recordLiveEvent(const LaunchEvent& event, const PackLaunc
     if (!onEvent)
         return;
     // The handler is the caller's code: whatever it throws stays here and never unwinds the provider.
+    const std::mutex* const outer = deliveringOn;
     deliveringOn = delivery.get();
     try {
         onEvent(event);
     } catch (...) {
     }
-    deliveringOn = nullptr;
+    deliveringOn = outer;
 }
 
 LaunchResult CompanionSession::finishLaunch(Locked& locked, const LaunchResult& result,
@@ -208,7 +209,7 @@ void CompanionSession::clearActiveLaunch(Locked&, const QUuid& operationID)
 
 bool CompanionSession::cancelActiveLaunch()
 {
-    std::stop_source stop;
+    std::stop_source stop(std::nostopstate);
     {
         const Locked locked(m_mutex);
         if (!m_activeLaunchStop || !m_activeLaunchID || !m_activeLaunchGeneration)
