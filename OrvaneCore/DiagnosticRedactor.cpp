@@ -199,7 +199,9 @@ const std::vector<Rule>& rules()
             {R"re((?i)((?<![?&])(?:authorization[_-]?code|oauth[_-]?code|auth[_-]?code|code)\\?[\"']?\s*[:=]\s*\\?[\"']?\s*)[^\s,;}&\"'\\]+)re",
              R"re($1[REDACTED_CODE])re"},
             {R"re((?i)(xbl3\.0=)[^\s,;}&\"'\\]+)re", R"re($1[REDACTED_TOKEN])re"},
-            {R"re((?i)((?:server(?:[_-]?address)?|serverHost|host|ip)\\?[\"']?\s*[:=]\s*\\?[\"']?\s*)[^\s,;}&\"'\\]+)re",
+            // "server" and "ip" are labels only as whole words ("Chip: Apple M2 Pro" keeps its value):
+            // after no letter or digit, or at a camel-case hump ("gameServer", "serverIp").
+            {R"re((?i)((?:(?:(?<![\p{L}\p{N}])|(?<=\p{Ll})(?=\p{Lu}))(?:server(?:[_-]?address)?|ip)|serverHost|host)\\?[\"']?\s*[:=]\s*\\?[\"']?\s*)[^\s,;}&\"'\\]+)re",
              R"re($1[REDACTED_SERVER])re"},
             {R"re(\b(?:10(?:\.\d{1,3}){3}|192\.168(?:\.\d{1,3}){2}|172\.(?:1[6-9]|2\d|3[01])(?:\.\d{1,3}){2})(?::\d{1,5})?\b)re",
              R"re([REDACTED_SERVER])re"},
@@ -218,13 +220,14 @@ QString redact(const QString& text)
 QString redact(const QString& text, const QString& home)
 {
     // One rule can expose what another must catch (an address right after an e-mail address loses its
-    // word boundary only once the address is gone), so the rules run until the text settles. Every
-    // replacement shortens or keeps the text in a settled form, so a few passes suffice; the bound keeps
-    // a pathological input from looping.
-    constexpr int maximumPasses = 8;
+    // word boundary only once the address is gone; "/home//home/x" shows its outer folder only once the
+    // inner one is "$HOME"), so the rules run until the text settles. Each pass that changes anything
+    // peels at least one such layer, and a text holds fewer layers than characters: bounded by the
+    // length, every input settles, so redacting a redacted text changes nothing.
     const std::optional<QString> path = usableHome(home);
     QString result = withValidSurrogates(text);
-    for (int pass = 0; pass < maximumPasses; ++pass) {
+    const qsizetype maximumPasses = result.size() + 1;
+    for (qsizetype pass = 0; pass < maximumPasses; ++pass) {
         QString next = redactOnce(result, path);
         if (next == result)
             break;

@@ -8,6 +8,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <exception>
+#include <memory>
 #include <type_traits>
 #include <utility>
 
@@ -33,7 +34,7 @@ public:
     // Waits up to `msecs` for the work already started; true when none is left.
     bool waitForDone(int msecs) { return m_pool.waitForDone(msecs); }
     // Calls started whose awaiting coroutine has not resumed yet (GUI thread only).
-    int pending() const { return m_pending; }
+    int pending() const { return *m_pending; }
 
     // `work` goes to the pool here, before the caller suspends. Callers name a closure that captures
     // anything with a destructor before co_awaiting run() with it: g++ 12 destroys such a temporary
@@ -45,19 +46,20 @@ public:
     }
 
 private:
-    // Counts one call from its start until its coroutine has resumed and finished.
+    // Counts one call from its start until its coroutine has resumed and finished. It shares the count:
+    // a call resumes from the event loop after its work ended, which may be after the runner is gone.
     struct Pending final {
-        explicit Pending(int& count) : count(count) { ++count; }
-        ~Pending() { --count; }
+        explicit Pending(std::shared_ptr<int> count) : count(std::move(count)) { ++*this->count; }
+        ~Pending() { --*count; }
         Pending(const Pending&) = delete;
         Pending& operator=(const Pending&) = delete;
-        int& count;
+        std::shared_ptr<int> count;
     };
 
     template <typename Result>
-    static QCoro::Task<Result> unwrapped(QFuture<Result> future, int& pending)
+    static QCoro::Task<Result> unwrapped(QFuture<Result> future, std::shared_ptr<int> pending)
     {
-        const Pending counted(pending);
+        const Pending counted(std::move(pending));
         try {
             if constexpr (std::is_void_v<Result>)
                 co_await future;
@@ -71,7 +73,7 @@ private:
     }
 
     QThreadPool m_pool;
-    int m_pending = 0;
+    std::shared_ptr<int> m_pending = std::make_shared<int>(0);
 };
 
 } // namespace orvane

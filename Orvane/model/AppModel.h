@@ -9,10 +9,12 @@
 #include <qcoro/qcorotask.h>
 
 #include <QObject>
+#include <QPointer>
 #include <QUrl>
 
 #include <exception>
 #include <memory>
+#include <optional>
 #include <type_traits>
 
 namespace orvane {
@@ -24,9 +26,9 @@ namespace orvane {
 // Each property has a getter and one change signal, emitted only when an assignment really changes the
 // value; changed() follows any number of changes once, from the event loop, for repainting.
 // Operations live in one file per family (AppModel<Family>.cpp); each ends in a catch-all that puts
-// the error's text in the status line, so no failure is lost inside a coroutine. A coroutine that
-// awaits the pool resumes after its work ends, so the model must outlive its operations: it lives as
-// long as the application, and tests wait for an operation to end before destroying it.
+// the error's text in the status line, so no failure is lost inside a coroutine. The model may be
+// destroyed at any time, also while an operation awaits the session: a session call resumes its
+// operation only while the model lives, and otherwise unwinds it with ModelGone (see onSession).
 class AppModel final : public QObject {
     Q_OBJECT
 
@@ -72,8 +74,7 @@ public:
     // Connected to the application's aboutToQuit: stops a launch watch and waits until no session call
     // runs, so the application quits in moments instead of after the watch's three minutes.
     void prepareToQuit();
-    // True while a session call has not yet come back to its operation. A model must outlive its
-    // operations: tests wait for this before they let a model go.
+    // True while a session call has not yet come back to its operation.
     bool sessionCallsPending() const { return m_runner.pending() > 0; }
 
     // --- Observed properties ---
@@ -197,14 +198,46 @@ private:
     void setActiveProviderOperationID(const std::optional<QUuid>& value);
     void setTerminalProviderOperationIDs(const std::vector<QUuid>& value);
 
-    // Runs `work(session)` on the pool; resumes on the GUI thread with its result or its exception.
+    // Thrown by a session call whose model was destroyed while the call ran. It carries the operation
+    // out without touching the model: every catch-all of an operation lets it through first
+    // (`catch (const ModelGone&) { throw; }`, or `co_return` where the operation started).
+    struct ModelGone final {};
+
+    // Runs `work(session)` on the pool; resumes on the GUI thread with its result or its exception, or
+    // with ModelGone when the model went meanwhile (its destructor waits for the pool, and the answer
+    // then still arrives from the event loop). Every co_await of the session goes through here, so
+    // this is the one liveness check an operation needs after awaiting.
     // Name a capturing closure before co_awaiting this with it, as PoolRunner::run says.
     template <typename Work>
-    auto onSession(Work&& work) -> QCoro::Task<std::invoke_result_t<std::decay_t<Work>&, SessionPort&>>
+    auto onSession(Work work) -> QCoro::Task<std::invoke_result_t<Work&, SessionPort&>>
     {
-        return m_runner.run([session = m_session, work = std::decay_t<Work>(std::forward<Work>(work))]() mutable {
-            return work(*session);
-        });
+        using Result = std::invoke_result_t<Work&, SessionPort&>;
+        const QPointer<AppModel> alive(this);
+        auto call = m_runner.run([session = m_session, work = std::move(work)]() mutable { return work(*session); });
+        std::exception_ptr failure;
+        if constexpr (std::is_void_v<Result>) {
+            try {
+                co_await call;
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            if (!alive)
+                throw ModelGone();
+            if (failure)
+                std::rethrow_exception(failure);
+        } else {
+            std::optional<Result> result;
+            try {
+                result.emplace(co_await call);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            if (!alive)
+                throw ModelGone();
+            if (failure)
+                std::rethrow_exception(failure);
+            co_return std::move(*result);
+        }
     }
 
     // The error line and the status for a failed operation: the error's own sentence.

@@ -22,6 +22,8 @@ QCoro::Task<> AppModel::chooseInstanceFolder(std::filesystem::path folder)
     try {
         auto handOver = onSession([folder](SessionPort& s) { s.setLabInstance(folder); });
         co_await handOver;
+    } catch (const ModelGone&) {
+        co_return;
     } catch (...) {
         showError(std::current_exception());
         co_return;
@@ -38,6 +40,8 @@ QCoro::Task<> AppModel::inspect()
         setCapability(co_await onSession([](SessionPort& s) { return s.lastCapability(); }));
         co_await inspectCertifiedInstance(QStringLiteral("Certified Tekkit 2 ") + CertifiedPack::version
                                           + QStringLiteral(" found. Nothing was changed."));
+    } catch (const ModelGone&) {
+        co_return;
     } catch (...) {
         showError(std::current_exception());
     }
@@ -50,6 +54,8 @@ QCoro::Task<> AppModel::inspectCertifiedInstance(QString foundStatus)
     try {
         InstallInspection inspection = co_await onSession([](SessionPort& s) { return s.inspectCertified(); });
         setInspection(std::move(inspection));
+    } catch (const ModelGone&) {
+        throw;
     } catch (...) {
         certificationError = std::current_exception();
     }
@@ -74,6 +80,8 @@ QCoro::Task<> AppModel::fallbackInspection()
     std::optional<InstallInspection> found;
     try {
         found = co_await onSession([](SessionPort& s) { return s.inspect(); });
+    } catch (const ModelGone&) {
+        throw;
     } catch (...) {
         // Its error adds nothing to the one the caller shows.
     }
@@ -107,6 +115,8 @@ QCoro::Task<> AppModel::selectPack(PackID id)
             co_await inspectCertifiedInstance(QStringLiteral("Certified ") + pack.name + QLatin1Char(' ')
                                               + pack.version + QStringLiteral(" found. Nothing was changed."));
         }
+    } catch (const ModelGone&) {
+        co_return;
     } catch (...) {
         showError(std::current_exception());
     }
@@ -124,6 +134,8 @@ QCoro::Task<> AppModel::checkThisMac()
                   + QStringLiteral(", ") + fixedDecimalText(capability.physicalMemoryGigabytes, 0)
                   + QStringLiteral(" GB."));
         co_await refreshReadiness();
+    } catch (const ModelGone&) {
+        co_return;
     } catch (...) {
         showError(std::current_exception());
     }

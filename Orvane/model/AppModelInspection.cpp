@@ -64,6 +64,8 @@ QCoro::Task<> AppModel::performInitialInspection()
                           : QStringLiteral("Choose the installed Tekkit 2 1.2.6 instance folder, or install it "
                                            "in official Technic."));
         }
+    } catch (const ModelGone&) {
+        co_return;
     } catch (...) {
         showError(std::current_exception());
     }
@@ -117,6 +119,8 @@ QCoro::Task<> AppModel::refreshReadiness()
             setCapability(std::move(capability));
         if (auto inspection = co_await onSession([](SessionPort& s) { return s.lastInspection(); }))
             setInspection(std::move(inspection));
+    } catch (const ModelGone&) {
+        throw;
     } catch (...) {
         // A readiness report that cannot be made leaves the last one in place; the next refresh tries again.
     }

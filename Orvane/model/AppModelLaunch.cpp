@@ -45,6 +45,8 @@ QCoro::Task<LaunchResult> AppModel::observeLaunch()
     try {
         auto watch = onSession([onEvent](SessionPort& s) { return s.launchSelectedPack(onEvent); });
         result = co_await watch;
+    } catch (const ModelGone&) {
+        throw;
     } catch (...) {
         failure = std::current_exception();
     }
@@ -111,6 +113,8 @@ QCoro::Task<> AppModel::reloadLaunchReceipt()
     try {
         setPersistedLaunchReceipt(co_await onSession([](SessionPort& s) { return s.loadLatestLaunchReceipt(); }));
         co_await refreshReadiness();
+    } catch (const ModelGone&) {
+        co_return;
     } catch (...) {
         showError(std::current_exception());
     }
@@ -141,6 +145,8 @@ QCoro::Task<> AppModel::cancelLaunchObservation()
         } else {
             setCancellationRequested(false);
         }
+    } catch (const ModelGone&) {
+        co_return;
     } catch (...) {
         showError(std::current_exception());
     }

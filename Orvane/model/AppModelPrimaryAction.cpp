@@ -34,6 +34,8 @@ QCoro::Task<> AppModel::performPrimaryAction()
                                      "clicks Play."));
         }
         finishProviderLaunch(co_await observeLaunch());
+    } catch (const ModelGone&) {
+        co_return;
     } catch (const CancellationError&) {
         finishCancelledLaunch();
     } catch (...) {
@@ -55,6 +57,8 @@ QCoro::Task<> AppModel::prepareHandoff()
     std::exception_ptr certificationError;
     try {
         setInspection(co_await onSession([](SessionPort& s) { return s.inspectCertified(); }));
+    } catch (const ModelGone&) {
+        throw;
     } catch (...) {
         certificationError = std::current_exception();
     }

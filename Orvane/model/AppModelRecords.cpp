@@ -13,6 +13,8 @@ QCoro::Task<> AppModel::writeDiagnostic()
         if (!co_await onSession([](SessionPort& s) { return s.lastInspection(); })) {
             try {
                 co_await onSession([](SessionPort& s) { s.inspect(); });
+            } catch (const ModelGone&) {
+                throw;
             } catch (...) {
                 // The report is then written without an inspection.
             }
@@ -23,6 +25,8 @@ QCoro::Task<> AppModel::writeDiagnostic()
         setInspection(std::move(written.summary.inspection));
         setStatus(QStringLiteral("Diagnostic written. Preview is redacted."));
         co_await refreshReadiness();
+    } catch (const ModelGone&) {
+        co_return;
     } catch (...) {
         showError(std::current_exception());
     }
@@ -44,6 +48,8 @@ QCoro::Task<> AppModel::backUpWorlds()
         setStatus(first + QStringLiteral("World backup ") + id
                   + QStringLiteral(" verified. Overlay restore will not revert worlds."));
         co_await refreshReadiness();
+    } catch (const ModelGone&) {
+        co_return;
     } catch (...) {
         showError(std::current_exception());
     }
@@ -61,6 +67,8 @@ QCoro::Task<> AppModel::restoreWorlds()
         setRestoreResult(std::move(result));
         setStatus(status);
         co_await refreshReadiness();
+    } catch (const ModelGone&) {
+        co_return;
     } catch (...) {
         showError(std::current_exception());
     }

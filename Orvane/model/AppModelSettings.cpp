@@ -17,6 +17,8 @@ QCoro::Task<> AppModel::backUpSettings()
         setBackup(std::move(manifest));
         setStatus(QStringLiteral("Backup ") + id + QStringLiteral(" verified."));
         co_await refreshReadiness();
+    } catch (const ModelGone&) {
+        co_return;
     } catch (...) {
         showError(std::current_exception());
     }
@@ -35,6 +37,8 @@ QCoro::Task<> AppModel::restoreSettings()
         setApplyResult(std::nullopt);
         setStatus(status);
         co_await refreshReadiness();
+    } catch (const ModelGone&) {
+        co_return;
     } catch (...) {
         showError(std::current_exception());
     }
@@ -52,6 +56,8 @@ QCoro::Task<> AppModel::applyBalanced()
         co_await applyBalancedOverlay();
         setStatus(QStringLiteral("Balanced applied. Open Technic and press Play. Restore anytime."));
         co_await refreshReadiness();
+    } catch (const ModelGone&) {
+        co_return;
     } catch (...) {
         showError(std::current_exception());
     }
@@ -84,6 +90,8 @@ QCoro::Task<> AppModel::openTechnic()
         setStatus(QStringLiteral("Watching Technic startup (up to 3 minutes). Press Play in Technic. Quit "
                                  "Technic before Restore or Apply."));
         finishProviderLaunch(co_await observeLaunch());
+    } catch (const ModelGone&) {
+        co_return;
     } catch (const CancellationError&) {
         finishCancelledLaunch();
     } catch (...) {

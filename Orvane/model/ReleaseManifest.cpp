@@ -43,6 +43,13 @@ void require(bool rule)
         throw UpdateCheckError(UpdateCheckError::Kind::invalidRelease);
 }
 
+// The last path component as a browser names a download: a final "/" is no component of its own.
+QString lastPathComponent(const QUrl& url)
+{
+    const QStringList segments = url.path(QUrl::FullyDecoded).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    return segments.isEmpty() ? QString() : segments.last();
+}
+
 bool isOnReleaseSite(const QUrl& url, const QString& releaseHost)
 {
     return url.scheme() == QLatin1String("https") && !url.host().isEmpty() && url.host() == releaseHost;
@@ -84,7 +91,7 @@ void validate(const ReleaseManifest& manifest, const QString& releaseHost)
     require(manifest.notarization.stapled && !manifest.notarization.submissionId.isEmpty());
     require(matchesWhole(QStringLiteral("[0-9a-f]{40}"), manifest.productSourceCommit));
     require(matchesWhole(QStringLiteral("[0-9a-f]{64}"), manifest.sha256));
-    require(manifest.filename == manifest.downloadURL.fileName());
+    require(!manifest.filename.isEmpty() && manifest.filename == lastPathComponent(manifest.downloadURL));
     require(manifest.downloadURL.scheme() == QLatin1String("https"));
     require(!manifest.downloadURL.host().isEmpty() && manifest.downloadURL.host() == releaseHost);
     require(manifest.downloadURL.path().startsWith(QLatin1String("/downloads/")));

@@ -27,6 +27,12 @@ public:
     virtual LaunchMode mode() const = 0;
     // Blocking; runs on a worker thread. Reports zero or more events through `onEvent`, then returns
     // one result or throws (LaunchProviderError, CancellationError when `stop` is requested, or others).
+    //
+    // A provider may report from a std::stop_callback on `stop` (a `cancelled` event, say). Such a
+    // callback runs on whichever thread requests the stop: the session never holds its lock while it
+    // requests a stop or while any provider code runs, so `onEvent` may always be called there. Events
+    // reported after a cancel are dropped, not judged. The requesting thread may be launch()'s own (a
+    // handler that cancels), so a callback never waits for launch() to do anything.
     virtual LaunchResult launch(const PackLaunchRequest& request, const LaunchEventHandler& onEvent,
                                 std::stop_token stop) = 0;
 

@@ -43,11 +43,19 @@ QString firstGraphemeClusters(const QString& text, int count)
         return text;
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
     qsizetype end = 0;
-    for (int n = 0; n < count; ++n) {
-        const qsizetype next = finder.toNextBoundary();
+    for (int n = 0; n < count;) {
+        qsizetype next = finder.toNextBoundary();
         if (next < 0)
             return text;
+        // Qt reports a boundary inside a surrogate pair next to some scripts ("😀क"); a cut there
+        // would leave half a character. Such a boundary moves past the pair, and one it overtook is
+        // no boundary of its own.
+        if (next > 0 && next < text.size() && text.at(next - 1).isHighSurrogate() && text.at(next).isLowSurrogate())
+            ++next;
+        if (next <= end)
+            continue;
         end = next;
+        ++n;
     }
     return text.left(end);
 }

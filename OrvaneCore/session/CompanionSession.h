@@ -169,7 +169,8 @@ public:
     // dropped. A stop requested through `callerStop` or cancelActiveLaunch() ends it with
     // CancellationError.
     LaunchResult launchSelectedPack(const LaunchEventHandler& onEvent, std::stop_token callerStop = {});
-    // True when a running launch was marked cancelled and asked to stop; false when none runs.
+    // True when a running launch was marked cancelled and asked to stop; false when none runs. The stop
+    // is requested after the lock is released: the provider's stop callbacks may report events.
     bool cancelActiveLaunch();
 
     // --- Diagnostics ---
@@ -243,6 +244,7 @@ private:
     std::shared_ptr<LaunchProvider> launchProvider(const PackDescriptor& pack) const;
     // Takes the lock itself: called from the provider's event sink. Judges and records the event under
     // the lock, then delivers it to `onEvent` outside it; `delivery` keeps deliveries in acceptance order.
+    // An event reported from inside a delivery on the same thread (a stop requested by `onEvent`) is dropped.
     void recordLiveEvent(const LaunchEvent& event, const PackLaunchRequest& request, LaunchProviderID providerID,
                          std::uint64_t generation, const LaunchEventHandler& onEvent,
                          const std::shared_ptr<std::mutex>& delivery);

@@ -95,8 +95,8 @@ LaunchResult CompanionSession::launchSelectedPack(const LaunchEventHandler& onEv
     // The provider runs here, on the caller's thread, with the lock released.
     std::optional<LaunchResult> result;
     try {
-        // A stop of the caller's token stops the provider. The callback only touches the stop source:
-        // it may run on any thread, also inside cancelActiveLaunch() while the lock is held.
+        // A stop of the caller's token stops the provider. The callback only touches the stop source;
+        // it runs on whichever thread stops the caller's token, never under the session's lock.
         const std::stop_callback linkCaller(callerStop, [stop = launch.stop]() mutable { stop.request_stop(); });
         // Holds its own copies: a provider that calls it after returning finds the launch gone and
         // its events are dropped.
@@ -121,6 +121,12 @@ void CompanionSession::recordLiveEvent(const LaunchEvent& event, const PackLaunc
                                        LaunchProviderID providerID, std::uint64_t generation,
                                        const LaunchEventHandler& onEvent, const std::shared_ptr<std::mutex>& delivery)
 {
+    // A cancel or a stop of the caller's token made from inside the handler runs the provider's stop
+    // callbacks on this thread, while this thread holds the delivery lock; whatever they report is
+    // dropped here instead of waiting for that lock for ever (the launch ends with CancellationError).
+    thread_local const std::mutex* deliveringOn = nullptr;
+    if (deliveringOn == delivery.get())
+        return;
     // Held from judging to delivery, so events reach the handler in the order they were accepted
     // even when a provider reports from several threads. Always taken before the session lock.
     const std::lock_guard deliveryLock(*delivery);
@@ -145,10 +151,13 @@ void CompanionSession::recordLiveEvent(const LaunchEvent& event, const PackLaunc
     if (!onEvent)
         return;
     // The handler is the caller's code: whatever it throws stays here and never unwinds the provider.
+    const std::mutex* const outer = deliveringOn;
+    deliveringOn = delivery.get();
     try {
         onEvent(event);
     } catch (...) {
     }
+    deliveringOn = outer;
 }
 
 LaunchResult CompanionSession::finishLaunch(Locked& locked, const LaunchResult& result,
@@ -200,15 +209,21 @@ void CompanionSession::clearActiveLaunch(Locked&, const QUuid& operationID)
 
 bool CompanionSession::cancelActiveLaunch()
 {
-    const Locked locked(m_mutex);
-    if (!m_activeLaunchStop || !m_activeLaunchID || !m_activeLaunchGeneration)
-        return false;
-    const LaunchOperationToken token{*m_activeLaunchID, *m_activeLaunchGeneration};
-    m_cancelledLaunches.insert(token);
-    if (m_cancelledLaunches.size() > maximumCancelledLaunches)
-        m_cancelledLaunches = {token};
-    // Runs the provider's stop callbacks here, under the lock: none of them may take it.
-    m_activeLaunchStop->request_stop();
+    std::stop_source stop(std::nostopstate);
+    {
+        const Locked locked(m_mutex);
+        if (!m_activeLaunchStop || !m_activeLaunchID || !m_activeLaunchGeneration)
+            return false;
+        const LaunchOperationToken token{*m_activeLaunchID, *m_activeLaunchGeneration};
+        m_cancelledLaunches.insert(token);
+        if (m_cancelledLaunches.size() > maximumCancelledLaunches)
+            m_cancelledLaunches = {token};
+        stop = *m_activeLaunchStop;
+    }
+    // The provider's stop callbacks run here, on this thread, and may report through the sink, which
+    // takes the lock: so the stop is requested only once the lock is released. The launch is already
+    // marked, so whatever they report is dropped and a result returned anyway is refused.
+    stop.request_stop();
     return true;
 }
 

@@ -80,6 +80,21 @@ TEST(ReleaseManifest, EveryValidationRuleRefusesTheRecordThatBreaksIt)
          [](ReleaseManifest& m) { m.productSourceCommit = QString(40, QLatin1Char('a')) + QLatin1Char('\n'); }},
         {"10 digest too short", [](ReleaseManifest& m) { m.sha256 = QString(63, QLatin1Char('0')); }},
         {"11 filename", [](ReleaseManifest& m) { m.filename = QStringLiteral("Orvane.zip"); }},
+        {"11 empty filename for a URL ending in /",
+         [](ReleaseManifest& m) {
+             m.downloadURL = QUrl(QStringLiteral("https://releases.orvane.test/downloads/Orvane-1.3.0.zip/"));
+             m.filename.clear();
+         }},
+        {"11 empty filename for the downloads folder",
+         [](ReleaseManifest& m) {
+             m.downloadURL = QUrl(QStringLiteral("https://releases.orvane.test/downloads/"));
+             m.filename.clear();
+         }},
+        {"11 a final / is no component of its own",
+         [](ReleaseManifest& m) {
+             m.downloadURL = QUrl(QStringLiteral("https://releases.orvane.test/downloads/Orvane-1.3.0.zip/"));
+         },
+         false},
         {"12 plain http",
          [](ReleaseManifest& m) { m.downloadURL = QUrl(QStringLiteral("http://releases.orvane.test/downloads/Orvane-1.3.0.zip")); }},
         {"12 no scheme", [](ReleaseManifest& m) { m.downloadURL = QUrl(QStringLiteral("/downloads/Orvane-1.3.0.zip")); }},

@@ -92,11 +92,19 @@ TEST(DiagnosticRedactor, MainRules)
         // Xbox Live values.
         {"hdr XBL3.0=uhs;tok", "hdr XBL3.0=[REDACTED_TOKEN];tok"},
         {"hdr XBL3.0 x=uhs", "hdr XBL3.0 x=uhs"},
-        // Server and host settings; no word boundary, so "zip" and "ghost" lose their values too.
+        // Server and host settings. "server" and "ip" are labels only as whole words (a snake-case part
+        // or a camel-case hump counts as one); "host" has no word boundary, so "ghost" loses its value.
         {"server-address=play.example.net", "server-address=[REDACTED_SERVER]"},
         {R"("serverHost":"mc.example.org")", R"("serverHost":"[REDACTED_SERVER]")"},
-        {"zip: 12345 ghost=1", "zip: [REDACTED_SERVER] ghost=[REDACTED_SERVER]"},
+        {"zip: 12345 ghost=1", "zip: 12345 ghost=[REDACTED_SERVER]"},
         {"server started on the main thread", "server started on the main thread"},
+        {"Chip: Apple M2 Pro", "Chip: Apple M2 Pro"},
+        {"Memory: 16 GB · Chip=Apple M1 · Server: mc.example.org", "Memory: 16 GB · Chip=Apple M1 · Server: [REDACTED_SERVER]"},
+        {"IP: 203.0.113.7 ip=203.0.113.8", "IP: [REDACTED_SERVER] ip=[REDACTED_SERVER]"},
+        {"server_ip: 203.0.113.7 (ip: 1.2.3.4)", "server_ip: [REDACTED_SERVER] (ip: [REDACTED_SERVER]"},
+        {R"({"gameServer":"mc.example.org","serverIp":"203.0.113.7"})",
+         R"({"gameServer":"[REDACTED_SERVER]","serverIp":"[REDACTED_SERVER]"})"},
+        {"gameserver: mc.example.org equip: sword", "gameserver: mc.example.org equip: sword"},
         // Private addresses only, with their port.
         {"to 192.168.1.20:25565 now", "to [REDACTED_SERVER] now"},
         {"to 10.0.0.1, 172.16.0.5 and 172.31.255.1", "to [REDACTED_SERVER], [REDACTED_SERVER] and [REDACTED_SERVER]"},
@@ -192,6 +200,11 @@ TEST(DiagnosticRedactor, RedactionIsSettledAfterOneCall)
         {"mail jo@example.com10.0.0.5:25565", "mail [REDACTED_EMAIL][REDACTED_SERVER]"},
         {"x@y.io192.168.1.2", "[REDACTED_EMAIL][REDACTED_SERVER]"},
         {"/home/a/home/b and \\/Users\\/c", "$HOME$HOME and $HOME"},
+        // Each nested user folder shows the one around it only once it is "$HOME": nine of them take
+        // more than eight passes.
+        {"/home//home//home//home//home//home//home//home//home/x end", "$HOME end"},
+        {"/Users//home//Users//home//Users//home//Users//home//Users//home/x", "$HOME"},
+        {"\\/home\\/\\/home\\/\\/home\\/\\/home\\/\\/home\\/\\/home\\/\\/home\\/\\/home\\/\\/home\\/x", "$HOME"},
         {"/home/tester/x token=1 ip=10.1.1.1 uuid=0123456789abcdef0123456789abcdef", nullptr},
         {"Authorization: Basic QWxhZGRpbjpvcGVu session=abc jo@x.org", nullptr},
     };

@@ -78,6 +78,45 @@ TEST(LaunchResultDiagnostic, KeepsAtMost512CharactersNeverCuttingOneApart)
     EXPECT_EQ(firstGraphemeClusters(QStringLiteral("abc"), 0), QString());
 }
 
+// Next to Indic or Khmer text Qt reports a boundary between the halves of a character outside the basic
+// plane; a cut there would leave a lone surrogate in the status line and the digest.
+TEST(LaunchResultDiagnostic, ACutNeverFallsInsideASurrogatePair)
+{
+    struct Case {
+        const char* text;
+        int count;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"\U0001F600\u0915", 1, "\U0001F600"},
+        {"\U0001F600\u0915", 2, "\U0001F600\u0915"},
+        {"\U0001F600\u1780x", 1, "\U0001F600"},
+        {"\U0001F600\U0001F600\u0915", 1, "\U0001F600"},
+        {"\U0001F600\U0001F600\u0915", 2, "\U0001F600\U0001F600"},
+        {"a\U0001F600\u0915", 2, "a\U0001F600"},
+        {"\u0915\U0001F600x", 2, "\u0915\U0001F600"},
+        {"\u0915\u093F\U0001F600\u0915", 2, "\u0915\u093F\U0001F600"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        SCOPED_TRACE(c.count);
+        EXPECT_EQ(firstGraphemeClusters(QString::fromUtf8(c.text), c.count), QString::fromUtf8(c.expected));
+    }
+    // Every cut of a mixed text ends on a whole character and grows with the count.
+    const QString mixed = QString::fromUtf8("\U0001F600\u0915\U0001F44D\U0001F3FD\u1780\U0001F1E9\U0001F1EA\u0915");
+    qsizetype previous = 0;
+    for (int count = 1; count <= mixed.size(); ++count) {
+        SCOPED_TRACE(count);
+        const QString cut = firstGraphemeClusters(mixed, count);
+        EXPECT_TRUE(mixed.startsWith(cut));
+        ASSERT_FALSE(cut.isEmpty());
+        EXPECT_FALSE(cut.back().isHighSurrogate());
+        EXPECT_GE(cut.size(), previous);
+        previous = cut.size();
+    }
+    EXPECT_EQ(previous, mixed.size());
+}
+
 TEST(LaunchResultDiagnostic, JsonRoundTripsAndRefusesBadValues)
 {
     const LaunchResultDiagnostic digest = LaunchResultDiagnostic::fromResult(resultWithMessage("Done."), home);

@@ -20,6 +20,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <future>
 #include <thread>
 
@@ -196,6 +197,76 @@ TEST(CompanionSessionLaunch, CancelStopsTheWatchAtOnceStoresNothingAndDropsLater
     expectNothingStored(*rig.session);
     EXPECT_EQ(rig.session->cancelledLaunchCount(), 1u);
     expectIdle(*rig.session);
+}
+
+TEST(CompanionSessionLaunch, AProviderThatReportsFromItsStopCallbackIsCancelledWithoutADeadlock)
+{
+    // Where the stop is requested from: the test's own thread, or the caller's handler on the provider's
+    // thread (which then holds the session's delivery of the event it is handling).
+    enum class From { cancelOnAnotherThread, cancelInTheHandler, callerTokenInTheHandler };
+    struct Case {
+        const char* name;
+        From from;
+        std::size_t cancelledTokens;
+    };
+    const Case cases[] = {
+        {"cancelActiveLaunch on another thread", From::cancelOnAnotherThread, 1},
+        {"cancelActiveLaunch in the handler", From::cancelInTheHandler, 1},
+        {"the caller's token in the handler", From::callerTokenInTheHandler, 0},
+    };
+    // A hang is the fault looked for: give up at once instead of leaving the test blocked for ever.
+    const auto within = [](auto& future, std::chrono::milliseconds bound) {
+        if (future.wait_for(bound) == std::future_status::ready)
+            return true;
+        ADD_FAILURE() << "no answer within " << bound.count() << " ms";
+        std::_Exit(1);
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto provider = std::make_shared<ScriptedProvider>();
+        provider->script = [&provider](ScriptedPlay& play, std::stop_token stop) -> LaunchResult {
+            const std::stop_callback reportCancel(stop, [&play] { play.report(Kind::cancelled); });
+            play.report(Kind::preparing);
+            provider->watching.set();
+            provider->release.wait(stop);
+            throw CancellationError();
+        };
+        LaunchRig rig(provider);
+        EventSink sink;
+        std::stop_source caller;
+        std::atomic<bool> handlerAnswer = false;
+        const LaunchEventHandler record = sink.handler();
+        const LaunchEventHandler handler = [&](const LaunchEvent& event) {
+            record(event);
+            if (event.kind != Kind::preparing)
+                return;
+            if (c.from == From::cancelInTheHandler)
+                handlerAnswer = rig.session->cancelActiveLaunch();
+            else if (c.from == From::callerTokenInTheHandler)
+                caller.request_stop();
+        };
+        auto launch = std::async(std::launch::async, [&] {
+            return rig.session->launchSelectedPack(handler, caller.get_token());
+        });
+        if (c.from == From::cancelOnAnotherThread) {
+            ASSERT_TRUE(provider->watching.wait());
+            auto cancel = std::async(std::launch::async, [&] { return rig.session->cancelActiveLaunch(); });
+            within(cancel, std::chrono::seconds(1));
+            EXPECT_TRUE(cancel.get());
+        }
+        within(launch, std::chrono::seconds(10));
+        EXPECT_EQ(errorText([&] { launch.get(); }), cancelled);
+        if (c.from == From::cancelInTheHandler) {
+            EXPECT_TRUE(handlerAnswer);
+        }
+
+        // The cancelled event came after the stop and was dropped; the session answers and is idle.
+        EXPECT_EQ(kinds(sink.events()), std::vector{Kind::preparing});
+        EXPECT_EQ(rig.session->cancelledLaunchCount(), c.cancelledTokens);
+        EXPECT_EQ(rig.session->selectedPackID(), PackID::tekkit2);
+        expectNothingStored(*rig.session);
+        expectIdle(*rig.session);
+    }
 }
 
 TEST(CompanionSessionLaunch, ACancelledLaunchFailsEvenWhenItsProviderReturnsAValidResult)

@@ -13,7 +13,9 @@ ModelHarness::ModelHarness(AppSeams seams)
 
 ModelHarness::~ModelHarness()
 {
-    runEventsUntil([this] { return !model->sessionCallsPending(); });
+    // A test may have let the model go already.
+    if (model)
+        runEventsUntil([this] { return !model->sessionCallsPending(); });
 }
 
 bool ModelHarness::run(const std::function<QCoro::Task<>(AppModel&)>& operation, int timeoutMs)
