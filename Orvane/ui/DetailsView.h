@@ -29,6 +29,7 @@ class DetailsToolsSection;
 class DetailsUpdatesSection;
 class DetailsWarningsSection;
 class HeadingLabel;
+class OrvaneKeyboardFocusKeeper;
 
 // The details sheet: everything Orvane knows about the install and every tool, in a scrolling,
 // window-modal dialog over the main window. It is made anew each time it is shown, so its own state
@@ -76,10 +77,12 @@ public:
     DetailsAboutSection* aboutSection() const { return m_about; }
 
 protected:
+    bool focusNextPrevChild(bool next) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void refresh();
+    void focusChanged(QWidget* now);
     QMessageBox* confirm(const QString& title, const QString& message, const QString& action);
 
     const AppModel& m_model;
@@ -88,6 +91,7 @@ private:
     bool m_recheckSetupOnForeground = false;
     bool m_appeared = false;
     QPointer<QMessageBox> m_confirmation; // cleared when the dialog closes and deletes itself
+    OrvaneKeyboardFocusKeeper* m_focusKeeper;
 
     HeadingLabel* m_title;
     QPushButton* m_done;
