@@ -83,6 +83,7 @@ bool OrvaneKeyboardFocus::showsFor(Qt::FocusReason reason) const
     case Qt::ShortcutFocusReason:
         return true;
     case Qt::ActiveWindowFocusReason:
+    case Qt::PopupFocusReason:
         return m_shownWhenInactive || screenReaderRunning();
     default:
         return screenReaderRunning();
@@ -158,12 +159,15 @@ bool OrvaneKeyboardFocus::eventFilter(QObject* watched, QEvent* event)
             else
                 release();
             break;
-        case QEvent::FocusOut:
+        case QEvent::FocusOut: {
+            // The window going inactive, or a popup over it, only lends the focus out.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
             m_shownWhenInactive =
-                static_cast<QFocusEvent*>(event)->reason() == Qt::ActiveWindowFocusReason && m_keyboardFocus;
+                (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) && m_keyboardFocus;
             m_keyboardFocus = false;
             release();
             break;
+        }
         case QEvent::Hide:
             release();
             break;

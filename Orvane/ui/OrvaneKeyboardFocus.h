@@ -15,7 +15,8 @@ namespace orvane {
 //
 // The ring shows for focus the keyboard moved (Tab, Backtab, a shortcut), and for any focus while a
 // screen reader runs; not for the focus a window gives its first control when it opens, nor for a
-// click. A control that had its ring when its window went inactive gets it back with the window.
+// click. A control that had its ring when its window went inactive, or a popup opened over it, gets
+// it back when the window is active again or the popup closes.
 //
 // Keys follow the desktop: Return and Enter activate the focused control as Space does, so every
 // button with a ring answers them alike, whatever its class.
@@ -59,7 +60,7 @@ private:
     QPointer<QWidget> m_control;
     qreal m_cornerRadius;
     bool m_keyboardFocus = false;      // the current focus came from the keyboard
-    bool m_shownWhenInactive = false;  // the ring showed when the window lost activation
+    bool m_shownWhenInactive = false;  // the ring showed when the window lost activation or a popup opened
     QList<QPointer<QWidget>> m_watchedAncestors;
 };
 

@@ -206,19 +206,28 @@ TEST(KeyboardPaths, TheRingShowsForKeyboardFocusOnlyOrWhileAScreenReaderRuns)
     }
     OrvaneKeyboardFocus::setScreenReaderProbe({});
 
-    // Leaving the window and coming back keeps the ring as it was.
+    // Leaving the window and coming back, or a popup opened over it and closed, keeps the ring as it was.
     QWidget other;
     other.show();
-    for (const Qt::FocusReason first : {Qt::TabFocusReason, Qt::OtherFocusReason}) {
-        SCOPED_TRACE(first);
-        QApplication::setActiveWindow(&window);
-        button->clearFocus();
-        button->setFocus(first);
-        QApplication::setActiveWindow(&other);
-        ASSERT_FALSE(button->hasFocus());
-        QApplication::setActiveWindow(&window);
-        ASSERT_TRUE(button->hasFocus());
-        EXPECT_EQ(ringShown(button), first == Qt::TabFocusReason);
+    for (const bool popup : {false, true}) {
+        for (const Qt::FocusReason first : {Qt::TabFocusReason, Qt::OtherFocusReason}) {
+            SCOPED_TRACE(testing::Message() << (popup ? "popup, " : "other window, ") << first);
+            QApplication::setActiveWindow(&window);
+            button->clearFocus();
+            button->setFocus(first);
+            QWidget menu(nullptr, Qt::Popup);
+            if (popup)
+                menu.show();
+            else
+                QApplication::setActiveWindow(&other);
+            EXPECT_FALSE(ringShown(button));
+            if (popup)
+                menu.close();
+            else
+                QApplication::setActiveWindow(&window);
+            ASSERT_TRUE(button->hasFocus());
+            EXPECT_EQ(ringShown(button), first == Qt::TabFocusReason);
+        }
     }
 }
 
