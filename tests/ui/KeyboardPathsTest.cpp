@@ -195,16 +195,21 @@ TEST(KeyboardPaths, TheRingShowsForKeyboardFocusOnlyOrWhileAScreenReaderRuns)
     OrvaneKeyboardFocus::attach(button, 3);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    bool screenReader = false;
+    OrvaneKeyboardFocus::setScreenReaderProbe([&screenReader] { return screenReader; });
+    struct ProbeReset {
+        ~ProbeReset() { OrvaneKeyboardFocus::setScreenReaderProbe({}); }
+    } const probeReset;
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "reason " << c.reason << (c.screenReader ? ", screen reader" : ""));
-        OrvaneKeyboardFocus::setScreenReaderProbe([&c] { return c.screenReader; });
+        screenReader = c.screenReader;
         button->clearFocus();
         button->setFocus(c.reason);
         ASSERT_TRUE(button->hasFocus());
         EXPECT_EQ(ringShown(button), c.shown);
         EXPECT_EQ(ringDrawnAround(window.grab().toImage(), button), c.shown);
     }
-    OrvaneKeyboardFocus::setScreenReaderProbe({});
+    screenReader = false;
 
     // Leaving the window and coming back, or a popup opened over it and closed, keeps the ring as it was.
     QWidget other;
