@@ -132,9 +132,22 @@ TEST(KeyboardPaths, ReturnActivatesTheFocusedButtonOnlyAndOtherwiseThePrimaryAct
         EXPECT_EQ(sheets, c.sheet ? 1 : 0);
         EXPECT_EQ(view.showingPackMenu(), c.menu);
         EXPECT_EQ(view.confirmingRestore(), c.confirmation);
-        if (view.packMenu())
-            view.packMenu()->close();
+        if (PackMenu* menu = view.packMenu()) {
+            EXPECT_TRUE(ringShown(menu->rows()[0])) << "opened from the keyboard, the first row shows its ring";
+            menu->close();
+        }
     }
+
+    // Opened by a click, the menu's first row has the focus but shows no ring.
+    WindowHarness window;
+    window.setState(states::ready());
+    window.activate();
+    clearFocus();
+    window.view().packButton()->click();
+    ASSERT_TRUE(window.view().showingPackMenu());
+    EXPECT_TRUE(window.view().packMenu()->rows()[0]->hasFocus());
+    EXPECT_FALSE(ringShown(window.view().packMenu()->rows()[0]));
+    window.view().packMenu()->close();
 }
 
 TEST(KeyboardPaths, ThePrimaryButtonKeepsTheFocusWhileItsActionRunsAndCancelTakesItOver)
