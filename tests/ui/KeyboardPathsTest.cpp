@@ -4,6 +4,7 @@
 #include "DetailsFakes.h"
 #include "WindowHarness.h"
 
+#include "app/MainWindow.h"
 #include "app/support/FakeSession.h"
 #include "app/support/TestSeams.h"
 #include "support/TempDir.h"
@@ -148,6 +149,35 @@ TEST(KeyboardPaths, ReturnActivatesTheFocusedButtonOnlyAndOtherwiseThePrimaryAct
     EXPECT_TRUE(window.view().packMenu()->rows()[0]->hasFocus());
     EXPECT_FALSE(ringShown(window.view().packMenu()->rows()[0]));
     window.view().packMenu()->close();
+}
+
+// In the application the view is the main window's content, so a key no control took reaches the
+// main window rather than the view.
+TEST(KeyboardPaths, InTheMainWindowReturnIsStillTheFocusedButtonsOrElseThePrimaryAction)
+{
+    AppModel model(std::make_shared<test::FakeSession>(), test::testSeams("/nonexistent-home", true));
+    auto operations = std::make_shared<test::RecordingOperations>();
+    MainWindow window;
+    auto* view = new ContentView(model, ContentView::Seams{operations, std::make_shared<FixedAccessibilityPrefs>(),
+                                                           std::make_shared<test::RecordingAnnouncer>(),
+                                                           std::make_shared<test::AnsweringFolderChooser>()});
+    window.setContent(view);
+    model.setStateForTesting(states::ready());
+    window.show();
+    window.activateWindow();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QCoreApplication::processEvents();
+
+    clearFocus();
+    operations->calls.clear();
+    press(&window, Qt::Key_Return);
+    EXPECT_EQ(operations->calls, QStringList{QStringLiteral("performPrimaryAction")});
+
+    view->restoreButton()->setFocus(Qt::TabFocusReason);
+    press(&window, Qt::Key_Return);
+    EXPECT_TRUE(view->confirmingRestore());
+    EXPECT_EQ(operations->calls.size(), 1);
 }
 
 TEST(KeyboardPaths, ThePrimaryButtonKeepsTheFocusWhileItsActionRunsAndCancelTakesItOver)
