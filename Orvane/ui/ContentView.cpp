@@ -74,6 +74,8 @@ ContentView::ContentView(AppModel& model, Seams seams, QWidget* parent)
 
 ContentView::~ContentView()
 {
+    if (m_keyWindow)
+        m_keyWindow->removeEventFilter(this);
     // The menu is a popup of its own: close it while this view can still hear that it closed.
     if (m_packMenu) {
         m_packMenu->disconnect(this);

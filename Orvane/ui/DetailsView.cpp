@@ -105,8 +105,10 @@ DetailsView::DetailsView(const AppModel& model, std::shared_ptr<DetailsOperation
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(app, &QGuiApplication::applicationStateChanged, this, &DetailsView::applicationStateChanged);
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
-        connect(app, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusChanged(now); });
+        m_focusWatch = connect(app, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusChanged(now); });
 }
+
+DetailsView::~DetailsView() { disconnect(m_focusWatch); }
 
 bool DetailsView::focusNextPrevChild(bool next)
 {

@@ -46,6 +46,7 @@ public:
 
     DetailsView(const AppModel& model, std::shared_ptr<DetailsOperations> operations, DetailsServices services,
                 AccessibilitySettings look, QWidget* parent);
+    ~DetailsView() override;
 
     // Opens a setup checklist page: remembers to recheck when Orvane becomes active again, then hands
     // the page over. An address that is no URL opens nothing and changes nothing.
@@ -92,6 +93,7 @@ private:
     bool m_appeared = false;
     QPointer<QMessageBox> m_confirmation; // cleared when the dialog closes and deletes itself
     OrvaneKeyboardFocusKeeper* m_focusKeeper;
+    QMetaObject::Connection m_focusWatch; // cut before the dialog's own teardown moves the focus
 
     HeadingLabel* m_title;
     QPushButton* m_done;
