@@ -8,6 +8,7 @@
 #include "ui/LaunchWatchCard.h"
 #include "ui/OrvaneAccessibility.h"
 #include "ui/OrvaneKeyboardFocus.h"
+#include "ui/OrvaneKeyboardFocusKeeper.h"
 #include "ui/OrvaneTheme.h"
 #include "ui/OrvaneWordmark.h"
 #include "ui/PackButton.h"
@@ -21,11 +22,11 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
-#include <QShortcut>
 
 #include <algorithm>
 
@@ -73,6 +74,8 @@ ContentView::ContentView(AppModel& model, Seams seams, QWidget* parent)
 
 ContentView::~ContentView()
 {
+    if (m_keyWindow)
+        m_keyWindow->removeEventFilter(this);
     // The menu is a popup of its own: close it while this view can still hear that it closed.
     if (m_packMenu) {
         m_packMenu->disconnect(this);
@@ -137,9 +140,9 @@ void ContentView::build()
 
     m_chips = new ReadinessChips(this);
 
-    // Return is the primary button's key, wherever the focus is in the window.
-    m_returnKey = new QShortcut(QKeySequence(Qt::Key_Return), this, this, &ContentView::returnPressed);
-    m_enterKey = new QShortcut(QKeySequence(Qt::Key_Enter), this, this, &ContentView::returnPressed);
+    // Return on a focused button presses that button (OrvaneKeyboardFocus); a Return no button took
+    // reaches the window and is the primary action (eventFilter).
+    m_focusKeeper = new OrvaneKeyboardFocusKeeper(this);
 
     setTabOrder(m_detailsButton, m_packButton);
     setTabOrder(m_packButton, m_primaryButton);
@@ -181,11 +184,16 @@ void ContentView::refresh()
                           !state.cancellationRequested, contrast, m_accessibility.reduceTransparency,
                           m_accessibility.reduceMotion});
     const bool watching = state.observingLaunch;
-    const bool primaryHadFocus = m_primaryButton->hasFocus();
+    // The primary button holds the focus while it is disabled; CANCEL takes it over when the card
+    // replaces the button, with the ring when the focus had come from the keyboard.
+    const bool primaryHeld = m_focusKeeper->heldControl() == m_primaryButton;
+    const bool primaryHadFocus = m_primaryButton->hasFocus() || primaryHeld;
+    const bool keyboardFocus = primaryHeld ? m_focusKeeper->heldByKeyboard()
+                                           : OrvaneKeyboardFocus::of(m_primaryButton)->ringShown();
     m_primaryButton->setVisible(!watching);
     m_watchCard->setVisible(watching);
     if (watching && primaryHadFocus && m_watchCard->cancelButton()->isVisible())
-        m_watchCard->cancelButton()->setFocus(Qt::OtherFocusReason);
+        m_watchCard->cancelButton()->setFocus(keyboardFocus ? Qt::TabFocusReason : Qt::OtherFocusReason);
 
     m_subtitle->setText(ContentViewRules::subtitleText(state));
     m_subtitle->setColor(ContentViewRules::subtitleColor(state, probe, contrast));
@@ -243,9 +251,11 @@ void ContentView::layoutContent()
                             mark.height());
     const int detailsLeft = w - horizontalPadding - UtilityButton::side;
     m_detailsButton->move(detailsLeft, topPadding);
+    // The badge's widget reaches past its layout box by the glow's radius on every side.
     const QSize badge = m_badge->sizeHint();
-    m_badge->setGeometry(detailsLeft - headerSpacing - badge.width(), topPadding + (headerHeight - badge.height()) / 2,
-                         badge.width(), badge.height());
+    const int glow = ReadinessBadge::glowRadius;
+    m_badge->setGeometry(detailsLeft - headerSpacing - badge.width() + glow,
+                         topPadding + (headerHeight - badge.height()) / 2, badge.width(), badge.height());
 
     // Bottom row: RESTORE at the left, the chips at the right.
     const QSize restore = m_restoreButton->sizeHint();
@@ -288,8 +298,55 @@ void ContentView::paintEvent(QPaintEvent*)
 
 void ContentView::resizeEvent(QResizeEvent*) { layoutContent(); }
 
+bool ContentView::focusNextPrevChild(bool next)
+{
+    if (const std::optional<bool> kept = m_focusKeeper->focusNextPrevChild(next))
+        return *kept;
+    return QWidget::focusNextPrevChild(next);
+}
+
+// The view may be a window's content: a key that no control took while nothing has the focus goes
+// to that window, not through the view.
+void ContentView::watchWindowKeys()
+{
+    QWidget* keyWindow = window() == this ? nullptr : window();
+    if (m_keyWindow == keyWindow)
+        return;
+    if (m_keyWindow)
+        m_keyWindow->removeEventFilter(this);
+    m_keyWindow = keyWindow;
+    if (m_keyWindow)
+        m_keyWindow->installEventFilter(this);
+}
+
+bool ContentView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_keyWindow && event->type() == QEvent::KeyPress)
+        return takeReturn(static_cast<QKeyEvent*>(event));
+    return QWidget::eventFilter(watched, event);
+}
+
+void ContentView::keyPressEvent(QKeyEvent* event)
+{
+    if (!takeReturn(event))
+        QWidget::keyPressEvent(event);
+}
+
+// A Return (or Enter) that no button took is the primary action.
+bool ContentView::takeReturn(QKeyEvent* key)
+{
+    if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+        || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    if (!key->isAutoRepeat())
+        returnPressed();
+    key->accept();
+    return true;
+}
+
 void ContentView::showEvent(QShowEvent*)
 {
+    watchWindowKeys();
     if (m_shownOnce)
         return;
     m_shownOnce = true;

@@ -14,15 +14,16 @@
 #include <optional>
 
 class QDialog;
+class QKeyEvent;
 class QLabel;
 class QMessageBox;
-class QShortcut;
 
 namespace orvane {
 
 class AppModel;
 class FittedLabel;
 class LaunchWatchCard;
+class OrvaneKeyboardFocusKeeper;
 class OrvaneWordmark;
 class PackButton;
 class PackMenu;
@@ -99,6 +100,9 @@ public:
     QDialog* detailsSheet() const;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -110,6 +114,8 @@ private:
     void announceIfNeeded(const std::optional<QString>& text);
     void primaryPressed();
     void returnPressed();
+    void watchWindowKeys();
+    bool takeReturn(QKeyEvent* key);
     void togglePackMenu();
     void confirmRestore();
 
@@ -128,8 +134,8 @@ private:
     FittedLabel* m_subtitle = nullptr;
     TextButton* m_restoreButton = nullptr;
     ReadinessChips* m_chips = nullptr;
-    QShortcut* m_returnKey = nullptr;
-    QShortcut* m_enterKey = nullptr;
+    OrvaneKeyboardFocusKeeper* m_focusKeeper = nullptr;
+    QPointer<QWidget> m_keyWindow; // the window whose unclaimed Return is the primary action
 
     QPointer<PackMenu> m_packMenu;
     QPointer<QMessageBox> m_restoreConfirmation;

@@ -15,10 +15,11 @@
 #include "ui/DetailsWarningsSection.h"
 #include "ui/HeadingLabel.h"
 #include "ui/OrvaneKeyboardFocus.h"
+#include "ui/OrvaneKeyboardFocusKeeper.h"
 #include "ui/OrvaneTheme.h"
 #include "ui/TerminalDivider.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPushButton>
@@ -29,7 +30,8 @@ namespace orvane {
 
 DetailsView::DetailsView(const AppModel& model, std::shared_ptr<DetailsOperations> operations, DetailsServices services,
                          AccessibilitySettings look, QWidget* parent)
-    : QDialog(parent), m_model(model), m_operations(std::move(operations)), m_services(std::move(services))
+    : QDialog(parent), m_model(model), m_operations(std::move(operations)), m_services(std::move(services)),
+      m_focusKeeper(new OrvaneKeyboardFocusKeeper(this))
 {
     const bool contrast = look.increasedContrast;
     setWindowTitle(QStringLiteral("Details"));
@@ -66,6 +68,9 @@ DetailsView::DetailsView(const AppModel& model, std::shared_ptr<DetailsOperation
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // No Tab stop of its own: the keyboard scrolls by moving the focus (focusChanged).
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+    m_scroll->setAccessibleName(QStringLiteral("Details"));
     auto* page = new QWidget(m_scroll);
     page->setAutoFillBackground(false);
     m_scroll->viewport()->setAutoFillBackground(false);
@@ -99,6 +104,27 @@ DetailsView::DetailsView(const AppModel& model, std::shared_ptr<DetailsOperation
     connect(&m_model, &AppModel::changed, this, &DetailsView::refresh);
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(app, &QGuiApplication::applicationStateChanged, this, &DetailsView::applicationStateChanged);
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        m_focusWatch = connect(app, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusChanged(now); });
+}
+
+DetailsView::~DetailsView() { disconnect(m_focusWatch); }
+
+bool DetailsView::focusNextPrevChild(bool next)
+{
+    if (const std::optional<bool> kept = m_focusKeeper->focusNextPrevChild(next))
+        return *kept;
+    return QDialog::focusNextPrevChild(next);
+}
+
+// Whatever moved the focus (Tab, a returning busy tool, a screen reader), the focused control is
+// scrolled into view with its ring.
+void DetailsView::focusChanged(QWidget* now)
+{
+    if (now && m_scroll->widget()->isAncestorOf(now)) {
+        const int room = int(OrvaneKeyboardFocus::outset + OrvaneKeyboardFocus::lineWidth) + 8;
+        m_scroll->ensureWidgetVisible(now, room, room);
+    }
 }
 
 void DetailsView::showEvent(QShowEvent* event)

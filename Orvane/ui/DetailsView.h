@@ -29,6 +29,7 @@ class DetailsToolsSection;
 class DetailsUpdatesSection;
 class DetailsWarningsSection;
 class HeadingLabel;
+class OrvaneKeyboardFocusKeeper;
 
 // The details sheet: everything Orvane knows about the install and every tool, in a scrolling,
 // window-modal dialog over the main window. It is made anew each time it is shown, so its own state
@@ -45,6 +46,7 @@ public:
 
     DetailsView(const AppModel& model, std::shared_ptr<DetailsOperations> operations, DetailsServices services,
                 AccessibilitySettings look, QWidget* parent);
+    ~DetailsView() override;
 
     // Opens a setup checklist page: remembers to recheck when Orvane becomes active again, then hands
     // the page over. An address that is no URL opens nothing and changes nothing.
@@ -76,10 +78,12 @@ public:
     DetailsAboutSection* aboutSection() const { return m_about; }
 
 protected:
+    bool focusNextPrevChild(bool next) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void refresh();
+    void focusChanged(QWidget* now);
     QMessageBox* confirm(const QString& title, const QString& message, const QString& action);
 
     const AppModel& m_model;
@@ -88,6 +92,8 @@ private:
     bool m_recheckSetupOnForeground = false;
     bool m_appeared = false;
     QPointer<QMessageBox> m_confirmation; // cleared when the dialog closes and deletes itself
+    OrvaneKeyboardFocusKeeper* m_focusKeeper;
+    QMetaObject::Connection m_focusWatch; // cut before the dialog's own teardown moves the focus
 
     HeadingLabel* m_title;
     QPushButton* m_done;

@@ -1,8 +1,10 @@
 #include "ui/DisclosureGroup.h"
 
+#include "ui/OrvaneAccessibility.h"
 #include "ui/OrvaneKeyboardFocus.h"
 #include "ui/OrvaneTheme.h"
 
+#include <QAccessible>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
@@ -15,72 +17,70 @@ namespace {
 constexpr int triangleSide = 7;
 constexpr int triangleGap = 8;
 
-class DisclosureToggle final : public QAbstractButton {
-public:
-    DisclosureToggle(const QColor& color, QWidget* parent) : QAbstractButton(parent), m_color(color)
-    {
-        setCheckable(true);
-        setCursor(Qt::PointingHandCursor);
-        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-        OrvaneKeyboardFocus::attach(this, 3);
-    }
-
-    void setTitle(const QString& title)
-    {
-        m_title = title;
-        setAccessibleName(title);
-        updateGeometry();
-        update();
-    }
-    const QString& title() const { return m_title; }
-
-    QSize sizeHint() const override
-    {
-        const QFontMetrics metrics(font());
-        return {triangleSide + triangleGap + metrics.horizontalAdvance(m_title) + 2, metrics.height() + 4};
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QColor color = m_color;
-        if (isDown())
-            color.setAlphaF(color.alphaF() * 0.7f);
-        const qreal middle = height() / 2.0;
-        QPainterPath triangle;
-        if (isChecked()) { // pointing down
-            triangle.moveTo(0, middle - triangleSide / 3.0);
-            triangle.lineTo(triangleSide, middle - triangleSide / 3.0);
-            triangle.lineTo(triangleSide / 2.0, middle + triangleSide / 2.0);
-        } else { // pointing right
-            triangle.moveTo(1, middle - triangleSide / 2.0);
-            triangle.lineTo(triangleSide - 1, middle);
-            triangle.lineTo(1, middle + triangleSide / 2.0);
-        }
-        triangle.closeSubpath();
-        painter.fillPath(triangle, color);
-        painter.setPen(color);
-        painter.drawText(QRect(triangleSide + triangleGap, 0, width(), height()),
-                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_title);
-    }
-
-private:
-    QColor m_color;
-    QString m_title;
-};
-
 } // namespace
+
+DisclosureToggle::DisclosureToggle(const QColor& color, QWidget* parent) : QAbstractButton(parent), m_color(color)
+{
+    installOrvaneAccessibility();
+    setCheckable(true);
+    setCursor(Qt::PointingHandCursor);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    OrvaneKeyboardFocus::attach(this, 3);
+    connect(this, &QAbstractButton::toggled, this, [this] {
+        QAccessible::State changed;
+        changed.expanded = true;
+        changed.collapsed = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        QAccessible::updateAccessibility(&event);
+    });
+}
+
+void DisclosureToggle::setTitle(const QString& title)
+{
+    m_title = title;
+    setAccessibleName(title);
+    updateGeometry();
+    update();
+}
+
+QSize DisclosureToggle::sizeHint() const
+{
+    const QFontMetrics metrics(font());
+    return {triangleSide + triangleGap + metrics.horizontalAdvance(m_title) + 2, metrics.height() + 4};
+}
+
+void DisclosureToggle::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QColor color = m_color;
+    if (isDown())
+        color.setAlphaF(color.alphaF() * 0.7f);
+    const qreal middle = height() / 2.0;
+    QPainterPath triangle;
+    if (isChecked()) { // pointing down
+        triangle.moveTo(0, middle - triangleSide / 3.0);
+        triangle.lineTo(triangleSide, middle - triangleSide / 3.0);
+        triangle.lineTo(triangleSide / 2.0, middle + triangleSide / 2.0);
+    } else { // pointing right
+        triangle.moveTo(1, middle - triangleSide / 2.0);
+        triangle.lineTo(triangleSide - 1, middle);
+        triangle.lineTo(1, middle + triangleSide / 2.0);
+    }
+    triangle.closeSubpath();
+    painter.fillPath(triangle, color);
+    painter.setPen(color);
+    painter.drawText(QRect(triangleSide + triangleGap, 0, width(), height()),
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_title);
+}
 
 DisclosureGroup::DisclosureGroup(const QColor& color, QWidget* parent) : QWidget(parent)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    auto* toggle = new DisclosureToggle(color, this);
-    toggle->setFont(OrvaneTheme::labelFont());
-    m_toggle = toggle;
+    m_toggle = new DisclosureToggle(color, this);
+    m_toggle->setFont(OrvaneTheme::labelFont());
     m_body = new QWidget(this);
     m_bodyLayout = new QVBoxLayout(m_body);
     m_bodyLayout->setContentsMargins(0, 8, 0, 0);
@@ -93,12 +93,12 @@ DisclosureGroup::DisclosureGroup(const QColor& color, QWidget* parent) : QWidget
 
 void DisclosureGroup::setTitle(const QString& title)
 {
-    static_cast<DisclosureToggle*>(m_toggle)->setTitle(title);
+    m_toggle->setTitle(title);
 }
 
 QString DisclosureGroup::title() const
 {
-    return static_cast<DisclosureToggle*>(m_toggle)->title();
+    return m_toggle->title();
 }
 
 bool DisclosureGroup::isExpanded() const

@@ -2,7 +2,10 @@
 
 #include "ui/OrvaneTheme.h"
 
-#include <QEvent>
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -16,7 +19,27 @@ const char* const ringProperty = "orvaneKeyboardFocus";
 // The ring's widget reaches past the ring's outer edge by this much, so antialiasing is not cut.
 constexpr int margin = int(OrvaneKeyboardFocus::outset + OrvaneKeyboardFocus::lineWidth) + 1;
 
+std::function<bool()>& screenReaderProbe()
+{
+    static std::function<bool()> probe;
+    return probe;
+}
+
+bool isActivationKey(const QKeyEvent& key)
+{
+    return (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)
+        && (key.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
+
 } // namespace
+
+void OrvaneKeyboardFocus::setScreenReaderProbe(std::function<bool()> probe) { screenReaderProbe() = std::move(probe); }
+
+bool OrvaneKeyboardFocus::screenReaderRunning()
+{
+    const std::function<bool()>& probe = screenReaderProbe();
+    return probe ? probe() : QAccessible::isActive();
+}
 
 OrvaneKeyboardFocus::OrvaneKeyboardFocus(QWidget* control, qreal cornerRadius)
     : QFocusFrame(control->window()), m_control(control), m_cornerRadius(cornerRadius)
@@ -38,14 +61,46 @@ OrvaneKeyboardFocus* OrvaneKeyboardFocus::attach(QWidget* control, qreal cornerR
     auto* ring = new OrvaneKeyboardFocus(control, cornerRadius);
     control->setProperty(ringProperty, QVariant::fromValue(static_cast<QObject*>(ring)));
     QObject::connect(control, &QObject::destroyed, ring, &QObject::deleteLater);
-    if (control->hasFocus())
+    if (control->hasFocus() && screenReaderRunning()) {
+        ring->m_keyboardFocus = true;
         ring->follow();
+    }
     return ring;
 }
 
 OrvaneKeyboardFocus* OrvaneKeyboardFocus::of(const QWidget* control)
 {
     return qobject_cast<OrvaneKeyboardFocus*>(control->property(ringProperty).value<QObject*>());
+}
+
+bool OrvaneKeyboardFocus::ringShown() const { return m_control && m_control->hasFocus() && m_keyboardFocus; }
+
+bool OrvaneKeyboardFocus::showsFor(Qt::FocusReason reason) const
+{
+    switch (reason) {
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+    case Qt::ShortcutFocusReason:
+        return true;
+    case Qt::ActiveWindowFocusReason:
+    case Qt::PopupFocusReason:
+        return m_shownWhenInactive || screenReaderRunning();
+    default:
+        return screenReaderRunning();
+    }
+}
+
+// Return and Enter click the focused button once; held down, they do not repeat.
+bool OrvaneKeyboardFocus::activate(QEvent* event)
+{
+    const auto& key = static_cast<const QKeyEvent&>(*event);
+    auto* button = qobject_cast<QAbstractButton*>(m_control.data());
+    if (!button || !isActivationKey(key))
+        return false;
+    if (!key.isAutoRepeat() && button->isEnabled() && button->isVisible())
+        button->click();
+    event->accept();
+    return true;
 }
 
 QRectF OrvaneKeyboardFocus::ringRect() const
@@ -94,15 +149,30 @@ bool OrvaneKeyboardFocus::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_control) {
         switch (event->type()) {
+        case QEvent::KeyPress:
+            return activate(event);
         case QEvent::FocusIn:
-            follow();
+            m_keyboardFocus = showsFor(static_cast<QFocusEvent*>(event)->reason());
+            m_shownWhenInactive = false;
+            if (m_keyboardFocus)
+                follow();
+            else
+                release();
             break;
-        case QEvent::FocusOut:
+        case QEvent::FocusOut: {
+            // The window going inactive, or a popup over it, only lends the focus out.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            m_shownWhenInactive =
+                (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) && m_keyboardFocus;
+            m_keyboardFocus = false;
+            release();
+            break;
+        }
         case QEvent::Hide:
             release();
             break;
         case QEvent::Show:
-            if (m_control->hasFocus())
+            if (ringShown())
                 follow();
             break;
         case QEvent::Move:
@@ -121,7 +191,7 @@ bool OrvaneKeyboardFocus::eventFilter(QObject* watched, QEvent* event)
 
 void OrvaneKeyboardFocus::paintEvent(QPaintEvent*)
 {
-    if (!m_control || !m_control->hasFocus())
+    if (!ringShown())
         return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);

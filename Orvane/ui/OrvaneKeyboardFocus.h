@@ -4,12 +4,22 @@
 #include <QList>
 #include <QPointer>
 
+#include <functional>
+
 namespace orvane {
 
 // The keyboard focus ring: a 2-pixel lime rounded rectangle 4 pixels outside a control while it has
 // the keyboard focus, and nothing otherwise, so the control's layout never moves. The ring lives on
 // the control's window rather than inside the control, takes no clicks and, being a focus frame, is
 // no element of the accessibility tree.
+//
+// The ring shows for focus the keyboard moved (Tab, Backtab, a shortcut), and for any focus while a
+// screen reader runs; not for the focus a window gives its first control when it opens, nor for a
+// click. A control that had its ring when its window went inactive, or a popup opened over it, gets
+// it back when the window is active again or the popup closes.
+//
+// Keys follow the desktop: Return and Enter activate the focused control as Space does, so every
+// button with a ring answers them alike, whatever its class.
 class OrvaneKeyboardFocus final : public QFocusFrame {
     Q_OBJECT
 
@@ -23,8 +33,15 @@ public:
     // The ring attached to `control`, if any.
     static OrvaneKeyboardFocus* of(const QWidget* control);
 
+    // Whether a screen reader runs; by default Qt's accessibility bridge says so. Tests replace it
+    // (an empty function restores the default).
+    static void setScreenReaderProbe(std::function<bool()> probe);
+    static bool screenReaderRunning();
+
     QWidget* control() const { return m_control; }
     qreal cornerRadius() const { return m_cornerRadius; }
+    // Whether the ring is drawn: the control has the focus and it came from the keyboard.
+    bool ringShown() const;
     // The rounded rectangle the ring strokes, in the coordinates of the control's window.
     QRectF ringRect() const;
 
@@ -34,12 +51,16 @@ protected:
 
 private:
     OrvaneKeyboardFocus(QWidget* control, qreal cornerRadius);
+    bool showsFor(Qt::FocusReason reason) const;
+    bool activate(QEvent* event);
     void follow();
     void release();
     void place();
 
     QPointer<QWidget> m_control;
     qreal m_cornerRadius;
+    bool m_keyboardFocus = false;      // the current focus came from the keyboard
+    bool m_shownWhenInactive = false;  // the ring showed when the window lost activation or a popup opened
     QList<QPointer<QWidget>> m_watchedAncestors;
 };
 

@@ -130,10 +130,13 @@ void PackMenu::popUp(QWidget* anchor)
             topLeft.setY(anchor->mapToGlobal(QPoint(0, 0)).y() - height() - 6);
     }
     move(topLeft);
+    // Opened from the keyboard, the first row shows its ring at once; opened by a click, it does not.
+    const OrvaneKeyboardFocus* anchorRing = OrvaneKeyboardFocus::of(anchor);
+    const bool keyboard = anchorRing && anchorRing->ringShown();
     show();
     for (QAbstractButton* entry : findChildren<QAbstractButton*>())
         if (entry->isEnabled()) {
-            entry->setFocus(Qt::PopupFocusReason);
+            entry->setFocus(keyboard ? Qt::TabFocusReason : Qt::PopupFocusReason);
             break;
         }
 }

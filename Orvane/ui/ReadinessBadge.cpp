@@ -14,10 +14,10 @@ namespace {
 
 QFont wordFont() { return OrvaneTheme::tracked(OrvaneTheme::labelFont(), ReadinessBadge::wordTracking); }
 
-// The square's glow: its colour at 0.4 fading out over 7 pixels.
+// The square's glow: its colour at 0.4 fading out over the glow radius, the same on every side.
 void paintGlow(QPainter& painter, const QRectF& square, QColor color)
 {
-    constexpr int radius = 7;
+    constexpr int radius = ReadinessBadge::glowRadius;
     for (int i = radius; i >= 1; --i) {
         QColor ring = color;
         ring.setAlphaF(float(0.4 * (1.0 - qreal(i) / (radius + 1)) / 3));
@@ -49,15 +49,22 @@ QSize ReadinessBadge::sizeHint() const
 {
     const qreal word = QFontMetricsF(wordFont()).horizontalAdvance(m_look.word);
     const int width = int(std::ceil(std::max<qreal>(word + rowSpacing + square, underlineWidth)));
-    return {width, square + stackSpacing + underlineHeight()};
+    return {width + 2 * glowRadius, square + stackSpacing + underlineHeight() + 2 * glowRadius};
 }
 
-QRectF ReadinessBadge::squareRect() const { return {qreal(width() - square), 0, qreal(square), qreal(square)}; }
+QRect ReadinessBadge::contentRect() const { return rect().adjusted(glowRadius, glowRadius, -glowRadius, -glowRadius); }
+
+QRectF ReadinessBadge::squareRect() const
+{
+    const QRect content = contentRect();
+    return {qreal(content.right() + 1 - square), qreal(content.top()), qreal(square), qreal(square)};
+}
 
 QRectF ReadinessBadge::underlineRect() const
 {
-    return {qreal(width() - underlineWidth), qreal(square + stackSpacing), qreal(underlineWidth),
-            qreal(underlineHeight())};
+    const QRect content = contentRect();
+    return {qreal(content.right() + 1 - underlineWidth), qreal(content.top() + square + stackSpacing),
+            qreal(underlineWidth), qreal(underlineHeight())};
 }
 
 void ReadinessBadge::paintEvent(QPaintEvent*)
@@ -74,7 +81,7 @@ void ReadinessBadge::paintEvent(QPaintEvent*)
 
     painter.setFont(wordFont());
     painter.setPen(m_look.accent);
-    const QRectF wordRect(0, 0, lit.left() - rowSpacing, lit.height());
+    const QRectF wordRect(contentRect().left(), lit.top(), lit.left() - rowSpacing - contentRect().left(), lit.height());
     painter.drawText(wordRect, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, m_look.word);
 }
 

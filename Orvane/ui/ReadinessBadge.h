@@ -16,6 +16,9 @@ public:
     static constexpr int rowSpacing = 11;
     static constexpr int stackSpacing = 9;
     static constexpr int underlineWidth = 90;
+    // The lit square's glow reaches this far past it; the badge keeps that much room on every side,
+    // so the glow is whole, and its layout box (contentRect) lies that much inside the widget.
+    static constexpr int glowRadius = 7;
 
     struct Look {
         QString word;
@@ -32,7 +35,9 @@ public:
     const Look& look() const { return m_look; }
     static QString accessibleLabel(const QString& word);
 
-    // Geometry inside the badge, for drawing and for tests.
+    // Geometry inside the badge, for drawing and for tests: the word, square and underline lie in
+    // contentRect, which the window lays out as the badge.
+    QRect contentRect() const;
     QRectF squareRect() const;
     QRectF underlineRect() const;
 

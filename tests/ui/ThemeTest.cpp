@@ -150,6 +150,7 @@ TEST(OrvaneKeyboardFocus, DrawsALimeRingFourPixelsOutsideOnlyWhileFocused)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
     const QRect before = first->geometry();
+    first->clearFocus(); // the window's own first focus shows no ring
     first->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(ring->ringRect(), QRectF(36, 26, 68, 28));
     QImage image = window.grab().toImage();
