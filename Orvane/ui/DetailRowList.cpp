@@ -42,6 +42,8 @@ void DetailRowList::setRows(const DetailRowTexts& rows)
     for (std::size_t i = 0; i < rows.size(); ++i) {
         m_rows[i].label->setText(rows[i].label);
         m_rows[i].value->setText(rows[i].value);
+        // An empty value is still a selectable (so focusable) label: name it after its row.
+        m_rows[i].value->setAccessibleName(rows[i].value.isEmpty() ? rows[i].label : QString());
     }
 }
 

@@ -8,6 +8,7 @@
 #include "app/support/FakeSession.h"
 #include "app/support/TestSeams.h"
 #include "support/TempDir.h"
+#include "ui/DetailRowList.h"
 #include "ui/DetailsDiagnosticSection.h"
 #include "ui/DetailsInstallSection.h"
 #include "ui/DetailsSetupSection.h"
@@ -31,6 +32,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollArea>
@@ -640,6 +642,17 @@ TEST_F(KeyboardSheet, AnAccessibilitySweepFindsNoUnnamedStopAndDisclosuresThatEx
             expect(expanded);
         }
     }
+}
+
+TEST(DetailRowAccessibility, AnEmptyValueIsNamedAfterItsRowAndAFilledOneByItsText)
+{
+    DetailRowList rows(false, 4, nullptr);
+    rows.setRows({{"CHIP", ""}, {"MODEL", "Desktop"}});
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(rows.valueLabel(0))->text(QAccessible::Name), "CHIP");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(rows.valueLabel(1))->text(QAccessible::Name), "Desktop");
+    rows.setRows({{"CHIP", "Ryzen"}, {"MODEL", ""}});
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(rows.valueLabel(0))->text(QAccessible::Name), "Ryzen");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(rows.valueLabel(1))->text(QAccessible::Name), "MODEL");
 }
 
 } // namespace
