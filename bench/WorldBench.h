@@ -180,7 +180,7 @@ int runShapes(int argc, char** argv, const char* operation,
         {
             ConsoleReporter::ReportRuns(runs);
             for (const auto& r : runs)
-                seconds[r.benchmark_name()] = r.real_accumulated_time / double(r.iterations);
+                seconds[r.run_name.function_name] = r.real_accumulated_time / double(r.iterations);
         }
     };
     std::vector<std::string> summary;

@@ -10,6 +10,8 @@
 
 #include <QDateTime>
 
+#include <map>
+
 namespace {
 
 constexpr worldbench::Shape kWorld{"2000x4KiB", 2000, std::size_t(4) << 10};
@@ -71,10 +73,8 @@ int main(int argc, char** argv)
         void ReportRuns(const std::vector<Run>& runs) override
         {
             ConsoleReporter::ReportRuns(runs);
-            for (const auto& r : runs) {
-                const std::string name = r.benchmark_name();
-                byCount[std::stoll(name.substr(name.rfind('/') + 1))] = r.GetAdjustedRealTime();
-            }
+            for (const auto& r : runs)
+                byCount[std::stoll(r.run_name.args)] = r.GetAdjustedRealTime();
         }
     } reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
