@@ -159,6 +159,8 @@ private:
 
     bool wanted(Entry& entry)
     {
+        if (entry.passed == false)
+            return false; // refused already (a second walk for any overlay kind reads nothing again)
         if (!entry.manifest) {
             if (!load(entry)) {
                 entry.passed = false;
