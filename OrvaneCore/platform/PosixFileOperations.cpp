@@ -22,6 +22,8 @@ namespace orvane {
 
 namespace {
 
+constexpr std::uint64_t kEarlyWriteBytes = std::uint64_t(64) << 10;
+
 void writeAll(int fd, const char* data, std::size_t size, const std::filesystem::path& path)
 {
     while (size > 0) {
@@ -169,9 +171,10 @@ CopiedFile PosixFileOperations::cloneOrCopy(const std::filesystem::path& source,
         throwErrno("chmod", target);
     if (durable && ::fsync(out.get()) != 0)
         throwErrno("sync", target);
-    // Otherwise writing it out starts now, alongside the caller's next work, so that a later flush
-    // of many copies waits less. Only a hint: a failure here changes nothing.
-    if (!durable)
+    // Otherwise writing a large copy out starts now, alongside the caller's next work, so that a later
+    // flush of many copies waits less; small copies are written together by that flush, which costs
+    // less than one write each. Only a hint: a failure here changes nothing.
+    if (!durable && copied.byteCount >= kEarlyWriteBytes)
         ::sync_file_range(out.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
     if (::close(out.release()) != 0)
         throwErrno("close", target);
