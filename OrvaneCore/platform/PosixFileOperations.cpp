@@ -5,13 +5,13 @@
 #include "platform/RegularFile.h"
 #include "platform/Sha256.h"
 #include "platform/SystemError.h"
+#include "platform/TransferBuffer.h"
 
 #include "model/FileDigest.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -23,7 +23,7 @@ namespace orvane {
 
 namespace {
 
-constexpr std::size_t kChunk = 1 << 20;
+constexpr std::uint64_t kEarlyWriteBytes = std::uint64_t(64) << 10;
 
 void writeAll(int fd, const char* data, std::size_t size, const std::filesystem::path& path)
 {
@@ -112,7 +112,9 @@ QByteArray PosixFileOperations::readRegularFile(const std::filesystem::path& pat
     QByteArray out;
     out.reserve(qsizetype(st.st_size));
     // One byte more than the limit shows growth; never a buffer of 0 bytes, which would read nothing.
-    std::vector<char> buffer(maxBytes < kChunk ? std::size_t(maxBytes) + 1 : kChunk);
+    std::span<std::byte> buffer = transferBuffer();
+    if (maxBytes < buffer.size())
+        buffer = buffer.first(std::size_t(maxBytes) + 1);
     for (;;) {
         const ssize_t n = ::read(fd.get(), buffer.data(), buffer.size());
         if (n < 0) {
@@ -124,7 +126,7 @@ QByteArray PosixFileOperations::readRegularFile(const std::filesystem::path& pat
             break;
         if (std::uint64_t(out.size()) + std::uint64_t(n) > maxBytes) // grew while we read
             throwSystemError(EFBIG, "read", path);
-        out.append(buffer.data(), qsizetype(n));
+        out.append(reinterpret_cast<const char*>(buffer.data()), qsizetype(n));
     }
     return out;
 }
@@ -149,7 +151,7 @@ CopiedFile PosixFileOperations::cloneOrCopy(const std::filesystem::path& source,
         copied.sha256 = sha256HexOfDescriptor(out.get(), target.c_str(), &count);
         copied.byteCount = count;
     } else {
-        std::vector<char> buffer(kChunk);
+        const std::span<std::byte> buffer = transferBuffer();
         Sha256 hasher;
         for (;;) {
             const ssize_t n = ::read(in.get(), buffer.data(), buffer.size());
@@ -161,7 +163,7 @@ CopiedFile PosixFileOperations::cloneOrCopy(const std::filesystem::path& source,
             if (n == 0)
                 break;
             hasher.update(buffer.data(), std::size_t(n));
-            writeAll(out.get(), buffer.data(), std::size_t(n), target);
+            writeAll(out.get(), reinterpret_cast<const char*>(buffer.data()), std::size_t(n), target);
             copied.byteCount += std::uint64_t(n);
         }
         copied.sha256 = hexDigest(hasher.finish());
@@ -170,9 +172,10 @@ CopiedFile PosixFileOperations::cloneOrCopy(const std::filesystem::path& source,
         throwErrno("chmod", target);
     if (durable && ::fsync(out.get()) != 0)
         throwErrno("sync", target);
-    // Otherwise writing it out starts now, alongside the caller's next work, so that a later flush
-    // of many copies waits less. Only a hint: a failure here changes nothing.
-    if (!durable)
+    // Otherwise writing a large copy out starts now, alongside the caller's next work, so that a later
+    // flush of many copies waits less; small copies are written together by that flush, which costs
+    // less than one write each. Only a hint: a failure here changes nothing.
+    if (!durable && copied.byteCount >= kEarlyWriteBytes)
         ::sync_file_range(out.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
     if (::close(out.release()) != 0)
         throwErrno("close", target);
@@ -206,21 +209,25 @@ void PosixFileOperations::removeFile(const std::filesystem::path& path)
 
 void PosixFileOperations::createDirectories(const std::filesystem::path& path, mode_t mode)
 {
-    std::filesystem::path current;
-    for (const auto& part : path) {
-        current /= part;
-        if (part == "/" || part.empty())
-            continue;
-        if (::mkdir(current.c_str(), mode) == 0)
-            continue;
-        if (errno != EEXIST)
-            throwErrno("create folder", current);
-        struct stat st {};
-        if (::stat(current.c_str(), &st) != 0)
-            throwErrno("stat", current);
-        if (!S_ISDIR(st.st_mode))
-            throwSystemError(ENOTDIR, "create folder", current);
+    // The folder itself first: when its parent exists (the usual case) that is the one call; only a
+    // missing or non-folder parent sends the walk upwards, never from "/" down.
+    int error = ::mkdir(path.c_str(), mode) == 0 ? 0 : errno;
+    if (error == ENOENT || error == ENOTDIR) {
+        const std::filesystem::path parent = path.parent_path();
+        if (parent.empty() || parent == path)
+            throwSystemError(error, "create folder", path);
+        createDirectories(parent, mode);
+        error = ::mkdir(path.c_str(), mode) == 0 ? 0 : errno;
     }
+    if (error == 0)
+        return;
+    if (error != EEXIST)
+        throwSystemError(error, "create folder", path);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        throwErrno("stat", path);
+    if (!S_ISDIR(st.st_mode))
+        throwSystemError(ENOTDIR, "create folder", path);
 }
 
 void FileOperations::hardLink(const std::filesystem::path& existing, const std::filesystem::path& link)

@@ -2,13 +2,13 @@
 
 #include "model/FileDigest.h"
 #include "platform/SystemError.h"
+#include "platform/TransferBuffer.h"
 
 #include <openssl/evp.h>
 
 #include <cerrno>
 #include <new>
 #include <stdexcept>
-#include <vector>
 
 #include <unistd.h>
 
@@ -55,12 +55,11 @@ QByteArray Sha256::digest(QByteArrayView bytes)
 
 QString sha256HexOfDescriptor(int fd, const char* pathForErrors, unsigned long long* byteCount)
 {
-    constexpr std::size_t chunk = 1 << 20;
-    std::vector<char> buffer(chunk);
+    const std::span<std::byte> buffer = transferBuffer();
     Sha256 hasher;
     unsigned long long total = 0;
     for (;;) {
-        const ssize_t n = ::read(fd, buffer.data(), chunk);
+        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
         if (n < 0) {
             if (errno == EINTR)
                 continue;

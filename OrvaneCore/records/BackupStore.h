@@ -187,7 +187,9 @@ public:
     void preserveUnexpectedBytes(const PreparedRestoreFile& file) const;
 
 private:
-    RestoreResult restoreFirstUsable(const std::vector<ListedBackup>& candidates,
+    // Restores the first candidate `nextCandidate` gives (nothing when none is left), or after a copy's
+    // digest mismatch while staging, the next one that still checks.
+    RestoreResult restoreFirstUsable(const std::function<std::optional<ListedBackup>()>& nextCandidate,
                                      const std::filesystem::path& instanceRoot,
                                      const std::optional<std::filesystem::path>& technicDataRoot);
     RestoreResult runRestore(const ListedBackup& backup, const std::filesystem::path& instanceRoot,

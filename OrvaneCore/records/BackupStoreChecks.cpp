@@ -1,9 +1,12 @@
 #include "records/BackupStore.h"
 
 #include "model/OrvaneError.h"
+#include "platform/FolderDescriptorCache.h"
 #include "platform/PathText.h"
 #include "platform/RegularFile.h"
 #include "records/WorldBackupLimits.h"
+
+#include <cerrno>
 
 #include <sys/stat.h>
 
@@ -66,6 +69,8 @@ void BackupStore::verifySnapshot(const BackupManifest& manifest, const std::file
             || !manifest.createdPaths.empty()))
         throw OrvaneError::backupCorrupt(QStringLiteral("world backup has invalid manifest bounds"));
 
+    // Each folder of the snapshot is checked for links once, whatever number of copies it holds.
+    FolderDescriptorCache folders(folder);
     for (const auto& file : manifest.files) {
         const QString& relative = file.relativePath;
         if (!isSafeRelativeBackupPath(relative))
@@ -73,11 +78,14 @@ void BackupStore::verifySnapshot(const BackupManifest& manifest, const std::file
         const std::filesystem::path copy = standardised(folder / pathFromText(relative));
         if (!isContained(copy, folder))
             throw OrvaneError::backupCorrupt(QStringLiteral("backup path escapes its snapshot directory"));
-        if (pathContainsSymbolicLink(copy, folder))
-            throw OrvaneError::backupCorrupt(QStringLiteral("backup path contains a symbolic link"));
         struct stat st {};
-        if (::lstat(copy.c_str(), &st) != 0)
+        if (!folders.lookAt(copy, st)) {
+            if (errno == ELOOP)
+                throw OrvaneError::backupCorrupt(QStringLiteral("backup path contains a symbolic link"));
             throw OrvaneError::backupCorrupt(QStringLiteral("missing ") + relative);
+        }
+        if (S_ISLNK(st.st_mode))
+            throw OrvaneError::backupCorrupt(QStringLiteral("backup path contains a symbolic link"));
         // A folder or special file cannot hold the recorded bytes (and a FIFO must not be opened).
         if (!S_ISREG(st.st_mode))
             throw OrvaneError::backupCorrupt(QStringLiteral("hash mismatch ") + relative);

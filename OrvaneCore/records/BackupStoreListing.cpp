@@ -8,6 +8,9 @@
 #include "records/FileEvidence.h"
 
 #include <algorithm>
+#include <set>
+
+#include <QUuid>
 
 namespace orvane {
 
@@ -49,6 +52,189 @@ std::optional<ListedBackup> pick(std::vector<ListedBackup> backups, std::optiona
         return std::nullopt;
     return std::move(chosen.front());
 }
+
+// The time an id made by makeBackupId carries, to the second a manifest records; nothing for any
+// other name.
+std::optional<QDateTime> recordedTimeOfId(const QString& id)
+{
+    constexpr qsizetype kTimeLength = 23; // yyyy-MM-ddTHHmmss.zzzZ and "-"
+    if (id.size() != kTimeLength + 36 || id[kTimeLength - 1] != QLatin1Char('-'))
+        return std::nullopt;
+    const QDate date = QDate::fromString(id.left(10), QStringLiteral("yyyy-MM-dd"));
+    const QTime time = QTime::fromString(id.mid(11, 10), QStringLiteral("HHmmss.zzz"));
+    const QUuid uuid = QUuid::fromString(QStringView(id).mid(kTimeLength));
+    if (!date.isValid() || !time.isValid() || uuid.isNull())
+        return std::nullopt;
+    const QDateTime made(date, time, Qt::UTC);
+    if (BackupStore::makeBackupId(made, uuid) != id)
+        return std::nullopt;
+    return QDateTime(date, QTime(time.hour(), time.minute(), time.second()), Qt::UTC);
+}
+
+// The backups a restore of one instance may take, newest first, each read and checked (manifest,
+// sizes, and for world backups the plan) only when the walk reaches it: a valid newest backup leaves
+// every older one unopened. The order comes from the folder names, which carry the time each backup
+// was made; a manifest that disagrees with its name's time, or a folder not named by
+// BackupStore::makeBackupId, is placed by its manifest as listBackups() does.
+class RestorableBackups final {
+public:
+    RestorableBackups(const BackupStore& store, const std::filesystem::path& instanceRoot,
+                      std::optional<BackupKind> kind)
+        : m_store(store), m_instance(standardised(instanceRoot)), m_kind(kind)
+    {
+        if (!itemExistsAt(store.root()))
+            return;
+        // Throws the platform's error when the folder cannot be listed.
+        for (const auto& item : std::filesystem::directory_iterator(store.root())) {
+            const std::filesystem::path folder = item.path();
+            const auto name = exactPathText(folder.filename());
+            if (!name || folder.filename() == "saves") // the world store inside the overlay store
+                continue;
+            Entry entry{folder, *name, {}, {}, {}};
+            if (const auto time = recordedTimeOfId(*name)) {
+                entry.createdAt = *time;
+            } else {
+                if (!load(entry))
+                    continue;
+                entry.createdAt = entry.manifest->createdAt;
+            }
+            m_entries.push_back(std::move(entry));
+        }
+        std::sort(m_entries.begin(), m_entries.end(), [](const Entry& a, const Entry& b) {
+            return a.createdAt == b.createdAt ? a.id > b.id : a.createdAt > b.createdAt;
+        });
+    }
+
+    std::optional<ListedBackup> next()
+    {
+        if (m_listed)
+            return nextListed();
+        for (;;) {
+            while (m_position < m_entries.size()) {
+                Entry& entry = m_entries[m_position++];
+                const bool want = wanted(entry);
+                if (m_listed) // a manifest disagreed with its name: placed as the listing places it
+                    return nextListed();
+                if (!want || !passes(entry))
+                    continue;
+                m_given.insert(entry.id);
+                return ListedBackup{*entry.manifest, entry.folder};
+            }
+            // Asked for an overlay kind the instance has no backup of: any overlay backup serves.
+            if (m_kind && *m_kind != BackupKind::saves && !m_anyKind && m_given.empty()) {
+                m_anyKind = true;
+                m_position = 0;
+                continue;
+            }
+            return std::nullopt;
+        }
+    }
+
+private:
+    struct Entry {
+        std::filesystem::path folder;
+        QString id;
+        QDateTime createdAt; // from the id until the manifest is read
+        std::optional<BackupManifest> manifest;
+        std::optional<bool> passed;
+    };
+
+    // Reads the folder's own manifest; false for a folder a listing leaves out.
+    bool load(Entry& entry)
+    {
+        try {
+            if (!itemExistsAt(entry.folder / "manifest.json"))
+                return false;
+            if (BackupStore::pathContainsSymbolicLink(entry.folder, m_store.root()))
+                return false;
+            BackupManifest manifest = readManifestIn(*m_store.fileOperations(), entry.folder);
+            if (manifest.id != entry.id)
+                return false;
+            entry.manifest = std::move(manifest);
+            return true;
+        } catch (const std::exception&) {
+            return false; // one bad backup never hides the others
+        }
+    }
+
+    bool wanted(Entry& entry)
+    {
+        if (entry.passed == false)
+            return false; // refused already (a second walk for any overlay kind reads nothing again)
+        if (!entry.manifest) {
+            if (!load(entry)) {
+                entry.passed = false;
+                return false;
+            }
+            if (entry.manifest->createdAt != entry.createdAt)
+                m_listed = true;
+        }
+        const BackupKind kind = entry.manifest->kind;
+        if (!m_kind)
+            return true;
+        if (*m_kind == BackupKind::saves || !m_anyKind)
+            return kind == *m_kind;
+        return kind != BackupKind::saves;
+    }
+
+    bool passes(Entry& entry)
+    {
+        if (!entry.passed) {
+            const BackupManifest& manifest = *entry.manifest;
+            try {
+                // A recorded root is compared as written; a relative one is never resolved (and never matches).
+                if (standardised(pathFromText(manifest.instanceRoot)) != m_instance)
+                    throw OrvaneError::backupCorrupt(QStringLiteral("backup belongs to a different instance"));
+                m_store.verifySnapshot(manifest, entry.folder, BackupStore::SnapshotCheck::sizes);
+                if (manifest.kind == BackupKind::saves)
+                    m_store.planRestore(manifest, entry.folder, m_instance, std::nullopt);
+                entry.passed = true;
+            } catch (const std::exception&) {
+                entry.passed = false; // an older backup may still be usable
+            }
+        }
+        return *entry.passed;
+    }
+
+    // The listing's own order and checks over the whole store, for a store whose names and manifests
+    // disagree; continues with the backups not given yet.
+    std::optional<ListedBackup> nextListed()
+    {
+        if (!m_listedBackups) {
+            std::vector<ListedBackup> kept;
+            for (auto& backup : m_store.listBackups(BackupStore::SnapshotCheck::sizes)) {
+                if (standardised(pathFromText(backup.manifest.instanceRoot)) != m_instance)
+                    continue;
+                if (backup.manifest.kind == BackupKind::saves) {
+                    try {
+                        m_store.planRestore(backup.manifest, backup.directory, m_instance, std::nullopt);
+                    } catch (const OrvaneError&) {
+                        continue;
+                    }
+                }
+                kept.push_back(std::move(backup));
+            }
+            m_listedBackups = ofKind(std::move(kept), m_kind);
+            std::erase_if(*m_listedBackups, [&](const ListedBackup& b) { return m_given.count(b.manifest.id) > 0; });
+            std::reverse(m_listedBackups->begin(), m_listedBackups->end());
+        }
+        if (m_listedBackups->empty())
+            return std::nullopt;
+        ListedBackup next = std::move(m_listedBackups->back());
+        m_listedBackups->pop_back();
+        return next;
+    }
+
+    const BackupStore& m_store;
+    std::filesystem::path m_instance;
+    std::optional<BackupKind> m_kind;
+    std::vector<Entry> m_entries; // newest first
+    std::size_t m_position = 0;
+    bool m_anyKind = false;
+    std::set<QString> m_given; // ids already given
+    bool m_listed = false;
+    std::optional<std::vector<ListedBackup>> m_listedBackups;
+};
 
 } // namespace
 
@@ -102,31 +288,17 @@ bool BackupStore::isSafeBackupID(const QString& id)
 std::optional<ListedBackup> BackupStore::latestBackup(const std::filesystem::path& instanceRoot,
                                                       std::optional<BackupKind> kind) const
 {
-    auto candidates = restorableBackups(instanceRoot, kind);
-    if (candidates.empty())
-        return std::nullopt;
-    return std::move(candidates.front());
+    return RestorableBackups(*this, instanceRoot, kind).next();
 }
 
 std::vector<ListedBackup> BackupStore::restorableBackups(const std::filesystem::path& instanceRoot,
                                                          std::optional<BackupKind> kind) const
 {
-    const std::filesystem::path instance = standardised(instanceRoot);
-    std::vector<ListedBackup> candidates;
-    for (auto& backup : listBackups(SnapshotCheck::sizes)) {
-        // A recorded root is compared as written; a relative one is never resolved (and never matches).
-        if (standardised(pathFromText(backup.manifest.instanceRoot)) != instance)
-            continue;
-        if (backup.manifest.kind == BackupKind::saves) {
-            try {
-                planRestore(backup.manifest, backup.directory, instance, std::nullopt);
-            } catch (const OrvaneError&) {
-                continue; // an older world backup may still be usable
-            }
-        }
-        candidates.push_back(std::move(backup));
-    }
-    return ofKind(std::move(candidates), kind);
+    RestorableBackups candidates(*this, instanceRoot, kind);
+    std::vector<ListedBackup> all;
+    while (auto backup = candidates.next())
+        all.push_back(std::move(*backup));
+    return all;
 }
 
 std::optional<ListedBackup> BackupStore::loadBackup(const std::optional<BackupManifest>& manifest) const
@@ -159,7 +331,9 @@ RestoreResult BackupStore::restoreLatestBackup(const std::filesystem::path& inst
                                                const std::optional<std::filesystem::path>& technicDataRoot,
                                                std::optional<BackupKind> kind)
 {
-    return restoreFirstUsable(restorableBackups(instanceRoot, kind), instanceRoot,
+    // Older backups are looked at only when the restore falls back to them.
+    RestorableBackups candidates(*this, instanceRoot, kind);
+    return restoreFirstUsable([&] { return candidates.next(); }, instanceRoot,
                               technicDataRoot ? technicDataRoot : technicRoot(instanceRoot));
 }
 

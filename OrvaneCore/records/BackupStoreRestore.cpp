@@ -410,7 +410,8 @@ private:
 RestoreResult BackupStore::restoreAtomically(const ListedBackup& backup, const std::filesystem::path& instanceRoot,
                                              const std::optional<std::filesystem::path>& technicDataRoot)
 {
-    return restoreFirstUsable({backup}, instanceRoot, technicDataRoot);
+    std::optional<ListedBackup> only = backup;
+    return restoreFirstUsable([&] { return std::exchange(only, std::nullopt); }, instanceRoot, technicDataRoot);
 }
 
 RestoreResult BackupStore::runRestore(const ListedBackup& backup, const std::filesystem::path& instanceRoot,
@@ -419,14 +420,16 @@ RestoreResult BackupStore::runRestore(const ListedBackup& backup, const std::fil
     return RestoreRun(*this, backup, instanceRoot, technicDataRoot).run();
 }
 
-RestoreResult BackupStore::restoreFirstUsable(const std::vector<ListedBackup>& candidates,
+RestoreResult BackupStore::restoreFirstUsable(const std::function<std::optional<ListedBackup>()>& nextCandidate,
                                               const std::filesystem::path& instanceRoot,
                                               const std::optional<std::filesystem::path>& technicDataRoot)
 {
-    if (candidates.empty())
+    std::optional<ListedBackup> candidate = nextCandidate();
+    if (!candidate)
         throw OrvaneError::backupMissing();
     std::optional<OrvaneError> mismatch;
-    for (const ListedBackup& backup : candidates) {
+    for (; candidate; candidate = nextCandidate()) {
+        const ListedBackup& backup = *candidate;
         // Nothing is created before the snapshot's manifest and sizes and the plan are all accepted;
         // the digests are checked as the copies are staged.
         try {

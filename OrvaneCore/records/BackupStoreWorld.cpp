@@ -1,6 +1,7 @@
 #include "records/BackupStore.h"
 
 #include "model/OrvaneError.h"
+#include "platform/FolderDescriptorCache.h"
 #include "platform/PathText.h"
 #include "platform/SystemError.h"
 #include "records/BackupStoreTexts.h"
@@ -45,6 +46,8 @@ std::vector<std::filesystem::path> BackupStore::validateWorldSources(const std::
     if (pathContainsSymbolicLink(saves, root))
         throw OrvaneError::backupCorrupt(backupTexts::savesPathLink);
 
+    // The folders of the tree are checked for links once each, not once per file below them.
+    FolderDescriptorCache folders(root);
     std::set<std::filesystem::path> seen;
     std::uint64_t total = 0;
     std::vector<std::pair<std::string, std::filesystem::path>> kept;
@@ -55,15 +58,17 @@ std::vector<std::filesystem::path> BackupStore::validateWorldSources(const std::
             throw OrvaneError::backupCorrupt(QStringLiteral("world backup source is outside the selected saves folder"));
         if (!seen.insert(path).second)
             throw OrvaneError::backupCorrupt(QStringLiteral("world backup contains a duplicate source path"));
-        if (pathContainsSymbolicLink(path, root))
-            throw OrvaneError::backupCorrupt(backupTexts::treeLink);
         struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0) {
+        if (!folders.lookAt(path, st)) {
+            if (errno == ELOOP)
+                throw OrvaneError::backupCorrupt(backupTexts::treeLink);
             // Removed since the scan.
             if (errno == ENOENT || errno == ENOTDIR)
                 throw OrvaneError::backupCorrupt(backupTexts::worldChanged);
             throwErrno("stat", path);
         }
+        if (S_ISLNK(st.st_mode))
+            throw OrvaneError::backupCorrupt(backupTexts::treeLink);
         if (!S_ISREG(st.st_mode))
             throw OrvaneError::backupCorrupt(QStringLiteral("world backup source is not a regular file"));
         countWorldFileBytes(total, std::uint64_t(st.st_size));

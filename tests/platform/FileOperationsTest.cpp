@@ -93,6 +93,40 @@ TEST(CloneOrCopy, DigestAndSizeDescribeTheCopy)
     EXPECT_EQ(modeOf(dir / "dst"), 0640u);
 }
 
+TEST(CloneOrCopy, CopiesReadsAndDigestsOfAnySizeNeverShowAnEarlierFilesBytes)
+{
+    // One buffer serves every copy, read and digest of a thread: sizes around its 1 MiB, larger
+    // files first, so that bytes left over from an earlier file would show.
+    TempDir dir;
+    auto files = FileOperations::system();
+    const std::size_t mib = std::size_t(1) << 20;
+    struct Case {
+        std::size_t size;
+        char fill;
+    };
+    const Case cases[] = {{2 * mib + 3, 'a'}, {mib + 1, 'b'}, {mib, 'c'}, {mib - 1, 'd'},
+                          {4096, 'e'},        {1, 'f'},       {0, 'g'},   {3 * mib, 'h'}};
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        QByteArray bytes(qsizetype(c.size), c.fill);
+        if (!bytes.isEmpty())
+            bytes[bytes.size() - 1] = 'z'; // the last byte of each file differs from its fill
+        const auto source = dir / ("src" + std::to_string(n));
+        const auto target = dir / ("dst" + std::to_string(n++));
+        writeFile(source, bytes);
+        const QString digest = QString::fromLatin1(Sha256::digest(bytes).toHex());
+        const CopiedFile copied = files->cloneOrCopy(source, target);
+        EXPECT_EQ(copied, (CopiedFile{c.size, digest}));
+        EXPECT_EQ(readFile(target), bytes);
+        EXPECT_EQ(files->readRegularFile(target, c.size), bytes);
+        EXPECT_EQ(files->readRegularFile(source, UINT64_MAX), bytes);
+        if (c.size > 0) {
+            EXPECT_THROW(files->readRegularFile(source, c.size - 1), std::system_error);
+        }
+    }
+}
+
 TEST(CloneOrCopy, RefusesLinksSpecialFilesAndExistingTargets)
 {
     TempDir dir;
@@ -126,6 +160,43 @@ TEST(Renames, SwapAndNoReplaceAreAtomicAndRefuseOverwrites)
     files->moveNoReplace(dir / "a", dir / "c");
     EXPECT_FALSE(std::filesystem::exists(dir / "a"));
     EXPECT_THROW(files->swap(dir / "c", dir / "missing"), std::system_error);
+}
+
+TEST(CreateDirectories, MakesOnlyWhatIsMissingAndNamesTheFileInTheWay)
+{
+    TempDir dir;
+    auto files = FileOperations::system();
+    writeFile(dir / "file", "f");
+    files->createDirectories(dir / "real", 0755);
+    std::filesystem::create_directory_symlink(dir / "real", dir / "alias");
+    struct Case {
+        const char* path;
+        const char* error; // empty: made
+    };
+    const Case cases[] = {
+        {"one", ""},
+        {"two/three/four", ""},
+        {"two/three/four", ""}, // exists already
+        {"two/three/four/", ""},
+        {"alias/inside/deeper", ""}, // a folder reached through a link is still a folder
+        {"file", "create folder {}/file"},
+        {"file/below/deeper", "create folder {}/file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        try {
+            files->createDirectories(dir / c.path, 0700);
+            EXPECT_STREQ(c.error, "");
+            EXPECT_TRUE(std::filesystem::is_directory(dir / c.path));
+        } catch (const std::system_error& e) {
+            std::string expected = c.error;
+            expected.replace(expected.find("{}"), 2, dir.path().native());
+            EXPECT_EQ(std::string(e.what()).substr(0, expected.size()), expected);
+            EXPECT_EQ(e.code().value(), ENOTDIR);
+        }
+    }
+    EXPECT_EQ(modeOf(dir / "two/three"), 0700u);
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "real/inside/deeper"));
 }
 
 TEST(CreateDirectories, CreatesWithModeAndRefusesFilesInTheWay)

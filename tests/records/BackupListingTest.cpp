@@ -1,5 +1,7 @@
 #include "json/JsonWriter.h"
+#include "platform/PathText.h"
 #include "records/BackupStore.h"
+#include "support/FaultyFileOperations.h"
 
 #include "support/QtPrinters.h"
 
@@ -7,8 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace orvane;
 using namespace orvane::test;
+using Op = FaultyFileOperations::Op;
 
 namespace {
 
@@ -224,4 +229,174 @@ TEST(TechnicRoot, OnlyAnInstanceInsideModpacksHasOne)
     EXPECT_EQ(BackupStore::technicRoot("/h/technic/modpacks/x/../tekkit-2"), std::filesystem::path("/h/technic"));
     EXPECT_FALSE(BackupStore::technicRoot("/h/Documents/tekkit-2"));
     EXPECT_FALSE(BackupStore::technicRoot("/h/modpacks"));
+}
+
+namespace {
+
+// A world store of four backups of one world, a minute apart, read through a recording double.
+struct WorldChoiceFixture : ::testing::Test {
+    RestoreLayout layout;
+    std::shared_ptr<FaultyFileOperations> files = std::make_shared<FaultyFileOperations>();
+    BackupStore worlds{layout.worldStore, files, layout.tmp};
+    QDateTime now{QDate(2026, 12, 8), QTime(7, 21, 8, 250), Qt::UTC};
+    std::vector<BackupManifest> made; // oldest first
+    std::vector<std::filesystem::path> manifestsRead;
+
+    WorldChoiceFixture()
+    {
+        worlds.setClock([this] { return now; });
+        for (int i = 0; i < 4; ++i) {
+            writeFile(layout.saves / "World/level.dat", "level " + QByteArray::number(i));
+            writeFile(layout.saves / "World/region/r.0.0.mca", QByteArray(100 + i, 'r'));
+            made.push_back(worlds.createWorldBackup(layout.instance, "w"));
+            now = now.addSecs(60);
+        }
+        files->beforeEach = [this](Op op, const std::filesystem::path& path) {
+            if (op == Op::readRegularFile && path.filename() == "manifest.json")
+                manifestsRead.push_back(path.parent_path().filename());
+        };
+    }
+
+    std::filesystem::path folderOf(int index) const { return layout.worldStore / made[std::size_t(index)].id.toStdString(); }
+    void rewrite(int index, const std::function<void(BackupManifest&)>& change)
+    {
+        BackupManifest m = made[std::size_t(index)];
+        change(m);
+        writeFile(folderOf(index) / "manifest.json", encodeJson(toJson(m)));
+    }
+
+    // What checking every backup of the store, as a listing does, chooses, in order.
+    std::vector<QString> checkingEveryBackup() const
+    {
+        std::vector<QString> ids;
+        for (const auto& b : worlds.listBackups(BackupStore::SnapshotCheck::sizes)) {
+            if (standardised(pathFromText(b.manifest.instanceRoot)) != layout.instance || b.manifest.kind != BackupKind::saves)
+                continue;
+            try {
+                worlds.planRestore(b.manifest, b.directory, layout.instance, std::nullopt);
+            } catch (const OrvaneError&) {
+                continue;
+            }
+            ids.push_back(b.manifest.id);
+        }
+        return ids;
+    }
+};
+
+} // namespace
+
+TEST_F(WorldChoiceFixture, NewerBrokenBackupsLeaveTheChoiceAsCheckingEveryBackupWouldMakeIt)
+{
+    using Break = std::function<void(WorldChoiceFixture&)>;
+    const Break resized = [](WorldChoiceFixture& f) { writeFile(f.folderOf(3) / "saves/World/level.dat", "longer level"); };
+    struct Case {
+        const char* name;
+        Break breakStore;
+        std::vector<int> expected; // indices into `made`, newest first
+        bool asListed = true;      // what checking every backup gives as well
+    };
+    const Case cases[] = {
+        {"nothing broken", [](auto&) {}, {3, 2, 1, 0}},
+        {"newest copy resized", resized, {2, 1, 0}},
+        {"newest copy missing", [](auto& f) { std::filesystem::remove(f.folderOf(3) / "saves/World/level.dat"); }, {2, 1, 0}},
+        {"newest manifest missing", [](auto& f) { std::filesystem::remove(f.folderOf(3) / "manifest.json"); }, {2, 1, 0}},
+        {"newest manifest unreadable", [](auto& f) { writeFile(f.folderOf(3) / "manifest.json", "{ no"); }, {2, 1, 0}},
+        {"newest manifest names another id", [](auto& f) { f.rewrite(3, [&](auto& m) { m.id = f.made[2].id; }); }, {2, 1, 0}},
+        {"newest plan refused",
+         [](auto& f) { f.rewrite(3, [&](auto& m) { m.files[0].originalPath = text(f.layout.instance / "options.txt"); }); },
+         {2, 1, 0}},
+        {"newest of another instance",
+         [](auto& f) { f.rewrite(3, [&](auto& m) { m.instanceRoot = text(f.layout.technicRoot / "modpacks/other"); }); },
+         {2, 1, 0}},
+        {"newest folder a link to an older one",
+         [](auto& f) {
+             std::filesystem::remove_all(f.folderOf(3));
+             std::filesystem::create_directory_symlink(f.folderOf(0), f.folderOf(3));
+         },
+         {2, 1, 0}},
+        {"two newest broken",
+         [resized](auto& f) {
+             resized(f);
+             std::filesystem::remove(f.folderOf(2) / "manifest.json");
+         },
+         {1, 0}},
+        {"every backup broken",
+         [](auto& f) {
+             for (int i = 0; i < 4; ++i)
+                 std::filesystem::remove(f.folderOf(i) / "manifest.json");
+         },
+         {}},
+        // Names carry the order: an unread older manifest dated after the newest does not overtake it
+        // (Orvane never writes one; listing every backup would put it first).
+        {"an older manifest dated after the newest",
+         [](auto& f) { f.rewrite(1, [&](auto& m) { m.createdAt = f.made[3].createdAt.addSecs(30); }); },
+         {3, 2, 1, 0},
+         false},
+        // Once read, a manifest that disagrees with its name is placed by its date, as a listing places it.
+        {"the second manifest dated before the oldest, newest broken",
+         [resized](auto& f) {
+             resized(f);
+             f.rewrite(2, [&](auto& m) { m.createdAt = f.made[0].createdAt.addSecs(-30); });
+         },
+         {1, 0, 2}},
+        // A folder not named by the store, with a newer manifest of the same id.
+        {"a hand-named folder newest",
+         [](auto& f) {
+             std::filesystem::copy(f.folderOf(0), f.layout.worldStore / "hand-made", std::filesystem::copy_options::recursive);
+             BackupManifest m = f.made[0];
+             m.id = "hand-made";
+             m.createdAt = f.made[3].createdAt.addSecs(60);
+             writeFile(f.layout.worldStore / "hand-made/manifest.json", encodeJson(toJson(m)));
+             f.made.push_back(m);
+         },
+         {4, 3, 2, 1, 0}},
+    };
+    const std::filesystem::path pristine = layout.home / "pristine";
+    std::filesystem::copy(layout.worldStore, pristine, std::filesystem::copy_options::recursive);
+    const auto made0 = made;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(layout.worldStore);
+        std::filesystem::copy(pristine, layout.worldStore, std::filesystem::copy_options::recursive);
+        made = made0;
+        c.breakStore(*this);
+
+        std::vector<QString> expected;
+        for (const int i : c.expected)
+            expected.push_back(made[std::size_t(i)].id);
+        if (c.asListed) {
+            EXPECT_EQ(checkingEveryBackup(), expected); // unchanged from checking every backup
+        }
+        std::vector<QString> chosen;
+        for (const auto& b : worlds.restorableBackups(layout.instance, BackupKind::saves))
+            chosen.push_back(b.manifest.id);
+        EXPECT_EQ(chosen, expected);
+        const auto latest = worlds.latestBackup(layout.instance, BackupKind::saves);
+        EXPECT_EQ(latest ? latest->manifest.id : QString(), expected.empty() ? QString() : expected.front());
+    }
+}
+
+TEST_F(WorldChoiceFixture, AValidNewestBackupLeavesEveryOlderOneUnopened)
+{
+    const auto names = [](std::initializer_list<const BackupManifest*> ms) {
+        std::vector<std::filesystem::path> out;
+        for (const auto* m : ms)
+            out.push_back(m->id.toStdString());
+        return out;
+    };
+    EXPECT_EQ(worlds.latestBackup(layout.instance, BackupKind::saves)->manifest.id, made[3].id);
+    EXPECT_EQ(manifestsRead, names({&made[3]}));
+
+    // The restore reads the chosen manifest alone, too.
+    manifestsRead.clear();
+    writeFile(layout.saves / "World/level.dat", "changed since");
+    const RestoreResult restored = worlds.restoreLatestBackup(layout.instance, std::nullopt, BackupKind::saves);
+    EXPECT_EQ(restored.backupId, made[3].id);
+    EXPECT_EQ(manifestsRead, names({&made[3]}));
+
+    // A broken newest one sends the choice to the next, and no further.
+    manifestsRead.clear();
+    writeFile(folderOf(3) / "saves/World/level.dat", "longer level");
+    EXPECT_EQ(worlds.latestBackup(layout.instance, BackupKind::saves)->manifest.id, made[2].id);
+    EXPECT_EQ(manifestsRead, names({&made[3], &made[2]}));
 }

@@ -110,6 +110,46 @@ TEST_F(VerificationFixture, TheFolderMustLieInsideTheStoreWithoutLinks)
               QStringLiteral("snapshot directory escapes the backup store"));
 }
 
+TEST_F(VerificationFixture, ALinkAtAnyLevelOfADeepSnapshotFailsBothChecks)
+{
+    writeFile(layout.saves / "World/DIM-1/region/r.0.0.mca", "region");
+    writeFile(layout.saves / "World/DIM-1/region/r.0.1.mca", "other");
+    writeFile(layout.saves / "World/level.dat", "level");
+    BackupStore worlds(layout.worldStore, FileOperations::system());
+    const BackupManifest world = worlds.createWorldBackup(layout.instance, "w");
+    const auto snapshot = layout.worldStore / world.id.toStdString();
+    const std::filesystem::path elsewhere = layout.home / "elsewhere";
+    std::filesystem::copy(snapshot, elsewhere, std::filesystem::copy_options::recursive);
+    const std::filesystem::path pristine = layout.home / "pristine";
+    std::filesystem::copy(snapshot, pristine, std::filesystem::copy_options::recursive);
+
+    struct Case {
+        const char* linked; // replaced by a link to the same item elsewhere
+        const char* failure;
+    };
+    const Case cases[] = {
+        {"", "<accepted>"},
+        {"saves", "backup path contains a symbolic link"},
+        {"saves/World", "backup path contains a symbolic link"},
+        {"saves/World/DIM-1", "backup path contains a symbolic link"},
+        {"saves/World/DIM-1/region", "backup path contains a symbolic link"},
+        {"saves/World/DIM-1/region/r.0.1.mca", "backup path contains a symbolic link"},
+        {"saves/World/level.dat", "backup path contains a symbolic link"},
+    };
+    for (const auto check : {BackupStore::SnapshotCheck::digests, BackupStore::SnapshotCheck::sizes}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.linked) + (check == BackupStore::SnapshotCheck::sizes ? " (sizes)" : " (digests)"));
+            std::filesystem::remove_all(snapshot);
+            std::filesystem::copy(pristine, snapshot, std::filesystem::copy_options::recursive);
+            if (*c.linked) {
+                std::filesystem::remove_all(snapshot / c.linked);
+                std::filesystem::create_symlink(elsewhere / c.linked, snapshot / c.linked);
+            }
+            EXPECT_EQ(failureOf([&] { worlds.verifySnapshot(world, snapshot, check); }), QString::fromUtf8(c.failure));
+        }
+    }
+}
+
 TEST_F(VerificationFixture, WorldManifestsNeedFilesAndNoCreatedPaths)
 {
     BackupManifest m = manifest;

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 
@@ -279,4 +280,43 @@ TEST(WorldSaveScanner, LimitsAtTheirBoundaries)
     const auto scan = scanWorldSaves(big / "saves");
     EXPECT_EQ(scan.files.size(), 32u);
     EXPECT_EQ(scan.totalBytes, std::uint64_t(WorldBackupLimits::maxTotalBytes));
+}
+
+TEST_F(WorldFixture, CopiesReachTheDiskBeforeTheBackupAppearsAndAFailedFlushRecordsNothing)
+{
+    writeWorld();
+    writeFile(layout.instance / "options.txt", "renderDistance:8\n");
+    BackupStore overlays(layout.backups, files);
+    struct Case {
+        const char* name;
+        std::function<void()> backUp;
+    };
+    const Case cases[] = {
+        {"world backup", [&] { store.createWorldBackup(layout.instance, "n"); }},
+        {"overlay backup", [&] { overlays.createBackup({layout.instance / "options.txt"}, layout.instance, BackupKind::manual, "n", {}); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // The flush comes after the last copy and before the snapshot takes its id.
+        std::vector<Op> order;
+        files->beforeEach = [&](Op op, const std::filesystem::path&) {
+            if (op == Op::cloneOrCopy || op == Op::syncFileSystem || op == Op::moveNoReplace)
+                order.push_back(op);
+        };
+        c.backUp();
+        ASSERT_GE(order.size(), 3u);
+        EXPECT_EQ(std::vector<Op>(order.end() - 2, order.end()), (std::vector<Op>{Op::syncFileSystem, Op::moveNoReplace}));
+        EXPECT_EQ(std::count(order.begin(), order.end(), Op::syncFileSystem), 1);
+        files->beforeEach = nullptr;
+
+        const auto before = entriesOf(layout.worldStore).size() + entriesOf(layout.backups).size();
+        files->failOn(Op::syncFileSystem, 1, EIO);
+        try {
+            c.backUp();
+            ADD_FAILURE() << "a backup whose flush failed was reported as made";
+        } catch (const std::system_error& e) {
+            EXPECT_EQ(e.code().value(), EIO);
+        }
+        EXPECT_EQ(entriesOf(layout.worldStore).size() + entriesOf(layout.backups).size(), before);
+    }
 }

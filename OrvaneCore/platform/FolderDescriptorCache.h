@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/FileDescriptor.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+#include <unordered_map>
+
+namespace orvane {
+
+// Descriptors of the folders below one root, each reached from the root one component at a time
+// without following a symbolic link, and kept: every file of a folder shares that folder's one
+// check, instead of a look at each component of each file's path. The root itself is taken as
+// given (it may be reached through links). Paths are standardised; nothing is resolved lexically
+// past a link. Not thread-safe; meant to live for one operation.
+class FolderDescriptorCache final {
+public:
+    explicit FolderDescriptorCache(std::filesystem::path root);
+    FolderDescriptorCache(const FolderDescriptorCache&) = delete;
+    FolderDescriptorCache& operator=(const FolderDescriptorCache&) = delete;
+
+    const std::filesystem::path& root() const { return m_root; }
+
+    // True when `path` is not strictly below the root, or any of its components below the root is a
+    // symbolic link. A component that does not exist, or is not a folder, ends the walk: no link.
+    bool reachesThroughLink(const std::filesystem::path& path);
+
+    // The kept descriptor (O_PATH) of `folder` (the root or a folder below it), or -1 with errno:
+    // ELOOP when a component is a link, ENOENT or ENOTDIR when one is missing or not a folder,
+    // EXDEV when `folder` is not the root or below it.
+    int folder(const std::filesystem::path& folder);
+
+    // lstat of `path` (strictly below the root) through its folder's descriptor; false with errno set
+    // when it cannot be looked at, as above.
+    bool lookAt(const std::filesystem::path& path, struct stat& status);
+
+    // Folders opened so far (the root included), for tests and benchmarks.
+    std::size_t openedFolders() const { return m_opened; }
+
+private:
+    struct Entry {
+        FileDescriptor fd;
+        int error = 0; // when fd is not open
+    };
+    const Entry& entryFor(const std::filesystem::path& standardFolder);
+
+    std::filesystem::path m_root;
+    Entry m_rootEntry;
+    std::unordered_map<std::string, Entry> m_folders; // by standardised path
+    std::size_t m_opened = 0;
+};
+
+} // namespace orvane

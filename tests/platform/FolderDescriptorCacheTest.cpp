@@ -1,0 +1,116 @@
+#include "platform/FolderDescriptorCache.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include <sys/stat.h>
+
+using namespace orvane;
+using orvane::test::TempDir;
+using orvane::test::writeFile;
+
+namespace {
+
+// root/a/b/file, root/a/file, root/linked -> a, root/a/lb -> b, root/a/lf -> file, root/plain (a file),
+// rootLink -> root, outside/secret.
+struct Tree {
+    TempDir dir;
+    std::filesystem::path root = dir / "root";
+    Tree()
+    {
+        writeFile(root / "a/b/file", "b");
+        writeFile(root / "a/file", "a");
+        writeFile(root / "plain", "p");
+        writeFile(dir / "outside/secret", "s");
+        std::filesystem::create_directory_symlink(root / "a", root / "linked");
+        std::filesystem::create_directory_symlink(root / "a/b", root / "a/lb");
+        std::filesystem::create_symlink(root / "a/file", root / "a/lf");
+        std::filesystem::create_directory_symlink(root, dir / "rootLink");
+    }
+};
+
+} // namespace
+
+TEST(FolderDescriptorCache, ALinkAtAnyLevelBelowTheRootOrAPathOutsideItIsFound)
+{
+    Tree tree;
+    struct Case {
+        const char* path;
+        bool throughLink;
+    };
+    const Case cases[] = {
+        {"root/a/b/file", false},
+        {"root/a/file", false},
+        {"root/a/b", false},
+        {"root/a/missing/deeper", false}, // nothing to look at is no link
+        {"root/plain/below", false},      // nor is a file used as a folder
+        {"root/linked", true},            // the link itself
+        {"root/linked/b/file", true},     // a link at the top
+        {"root/a/lb/file", true},         // a link in the middle
+        {"root/a/lf", true},              // a link as the last component
+        {"root/a/../linked/file", true},  // standardised before it is walked
+        {"root", true},                   // the root itself is not below the root
+        {"rootx/a", true},
+        {"root/../outside/secret", true},
+    };
+    FolderDescriptorCache folders(tree.root);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(folders.reachesThroughLink(tree.dir / c.path), c.throughLink);
+        // A fresh cache answers alike: what is kept never changes an answer.
+        EXPECT_EQ(FolderDescriptorCache(tree.root).reachesThroughLink(tree.dir / c.path), c.throughLink);
+    }
+    // A root given through a link is taken as given.
+    EXPECT_FALSE(FolderDescriptorCache(tree.dir / "rootLink").reachesThroughLink(tree.dir / "rootLink/a/b/file"));
+    // A root that does not exist has nothing below it to be a link.
+    EXPECT_FALSE(FolderDescriptorCache(tree.dir / "none").reachesThroughLink(tree.dir / "none/a"));
+}
+
+TEST(FolderDescriptorCache, LookingAtEntriesTellsWhyAFolderCannotBeReached)
+{
+    Tree tree;
+    struct Case {
+        const char* path;
+        int error; // 0: looked at
+        bool regular;
+    };
+    const Case cases[] = {
+        {"root/a/b/file", 0, true},   {"root/a/lf", 0, false},          {"root/a/b", 0, false},
+        {"root/a/nofile", ENOENT, false}, {"root/no/file", ENOENT, false}, {"root/plain/x", ENOTDIR, false},
+        {"root/linked/file", ELOOP, false}, {"root/a/lb/file", ELOOP, false}, {"outside/secret", EXDEV, false},
+    };
+    FolderDescriptorCache folders(tree.root);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        struct stat st {};
+        errno = 0;
+        const bool looked = folders.lookAt(tree.dir / c.path, st);
+        EXPECT_EQ(looked, c.error == 0);
+        if (looked)
+            EXPECT_EQ(S_ISREG(st.st_mode), c.regular);
+        else
+            EXPECT_EQ(errno, c.error);
+    }
+    EXPECT_GE(folders.folder(tree.root / "a/b"), 0);
+    EXPECT_GE(folders.folder(tree.root), 0);
+    errno = 0;
+    EXPECT_EQ(folders.folder(tree.root / "linked"), -1);
+    EXPECT_EQ(errno, ELOOP);
+}
+
+TEST(FolderDescriptorCache, EachFolderIsOpenedOnceWhateverTheFilesBelowIt)
+{
+    TempDir dir;
+    const auto root = dir / "root";
+    for (int i = 0; i < 50; ++i)
+        writeFile(root / ("w" + std::to_string(i % 2)) / "region" / ("r." + std::to_string(i)), "x");
+    FolderDescriptorCache folders(root);
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int i = 0; i < 50; ++i)
+            ASSERT_FALSE(folders.reachesThroughLink(root / ("w" + std::to_string(i % 2)) / "region" / ("r." + std::to_string(i))));
+    }
+    // The root, w0, w1 and their region folders.
+    EXPECT_EQ(folders.openedFolders(), 5u);
+}
