@@ -1,7 +1,7 @@
 // Where the application, wired as it ships, keeps what it writes: the XDG data folder of the
 // environment it was started with, and nothing under ~/Library.
 #include "app/CompanionSessionPort.h"
-#include "app/support/EventLoop.h"
+#include "app/support/ModelHarness.h"
 #include "app/support/TestSeams.h"
 #include "model/AppModel.h"
 #include "platform/PathText.h"
@@ -12,17 +12,6 @@
 
 namespace orvane {
 namespace {
-
-bool runToEnd(AppModel& model, const std::function<QCoro::Task<>(AppModel&)>& operation)
-{
-    auto done = std::make_shared<bool>(false);
-    [](std::function<QCoro::Task<>(AppModel&)> start, AppModel& target, std::shared_ptr<bool> finished)
-        -> QCoro::Task<> {
-        co_await start(target);
-        *finished = true;
-    }(operation, model, done);
-    return test::runEventsUntil([&] { return *done && !model.sessionCallsPending(); }, 60000);
-}
 
 bool isInside(const std::filesystem::path& path, const std::filesystem::path& folder)
 {
@@ -52,10 +41,10 @@ TEST(OrvaneDataFolder, BackupsAndDiagnosticsLandInTheXdgDataFolderAndNothingUnde
         seams.environment.hostArchitecture = QStringLiteral("x86_64");
         AppModel model(CompanionSessionPort::make(seams), seams);
 
-        ASSERT_TRUE(runToEnd(model, [](AppModel& m) { return m.performInitialInspection(); }));
-        ASSERT_TRUE(runToEnd(model, [](AppModel& m) { return m.backUpSettings(); }));
+        ASSERT_TRUE(test::runToEnd(model, [](AppModel& m) { return m.performInitialInspection(); }));
+        ASSERT_TRUE(test::runToEnd(model, [](AppModel& m) { return m.backUpSettings(); }));
         EXPECT_EQ(model.errorMessage(), std::nullopt) << model.errorMessage()->toStdString();
-        ASSERT_TRUE(runToEnd(model, [](AppModel& m) { return m.writeDiagnostic(); }));
+        ASSERT_TRUE(test::runToEnd(model, [](AppModel& m) { return m.writeDiagnostic(); }));
         EXPECT_EQ(model.errorMessage(), std::nullopt) << model.errorMessage()->toStdString();
 
         const auto folder = home.home() / c.expected;

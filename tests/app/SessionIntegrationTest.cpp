@@ -1,6 +1,6 @@
 // The model over the real companion session on a fixture home, with the machine's seams faked.
 #include "app/CompanionSessionPort.h"
-#include "app/support/EventLoop.h"
+#include "app/support/ModelHarness.h"
 #include "app/support/TestSeams.h"
 #include "model/AppModel.h"
 #include "session/SessionHarness.h"
@@ -13,18 +13,6 @@
 
 namespace orvane {
 namespace {
-
-// Runs `operation` as the window does and waits until it and what it started have finished.
-bool runToEnd(AppModel& model, const std::function<QCoro::Task<>(AppModel&)>& operation)
-{
-    auto done = std::make_shared<bool>(false);
-    [](std::function<QCoro::Task<>(AppModel&)> start, AppModel& target, std::shared_ptr<bool> finished)
-        -> QCoro::Task<> {
-        co_await start(target);
-        *finished = true;
-    }(operation, model, done);
-    return test::runEventsUntil([&] { return *done && !model.sessionCallsPending(); }, 60000);
-}
 
 std::map<std::filesystem::path, QByteArray> contents(const std::vector<std::filesystem::path>& files)
 {
@@ -46,13 +34,13 @@ TEST(SessionIntegration, PrimaryActionAppliesBalancedOpensTechnicAndRestoreGives
     std::shared_ptr<CompanionSession> session = rig.build(home);
     AppModel model(std::make_shared<CompanionSessionPort>(session), test::testSeams(home.home()));
 
-    ASSERT_TRUE(runToEnd(model, [](AppModel& m) { return m.performInitialInspection(); }));
+    ASSERT_TRUE(test::runToEnd(model, [](AppModel& m) { return m.performInitialInspection(); }));
     EXPECT_EQ(model.status(), QStringLiteral("Certified Tekkit 2 1.2.6 found. Nothing was changed."));
     ASSERT_TRUE(model.handoffReadiness());
     EXPECT_EQ(model.handoffReadiness()->setupKind, HandoffSetupKind::applyBalanced);
     EXPECT_EQ(model.primaryActionTitle(), QStringLiteral("PREPARE & OPEN TECHNIC"));
 
-    ASSERT_TRUE(runToEnd(model, [](AppModel& m) { return m.performPrimaryAction(); }));
+    ASSERT_TRUE(test::runToEnd(model, [](AppModel& m) { return m.performPrimaryAction(); }));
     EXPECT_EQ(model.errorMessage(), std::nullopt) << model.errorMessage()->toStdString();
     ASSERT_TRUE(model.applyResult());
     EXPECT_FALSE(model.applyResult()->changedFiles.empty());
@@ -65,7 +53,7 @@ TEST(SessionIntegration, PrimaryActionAppliesBalancedOpensTechnicAndRestoreGives
     EXPECT_FALSE(model.busy());
     EXPECT_FALSE(model.primaryActionInFlight());
 
-    ASSERT_TRUE(runToEnd(model, [](AppModel& m) { return m.restoreSettings(); }));
+    ASSERT_TRUE(test::runToEnd(model, [](AppModel& m) { return m.restoreSettings(); }));
     EXPECT_EQ(model.errorMessage(), std::nullopt) << model.errorMessage()->toStdString();
     ASSERT_TRUE(model.restoreResult());
     EXPECT_EQ(model.status(), model.restoreResult()->message);

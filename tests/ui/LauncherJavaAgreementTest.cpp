@@ -4,7 +4,7 @@
 #include "DetailsFakes.h"
 
 #include "app/CompanionSessionPort.h"
-#include "app/support/EventLoop.h"
+#include "app/support/ModelHarness.h"
 #include "app/support/TestSeams.h"
 #include "model/AppModel.h"
 #include "model/PrimaryActionGate.h"
@@ -27,17 +27,6 @@ using Binary = test::FixtureHome::JavaBinary;
 using Launcher = test::FixtureHome::Launcher;
 
 enum class Java { arm64, x86_64, java17, missing };
-
-bool runToEnd(AppModel& model, const std::function<QCoro::Task<>(AppModel&)>& operation)
-{
-    auto done = std::make_shared<bool>(false);
-    [](std::function<QCoro::Task<>(AppModel&)> start, AppModel& target, std::shared_ptr<bool> finished)
-        -> QCoro::Task<> {
-        co_await start(target);
-        *finished = true;
-    }(operation, model, done);
-    return test::runEventsUntil([&] { return *done && !model.sessionCallsPending(); }, 60000);
-}
 
 test::FixtureHome::Options homeWith(Launcher launcher, Java java, const QString& host)
 {
@@ -126,7 +115,7 @@ TEST(LauncherJavaAgreement, TheSessionTheModelTheChipTheMacRowAndTheChecklistAgr
         seams.environment = AppEnvironment{home.environment(), home.home(), c.host};
         seams.launcherJavaReady = AppSeams::launcherJavaCheck(seams.environment);
         AppModel model(std::make_shared<CompanionSessionPort>(session), seams);
-        ASSERT_TRUE(runToEnd(model, [](AppModel& m) { return m.performInitialInspection(); }));
+        ASSERT_TRUE(test::runToEnd(model, [](AppModel& m) { return m.performInitialInspection(); }));
         ASSERT_TRUE(model.handoffReadiness());
         const HandoffReadinessReport report = *model.handoffReadiness();
 
@@ -161,7 +150,7 @@ TEST(LauncherJavaAgreement, TheSessionTheModelTheChipTheMacRowAndTheChecklistAgr
         // The refusal carries the check's own issue, which the session reported first.
         ASSERT_FALSE(report.requiredActions.empty());
         const QString issue = report.requiredActions.front();
-        ASSERT_TRUE(runToEnd(model, [](AppModel& m) { return m.performPrimaryAction(); }));
+        ASSERT_TRUE(test::runToEnd(model, [](AppModel& m) { return m.performPrimaryAction(); }));
         EXPECT_EQ(model.errorMessage(), issue);
         EXPECT_TRUE(rig.opener->opened().empty());
         // On an x86_64 host nothing asks for arm64 (a Java found to be arm64 is still named so).

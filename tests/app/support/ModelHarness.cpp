@@ -18,15 +18,32 @@ ModelHarness::~ModelHarness()
         runEventsUntil([this] { return !model->sessionCallsPending(); });
 }
 
-bool ModelHarness::run(const std::function<QCoro::Task<>(AppModel&)>& operation, int timeoutMs)
+namespace {
+
+// Starts `operation` as the window does; `done` turns true when it has finished.
+std::shared_ptr<bool> start(AppModel& model, const std::function<QCoro::Task<>(AppModel&)>& operation)
 {
     auto done = std::make_shared<bool>(false);
-    [](std::function<QCoro::Task<>(AppModel&)> start, AppModel& target,
+    [](std::function<QCoro::Task<>(AppModel&)> begin, AppModel& target,
        std::shared_ptr<bool> finished) -> QCoro::Task<> {
-        co_await start(target);
+        co_await begin(target);
         *finished = true;
-    }(operation, *model, done);
+    }(operation, model, done);
+    return done;
+}
+
+} // namespace
+
+bool ModelHarness::run(const std::function<QCoro::Task<>(AppModel&)>& operation, int timeoutMs)
+{
+    const auto done = start(*model, operation);
     return runEventsUntil([done] { return *done; }, timeoutMs);
+}
+
+bool runToEnd(AppModel& model, const std::function<QCoro::Task<>(AppModel&)>& operation, int timeoutMs)
+{
+    const auto done = start(model, operation);
+    return runEventsUntil([&] { return *done && !model.sessionCallsPending(); }, timeoutMs);
 }
 
 InstallInspection certifiedInspection()

@@ -28,6 +28,10 @@ struct ModelHarness {
     std::vector<bool> busyChanges; // each value busy took, in order
 };
 
+// Runs `operation` of a model over a real session as the window does, and waits until it and the
+// session calls it started have finished.
+bool runToEnd(AppModel& model, const std::function<QCoro::Task<>(AppModel&)>& operation, int timeoutMs = 60000);
+
 // Records for scripting the fake: a certified inspection of an instance with the Technic app, a
 // capability, and a backup manifest with the given id.
 InstallInspection certifiedInspection();
