@@ -5,6 +5,8 @@
 #include <cerrno>
 
 #include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace orvane {
@@ -58,7 +60,47 @@ const FolderDescriptorCache::Entry& FolderDescriptorCache::entryFor(const std::f
         else
             ++m_opened;
     }
+    if (!entry.fd && entry.error != ELOOP) {
+        m_missing = std::move(entry);
+        return m_missing;
+    }
     return m_folders.emplace(standardFolder.native(), std::move(entry)).first->second;
+}
+
+FolderDescriptorCache::Entry FolderDescriptorCache::openFresh(const std::filesystem::path& standardFolder) const
+{
+    Entry entry;
+    if (!m_rootEntry.fd) {
+        entry.error = m_rootEntry.error;
+        return entry;
+    }
+    const std::filesystem::path relative = standardFolder.lexically_relative(m_root);
+    open_how how{};
+    how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+    how.resolve = RESOLVE_NO_SYMLINKS;
+    const long fd = ::syscall(SYS_openat2, m_rootEntry.fd.get(), relative.c_str(), &how, sizeof how);
+    if (fd >= 0) {
+        entry.fd = FileDescriptor(int(fd));
+        return entry;
+    }
+    if (errno != ENOSYS && errno != EPERM) {
+        entry.error = errno;
+        return entry;
+    }
+    // No openat2 here (an old kernel or a filter): one component at a time, none kept.
+    FileDescriptor current;
+    int parent = m_rootEntry.fd.get();
+    for (const auto& part : relative) {
+        FileDescriptor next(openFolderIn(parent, part.c_str()));
+        if (!next) {
+            entry.error = errno;
+            return entry;
+        }
+        current = std::move(next);
+        parent = current.get();
+    }
+    entry.fd = std::move(current);
+    return entry;
 }
 
 int FolderDescriptorCache::folder(const std::filesystem::path& folder)
@@ -87,6 +129,26 @@ bool FolderDescriptorCache::lookAt(const std::filesystem::path& path, struct sta
         return false;
     }
     return ::fstatat(parent.fd.get(), standard.filename().c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+bool FolderDescriptorCache::reachesThroughLinkNow(const std::filesystem::path& path)
+{
+    const std::filesystem::path standard = standardised(path);
+    if (!isContained(standard, m_root))
+        return true;
+    const std::filesystem::path parentPath = standard.parent_path();
+    Entry fresh;
+    int parent = m_rootEntry.fd.get();
+    if (parentPath != m_root) {
+        fresh = openFresh(parentPath);
+        if (!fresh.fd)
+            return fresh.error == ELOOP;
+        parent = fresh.fd.get();
+    } else if (parent < 0) {
+        return false;
+    }
+    struct stat st {};
+    return ::fstatat(parent, standard.filename().c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
 }
 
 bool FolderDescriptorCache::reachesThroughLink(const std::filesystem::path& path)

@@ -27,6 +27,11 @@ public:
     // symbolic link. A component that does not exist, or is not a folder, ends the walk: no link.
     bool reachesThroughLink(const std::filesystem::path& path);
 
+    // The same answer, but walked again now from the root whatever was kept: for a check right
+    // before a change, where a folder swapped for a link since it was kept must be seen. One walk
+    // by the kernel per call (openat2 without links), not one look per component.
+    bool reachesThroughLinkNow(const std::filesystem::path& path);
+
     // The kept descriptor (O_PATH) of `folder` (the root or a folder below it), or -1 with errno:
     // ELOOP when a component is a link, ENOENT or ENOTDIR when one is missing or not a folder,
     // EXDEV when `folder` is not the root or below it.
@@ -45,11 +50,15 @@ private:
         int error = 0; // when fd is not open
     };
     const Entry& entryFor(const std::filesystem::path& standardFolder);
+    Entry openFresh(const std::filesystem::path& standardFolder) const;
 
     std::filesystem::path m_root;
     Entry m_rootEntry;
-    std::unordered_map<std::string, Entry> m_folders; // by standardised path
+    // By standardised path: opened folders and links. A folder found missing is not kept: it may be
+    // made (or a link planted there) before the next look.
+    std::unordered_map<std::string, Entry> m_folders;
     std::size_t m_opened = 0;
+    Entry m_missing; // the last folder found missing, answered once and not kept
 };
 
 } // namespace orvane

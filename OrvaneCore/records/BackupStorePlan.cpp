@@ -1,6 +1,7 @@
 #include "records/BackupStore.h"
 
 #include "model/OrvaneError.h"
+#include "platform/FolderDescriptorCache.h"
 #include "platform/PathText.h"
 #include "records/BackupStoreTexts.h"
 
@@ -36,6 +37,12 @@ void BackupStore::planRestore(const BackupManifest& manifest, const std::filesys
     const bool world = manifest.kind == BackupKind::saves;
     const std::filesystem::path folder = standardised(directory);
 
+    // Each destination folder is checked for links once, whatever number of files it receives.
+    FolderDescriptorCache instanceFolders(instance);
+    std::optional<FolderDescriptorCache> technicFolders;
+    if (technic)
+        technicFolders.emplace(*technic);
+
     std::set<QString> relatives;
     std::set<std::filesystem::path> destinations;
     for (const auto& file : manifest.files) {
@@ -55,7 +62,7 @@ void BackupStore::planRestore(const BackupManifest& manifest, const std::filesys
                 refuse(QStringLiteral("world backup targets Technic settings"));
             if (!settingsTarget || destination != *settingsTarget)
                 refuse(QStringLiteral("Technic settings path does not match the selected instance"));
-            if (pathContainsSymbolicLink(destination, *technic))
+            if (technicFolders->reachesThroughLink(destination))
                 refuse(QStringLiteral("Technic settings path contains a symbolic link"));
         } else {
             if (world && !relative.startsWith(QLatin1String("saves/")))
@@ -63,7 +70,7 @@ void BackupStore::planRestore(const BackupManifest& manifest, const std::filesys
             const std::filesystem::path expected = standardised(instance / pathFromText(relative));
             if (!isContained(expected, instance) || destination != expected)
                 refuse(QStringLiteral("restore destination does not match ") + relative);
-            if (pathContainsSymbolicLink(destination, instance))
+            if (instanceFolders.reachesThroughLink(destination))
                 refuse(QStringLiteral("restore destination contains a symbolic link"));
         }
     }
@@ -81,7 +88,7 @@ void BackupStore::planRestore(const BackupManifest& manifest, const std::filesys
             refuse(QStringLiteral("created path is also a restore destination"));
         if (!overlayFiles.count(path))
             refuse(QStringLiteral("created path is not an overlay file"));
-        if (pathContainsSymbolicLink(path, instance))
+        if (instanceFolders.reachesThroughLink(path))
             refuse(QStringLiteral("created path contains a symbolic link"));
     }
 }

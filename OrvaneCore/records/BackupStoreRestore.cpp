@@ -1,6 +1,7 @@
 #include "records/BackupStore.h"
 
 #include "model/OrvaneError.h"
+#include "platform/FolderDescriptorCache.h"
 #include "platform/PathText.h"
 #include "platform/SystemError.h"
 #include "records/BackupStoreTexts.h"
@@ -54,6 +55,8 @@ public:
         , m_directory(backup.directory)
         , m_instance(standardised(instanceRoot))
         , m_technic(technicRoot ? std::optional(standardised(*technicRoot)) : std::nullopt)
+        , m_sourceFolders(m_directory)
+        , m_instanceFolders(m_instance)
         , m_workspace(m_files, store.temporaryFolder(), RestoreWorkspace::journalIn(store.root()),
                       RestoreCommitRecord{QUuid::createUuid().toString(QUuid::WithoutBraces),
                                           standardised(std::filesystem::absolute(store.root())), m_manifest.id,
@@ -131,11 +134,29 @@ private:
         return isSettings(record) && m_technic ? *m_technic : m_instance;
     }
 
-    // The destination must lie below its root without passing through a link.
-    void refuseLinkedDestination(const BackupFile& record, const std::filesystem::path& destination) const
+    // The folders below the root a file is restored below.
+    FolderDescriptorCache& foldersOf(const BackupFile& record)
+    {
+        if (isSettings(record) && m_technic) {
+            if (!m_technicFolders)
+                m_technicFolders.emplace(*m_technic);
+            return *m_technicFolders;
+        }
+        return m_instanceFolders;
+    }
+
+    // The destination must lie below its root without passing through a link. While staging, each
+    // folder's check is kept for its other files; `Freshness::now` walks again, right before a change.
+    enum class Freshness { kept, now };
+    void refuseLinkedDestination(const BackupFile& record, const std::filesystem::path& destination,
+                                 Freshness freshness)
     {
         // The plan refuses settings without a Technic root; never test a link against no root.
-        if ((isSettings(record) && !m_technic) || BackupStore::pathContainsSymbolicLink(destination, rootOf(record)))
+        if (isSettings(record) && !m_technic)
+            throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
+        FolderDescriptorCache& folders = foldersOf(record);
+        if (freshness == Freshness::now ? folders.reachesThroughLinkNow(destination)
+                                        : folders.reachesThroughLink(destination))
             throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
     }
 
@@ -153,13 +174,16 @@ private:
         m_stamps.reserve(m_manifest.files.size());
         for (const BackupFile& record : m_manifest.files) {
             const std::filesystem::path source = m_directory / pathFromText(record.relativePath);
-            if (BackupStore::pathContainsSymbolicLink(source, m_directory))
+            if (m_sourceFolders.reachesThroughLink(source))
                 throw OrvaneError::backupCorrupt(restoreTexts::sourceBecameLink);
             const std::filesystem::path destination = standardised(pathFromText(record.originalPath));
             // Its missing folders are made now: never through a link that turned up since the plan.
-            refuseLinkedDestination(record, destination);
+            // A folder found missing is looked at again for the next file, once it has been made.
+            refuseLinkedDestination(record, destination, Freshness::kept);
             const std::filesystem::path folder = destination.parent_path();
-            m_files.createDirectories(folder);
+            // Made once: a folder removed later fails its files' links or moves, which roll back.
+            if (m_madeFolders.insert(folder).second)
+                m_files.createDirectories(folder);
 
             PreparedRestoreFile prepared;
             prepared.manifestFile = record;
@@ -234,7 +258,8 @@ private:
         for (std::size_t i = 0; i < m_prepared.size(); ++i) {
             PreparedRestoreFile& file = m_prepared[i];
             hook(RestoreCheckpoint::Kind::beforeCommit, i, file.destination);
-            refuseLinkedDestination(file.manifestFile, file.destination);
+            // A folder swapped for a link after it was staged into is seen here, before any swap.
+            refuseLinkedDestination(file.manifestFile, file.destination, Freshness::now);
             if (file.existed) {
                 // Rewritten, replaced, removed or even touched since it was linked: all the same, a change.
                 if (stampIfPossible(file.destination) != std::optional(m_stamps[i].prior))
@@ -394,7 +419,11 @@ private:
     const std::filesystem::path m_instance;
     const std::optional<std::filesystem::path> m_technic;
 
+    FolderDescriptorCache m_sourceFolders;
+    FolderDescriptorCache m_instanceFolders;
+    std::optional<FolderDescriptorCache> m_technicFolders;
     RestoreWorkspace m_workspace;
+    std::set<std::filesystem::path> m_madeFolders; // destination folders made or found already
     std::set<std::filesystem::path> m_reached; // destination folders a rename from their area reaches
     std::vector<std::filesystem::path> m_undoFiles;
     std::vector<PreparedRestoreFile> m_prepared;

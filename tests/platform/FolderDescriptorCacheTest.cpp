@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <functional>
+#include <string>
 
 #include <sys/stat.h>
 
@@ -61,6 +63,8 @@ TEST(FolderDescriptorCache, ALinkAtAnyLevelBelowTheRootOrAPathOutsideItIsFound)
         EXPECT_EQ(folders.reachesThroughLink(tree.dir / c.path), c.throughLink);
         // A fresh cache answers alike: what is kept never changes an answer.
         EXPECT_EQ(FolderDescriptorCache(tree.root).reachesThroughLink(tree.dir / c.path), c.throughLink);
+        // Walked again from the root, the answer is the same.
+        EXPECT_EQ(folders.reachesThroughLinkNow(tree.dir / c.path), c.throughLink);
     }
     // A root given through a link is taken as given.
     EXPECT_FALSE(FolderDescriptorCache(tree.dir / "rootLink").reachesThroughLink(tree.dir / "rootLink/a/b/file"));
@@ -113,4 +117,50 @@ TEST(FolderDescriptorCache, EachFolderIsOpenedOnceWhateverTheFilesBelowIt)
     }
     // The root, w0, w1 and their region folders.
     EXPECT_EQ(folders.openedFolders(), 5u);
+}
+
+TEST(FolderDescriptorCache, AFolderChangedAfterItsCheckIsSeenWhereItMatters)
+{
+    // Each change happens after `path` was checked once; `kept` is the cached answer afterwards,
+    // `now` the answer of a fresh walk.
+    struct Case {
+        const char* name;
+        const char* path;
+        std::function<void(const std::filesystem::path& root, const std::filesystem::path& dir)> change;
+        bool kept;
+        bool now;
+    };
+    const Case cases[] = {
+        // The same folder reached through a link: its inode alone would not tell.
+        {"a kept folder moved and linked back", "root/a/b/file",
+         [](const auto& root, const auto& dir) {
+             std::filesystem::rename(root / "a", dir / "moved");
+             std::filesystem::create_directory_symlink(dir / "moved", root / "a");
+         },
+         false, true},
+        {"a kept folder's file replaced by a link", "root/a/file",
+         [](const auto& root, const auto& dir) {
+             std::filesystem::remove(root / "a/file");
+             std::filesystem::create_symlink(dir / "outside/secret", root / "a/file");
+         },
+         true, true},
+        // A folder found missing is not remembered as missing.
+        {"a missing folder later made a link", "root/new/file",
+         [](const auto& root, const auto& dir) { std::filesystem::create_directory_symlink(dir / "outside", root / "new"); },
+         true, true},
+        {"a missing folder later made", "root/new/file",
+         [](const auto& root, const auto&) { std::filesystem::create_directories(root / "new"); }, false, false},
+        {"a link removed", "root/linked/file",
+         [](const auto& root, const auto&) { std::filesystem::remove(root / "linked"); }, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Tree tree;
+        FolderDescriptorCache folders(tree.root);
+        const auto path = tree.dir / c.path;
+        ASSERT_EQ(folders.reachesThroughLink(path), std::string(c.path) == "root/linked/file");
+        c.change(tree.root, tree.dir.path());
+        EXPECT_EQ(folders.reachesThroughLink(path), c.kept);
+        EXPECT_EQ(folders.reachesThroughLinkNow(path), c.now);
+    }
 }
