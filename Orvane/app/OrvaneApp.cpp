@@ -3,11 +3,11 @@
 #include "app/MainWindow.h"
 #include "app/SessionPort.h"
 #include "model/AppModel.h"
-#include "ui/ContentView.h"
-#include "ui/DetailsOperations.h"
-#include "ui/DetailsView.h"
-#include "ui/ModelWindowOperations.h"
-#include "ui/OrvaneTheme.h"
+#include "ui/details/DetailsOperations.h"
+#include "ui/details/DetailsView.h"
+#include "ui/theme/OrvaneTheme.h"
+#include "ui/window/ContentView.h"
+#include "ui/window/ModelWindowOperations.h"
 
 #include <QApplication>
 #include <QScreen>

@@ -1,6 +1,6 @@
 #include "model/AppModel.h"
 
-#include "model/DescribedError.h"
+#include "json/DescribedError.h"
 #include "model/UpdateCheck.h"
 
 #include <QCoreApplication>

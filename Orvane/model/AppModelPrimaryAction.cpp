@@ -1,7 +1,7 @@
 // The primary action: check the install, apply Balanced when it is not applied yet, open Technic and watch.
 #include "model/AppModel.h"
 
-#include "model/DescribedError.h"
+#include "json/DescribedError.h"
 #include "model/PrimaryActionGate.h"
 #include "platform/FileOperations.h"
 #include "technic/LauncherJavaReadiness.h"

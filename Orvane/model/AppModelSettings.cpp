@@ -1,7 +1,7 @@
 // The settings backup and restore, and Apply Balanced and Open Technic on their own.
 #include "model/AppModel.h"
 
-#include "model/DescribedError.h"
+#include "json/DescribedError.h"
 
 namespace orvane {
 

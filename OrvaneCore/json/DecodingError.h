@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/DescribedError.h"
+#include "json/DescribedError.h"
 
 namespace orvane {
 

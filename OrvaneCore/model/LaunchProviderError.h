@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/DescribedError.h"
+#include "json/DescribedError.h"
 #include "model/DirectLaunchGateRequirement.h"
 #include "model/LaunchMode.h"
 #include "model/LaunchProviderID.h"

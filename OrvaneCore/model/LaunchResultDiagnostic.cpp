@@ -1,7 +1,7 @@
 #include "model/LaunchResultDiagnostic.h"
 
-#include "DiagnosticRedactor.h"
 #include "json/JsonReader.h"
+#include "model/DiagnosticRedactor.h"
 
 #include <QTextBoundaryFinder>
 

@@ -2,12 +2,11 @@
 
 #include "platform/AtomicWriteTemporary.h"
 #include "platform/FileDescriptor.h"
+#include "platform/HexDigest.h"
 #include "platform/RegularFile.h"
 #include "platform/Sha256.h"
 #include "platform/SystemError.h"
 #include "platform/TransferBuffer.h"
-
-#include "model/FileDigest.h"
 
 #include <cerrno>
 #include <cstdio>

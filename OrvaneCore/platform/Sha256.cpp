@@ -1,6 +1,6 @@
 #include "platform/Sha256.h"
 
-#include "model/FileDigest.h"
+#include "platform/HexDigest.h"
 #include "platform/SystemError.h"
 #include "platform/TransferBuffer.h"
 

@@ -1,6 +1,6 @@
 #include "records/Redaction.h"
 
-#include "DiagnosticRedactor.h"
+#include "model/DiagnosticRedactor.h"
 
 namespace orvane {
 

@@ -1,6 +1,6 @@
 #include "session/CompanionSession.h"
 
-#include "model/DescribedError.h"
+#include "json/DescribedError.h"
 #include "model/LaunchProviderError.h"
 #include "model/OrvaneError.h"
 #include "records/LaunchReceiptStore.h"

@@ -1,8 +1,8 @@
 #include "stage2/ArtifactIntegrityVerifier.h"
 
-#include "model/FileDigest.h"
 #include "model/OrvaneError.h"
 #include "platform/FileDescriptor.h"
+#include "platform/HexDigest.h"
 #include "platform/Sha256.h"
 #include "platform/SystemError.h"
 

@@ -2,9 +2,9 @@
 
 #include "json/DecodingError.h"
 #include "json/StrictJsonCheck.h"
-#include "model/FileDigest.h"
 #include "model/OrvaneError.h"
 #include "platform/Ed25519.h"
+#include "platform/HexDigest.h"
 #include "platform/Sha256.h"
 #include "stage2/ManifestFieldRules.h"
 

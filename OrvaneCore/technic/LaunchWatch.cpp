@@ -1,6 +1,6 @@
 #include "technic/LaunchWatch.h"
 
-#include "DiagnosticRedactor.h"
+#include "model/DiagnosticRedactor.h"
 #include "technic/TechnicFileReading.h"
 
 #include <sys/stat.h>

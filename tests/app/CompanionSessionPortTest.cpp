@@ -2,8 +2,8 @@
 #include "app/PoolRunner.h"
 #include "app/support/EventLoop.h"
 #include "app/support/TestSeams.h"
+#include "json/DescribedError.h"
 #include "model/AppModel.h"
-#include "model/DescribedError.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>

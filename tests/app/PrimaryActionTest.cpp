@@ -2,7 +2,7 @@
 #include "app/support/ModelHarness.h"
 #include "app/support/SampleRecords.h"
 #include "app/support/ScriptedLaunch.h"
-#include "model/DescribedError.h"
+#include "json/DescribedError.h"
 #include "model/OrvaneError.h"
 #include "platform/PathText.h"
 #include "support/QtPrinters.h"

@@ -3,8 +3,8 @@
 #include "app/support/EventLoop.h"
 #include "app/support/FakeSession.h"
 #include "app/support/TestSeams.h"
+#include "json/DescribedError.h"
 #include "model/AppModel.h"
-#include "model/DescribedError.h"
 #include "model/OrvaneError.h"
 #include "support/QtPrinters.h"
 

@@ -1,4 +1,5 @@
 #include "model/FileDigest.h"
+#include "platform/HexDigest.h"
 #include "platform/Sha256.h"
 #include "support/TempDir.h"
 

@@ -4,7 +4,7 @@
 
 #include "session/CompanionSession.h"
 
-#include "model/DescribedError.h"
+#include "json/DescribedError.h"
 
 #include "support/FakeLaunchClock.h"
 #include "support/FakeProcessInspector.h"

@@ -1,6 +1,6 @@
 #include "technic/LaunchObserver.h"
 
-#include "model/DescribedError.h"
+#include "json/DescribedError.h"
 #include "technic/LaunchLogClassifier.h"
 #include "technic/LaunchWatch.h"
 

@@ -1,6 +1,6 @@
 #include "technic/OfficialTechnicLaunchProvider.h"
 
-#include "model/DescribedError.h"
+#include "json/DescribedError.h"
 #include "model/LaunchContractLimits.h"
 #include "model/LaunchProviderError.h"
 #include "model/OrvaneError.h"

@@ -2,8 +2,8 @@
 
 #include "app/support/SampleRecords.h"
 #include "support/QtPrinters.h"
-#include "ui/ContentViewRules.h"
-#include "ui/OrvaneTheme.h"
+#include "ui/theme/OrvaneTheme.h"
+#include "ui/window/ContentViewRules.h"
 
 #include <gtest/gtest.h>
 

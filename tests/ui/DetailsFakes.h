@@ -1,10 +1,10 @@
 #pragma once
 
-#include "ui/Clipboard.h"
-#include "ui/DetailsOperations.h"
-#include "ui/FileRevealer.h"
-#include "ui/FolderChooser.h"
-#include "ui/UrlOpener.h"
+#include "ui/desktop/Clipboard.h"
+#include "ui/desktop/FileRevealer.h"
+#include "ui/desktop/FolderChooser.h"
+#include "ui/desktop/UrlOpener.h"
+#include "ui/details/DetailsOperations.h"
 
 #include <QStringList>
 

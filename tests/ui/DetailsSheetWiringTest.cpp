@@ -4,9 +4,9 @@
 #include "app/support/FakeSession.h"
 #include "app/support/TestSeams.h"
 #include "model/AppModel.h"
-#include "ui/ContentView.h"
-#include "ui/DetailsView.h"
-#include "ui/UtilityButton.h"
+#include "ui/details/DetailsView.h"
+#include "ui/theme/UtilityButton.h"
+#include "ui/window/ContentView.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 #include "support/FaultyFileOperations.h"
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
-#include "ui/BackupDetails.h"
-#include "ui/DetailsTools.h"
-#include "ui/InstallDetails.h"
-#include "ui/MacDetails.h"
-#include "ui/ReportCopy.h"
-#include "ui/SetupChecklist.h"
+#include "ui/details/BackupDetails.h"
+#include "ui/details/DetailsTools.h"
+#include "ui/details/InstallDetails.h"
+#include "ui/details/MacDetails.h"
+#include "ui/details/ReportCopy.h"
+#include "ui/details/SetupChecklist.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "DetailsFakes.h"
 
-#include "ui/FileRevealer.h"
+#include "ui/desktop/FileRevealer.h"
 
 #include <gtest/gtest.h>
 

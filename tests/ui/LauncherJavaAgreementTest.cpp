@@ -10,11 +10,11 @@
 #include "model/PrimaryActionGate.h"
 #include "session/SessionHarness.h"
 #include "support/QtPrinters.h"
-#include "ui/ContentViewRules.h"
-#include "ui/DetailRowList.h"
-#include "ui/DetailsMacSection.h"
-#include "ui/DetailsSetupSection.h"
-#include "ui/TextButton.h"
+#include "ui/details/DetailRowList.h"
+#include "ui/details/DetailsMacSection.h"
+#include "ui/details/DetailsSetupSection.h"
+#include "ui/theme/TextButton.h"
+#include "ui/window/ContentViewRules.h"
 
 #include <QUrl>
 

@@ -1,8 +1,8 @@
-#include "ui/OrvaneTheme.h"
-#include "ui/OrvaneWordmark.h"
-#include "ui/PickaxeMotif.h"
-#include "ui/PixelHeading.h"
-#include "ui/PixelHeadingFont.h"
+#include "ui/theme/OrvaneTheme.h"
+#include "ui/theme/OrvaneWordmark.h"
+#include "ui/theme/PickaxeMotif.h"
+#include "ui/theme/PixelHeading.h"
+#include "ui/theme/PixelHeadingFont.h"
 
 #include "support/QtPrinters.h"
 

@@ -1,9 +1,9 @@
-#include "ui/AccessibilityPrefs.h"
-#include "ui/AmbientBackground.h"
-#include "ui/OrvaneButtonStyles.h"
-#include "ui/OrvaneKeyboardFocus.h"
-#include "ui/OrvaneTheme.h"
-#include "ui/TextButton.h"
+#include "ui/theme/AccessibilityPrefs.h"
+#include "ui/theme/AmbientBackground.h"
+#include "ui/theme/OrvaneButtonStyles.h"
+#include "ui/theme/OrvaneKeyboardFocus.h"
+#include "ui/theme/OrvaneTheme.h"
+#include "ui/theme/TextButton.h"
 
 #include "support/QtPrinters.h"
 

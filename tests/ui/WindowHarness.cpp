@@ -2,7 +2,7 @@
 
 #include "app/support/FakeSession.h"
 #include "app/support/TestSeams.h"
-#include "ui/OrvaneTheme.h"
+#include "ui/theme/OrvaneTheme.h"
 
 #include <QApplication>
 #include <QCoreApplication>

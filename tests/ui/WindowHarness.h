@@ -1,11 +1,11 @@
 #pragma once
 
 #include "model/AppModel.h"
-#include "ui/AccessibilityPrefs.h"
-#include "ui/Announcer.h"
-#include "ui/ContentView.h"
-#include "ui/FolderChooser.h"
-#include "ui/WindowOperations.h"
+#include "ui/desktop/FolderChooser.h"
+#include "ui/theme/AccessibilityPrefs.h"
+#include "ui/window/Announcer.h"
+#include "ui/window/ContentView.h"
+#include "ui/window/WindowOperations.h"
 
 #include <QImage>
 #include <QStringList>

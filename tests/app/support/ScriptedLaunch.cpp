@@ -1,6 +1,6 @@
 #include "app/support/ScriptedLaunch.h"
 
-#include "model/DescribedError.h"
+#include "json/DescribedError.h"
 
 
 namespace orvane::test {

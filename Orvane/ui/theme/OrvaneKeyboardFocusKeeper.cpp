@@ -1,0 +1,89 @@
+#include "ui/theme/OrvaneKeyboardFocusKeeper.h"
+
+#include "ui/theme/OrvaneKeyboardFocus.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+#include <QWidget>
+
+namespace orvane {
+
+OrvaneKeyboardFocusKeeper::OrvaneKeyboardFocusKeeper(QWidget* container) : QObject(container), m_container(container) {}
+
+std::optional<bool> OrvaneKeyboardFocusKeeper::focusNextPrevChild(bool)
+{
+    // Qt asks for the next control when the focused one is being disabled: it is the window's focus
+    // widget still, though no longer enabled.
+    QWidget* focused = m_container->window()->focusWidget();
+    if (!focused || focused->isEnabled() || !m_container->isAncestorOf(focused))
+        return std::nullopt;
+    hold(focused);
+    return false;
+}
+
+QWidget* OrvaneKeyboardFocusKeeper::heldControl() const { return focusIsFree() ? m_held.data() : nullptr; }
+
+bool OrvaneKeyboardFocusKeeper::focusIsFree() const { return m_held && !m_held->window()->focusWidget(); }
+
+void OrvaneKeyboardFocusKeeper::hold(QWidget* control)
+{
+    release();
+    const OrvaneKeyboardFocus* ring = OrvaneKeyboardFocus::of(control);
+    m_keyboard = ring && ring->ringShown();
+    m_held = control;
+    m_window = control->window();
+    control->installEventFilter(this);
+    m_window->installEventFilter(this);
+}
+
+void OrvaneKeyboardFocusKeeper::release()
+{
+    if (m_held)
+        m_held->removeEventFilter(this);
+    if (m_window)
+        m_window->removeEventFilter(this);
+    m_held = nullptr;
+    m_window = nullptr;
+    m_keyboard = false;
+}
+
+// The next (or previous) control Tab would reach from the held one.
+QWidget* OrvaneKeyboardFocusKeeper::neighbour(bool next) const
+{
+    QWidget* window = m_held->window();
+    for (QWidget* w = next ? m_held->nextInFocusChain() : m_held->previousInFocusChain(); w && w != m_held;
+         w = next ? w->nextInFocusChain() : w->previousInFocusChain()) {
+        if (w->window() == window && (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && !w->focusProxy()
+            && w->isEnabled() && w->isVisibleTo(window) && w != window)
+            return w;
+    }
+    return nullptr;
+}
+
+bool OrvaneKeyboardFocusKeeper::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!m_held)
+        return false;
+    if (watched == m_held && event->type() == QEvent::EnabledChange && m_held->isEnabled()) {
+        QWidget* control = m_held;
+        const bool keyboard = m_keyboard;
+        const bool free = focusIsFree();
+        release();
+        if (free && control->isVisible())
+            control->setFocus(keyboard ? Qt::TabFocusReason : Qt::OtherFocusReason);
+    } else if (watched == m_window && event->type() == QEvent::KeyPress && focusIsFree()) {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        const bool tab = key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier);
+        const bool backtab = key->key() == Qt::Key_Backtab || (key->key() == Qt::Key_Tab && (key->modifiers() & Qt::ShiftModifier));
+        if (!tab && !backtab)
+            return false;
+        QWidget* target = neighbour(tab);
+        release();
+        if (target)
+            target->setFocus(tab ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        return target != nullptr;
+    }
+    return false;
+}
+
+} // namespace orvane

@@ -1,0 +1,239 @@
+#include "model/DiagnosticRedactor.h"
+
+#include <QDir>
+#include <QMutex>
+#include <QMutexLocker>
+
+#include <optional>
+#include <utility>
+
+namespace orvane::DiagnosticRedactor {
+
+namespace {
+
+// The patterns and templates are kept exactly as written; templates use "$n" for groups and "\" to escape.
+const char* const homeTemplate = R"re(\$HOME)re";
+
+std::vector<Rule> compile(std::initializer_list<std::pair<const char*, const char*>> table,
+                          QRegularExpression::PatternOptions options)
+{
+    std::vector<Rule> out;
+    for (const auto& [pattern, replacement] : table) {
+        QRegularExpression expression(QString::fromUtf8(pattern), options);
+        // isValid() compiles now, so later matching from any thread only reads the compiled pattern.
+        if (!expression.isValid())
+            continue;
+        out.push_back(Rule{expression, QString::fromUtf8(replacement)});
+    }
+    return out;
+}
+
+// \s, \d and \b follow Unicode, so a no-break space ends a value like any blank.
+constexpr auto baseOptions = QRegularExpression::UseUnicodePropertiesOption;
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+void appendExpanded(QString& out, const QString& replacement, const QRegularExpressionMatch& match)
+{
+    const int groups = match.regularExpression().captureCount();
+    for (qsizetype i = 0; i < replacement.size(); ++i) {
+        const QChar c = replacement.at(i);
+        if (c == QLatin1Char('\\') && i + 1 < replacement.size()) {
+            out += replacement.at(++i);
+        } else if (c == QLatin1Char('$') && i + 1 < replacement.size() && isAsciiDigit(replacement.at(i + 1))) {
+            int group = replacement.at(++i).unicode() - '0';
+            // Further digits belong to the number only while it still names a group.
+            while (i + 1 < replacement.size() && isAsciiDigit(replacement.at(i + 1))
+                   && group * 10 + (replacement.at(i + 1).unicode() - '0') <= groups)
+                group = group * 10 + (replacement.at(++i).unicode() - '0');
+            if (group <= groups)
+                out += match.capturedView(group);
+        } else {
+            out += c;
+        }
+    }
+}
+
+QString apply(const QString& text, const Rule& rule)
+{
+    QRegularExpressionMatchIterator it = rule.expression.globalMatch(text);
+    if (!it.hasNext())
+        return text;
+    QString out;
+    out.reserve(text.size());
+    qsizetype last = 0;
+    while (it.hasNext()) {
+        const QRegularExpressionMatch match = it.next();
+        out += QStringView(text).mid(last, match.capturedStart() - last);
+        appendExpanded(out, rule.replacement, match);
+        last = match.capturedEnd();
+    }
+    out += QStringView(text).mid(last);
+    return out;
+}
+
+// PCRE refuses a subject with unpaired surrogates and would then match nothing, letting every secret
+// through; such code units become U+FFFD first.
+QString withValidSurrogates(const QString& text)
+{
+    QString out = text;
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const QChar c = out.at(i);
+        if (c.isHighSurrogate() && i + 1 < out.size() && out.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            out[i] = QChar::ReplacementCharacter;
+    }
+    return out;
+}
+
+QString hexByteClass(unsigned byte)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    QString out = QStringLiteral("%");
+    for (const unsigned nibble : {byte >> 4, byte & 0xFu}) {
+        const QChar upper = QLatin1Char(digits[nibble]);
+        if (upper.isLetter())
+            out += QStringLiteral("[%1%2]").arg(upper, upper.toLower());
+        else
+            out += upper;
+    }
+    return out;
+}
+
+// Matches the home folder in any mix of plain, JSON-escaped ("\/") and percent-encoded characters,
+// as file URLs and logs write it ("/home/Jo%20Doe").
+QRegularExpression encodedHomeExpression(const QString& home)
+{
+    QString pattern;
+    for (qsizetype i = 0; i < home.size();) {
+        const qsizetype length = home.at(i).isHighSurrogate() && i + 1 < home.size() ? 2 : 1;
+        const QString character = home.mid(i, length);
+        i += length;
+        QString encoded;
+        for (const char byte : character.toUtf8())
+            encoded += hexByteClass(static_cast<unsigned char>(byte));
+        if (character == QLatin1String("/"))
+            pattern += QStringLiteral("(?:\\\\?/|%1)").arg(encoded);
+        else
+            pattern += QStringLiteral("(?:%1|%2)").arg(QRegularExpression::escape(character), encoded);
+    }
+    return QRegularExpression(pattern);
+}
+
+// A copy, so a caller never holds a reference into the cache another thread may replace.
+QRegularExpression cachedEncodedHomeExpression(const QString& home)
+{
+    static QMutex mutex;
+    static std::optional<std::pair<QString, QRegularExpression>> cache;
+    QMutexLocker lock(&mutex);
+    if (!cache || cache->first != home)
+        cache.emplace(home, encodedHomeExpression(home));
+    return cache->second;
+}
+
+// The home as replaced text: clean, absolute, without a trailing "/"; nothing for "" and "/".
+std::optional<QString> usableHome(const QString& home)
+{
+    if (home.isEmpty())
+        return std::nullopt;
+    QString clean = QDir::cleanPath(home);
+    while (clean.endsWith(QLatin1Char('/')))
+        clean.chop(1);
+    if (clean.isEmpty() || !clean.startsWith(QLatin1Char('/')))
+        return std::nullopt;
+    return clean;
+}
+
+// One pass of every rule, in order: the home as text, then the user-folder rules, then the others.
+QString redactOnce(QString result, const std::optional<QString>& home)
+{
+    const QString homeText = QStringLiteral("$HOME");
+    if (home) {
+        result.replace(*home, homeText, Qt::CaseSensitive);
+        QString escaped = *home;
+        escaped.replace(QLatin1Char('/'), QLatin1String("\\/"));
+        result.replace(escaped, homeText, Qt::CaseSensitive);
+        result.replace(cachedEncodedHomeExpression(*home), homeText);
+    }
+    for (const Rule& rule : userPathRules())
+        result = apply(result, rule);
+    for (const Rule& rule : rules())
+        result = apply(result, rule);
+    return result;
+}
+
+} // namespace
+
+const std::vector<Rule>& userPathRules()
+{
+    static const std::vector<Rule> list = compile(
+        {
+            {R"re(/Users/[^/\s\"'\\]+)re", homeTemplate},
+            {R"re(\\/Users\\/[^\\/\s\"']+)re", homeTemplate},
+            // The same for this platform's user folders.
+            {R"re(/home/[^/\s\"'\\]+)re", homeTemplate},
+            {R"re(\\/home\\/[^\\/\s\"']+)re", homeTemplate},
+        },
+        baseOptions);
+    return list;
+}
+
+const std::vector<Rule>& rules()
+{
+    static const std::vector<Rule> list = compile(
+        {
+            {R"re((?i)([?&](?:access[_-]?token|refresh[_-]?token|minecraft[_-]?(?:access[_-]?)?token|xbox[_-]?token|xsts[_-]?token|client[_-]?secret|authorization[_-]?code|oauth[_-]?code|code|auth|api[_-]?key)=)[^&#\s\"'\\]+)re",
+             R"re($1[REDACTED_QUERY])re"},
+            {R"re((?i)((?<![?&])(?:access[_-]?token|refresh[_-]?token|minecraft[_-]?(?:access[_-]?)?token|xbox[_-]?token|xsts[_-]?token|auth[_-]?player|client[_-]?secret|session(?:id|token)?|password|passwd)\\?[\"']?\s*[:=]\s*\\?[\"']?\s*(?:bearer\s+)?)[^\s,;}&\"'\\]+)re",
+             R"re($1[REDACTED_TOKEN])re"},
+            // The scheme word stays; every common scheme is named so that a Basic or Digest credential
+            // after it is redacted too, not left behind the scheme word.
+            {R"re((?i)(authorization\s*[:=]\s*(?:(?:bearer|basic|digest|negotiate|ntlm|token)\s+)?)[^\s,;}&\"'\\]+)re",
+             R"re($1[REDACTED_TOKEN])re"},
+            {R"re((?i)\bbearer\s+[A-Za-z0-9._~+/=-]{8,})re", R"re([REDACTED_TOKEN])re"},
+            {R"re(\beyJ[A-Za-z0-9_-]{6,}\.[A-Za-z0-9_-]{6,}\.[A-Za-z0-9_-]{6,}\b)re", R"re([REDACTED_TOKEN])re"},
+            {R"re((?i)((?<![?&])(?:authorization[_-]?code|oauth[_-]?code|auth[_-]?code|code)\\?[\"']?\s*[:=]\s*\\?[\"']?\s*)[^\s,;}&\"'\\]+)re",
+             R"re($1[REDACTED_CODE])re"},
+            {R"re((?i)(xbl3\.0=)[^\s,;}&\"'\\]+)re", R"re($1[REDACTED_TOKEN])re"},
+            // "server" and "ip" are labels only as whole words ("Chip: Apple M2 Pro" keeps its value):
+            // after no letter or digit, or at a camel-case hump ("gameServer", "serverIp").
+            {R"re((?i)((?:(?:(?<![\p{L}\p{N}])|(?<=\p{Ll})(?=\p{Lu}))(?:server(?:[_-]?address)?|ip)|serverHost|host)\\?[\"']?\s*[:=]\s*\\?[\"']?\s*)[^\s,;}&\"'\\]+)re",
+             R"re($1[REDACTED_SERVER])re"},
+            {R"re(\b(?:10(?:\.\d{1,3}){3}|192\.168(?:\.\d{1,3}){2}|172\.(?:1[6-9]|2\d|3[01])(?:\.\d{1,3}){2})(?::\d{1,5})?\b)re",
+             R"re([REDACTED_SERVER])re"},
+            {R"re([A-Z0-9._%+-]+@[A-Z0-9.-]+\.[A-Z]{2,})re", R"re([REDACTED_EMAIL])re"},
+            {R"re((?i)(uuid\\?[\"']?\s*[:=]\s*\\?[\"']?\s*)[0-9a-f-]{32,36})re", R"re($1[REDACTED_ID])re"},
+        },
+        baseOptions | QRegularExpression::CaseInsensitiveOption);
+    return list;
+}
+
+QString redact(const QString& text)
+{
+    return redact(text, QDir::homePath());
+}
+
+QString redact(const QString& text, const QString& home)
+{
+    // One rule can expose what another must catch (an address right after an e-mail address loses its
+    // word boundary only once the address is gone; "/home//home/x" shows its outer folder only once the
+    // inner one is "$HOME"), so the rules run until the text settles. Each pass that changes anything
+    // peels at least one such layer, and a text holds fewer layers than characters: bounded by the
+    // length, every input settles, so redacting a redacted text changes nothing.
+    const std::optional<QString> path = usableHome(home);
+    QString result = withValidSurrogates(text);
+    const qsizetype maximumPasses = result.size() + 1;
+    for (qsizetype pass = 0; pass < maximumPasses; ++pass) {
+        QString next = redactOnce(result, path);
+        if (next == result)
+            break;
+        result = std::move(next);
+    }
+    return result;
+}
+
+} // namespace orvane::DiagnosticRedactor
