@@ -5,13 +5,12 @@
 
 #include "support/QtPrinters.h"
 
+#include "KilledChild.h"
 #include "RestoreLayout.h"
 #include "SeparateVolumes.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -19,34 +18,9 @@ using Op = FaultyFileOperations::Op;
 
 namespace {
 
-constexpr int kKilled = 86;
 const QString kFinished = QStringLiteral("Orvane first finished a world restore that was interrupted.");
 const QString kUndone =
     QStringLiteral("Orvane first undid a world restore that was interrupted, because its backup no longer verifies.");
-
-// Runs `work` in a child process that ends abruptly (no unwinding, no clean-up) right before the first
-// file operation for which `stop` is true; returns true when it ended there.
-bool killedWhen(const std::function<bool(Op, const std::filesystem::path&)>& stop,
-                const std::function<void(const std::shared_ptr<FileOperations>&)>& work,
-                std::shared_ptr<FileOperations> real)
-{
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        try {
-            auto files = std::make_shared<FaultyFileOperations>(real);
-            files->beforeEach = [&](Op op, const std::filesystem::path& path) {
-                if (stop(op, path))
-                    ::_exit(kKilled);
-            };
-            work(files);
-        } catch (...) {
-            ::_exit(1);
-        }
-        ::_exit(0);
-    }
-    int status = 0;
-    return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == kKilled;
-}
 
 bool isRestoreItem(const std::filesystem::path& path)
 {

@@ -3,47 +3,18 @@
 
 #include "support/QtPrinters.h"
 
+#include "KilledChild.h"
 #include "RestoreLayout.h"
 #include "SeparateVolumes.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace orvane;
 using namespace orvane::test;
 using Op = FaultyFileOperations::Op;
 
 namespace {
-
-constexpr int kKilled = 86;
-
-// Runs `work` in a child process that ends abruptly (no unwinding, no clean-up) right before the
-// first file operation for which `stop` (given the operation and its number from 1) is true; returns
-// true when it ended there.
-bool killedWhen(const std::function<bool(Op, int)>& stop,
-                const std::function<void(const std::shared_ptr<FaultyFileOperations>&)>& work,
-                std::shared_ptr<FileOperations> real = FileOperations::system())
-{
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        try {
-            auto files = std::make_shared<FaultyFileOperations>(real);
-            int events = 0;
-            files->beforeEach = [&](Op op, const std::filesystem::path&) {
-                if (stop(op, ++events))
-                    ::_exit(kKilled);
-            };
-            work(files);
-        } catch (...) {
-            ::_exit(1);
-        }
-        ::_exit(0);
-    }
-    int status = 0;
-    return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == kKilled;
-}
 
 struct Interrupted : ::testing::Test {
     RestoreLayout layout;
@@ -67,7 +38,7 @@ struct Interrupted : ::testing::Test {
 TEST_F(Interrupted, ABackupKilledMidwayIsNeverListedAndTheNextOneRemovesIt)
 {
     // Killed as it starts to copy: its folder exists, without all its files.
-    ASSERT_TRUE(killedWhen([](Op op, int) { return op == Op::cloneOrCopy; },
+    ASSERT_TRUE(killedWhen([](Op op, const std::filesystem::path&) { return op == Op::cloneOrCopy; },
                            [&](const auto& files) { store(files).createWorldBackup(layout.instance, "w"); }));
     const auto left = entriesOf(layout.worldStore);
     ASSERT_EQ(left.size(), 1u);
@@ -117,7 +88,7 @@ TEST_F(Interrupted, ARestoreKilledMidwayLeavesWorkThatTheNextBackupOrRestoreRemo
             // Killed after its flush, right at the first swap: stages and undo links are all there.
             writeFile(level, "level v2");
             writeFile(region, QByteArray(90000, 'b'));
-            ASSERT_TRUE(killedWhen([](Op op, int) { return op == Op::swap; }, [&](const auto& files) {
+            ASSERT_TRUE(killedWhen([](Op op, const std::filesystem::path&) { return op == Op::swap; }, [&](const auto& files) {
                 store(files).restoreLatestBackup(layout.instance, std::nullopt, BackupKind::saves);
             }, volumes));
             EXPECT_EQ(workLeft().size(), c.leftByKill) << ::testing::PrintToString(workLeft());

@@ -48,18 +48,6 @@ QStringList chipTexts(const ReadinessChips* chips)
     return texts;
 }
 
-// The accessible tree under `root`, visible elements only.
-void collect(QAccessibleInterface* element, std::vector<QAccessibleInterface*>& into)
-{
-    for (int i = 0; i < element->childCount(); ++i) {
-        QAccessibleInterface* child = element->child(i);
-        if (!child || child->state().invisible)
-            continue;
-        into.push_back(child);
-        collect(child, into);
-    }
-}
-
 TEST(ContentView, MainColumnWidthIsTheWindowLessPaddingClampedTo400Through680)
 {
     EXPECT_EQ(ContentView::mainColumnWidth(640), 552);
@@ -498,8 +486,8 @@ TEST(ContentView, AccessibilitySweepFindsNamedControlsTheirHintsAndNoDecorations
     WindowHarness window;
     window.setState(states::ready());
     ContentView& view = window.view();
-    std::vector<QAccessibleInterface*> elements;
-    collect(QAccessible::queryAccessibleInterface(&view), elements);
+    const std::vector<QAccessibleInterface*> elements =
+        test::visibleAccessibleElements(QAccessible::queryAccessibleInterface(&view));
 
     std::map<QObject*, QAccessibleInterface*> byObject;
     for (QAccessibleInterface* element : elements) {

@@ -576,23 +576,11 @@ TEST_F(KeyboardSheet, TheSheetsFirstFocusShowsNoRingUntilTheFirstTabWhichScrolls
     EXPECT_TRUE(viewport->rect().contains(shown.adjusted(-6, -6, 6, 6))) << "the ring shows whole too";
 }
 
-// Every element in the tree under `element`, visible ones only.
-void collect(QAccessibleInterface* element, std::vector<QAccessibleInterface*>& into)
-{
-    for (int i = 0; i < element->childCount(); ++i) {
-        QAccessibleInterface* child = element->child(i);
-        if (!child || child->state().invisible)
-            continue;
-        into.push_back(child);
-        collect(child, into);
-    }
-}
-
 TEST_F(KeyboardSheet, AnAccessibilitySweepFindsNoUnnamedStopAndDisclosuresThatExpand)
 {
     DetailsView& sheet = open();
-    std::vector<QAccessibleInterface*> elements;
-    collect(QAccessible::queryAccessibleInterface(&sheet), elements);
+    const std::vector<QAccessibleInterface*> elements =
+        test::visibleAccessibleElements(QAccessible::queryAccessibleInterface(&sheet));
     ASSERT_GT(elements.size(), 20u);
     int focusable = 0;
     for (QAccessibleInterface* element : elements) {

@@ -4,12 +4,27 @@
 #include "app/support/TestSeams.h"
 #include "ui/theme/OrvaneTheme.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QTest>
 
 namespace orvane::test {
+
+std::vector<QAccessibleInterface*> visibleAccessibleElements(QAccessibleInterface* element)
+{
+    std::vector<QAccessibleInterface*> found;
+    for (int i = 0; i < element->childCount(); ++i) {
+        QAccessibleInterface* child = element->child(i);
+        if (!child || child->state().invisible)
+            continue;
+        found.push_back(child);
+        const auto below = visibleAccessibleElements(child);
+        found.insert(found.end(), below.begin(), below.end());
+    }
+    return found;
+}
 
 WindowHarness::WindowHarness(QSize size, AccessibilitySettings accessibility, bool javaReady)
     : m_model(std::make_unique<AppModel>(std::make_shared<FakeSession>(), testSeams("/nonexistent-home", javaReady))),

@@ -13,8 +13,14 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <vector>
+
+class QAccessibleInterface;
 
 namespace orvane::test {
+
+// Every element of the accessible tree under `element`, visible ones only, in tree order.
+std::vector<QAccessibleInterface*> visibleAccessibleElements(QAccessibleInterface* element);
 
 // Records which operations the window started, in order.
 class RecordingOperations final : public WindowOperations {
