@@ -215,29 +215,21 @@ private:
         const QPointer<AppModel> alive(this);
         auto call = m_runner.run([session = m_session, work = std::move(work)]() mutable { return work(*session); });
         std::exception_ptr failure;
-        if constexpr (std::is_void_v<Result>) {
-            try {
+        [[maybe_unused]] std::conditional_t<std::is_void_v<Result>, bool, std::optional<Result>> result{};
+        try {
+            if constexpr (std::is_void_v<Result>)
                 co_await call;
-            } catch (...) {
-                failure = std::current_exception();
-            }
-            if (!alive)
-                throw ModelGone();
-            if (failure)
-                std::rethrow_exception(failure);
-        } else {
-            std::optional<Result> result;
-            try {
+            else
                 result.emplace(co_await call);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-            if (!alive)
-                throw ModelGone();
-            if (failure)
-                std::rethrow_exception(failure);
-            co_return std::move(*result);
+        } catch (...) {
+            failure = std::current_exception();
         }
+        if (!alive)
+            throw ModelGone();
+        if (failure)
+            std::rethrow_exception(failure);
+        if constexpr (!std::is_void_v<Result>)
+            co_return std::move(*result);
     }
 
     // The error line and the status for a failed operation: the error's own sentence.
