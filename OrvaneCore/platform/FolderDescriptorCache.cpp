@@ -31,6 +31,13 @@ int openFolderIn(int parentFd, const char* name)
     return -1;
 }
 
+// The folder a standardised path below a root lies in.
+std::string_view folderOf(std::string_view path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
+}
+
 } // namespace
 
 FolderDescriptorCache::FolderDescriptorCache(std::filesystem::path root) : m_root(standardised(root))
@@ -42,19 +49,32 @@ FolderDescriptorCache::FolderDescriptorCache(std::filesystem::path root) : m_roo
         ++m_opened;
 }
 
-const FolderDescriptorCache::Entry& FolderDescriptorCache::entryFor(const std::filesystem::path& standardFolder)
+bool FolderDescriptorCache::isBelowRoot(std::string_view path) const
 {
-    if (standardFolder == m_root)
+    const std::string_view root = m_root.native();
+    const std::size_t prefix = root == "/" ? 1 : root.size() + 1;
+    return path.size() > prefix && path.starts_with(root) && path[prefix - 1] == '/';
+}
+
+const FolderDescriptorCache::Entry& FolderDescriptorCache::entryFor(std::string_view folder)
+{
+    if (folder == m_root.native())
         return m_rootEntry;
-    if (const auto found = m_folders.find(standardFolder.native()); found != m_folders.end())
+    if (m_last && folder == m_lastFolder)
+        return *m_last;
+    if (const auto found = m_folders.find(folder); found != m_folders.end()) {
+        m_lastFolder.assign(folder);
+        m_last = &found->second;
         return found->second;
+    }
     // The parent first: its descriptor is where this one is opened, and its failure is this one's.
-    const Entry& parent = entryFor(standardFolder.parent_path());
+    const Entry& parent = entryFor(folderOf(folder));
     Entry entry;
     if (!parent.fd) {
         entry.error = parent.error;
     } else {
-        entry.fd = FileDescriptor(openFolderIn(parent.fd.get(), standardFolder.filename().c_str()));
+        const std::string name(folder.substr(folder.rfind('/') + 1));
+        entry.fd = FileDescriptor(openFolderIn(parent.fd.get(), name.c_str()));
         if (!entry.fd)
             entry.error = errno;
         else
@@ -64,17 +84,19 @@ const FolderDescriptorCache::Entry& FolderDescriptorCache::entryFor(const std::f
         m_missing = std::move(entry);
         return m_missing;
     }
-    return m_folders.emplace(standardFolder.native(), std::move(entry)).first->second;
+    const Entry& kept = m_folders.emplace(std::string(folder), std::move(entry)).first->second;
+    m_lastFolder.assign(folder);
+    m_last = &kept;
+    return kept;
 }
 
-FolderDescriptorCache::Entry FolderDescriptorCache::openFresh(const std::filesystem::path& standardFolder) const
+FolderDescriptorCache::Entry FolderDescriptorCache::openFresh(const std::filesystem::path& relative) const
 {
     Entry entry;
     if (!m_rootEntry.fd) {
         entry.error = m_rootEntry.error;
         return entry;
     }
-    const std::filesystem::path relative = standardFolder.lexically_relative(m_root);
     open_how how{};
     how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
     how.resolve = RESOLVE_NO_SYMLINKS;
@@ -103,14 +125,30 @@ FolderDescriptorCache::Entry FolderDescriptorCache::openFresh(const std::filesys
     return entry;
 }
 
+FolderDescriptorCache::Reached FolderDescriptorCache::lookIn(const Entry& parent, std::string_view name) const
+{
+    Reached reached;
+    if (!parent.fd) {
+        reached.throughLink = parent.error == ELOOP;
+        reached.error = parent.error;
+        return reached;
+    }
+    const std::string leaf(name);
+    if (::fstatat(parent.fd.get(), leaf.c_str(), &reached.item, AT_SYMLINK_NOFOLLOW) != 0)
+        reached.error = errno;
+    else
+        reached.throughLink = S_ISLNK(reached.item.st_mode);
+    return reached;
+}
+
 int FolderDescriptorCache::folder(const std::filesystem::path& folder)
 {
     const std::filesystem::path standard = standardised(folder);
-    if (!isSameOrContained(standard, m_root)) {
+    if (standard != m_root && !isBelowRoot(standard.native())) {
         errno = EXDEV;
         return -1;
     }
-    const Entry& entry = entryFor(standard);
+    const Entry& entry = entryFor(standard.native());
     if (!entry.fd)
         errno = entry.error;
     return entry.fd.get();
@@ -119,11 +157,12 @@ int FolderDescriptorCache::folder(const std::filesystem::path& folder)
 bool FolderDescriptorCache::lookAt(const std::filesystem::path& path, struct stat& status)
 {
     const std::filesystem::path standard = standardised(path);
-    if (!isContained(standard, m_root)) {
+    if (!isBelowRoot(standard.native())) {
         errno = EXDEV;
         return false;
     }
-    const Entry& parent = entryFor(standard.parent_path());
+    const std::string_view text = standard.native();
+    const Entry& parent = entryFor(folderOf(text));
     if (!parent.fd) {
         errno = parent.error;
         return false;
@@ -131,35 +170,27 @@ bool FolderDescriptorCache::lookAt(const std::filesystem::path& path, struct sta
     return ::fstatat(parent.fd.get(), standard.filename().c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-bool FolderDescriptorCache::reachesThroughLinkNow(const std::filesystem::path& path)
+FolderDescriptorCache::Reached FolderDescriptorCache::reach(const std::filesystem::path& path)
 {
     const std::filesystem::path standard = standardised(path);
-    if (!isContained(standard, m_root))
-        return true;
-    const std::filesystem::path parentPath = standard.parent_path();
-    Entry fresh;
-    int parent = m_rootEntry.fd.get();
-    if (parentPath != m_root) {
-        fresh = openFresh(parentPath);
-        if (!fresh.fd)
-            return fresh.error == ELOOP;
-        parent = fresh.fd.get();
-    } else if (parent < 0) {
-        return false;
-    }
-    struct stat st {};
-    return ::fstatat(parent, standard.filename().c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+    const std::string_view text = standard.native();
+    if (!isBelowRoot(text))
+        return Reached{true, EXDEV, {}};
+    return lookIn(entryFor(folderOf(text)), text.substr(text.rfind('/') + 1));
 }
 
-bool FolderDescriptorCache::reachesThroughLink(const std::filesystem::path& path)
+FolderDescriptorCache::Reached FolderDescriptorCache::reachNow(const std::filesystem::path& path)
 {
     const std::filesystem::path standard = standardised(path);
-    if (!isContained(standard, m_root))
-        return true;
-    struct stat st {};
-    if (lookAt(standard, st))
-        return S_ISLNK(st.st_mode);
-    return errno == ELOOP;
+    const std::string_view text = standard.native();
+    if (!isBelowRoot(text))
+        return Reached{true, EXDEV, {}};
+    const std::string_view folder = folderOf(text);
+    const std::string_view name = text.substr(text.rfind('/') + 1);
+    if (folder == m_root.native())
+        return lookIn(m_rootEntry, name);
+    const std::size_t below = m_root.native() == "/" ? 1 : m_root.native().size() + 1;
+    return lookIn(openFresh(std::filesystem::path(folder.substr(below))), name);
 }
 
 } // namespace orvane

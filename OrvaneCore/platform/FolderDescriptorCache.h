@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 namespace orvane {
@@ -23,14 +25,25 @@ public:
 
     const std::filesystem::path& root() const { return m_root; }
 
+    // What one look at a path found: whether it is reached through a link, and the lstat of the item
+    // there, or the errno of that look (ENOENT or ENOTDIR where nothing is there).
+    struct Reached {
+        bool throughLink = false;
+        int error = 0;
+        struct stat item {}; // when error is 0 and not throughLink
+    };
+
     // True when `path` is not strictly below the root, or any of its components below the root is a
     // symbolic link. A component that does not exist, or is not a folder, ends the walk: no link.
-    bool reachesThroughLink(const std::filesystem::path& path);
+    bool reachesThroughLink(const std::filesystem::path& path) { return reach(path).throughLink; }
+    // The same look, with what it found at the end.
+    Reached reach(const std::filesystem::path& path);
 
-    // The same answer, but walked again now from the root whatever was kept: for a check right
+    // The same answers, but walked again now from the root whatever was kept: for a check right
     // before a change, where a folder swapped for a link since it was kept must be seen. One walk
     // by the kernel per call (openat2 without links), not one look per component.
-    bool reachesThroughLinkNow(const std::filesystem::path& path);
+    bool reachesThroughLinkNow(const std::filesystem::path& path) { return reachNow(path).throughLink; }
+    Reached reachNow(const std::filesystem::path& path);
 
     // The kept descriptor (O_PATH) of `folder` (the root or a folder below it), or -1 with errno:
     // ELOOP when a component is a link, ENOENT or ENOTDIR when one is missing or not a folder,
@@ -49,16 +62,28 @@ private:
         FileDescriptor fd;
         int error = 0; // when fd is not open
     };
-    const Entry& entryFor(const std::filesystem::path& standardFolder);
-    Entry openFresh(const std::filesystem::path& standardFolder) const;
+    // Lets the map be searched by a part of a path without copying it.
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+    };
+
+    // These two take standardised paths.
+    bool isBelowRoot(std::string_view path) const;
+    const Entry& entryFor(std::string_view folder);
+    Entry openFresh(const std::filesystem::path& relative) const; // a folder's path from the root
+    Reached lookIn(const Entry& parent, std::string_view name) const;
 
     std::filesystem::path m_root;
     Entry m_rootEntry;
     // By standardised path: opened folders and links. A folder found missing is not kept: it may be
     // made (or a link planted there) before the next look.
-    std::unordered_map<std::string, Entry> m_folders;
+    std::unordered_map<std::string, Entry, TextHash, std::equal_to<>> m_folders;
     std::size_t m_opened = 0;
     Entry m_missing; // the last folder found missing, answered once and not kept
+    // The folder asked for last: files come folder by folder. Map entries never move.
+    std::string m_lastFolder;
+    const Entry* m_last = nullptr;
 };
 
 } // namespace orvane

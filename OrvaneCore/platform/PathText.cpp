@@ -2,6 +2,9 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+#include <string_view>
+
 namespace orvane {
 
 QString pathText(const std::filesystem::path& path)
@@ -24,8 +27,33 @@ std::filesystem::path pathFromText(const QString& text)
     return std::filesystem::path(text.toStdString());
 }
 
+namespace {
+
+// True when `s` is already standardised: no empty, "." or ".." component and no trailing "/" (the
+// root alone excepted). Most paths are, and checking costs far less than normalising.
+bool isStandard(std::string_view s)
+{
+    if (s == "/")
+        return true;
+    if (s.empty() || s.back() == '/')
+        return false;
+    std::size_t start = s.front() == '/' ? 1 : 0;
+    while (start <= s.size()) {
+        const std::size_t end = std::min(s.find('/', start), s.size());
+        const std::string_view part = s.substr(start, end - start);
+        if (part.empty() || part == "." || part == "..")
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+} // namespace
+
 std::filesystem::path standardised(const std::filesystem::path& path)
 {
+    if (isStandard(path.native()))
+        return path;
     std::string s = path.lexically_normal().native();
     while (s.size() > 1 && s.back() == '/')
         s.pop_back();
@@ -34,11 +62,12 @@ std::filesystem::path standardised(const std::filesystem::path& path)
 
 bool isContained(const std::filesystem::path& path, const std::filesystem::path& root)
 {
-    const std::string p = standardised(path).native();
-    std::string r = standardised(root).native();
-    if (r != "/")
-        r += '/';
-    return p.size() > r.size() && p.compare(0, r.size(), r) == 0;
+    const std::filesystem::path p = standardised(path);
+    const std::filesystem::path r = standardised(root);
+    const std::string_view in = p.native(), below = r.native();
+    // Strictly inside: the root's text, then a "/" (already the root's last byte for "/" itself).
+    const std::size_t prefix = below == "/" ? 1 : below.size() + 1;
+    return in.size() > prefix && in.starts_with(below) && in[prefix - 1] == '/';
 }
 
 bool isSameOrContained(const std::filesystem::path& path, const std::filesystem::path& root)

@@ -8,9 +8,12 @@
 #include "platform/SystemError.h"
 #include "platform/TransferBuffer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -36,6 +39,33 @@ void writeAll(int fd, const char* data, std::size_t size, const std::filesystem:
         data += n;
         size -= std::size_t(n);
     }
+}
+
+// File systems that answered a clone with EOPNOTSUPP: asking again for every file of a world costs a
+// call each. A clone needs source and target on one file system, so the source's device names it.
+class UncloneableFileSystems final {
+public:
+    bool contains(dev_t device) const
+    {
+        const std::lock_guard lock(m_mutex);
+        return std::find(m_devices.begin(), m_devices.end(), device) != m_devices.end();
+    }
+    void add(dev_t device)
+    {
+        const std::lock_guard lock(m_mutex);
+        if (std::find(m_devices.begin(), m_devices.end(), device) == m_devices.end())
+            m_devices.push_back(device);
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<dev_t> m_devices;
+};
+
+UncloneableFileSystems& uncloneable()
+{
+    static UncloneableFileSystems devices;
+    return devices;
 }
 
 std::filesystem::path folderOf(const std::filesystem::path& path)
@@ -142,7 +172,13 @@ CopiedFile PosixFileOperations::cloneOrCopy(const std::filesystem::path& source,
     RemoveOnFailure cleanup(target);
 
     CopiedFile copied;
-    if (::ioctl(out.get(), FICLONE, in.get()) == 0) {
+    bool cloned = false;
+    if (!uncloneable().contains(st.st_dev)) {
+        cloned = ::ioctl(out.get(), FICLONE, in.get()) == 0;
+        if (!cloned && errno == EOPNOTSUPP)
+            uncloneable().add(st.st_dev);
+    }
+    if (cloned) {
         // The clone is our private copy: its bytes are what the digest must describe.
         if (::lseek(out.get(), 0, SEEK_SET) < 0)
             throwErrno("seek", target);

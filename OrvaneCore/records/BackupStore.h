@@ -187,10 +187,13 @@ public:
     void preserveUnexpectedBytes(const PreparedRestoreFile& file) const;
 
 private:
+    // What the candidates given to restoreFirstUsable passed already: with `worldsPlanned`, a world
+    // backup's sizes check and its plan for the instance (an overlay backup's plan needs the Technic root).
+    enum class CandidateChecks { none, worldsPlanned };
     // Restores the first candidate `nextCandidate` gives (nothing when none is left), or after a copy's
     // digest mismatch while staging, the next one that still checks.
     RestoreResult restoreFirstUsable(const std::function<std::optional<ListedBackup>()>& nextCandidate,
-                                     const std::filesystem::path& instanceRoot,
+                                     CandidateChecks passed, const std::filesystem::path& instanceRoot,
                                      const std::optional<std::filesystem::path>& technicDataRoot);
     RestoreResult runRestore(const ListedBackup& backup, const std::filesystem::path& instanceRoot,
                              const std::optional<std::filesystem::path>& technicDataRoot);

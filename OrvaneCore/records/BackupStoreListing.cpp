@@ -333,7 +333,7 @@ RestoreResult BackupStore::restoreLatestBackup(const std::filesystem::path& inst
 {
     // Older backups are looked at only when the restore falls back to them.
     RestorableBackups candidates(*this, instanceRoot, kind);
-    return restoreFirstUsable([&] { return candidates.next(); }, instanceRoot,
+    return restoreFirstUsable([&] { return candidates.next(); }, CandidateChecks::worldsPlanned, instanceRoot,
                               technicDataRoot ? technicDataRoot : technicRoot(instanceRoot));
 }
 

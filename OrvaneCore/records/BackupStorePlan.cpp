@@ -6,6 +6,8 @@
 #include "records/BackupStoreTexts.h"
 
 #include <set>
+#include <string>
+#include <unordered_set>
 
 namespace orvane {
 
@@ -43,8 +45,9 @@ void BackupStore::planRestore(const BackupManifest& manifest, const std::filesys
     if (technic)
         technicFolders.emplace(*technic);
 
-    std::set<QString> relatives;
-    std::set<std::filesystem::path> destinations;
+    // Hashed: a world has tens of thousands of files, and paths compare slowly part by part.
+    std::unordered_set<QString> relatives;
+    std::unordered_set<std::string> destinations; // standardised, so equal text is the same path
     for (const auto& file : manifest.files) {
         const QString& relative = file.relativePath;
         if (!isSafeRelativeBackupPath(relative))
@@ -54,7 +57,7 @@ void BackupStore::planRestore(const BackupManifest& manifest, const std::filesys
         if (!isContained(folder / pathFromText(relative), folder))
             refuse(QStringLiteral("backup path escapes its snapshot directory"));
         const std::filesystem::path destination = standardised(pathFromText(file.originalPath));
-        if (!destinations.insert(destination).second)
+        if (!destinations.insert(destination.native()).second)
             refuse(QStringLiteral("duplicate restore destination ") + pathText(destination));
 
         if (relative == backupTexts::technicSettingsPath) {
@@ -84,7 +87,7 @@ void BackupStore::planRestore(const BackupManifest& manifest, const std::filesys
         if (!isContained(path, instance))
             refuse(QStringLiteral("created path is outside the selected instance"));
         // It would be restored and then deleted, and the restore would still report success.
-        if (destinations.count(path))
+        if (destinations.count(path.native()))
             refuse(QStringLiteral("created path is also a restore destination"));
         if (!overlayFiles.count(path))
             refuse(QStringLiteral("created path is not an overlay file"));

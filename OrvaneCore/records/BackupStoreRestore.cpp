@@ -145,27 +145,31 @@ private:
         return m_instanceFolders;
     }
 
-    // The destination must lie below its root without passing through a link. While staging, each
-    // folder's check is kept for its other files; `Freshness::now` walks again, right before a change.
+    // The destination must lie below its root without passing through a link; what the look found
+    // there comes back. While staging, each folder's check is kept for its other files;
+    // `Freshness::now` walks again, right before a change.
     enum class Freshness { kept, now };
-    void refuseLinkedDestination(const BackupFile& record, const std::filesystem::path& destination,
-                                 Freshness freshness)
+    FolderDescriptorCache::Reached reachDestination(const BackupFile& record, const std::filesystem::path& destination,
+                                                    Freshness freshness)
     {
         // The plan refuses settings without a Technic root; never test a link against no root.
         if (isSettings(record) && !m_technic)
             throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
         FolderDescriptorCache& folders = foldersOf(record);
-        if (freshness == Freshness::now ? folders.reachesThroughLinkNow(destination)
-                                        : folders.reachesThroughLink(destination))
+        const auto reached = freshness == Freshness::now ? folders.reachNow(destination) : folders.reach(destination);
+        if (reached.throughLink)
             throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
+        return reached;
     }
 
-    // Only a regular file is replaced: a folder, FIFO, socket or device there is refused by name.
-    static void refuseSpecialDestination(const std::filesystem::path& destination)
+    // Whether an item of any type is where the look ended; a failure other than absence throws.
+    static bool itemFound(const FolderDescriptorCache::Reached& reached, const std::filesystem::path& destination)
     {
-        struct stat st {};
-        if (::lstat(destination.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
-            throw OrvaneError::io(restoreTexts::destinationNotRegular(destination));
+        if (reached.error == 0)
+            return true;
+        if (reached.error == ENOENT || reached.error == ENOTDIR)
+            return false;
+        throwSystemError(reached.error, "stat", destination);
     }
 
     void stage()
@@ -179,7 +183,7 @@ private:
             const std::filesystem::path destination = standardised(pathFromText(record.originalPath));
             // Its missing folders are made now: never through a link that turned up since the plan.
             // A folder found missing is looked at again for the next file, once it has been made.
-            refuseLinkedDestination(record, destination, Freshness::kept);
+            const auto reached = reachDestination(record, destination, Freshness::kept);
             const std::filesystem::path folder = destination.parent_path();
             // Made once: a folder removed later fails its files' links or moves, which roll back.
             if (m_madeFolders.insert(folder).second)
@@ -188,8 +192,10 @@ private:
             PreparedRestoreFile prepared;
             prepared.manifestFile = record;
             prepared.destination = destination;
-            prepared.existed = itemExistsAt(destination);
-            refuseSpecialDestination(destination);
+            prepared.existed = itemFound(reached, destination);
+            // Only a regular file is replaced: a folder, FIFO, socket or device there is refused by name.
+            if (prepared.existed && !S_ISREG(reached.item.st_mode))
+                throw OrvaneError::io(restoreTexts::destinationNotRegular(destination));
             m_prepared.push_back(prepared);
             m_stamps.emplace_back();
             PreparedRestoreFile& file = m_prepared.back();
@@ -236,19 +242,16 @@ private:
             m_stamps.back().stage = *stageStamp;
 
             if (file.existed) {
-                // The link and the destination must be one and the same regular file, unchanged while
-                // its bytes are measured (the one read of the prior bytes).
-                const auto prior = stampIfPossible(destination);
+                // The file read must be the one linked, unchanged while its bytes are measured (the one
+                // read of the prior bytes). The destination's name is checked against it before its swap.
                 const auto linked = stampIfPossible(*file.undo);
-                if (!prior || !linked || !prior->regular || prior->inode != linked->inode
-                    || prior->device != linked->device || prior->size > std::uint64_t(INT64_MAX))
+                const auto measured = measureSteadily(destination);
+                if (!linked || !measured || measured->stamp.inode != linked->inode
+                    || measured->stamp.device != linked->device || measured->stamp.size > std::uint64_t(INT64_MAX))
                     throw OrvaneError::io(restoreTexts::changedWhilePreparing);
-                const auto measured = measureIfPossible(destination);
-                if (!measured || measured->byteCount != prior->size || stampIfPossible(destination) != prior)
-                    throw OrvaneError::io(restoreTexts::changedWhilePreparing);
-                file.previousSHA256 = measured->sha256;
-                file.previousByteCount = std::int64_t(measured->byteCount);
-                m_stamps.back().prior = *prior;
+                file.previousSHA256 = measured->bytes.sha256;
+                file.previousByteCount = std::int64_t(measured->bytes.byteCount);
+                m_stamps.back().prior = measured->stamp;
             }
         }
     }
@@ -259,12 +262,12 @@ private:
             PreparedRestoreFile& file = m_prepared[i];
             hook(RestoreCheckpoint::Kind::beforeCommit, i, file.destination);
             // A folder swapped for a link after it was staged into is seen here, before any swap.
-            refuseLinkedDestination(file.manifestFile, file.destination, Freshness::now);
+            const auto reached = reachDestination(file.manifestFile, file.destination, Freshness::now);
             if (file.existed) {
                 // Rewritten, replaced, removed or even touched since it was linked: all the same, a change.
-                if (stampIfPossible(file.destination) != std::optional(m_stamps[i].prior))
+                if (reached.error != 0 || stampOf(reached.item) != m_stamps[i].prior)
                     throw OrvaneError::io(restoreTexts::changedWhileRestoring);
-            } else if (itemExistsAt(file.destination)) {
+            } else if (itemFound(reached, file.destination)) {
                 throw OrvaneError::io(restoreTexts::appearedWhileRestoring);
             }
             hook(RestoreCheckpoint::Kind::beforeAtomicCommit, i, file.destination);
@@ -277,6 +280,7 @@ private:
                 swapIntoPlace(file, m_stamps[i].prior);
             else
                 m_store.moveExclusively(file.staged, file.destination);
+            file.staged.clear(); // its name holds no stage any more
             m_committed.push_back(i);
 
             // The destination is now the staged copy, whose bytes were checked as they were written.
@@ -440,7 +444,8 @@ RestoreResult BackupStore::restoreAtomically(const ListedBackup& backup, const s
                                              const std::optional<std::filesystem::path>& technicDataRoot)
 {
     std::optional<ListedBackup> only = backup;
-    return restoreFirstUsable([&] { return std::exchange(only, std::nullopt); }, instanceRoot, technicDataRoot);
+    return restoreFirstUsable([&] { return std::exchange(only, std::nullopt); }, CandidateChecks::none, instanceRoot,
+                              technicDataRoot);
 }
 
 RestoreResult BackupStore::runRestore(const ListedBackup& backup, const std::filesystem::path& instanceRoot,
@@ -450,7 +455,7 @@ RestoreResult BackupStore::runRestore(const ListedBackup& backup, const std::fil
 }
 
 RestoreResult BackupStore::restoreFirstUsable(const std::function<std::optional<ListedBackup>()>& nextCandidate,
-                                              const std::filesystem::path& instanceRoot,
+                                              CandidateChecks passed, const std::filesystem::path& instanceRoot,
                                               const std::optional<std::filesystem::path>& technicDataRoot)
 {
     std::optional<ListedBackup> candidate = nextCandidate();
@@ -462,8 +467,10 @@ RestoreResult BackupStore::restoreFirstUsable(const std::function<std::optional<
         // Nothing is created before the snapshot's manifest and sizes and the plan are all accepted;
         // the digests are checked as the copies are staged.
         try {
-            verifySnapshot(backup.manifest, backup.directory, SnapshotCheck::sizes);
-            planRestore(backup.manifest, backup.directory, instanceRoot, technicDataRoot);
+            if (passed != CandidateChecks::worldsPlanned || backup.manifest.kind != BackupKind::saves) {
+                verifySnapshot(backup.manifest, backup.directory, SnapshotCheck::sizes);
+                planRestore(backup.manifest, backup.directory, instanceRoot, technicDataRoot);
+            }
         } catch (const OrvaneError&) {
             if (!mismatch)
                 throw;

@@ -2,6 +2,7 @@
 
 #include "platform/SystemError.h"
 #include "platform/RegularFile.h"
+#include "platform/Sha256.h"
 
 #include <cerrno>
 
@@ -45,14 +46,35 @@ bool FileStamp::sameContent(const FileStamp& other) const
         && modifiedSeconds == other.modifiedSeconds && modifiedNanoseconds == other.modifiedNanoseconds;
 }
 
+FileStamp stampOf(const struct stat& st)
+{
+    return FileStamp{std::uint64_t(st.st_dev), std::uint64_t(st.st_ino), std::uint64_t(st.st_size),
+                     st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_ctim.tv_sec, st.st_ctim.tv_nsec,
+                     S_ISREG(st.st_mode)};
+}
+
 std::optional<FileStamp> stampIfPossible(const std::filesystem::path& path)
 {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0)
         return std::nullopt;
-    return FileStamp{std::uint64_t(st.st_dev), std::uint64_t(st.st_ino), std::uint64_t(st.st_size),
-                     st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_ctim.tv_sec, st.st_ctim.tv_nsec,
-                     S_ISREG(st.st_mode)};
+    return stampOf(st);
+}
+
+std::optional<SteadyMeasurement> measureSteadily(const std::filesystem::path& path)
+{
+    try {
+        struct stat before {}, after {};
+        const FileDescriptor fd = openRegularFile(path, "read", &before);
+        unsigned long long count = 0;
+        const QString digest = sha256HexOfDescriptor(fd.get(), path.c_str(), &count);
+        const FileStamp stamp = stampOf(before);
+        if (::fstat(fd.get(), &after) != 0 || stampOf(after) != stamp || count != stamp.size)
+            return std::nullopt;
+        return SteadyMeasurement{CopiedFile{count, digest}, stamp};
+    } catch (const std::system_error&) {
+        return std::nullopt;
+    }
 }
 
 } // namespace orvane

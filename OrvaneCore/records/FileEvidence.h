@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <optional>
 
+#include <sys/stat.h>
+
 namespace orvane {
 
 // The measurements a restore compares. Each one reads the whole file again: the point of every
@@ -44,5 +46,15 @@ struct FileStamp {
 // The stamp of the item at `path` (not following a link), or nothing when nothing is there or it
 // cannot be looked at.
 std::optional<FileStamp> stampIfPossible(const std::filesystem::path& path);
+// The stamp an lstat or fstat read.
+FileStamp stampOf(const struct stat& status);
+
+// The digest and size of the regular file at `path`, and the stamp of the file read, which did not
+// change while it was read; nothing when it cannot be measured or changed meanwhile.
+struct SteadyMeasurement {
+    CopiedFile bytes;
+    FileStamp stamp;
+};
+std::optional<SteadyMeasurement> measureSteadily(const std::filesystem::path& path);
 
 } // namespace orvane

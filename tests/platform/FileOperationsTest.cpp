@@ -234,6 +234,17 @@ TEST(PathText, StandardisedAndContainment)
     EXPECT_FALSE(isContained("/a/b", "/a/b"));
     EXPECT_TRUE(isSameOrContained("/a/b/", "/a/b"));
     EXPECT_TRUE(isContained("/x", "/"));
+    // Paths taken as they are and paths normalised give what normalising every path gives.
+    for (const char* path : {"/a/b", "a/b", "/", ".", "..", "/a/./b", "/a/../b", "//a", "/a//b", "a/b/", "/a/b/.",
+                             "/a/..", "/.hidden/..dots", "a", "/a/b/.../c", ""}) {
+        std::string expected = std::filesystem::path(path).lexically_normal().native();
+        while (expected.size() > 1 && expected.back() == '/')
+            expected.pop_back();
+        EXPECT_EQ(standardised(path).native(), expected) << path;
+    }
+    EXPECT_TRUE(isContained("a/b", "a"));
+    EXPECT_FALSE(isContained("/", "/"));
+    EXPECT_TRUE(isContained("/a/./b", "/a/"));
     EXPECT_FALSE(exactPathText(std::filesystem::path(std::string("a\xc3"))));
     EXPECT_EQ(*exactPathText("caf\xc3\xa9"), QStringLiteral("caf\u00e9"));
 }

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include <sys/stat.h>
 
@@ -96,6 +97,16 @@ TEST(FolderDescriptorCache, LookingAtEntriesTellsWhyAFolderCannotBeReached)
             EXPECT_EQ(S_ISREG(st.st_mode), c.regular);
         else
             EXPECT_EQ(errno, c.error);
+        // A look through the kept folders and a fresh walk find the same.
+        const bool link = c.error == ELOOP || c.error == EXDEV || std::string_view(c.path).ends_with("/lf");
+        for (const auto& reached :
+             {folders.reach(tree.dir / c.path), FolderDescriptorCache(tree.root).reachNow(tree.dir / c.path)}) {
+            EXPECT_EQ(reached.error, c.error);
+            EXPECT_EQ(reached.throughLink, link);
+            if (reached.error == 0) {
+                EXPECT_EQ(S_ISREG(reached.item.st_mode), c.regular);
+            }
+        }
     }
     EXPECT_GE(folders.folder(tree.root / "a/b"), 0);
     EXPECT_GE(folders.folder(tree.root), 0);
