@@ -39,10 +39,9 @@ public:
     // The same look, with what it found at the end.
     Reached reach(const std::filesystem::path& path);
 
-    // The same answers, but walked again now from the root whatever was kept: for a check right
-    // before a change, where a folder swapped for a link since it was kept must be seen. One walk
-    // by the kernel per call (openat2 without links), not one look per component.
-    bool reachesThroughLinkNow(const std::filesystem::path& path) { return reachNow(path).throughLink; }
+    // The same look, but walked again now from the root whatever was kept: for a check right before
+    // a change, where a folder swapped for a link since it was kept must be seen. One walk by the
+    // kernel per call (openat2 without links), not one look per component.
     Reached reachNow(const std::filesystem::path& path);
 
     // The kept descriptor (O_PATH) of `folder` (the root or a folder below it), or -1 with errno:
