@@ -156,18 +156,13 @@ int FolderDescriptorCache::folder(const std::filesystem::path& folder)
 
 bool FolderDescriptorCache::lookAt(const std::filesystem::path& path, struct stat& status)
 {
-    const std::filesystem::path standard = standardised(path);
-    if (!isBelowRoot(standard.native())) {
-        errno = EXDEV;
+    const Reached reached = reach(path);
+    if (reached.error != 0) {
+        errno = reached.error;
         return false;
     }
-    const std::string_view text = standard.native();
-    const Entry& parent = entryFor(folderOf(text));
-    if (!parent.fd) {
-        errno = parent.error;
-        return false;
-    }
-    return ::fstatat(parent.fd.get(), standard.filename().c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0;
+    status = reached.item;
+    return true;
 }
 
 FolderDescriptorCache::Reached FolderDescriptorCache::reach(const std::filesystem::path& path)
