@@ -23,15 +23,7 @@ using test::sampleEvent;
 struct WatchHarness {
     WatchHarness()
     {
-        const InstallInspection inspection = test::certifiedInspection();
-        h.session->script([inspection](FakeSession::Script& s) {
-            s.refreshCapability = [] { return test::sampleCapability(); };
-            s.inspectCertified = [inspection] { return inspection; };
-            s.handoffReadiness = [](const ProcessEnvironment&) {
-                return test::sampleReport(HandoffSetupKind::ready, true, true);
-            };
-        });
-        h.session->store([inspection](FakeSession::Stored& s) { s.lastInspection = inspection; });
+        test::scriptReadyToLaunch(*h.session);
         launch.install(*h.session);
         QObject::connect(h.model.get(), &AppModel::statusChanged, h.model.get(), [this] {
             statuses.push_back(h.model->status());

@@ -98,15 +98,7 @@ TEST(ModelLifetime, AModelDestroyedDuringALaunchWatchStopsItAndIsNeverTouchedAga
     for (const auto& operation : operations) {
         ModelHarness h;
         test::ScriptedLaunch launch;
-        const InstallInspection inspection = test::certifiedInspection();
-        h.session->script([inspection](FakeSession::Script& s) {
-            s.refreshCapability = [] { return test::sampleCapability(); };
-            s.inspectCertified = [inspection] { return inspection; };
-            s.handoffReadiness = [](const ProcessEnvironment&) {
-                return test::sampleReport(HandoffSetupKind::ready, true, true);
-            };
-        });
-        h.session->store([inspection](FakeSession::Stored& s) { s.lastInspection = inspection; });
+        test::scriptReadyToLaunch(*h.session);
         const QUuid operationID = QUuid::createUuid();
         launch.setEvents({test::sampleEvent(operationID, LaunchEventKind::waitingForPlayer,
                                             QStringLiteral("Technic is ready for Play."))});

@@ -86,4 +86,17 @@ HandoffReadinessReport sampleReport(HandoffSetupKind kind, bool canApply, bool a
     return report;
 }
 
+void scriptReadyToLaunch(FakeSession& session)
+{
+    const InstallInspection inspection = certifiedInspection();
+    session.script([inspection](FakeSession::Script& s) {
+        s.refreshCapability = [] { return sampleCapability(); };
+        s.inspectCertified = [inspection] { return inspection; };
+        s.handoffReadiness = [](const ProcessEnvironment&) {
+            return sampleReport(HandoffSetupKind::ready, true, true);
+        };
+    });
+    session.store([inspection](FakeSession::Stored& s) { s.lastInspection = inspection; });
+}
+
 } // namespace orvane::test

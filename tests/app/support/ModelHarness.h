@@ -39,4 +39,8 @@ CapabilityReport sampleCapability(double gigabytes = 16);
 BackupManifest sampleManifest(const QString& id, BackupKind kind = BackupKind::manual);
 HandoffReadinessReport sampleReport(HandoffSetupKind kind, bool canApply, bool applied);
 
+// Scripts `session` so that the primary action goes straight to a launch: a certified inspection (also
+// the stored last one) with Balanced already applied and Technic ready.
+void scriptReadyToLaunch(FakeSession& session);
+
 } // namespace orvane::test
