@@ -1,6 +1,7 @@
 #include "app/AppEnvironment.h"
 
 #include "platform/HostArchitecture.h"
+#include "technic/LauncherJavaReadiness.h"
 #include "technic/MacCapabilityDetector.h"
 
 namespace orvane {
@@ -8,7 +9,7 @@ namespace orvane {
 AppEnvironment AppEnvironment::current()
 {
     return AppEnvironment{currentProcessEnvironment(), MacCapabilityDetector::defaultHome(),
-                          orvane::hostArchitecture()};
+                          orvane::hostArchitecture(), LauncherJavaReadiness::defaultJvmRoot()};
 }
 
 } // namespace orvane

@@ -23,7 +23,7 @@ AppSeams AppSeams::system()
 LauncherJavaProbe AppSeams::launcherJavaCheck(AppEnvironment environment)
 {
     return [environment = std::move(environment)] {
-        return LauncherJavaReadiness::check(environment.environment, environment.home, environment.hostArchitecture,
+        return LauncherJavaReadiness::check(environment.environment, environment.jvmRoot, environment.hostArchitecture,
                                             *FileOperations::system())
             .isReady();
     };

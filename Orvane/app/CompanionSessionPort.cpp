@@ -20,6 +20,7 @@ std::shared_ptr<CompanionSessionPort> CompanionSessionPort::make(const AppSeams&
     const std::filesystem::path& home = seams.environment.home;
     CompanionSession::Seams sessionSeams;
     sessionSeams.environment = seams.environment.environment;
+    sessionSeams.jvmRoot = seams.environment.jvmRoot;
     MainDisplaySource display;
     if (seams.display)
         display = DisplaySnapshot::sourceOf(seams.display);
@@ -27,8 +28,8 @@ std::shared_ptr<CompanionSessionPort> CompanionSessionPort::make(const AppSeams&
 
     auto session = std::make_shared<CompanionSession>(
         OrvanePaths(home, seams.environment.environment), TechnicLocator(home),
-        std::make_shared<OpenCommandOpener>(seams.environment.environment, home, OpenTool::system(),
-                                            ProcessSpawner::system(), FileOperations::system(),
+        std::make_shared<OpenCommandOpener>(seams.environment.environment, seams.environment.jvmRoot,
+                                            OpenTool::system(), ProcessSpawner::system(), FileOperations::system(),
                                             seams.environment.hostArchitecture),
         std::make_shared<ProcessEnumerator>(), std::nullopt, std::nullopt, nullptr, CompanionSession::supportedPacks(),
         Stage2GateEvidence{}, DirectLaunchGateEvaluator{QDateTime::currentDateTimeUtc()}, 180.0,

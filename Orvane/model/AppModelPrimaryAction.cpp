@@ -76,7 +76,7 @@ QCoro::Task<> AppModel::prepareHandoff()
     const PrimaryActionStep step = primaryActionGate(
         m_state.inspection, report,
         [&environment] {
-            return LauncherJavaReadiness::check(environment.environment, environment.home,
+            return LauncherJavaReadiness::check(environment.environment, environment.jvmRoot,
                                                 environment.hostArchitecture, *FileOperations::system())
                 .issue;
         },

@@ -33,7 +33,7 @@ CompanionSession::CompanionSession(OrvanePaths paths, TechnicLocator locator, st
     , m_detector(seams.detector ? std::move(*seams.detector)
                                 : MacCapabilityDetector(locator.home(), {}, SystemFacts::system(), seams.rosetta))
     , m_locator(std::move(locator))
-    , m_inspector(seams.files, m_locator.home(), std::move(seams.environment),
+    , m_inspector(seams.files, std::move(seams.jvmRoot), std::move(seams.environment),
                   [rosetta = seams.rosetta] { return rosetta && rosetta->isInstalled(); }, m_detector.architecture())
     , m_opener(std::move(opener))
     , m_processes(std::move(processes))

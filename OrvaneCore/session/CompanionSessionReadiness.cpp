@@ -20,7 +20,7 @@ HandoffReadinessReport CompanionSession::handoffReadiness(const ProcessEnvironme
     std::optional<LauncherJavaReadiness> launcherJava;
     if (inspection.technicApp
         && pathText(inspection.technicApp->extension()).toLower() == QLatin1String(".jar"))
-        launcherJava = LauncherJavaReadiness::check(environment, m_locator.home(), capability.architecture, *m_files);
+        launcherJava = LauncherJavaReadiness::check(environment, m_inspector.jvmRoot(), capability.architecture, *m_files);
 
     const bool technicRunning = isTechnicRunning();
     const bool minecraftRunning = m_processes->isGameJavaRunning();

@@ -5,10 +5,12 @@
 #include "platform/RosettaProbe.h"
 #include "records/LaunchReceipt.h"
 #include "technic/LaunchClock.h"
+#include "technic/LauncherJavaReadiness.h"
 #include "technic/MacCapabilityDetector.h"
 
 #include <QUuid>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -30,6 +32,8 @@ struct CompanionSessionSeams {
     std::shared_ptr<RosettaProbe> rosetta = RosettaProbe::system();
     // The environment that decides which Java would run a launcher JAR during inspection.
     ProcessEnvironment environment = currentProcessEnvironment();
+    // Where that Java is looked for without JAVA_HOME.
+    std::filesystem::path jvmRoot = LauncherJavaReadiness::defaultJvmRoot();
     // Operation ids of launches.
     std::function<QUuid()> makeUuid = [] { return QUuid::createUuid(); };
     // The application's version texts written into launch receipts.

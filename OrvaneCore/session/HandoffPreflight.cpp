@@ -25,6 +25,15 @@ bool mojangJavaMatches(const InstallInspection& inspection, const OverlayPlan& p
     return true;
 }
 
+// What the launcher's Java must be and where it is looked for, when no check said more.
+QString launcherJavaNeeded(const QString& hostArchitecture)
+{
+    const bool arm64 = LauncherJavaReadiness::requiredArchitecture(hostArchitecture) == QLatin1String("arm64");
+    return QStringLiteral("Open Technic needs %1 in %2 (or JAVA_HOME). This JVM runs the launcher only, not the game.")
+        .arg(arm64 ? QStringLiteral("arm64 Java 8") : QStringLiteral("Java 8"),
+             pathText(LauncherJavaReadiness::defaultJvmRoot()));
+}
+
 } // namespace
 
 bool isBalancedApplied(const InstallInspection& inspection, const OverlayPlan& plan)
@@ -134,11 +143,8 @@ HandoffReadinessReport evaluate(const CapabilityReport& capability, const Instal
         actions.push_back(QStringLiteral("Install the official Technic Launcher from %1, then open it once.")
                               .arg(QLatin1String(technicSiteDomain)));
     else if (!launcherJavaReady)
-        actions.push_back(launcherJava && launcherJava->issue
-                              ? *launcherJava->issue
-                              : QStringLiteral("Open Technic needs arm64 Java 8 at "
-                                               "~/Library/Java/JavaVirtualMachines/zulu-8.jdk (or JAVA_HOME). This "
-                                               "JVM runs the launcher only, not the game."));
+        actions.push_back(launcherJava && launcherJava->issue ? *launcherJava->issue
+                                                              : launcherJavaNeeded(capability.architecture));
     if (!hasInstance)
         actions.push_back(QStringLiteral("Open Technic, sign in, and install the official Tekkit 2 1.2.6 pack."));
     else if (!certified)

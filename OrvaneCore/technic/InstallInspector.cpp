@@ -80,11 +80,11 @@ bool isCertified(const std::optional<QString>& packVersion, const std::optional<
 
 } // namespace
 
-InstallInspector::InstallInspector(std::shared_ptr<FileOperations> fileManager, std::filesystem::path home,
+InstallInspector::InstallInspector(std::shared_ptr<FileOperations> fileManager, std::filesystem::path jvmRoot,
                                    ProcessEnvironment environment, RosettaCheck rosettaInstalled,
                                    QString hostArchitecture)
     : m_fileManager(std::move(fileManager))
-    , m_home(std::move(home))
+    , m_jvmRoot(std::move(jvmRoot))
     , m_environment(std::move(environment))
     , m_rosettaInstalled(std::move(rosettaInstalled))
     , m_hostArchitecture(std::move(hostArchitecture))
@@ -274,7 +274,7 @@ InstallInspection InstallInspector::inspect(const TechnicLocation& location,
 
     // Only a launcher JAR runs on the user's own Java; an application brings its own.
     if (location.appURL && OpenCommandOpener::isJar(*location.appURL)) {
-        const auto java = LauncherJavaReadiness::check(m_environment, m_home, m_hostArchitecture, *m_fileManager);
+        const auto java = LauncherJavaReadiness::check(m_environment, m_jvmRoot, m_hostArchitecture, *m_fileManager);
         if (java.issue)
             warnings.push_back(*java.issue);
     }

@@ -26,9 +26,9 @@ public:
     // Whether this machine can run the game's Intel Java; asked once per inspection.
     using RosettaCheck = std::function<bool()>;
 
-    // `home` and `environment` decide which Java would run a launcher JAR, `hostArchitecture` what it
-    // must run natively on.
-    InstallInspector(std::shared_ptr<FileOperations> fileManager, std::filesystem::path home,
+    // `environment` and `jvmRoot` (where JDKs are looked for without JAVA_HOME) decide which Java would
+    // run a launcher JAR, `hostArchitecture` what it must run natively on.
+    InstallInspector(std::shared_ptr<FileOperations> fileManager, std::filesystem::path jvmRoot,
                      ProcessEnvironment environment, RosettaCheck rosettaInstalled,
                      QString hostArchitecture = orvane::hostArchitecture());
 
@@ -62,8 +62,8 @@ public:
 
     const std::shared_ptr<FileOperations>& fileManager() const { return m_fileManager; }
     void setFileManager(std::shared_ptr<FileOperations> fileManager) { m_fileManager = std::move(fileManager); }
-    const std::filesystem::path& home() const { return m_home; }
-    void setHome(std::filesystem::path home) { m_home = std::move(home); }
+    const std::filesystem::path& jvmRoot() const { return m_jvmRoot; }
+    void setJvmRoot(std::filesystem::path jvmRoot) { m_jvmRoot = std::move(jvmRoot); }
     const ProcessEnvironment& environment() const { return m_environment; }
     void setEnvironment(ProcessEnvironment environment) { m_environment = std::move(environment); }
     void setRosettaCheck(RosettaCheck rosettaInstalled) { m_rosettaInstalled = std::move(rosettaInstalled); }
@@ -72,7 +72,7 @@ private:
     bool rosettaInstalled() const;
 
     std::shared_ptr<FileOperations> m_fileManager;
-    std::filesystem::path m_home;
+    std::filesystem::path m_jvmRoot;
     ProcessEnvironment m_environment;
     RosettaCheck m_rosettaInstalled;
     QString m_hostArchitecture;

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 namespace orvane {
 
@@ -26,11 +27,15 @@ struct LauncherJavaReadiness {
     bool isReady() const { return !issue.has_value(); }
     bool operator==(const LauncherJavaReadiness&) const = default;
 
-    // JAVA_HOME when set and not empty (taken as it is), else the zulu-8 JDK in the user's Library.
-    // (Named apart from the field it fills.)
-    static std::filesystem::path javaHomeFor(const ProcessEnvironment& environment, const std::filesystem::path& home);
-    static std::filesystem::path javaExecutable(const ProcessEnvironment& environment,
-                                                const std::filesystem::path& home);
+    // Where Linux keeps installed JDKs, one folder each: "/usr/lib/jvm".
+    static std::filesystem::path defaultJvmRoot();
+
+    // JAVA_HOME when set and not empty (made absolute and standardised); absent otherwise.
+    static std::optional<std::filesystem::path> javaHomeFromEnvironment(const ProcessEnvironment& environment);
+
+    // The folders of `jvmRoot` (links followed) in the order they are tried: names beginning with
+    // "zulu" (any letter case) first, each group in name order. Empty when the root cannot be read.
+    static std::vector<std::filesystem::path> candidates(const std::filesystem::path& jvmRoot);
 
     // The architecture the launcher's Java must run natively on a host of `hostArchitecture` (as
     // hostArchitecture() spells it): the host's own, "arm64" or "x86_64". Absent on any other host,
@@ -38,10 +43,11 @@ struct LauncherJavaReadiness {
     // Everything that judges or names the launcher's Java asks this one rule.
     static std::optional<QString> requiredArchitecture(const QString& hostArchitecture);
 
-    // Checks the Java for a host of `hostArchitecture` (see requiredArchitecture()). The issue texts
-    // name arm64 only where arm64 is required. Never throws: every unreadable input becomes the issue
-    // it stands for.
-    static LauncherJavaReadiness check(const ProcessEnvironment& environment, const std::filesystem::path& home,
+    // Checks the Java for a host of `hostArchitecture` (see requiredArchitecture()): the one JAVA_HOME
+    // names, else the first of candidates(jvmRoot) that passes every test. When none does, the issue
+    // names the root searched and `javaHome` and `executable` are empty. The issue texts name arm64
+    // only where arm64 is required. Never throws: every unreadable input becomes the issue it stands for.
+    static LauncherJavaReadiness check(const ProcessEnvironment& environment, const std::filesystem::path& jvmRoot,
                                        const QString& hostArchitecture, FileOperations& files);
     // A Boolean would convert silently to an architecture text.
     static LauncherJavaReadiness check(const ProcessEnvironment&, const std::filesystem::path&, bool,

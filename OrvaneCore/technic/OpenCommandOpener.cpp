@@ -22,11 +22,11 @@ bool isReadableRegularFile(const std::filesystem::path& path)
 
 } // namespace
 
-OpenCommandOpener::OpenCommandOpener(ProcessEnvironment environment, std::filesystem::path home,
+OpenCommandOpener::OpenCommandOpener(ProcessEnvironment environment, std::filesystem::path jvmRoot,
                                      std::shared_ptr<OpenTool> openTool, std::shared_ptr<ProcessSpawner> spawner,
                                      std::shared_ptr<FileOperations> files, QString hostArchitecture)
     : m_environment(std::move(environment))
-    , m_home(std::move(home))
+    , m_jvmRoot(std::move(jvmRoot))
     , m_openTool(std::move(openTool))
     , m_spawner(std::move(spawner))
     , m_files(std::move(files))
@@ -55,7 +55,7 @@ void OpenCommandOpener::open(const std::filesystem::path& target)
 void OpenCommandOpener::openJar(const std::filesystem::path& jar)
 {
     // The Java comes first: without an approved one there is nothing to run a JAR with anyway.
-    const auto readiness = LauncherJavaReadiness::check(m_environment, m_home, m_hostArchitecture, *m_files);
+    const auto readiness = LauncherJavaReadiness::check(m_environment, m_jvmRoot, m_hostArchitecture, *m_files);
     if (readiness.issue)
         throw OrvaneError::launchObservationFailed(*readiness.issue);
 

@@ -17,9 +17,9 @@ namespace orvane {
 // waited for).
 class OpenCommandOpener final : public ApplicationOpener {
 public:
-    // `environment` is passed on to the launcher started from a JAR; `home` is where the standard
-    // Java 8 is looked for; `hostArchitecture` is what that Java must run natively on.
-    OpenCommandOpener(ProcessEnvironment environment, std::filesystem::path home,
+    // `environment` is passed on to the launcher started from a JAR; `jvmRoot` is where Java 8 is
+    // looked for without JAVA_HOME; `hostArchitecture` is what that Java must run natively on.
+    OpenCommandOpener(ProcessEnvironment environment, std::filesystem::path jvmRoot,
                       std::shared_ptr<OpenTool> openTool = OpenTool::system(),
                       std::shared_ptr<ProcessSpawner> spawner = ProcessSpawner::system(),
                       std::shared_ptr<FileOperations> files = FileOperations::system(),
@@ -33,13 +33,13 @@ public:
     static bool isJar(const std::filesystem::path& target);
 
     const ProcessEnvironment& environment() const { return m_environment; }
-    const std::filesystem::path& home() const { return m_home; }
+    const std::filesystem::path& jvmRoot() const { return m_jvmRoot; }
 
 private:
     void openJar(const std::filesystem::path& jar);
 
     ProcessEnvironment m_environment;
-    std::filesystem::path m_home;
+    std::filesystem::path m_jvmRoot;
     std::shared_ptr<OpenTool> m_openTool;
     std::shared_ptr<ProcessSpawner> m_spawner;
     std::shared_ptr<FileOperations> m_files;

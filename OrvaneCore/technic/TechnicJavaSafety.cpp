@@ -24,13 +24,13 @@ const QString jreLegacySymlinkMessage = QStringLiteral(
 const QString overlayRestoredMessage = QStringLiteral(
     "Original overlay files restored. On Apple Silicon, Apply Balanced again before Play so Use Mojang Java is on.");
 const QString launcherJavaMessage = QStringLiteral(
-    "Open Technic needs arm64 Java 8 at ~/Library/Java/JavaVirtualMachines/zulu-8.jdk (or JAVA_HOME). This JVM "
-    "runs the launcher only, not the game.");
+    "Open Technic needs arm64 Java 8 in /usr/lib/jvm (or JAVA_HOME). This JVM runs the launcher only, not the "
+    "game.");
 
-QStringList launcherJavaIssues(const ProcessEnvironment& environment, const std::filesystem::path& home,
+QStringList launcherJavaIssues(const ProcessEnvironment& environment, const std::filesystem::path& jvmRoot,
                                FileOperations& files)
 {
-    const auto readiness = LauncherJavaReadiness::check(environment, home, QStringLiteral("arm64"), files);
+    const auto readiness = LauncherJavaReadiness::check(environment, jvmRoot, QStringLiteral("arm64"), files);
     if (readiness.issue)
         return {*readiness.issue};
     return {};

@@ -24,8 +24,9 @@ extern const QString jreLegacySymlinkMessage;
 extern const QString overlayRestoredMessage;
 extern const QString launcherJavaMessage;
 
-// The launcher Java check's issue (arm64 required), or nothing when it is ready.
-QStringList launcherJavaIssues(const ProcessEnvironment& environment, const std::filesystem::path& home,
+// The launcher Java check's issue (arm64 required, found through JAVA_HOME or in `jvmRoot`), or
+// nothing when it is ready.
+QStringList launcherJavaIssues(const ProcessEnvironment& environment, const std::filesystem::path& jvmRoot,
                                FileOperations& files);
 
 // technicRoot/"runtimes/jre-legacy/jre.bundle".

@@ -233,6 +233,7 @@ struct LaunchRig {
         seams.rosetta = rosetta;
         seams.detector = MacCapabilityDetector(home.home(), [] { return MainDisplay{2560, 1600, 2}; }, facts, rosetta);
         seams.environment = {};
+        seams.jvmRoot = home.jvmRoot();
         seams.bundleVersions = {QStringLiteral("1.4.0"), QStringLiteral("57")};
         session = std::make_unique<CompanionSession>(
             home.paths(), home.locator(), opener, processes,

@@ -53,6 +53,7 @@ struct SessionHarness {
         seams.detector = MacCapabilityDetector(home.home(), [shown] { return shown; }, facts, rosetta);
         seams.rosetta = rosetta;
         seams.environment = environment;
+        seams.jvmRoot = home.jvmRoot();
         return std::make_unique<CompanionSession>(home.paths(), home.locator(), opener, processes,
                                                   labInstance, capability, provider, packs, evidence,
                                                   DirectLaunchGateEvaluator {clock->currentDate()},

@@ -104,10 +104,9 @@ std::filesystem::path FixtureHome::launcherPath() const
     return (m_options.launcherInSystemApplications ? systemApplications() : homeApplications()) / pathFromText(name);
 }
 
-std::filesystem::path FixtureHome::javaHome() const
-{
-    return home() / "Library/Java/JavaVirtualMachines/zulu-8.jdk/Contents/Home";
-}
+std::filesystem::path FixtureHome::jvmRoot() const { return root() / "jvm"; }
+
+std::filesystem::path FixtureHome::javaHome() const { return jvmRoot() / "zulu8"; }
 
 std::filesystem::path FixtureHome::javaExecutable() const { return javaHome() / "bin" / "java"; }
 

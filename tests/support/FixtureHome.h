@@ -24,6 +24,7 @@ namespace orvane::test {
 //
 // Layout with the default options (<root> is a fresh temporary folder):
 //   <root>/Applications/                     stand-in for /Applications (empty by default)
+//   <root>/jvm/                              jvmRoot(), stand-in for /usr/lib/jvm (zulu8/ with launcherJava)
 //   <root>/home/                             home()
 //     Applications/Technic Launcher.app/     the launcher (Contents/Info.plist, Contents/MacOS/…)
 //     Library/Application Support/technic/   dataRoot(): installedPacks, settings.json, logs/
@@ -96,7 +97,7 @@ public:
         QString launcherName; // empty: "Technic Launcher.app" or "TechnicLauncher.jar"
         bool launcherInSystemApplications = false;
 
-        // The arm64 Zulu 8 JDK the launcher JAR runs on, at its standard place in the home.
+        // The Zulu 8 JDK the launcher JAR runs on, javaHome() in the stand-in JVM folder.
         bool launcherJava = false;
         JavaBinary javaBinary = JavaBinary::arm64;
         // The release file's JAVA_VERSION line; absent: no release file.
@@ -129,7 +130,9 @@ public:
     std::filesystem::path settingsPath() const;
     std::filesystem::path instanceRoot() const;
     std::filesystem::path launcherPath() const;
-    // home/Library/Java/JavaVirtualMachines/zulu-8.jdk/Contents/Home and its bin/java.
+    // The stand-in for /usr/lib/jvm, where the launcher's Java is looked for without JAVA_HOME.
+    std::filesystem::path jvmRoot() const;
+    // jvmRoot()/zulu8 and its bin/java.
     std::filesystem::path javaHome() const;
     std::filesystem::path javaExecutable() const;
     // home/Documents/Minecraft Backups/Tekkit 2.

@@ -21,7 +21,7 @@ namespace {
 
 InstallInspector inspectorFor(const FixtureHome& home, bool rosetta = true)
 {
-    return InstallInspector(FileOperations::system(), home.home(), {}, [rosetta] { return rosetta; },
+    return InstallInspector(FileOperations::system(), home.jvmRoot(), {}, [rosetta] { return rosetta; },
                             QStringLiteral("arm64"));
 }
 
@@ -146,9 +146,9 @@ TEST(InstallInspector, EveryWarningInItsFixedOrder)
     copy.optionsofTxt = true;
     const auto archived = home.addArchiveCopy(QStringLiteral("2024-05-01"), copy);
 
-    const QString noJava = QStringLiteral("Java 8 not found at %1. Install arm64 Zulu 8 at the standard location or "
-                                          "set JAVA_HOME to an arm64 Java 8 JDK.")
-                               .arg(QString::fromStdString(home.javaExecutable().native()));
+    const QString noJava = QStringLiteral("No Java 8 for arm64 in %1. Install arm64 Zulu 8 or set JAVA_HOME to an "
+                                          "arm64 Java 8 JDK.")
+                               .arg(QString::fromStdString(home.jvmRoot().native()));
     EXPECT_EQ(inspect(home, archived, /*rosetta*/ false).warnings,
               (Warnings{kArchive, kMods, noJava, kOptionsOf, TechnicJavaSafety::jreLegacySymlinkMessage,
                         TechnicJavaSafety::rosettaMissingMessage, TechnicJavaSafety::mojangJavaWithoutRosettaMessage,
@@ -172,7 +172,7 @@ TEST(InstallInspector, LauncherJarJavaAndMojangJavaGuidance)
     FixtureHome home(options);
     auto warnings = inspect(home).warnings;
     ASSERT_EQ(warnings.size(), 1u);
-    EXPECT_TRUE(warnings[0].contains(QLatin1String("is not arm64-capable (detected x86_64)")));
+    EXPECT_TRUE(warnings[0].startsWith(QLatin1String("No Java 8 for arm64 in ")));
 
     options.launcher = FixtureHome::Launcher::app;
     options.useMojangJava = false;
@@ -182,7 +182,7 @@ TEST(InstallInspector, LauncherJarJavaAndMojangJavaGuidance)
     // that cannot answer reads as Rosetta missing too, never as an error.
     options.settingsBytes = QByteArray(R"({"useMojangJava": "false", "memory": -1})");
     FixtureHome odd(options);
-    InstallInspector throwing(FileOperations::system(), odd.home(), {},
+    InstallInspector throwing(FileOperations::system(), odd.jvmRoot(), {},
                               []() -> bool { throw std::runtime_error("probe failed"); });
     const auto inspection = throwing.inspect(odd.locator().locate(), std::nullopt);
     EXPECT_EQ(inspection.useMojangJava, std::nullopt);
@@ -264,9 +264,10 @@ TEST(InstallInspector, FifosAndOddFilesReadAsAbsent)
     expected.technicRoot = home.dataRoot();
     expected.instanceRoot = home.instanceRoot();
     expected.packSlug = QStringLiteral("tekkit-2");
-    expected.warnings = {kMods, QStringLiteral("Orvane could not verify Java 8 because %1 is missing or invalid. "
-                                               "Install arm64 Zulu 8 or set JAVA_HOME to a complete Java 8 JDK.")
-                                    .arg(QString::fromStdString((home.javaHome() / "release").native()))};
+    // The JDK whose release file is a FIFO is passed over.
+    expected.warnings = {kMods, QStringLiteral("No Java 8 for arm64 in %1. Install arm64 Zulu 8 or set JAVA_HOME to an "
+                                               "arm64 Java 8 JDK.")
+                                    .arg(QString::fromStdString(home.jvmRoot().native()))};
     EXPECT_EQ(inspection, expected);
 
     options.settingsBytes = QByteArray(R"({"memory": "4096", "javaVersion": 64})");

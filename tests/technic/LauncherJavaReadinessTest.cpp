@@ -2,6 +2,7 @@
 #include "technic/MachOFile.h"
 
 #include "platform/FileOperations.h"
+#include "platform/PathText.h"
 #include "support/ExecutableSamples.h"
 #include "support/FixtureHome.h"
 
@@ -17,12 +18,13 @@ using Binary = FixtureHome::JavaBinary;
 
 namespace {
 
-const ProcessEnvironment noEnvironment;
-
+// The fixture's JDK, named by JAVA_HOME unless the test names another environment.
 LauncherJavaReadiness checkHome(const FixtureHome& home, const QString& hostArchitecture = QStringLiteral("arm64"),
-                                const ProcessEnvironment& environment = noEnvironment)
+                                const std::optional<ProcessEnvironment>& environment = std::nullopt)
 {
-    return LauncherJavaReadiness::check(environment, home.home(), hostArchitecture, *FileOperations::system());
+    const ProcessEnvironment javaHome = {{QStringLiteral("JAVA_HOME"), pathText(home.javaHome())}};
+    return LauncherJavaReadiness::check(environment.value_or(javaHome), home.jvmRoot(), hostArchitecture,
+                                        *FileOperations::system());
 }
 
 FixtureHome::Options withJava(Binary binary = Binary::arm64,
@@ -46,16 +48,13 @@ bool asksForArm64(const QString& text)
 
 } // namespace
 
-TEST(LauncherJavaReadiness, JavaHomeFromEnvironmentOrStandardPlace)
+TEST(LauncherJavaReadiness, JavaHomeComesFromTheEnvironmentOnlyWhenSetAndNotEmpty)
 {
-    const std::filesystem::path home = "/Users/someone";
-    const auto standard = home / "Library/Java/JavaVirtualMachines/zulu-8.jdk/Contents/Home";
-    EXPECT_EQ(LauncherJavaReadiness::javaHomeFor({}, home), standard);
-    EXPECT_EQ(LauncherJavaReadiness::javaHomeFor({{QStringLiteral("JAVA_HOME"), QString()}}, home), standard);
-    EXPECT_EQ(LauncherJavaReadiness::javaHomeFor({{QStringLiteral("JAVA_HOME"), QStringLiteral("/opt/jdk8/")}}, home),
+    EXPECT_EQ(LauncherJavaReadiness::javaHomeFromEnvironment({}), std::nullopt);
+    EXPECT_EQ(LauncherJavaReadiness::javaHomeFromEnvironment({{QStringLiteral("JAVA_HOME"), QString()}}), std::nullopt);
+    EXPECT_EQ(LauncherJavaReadiness::javaHomeFromEnvironment({{QStringLiteral("JAVA_HOME"), QStringLiteral("/opt/jdk8/")}}),
               std::filesystem::path("/opt/jdk8"));
-    EXPECT_EQ(LauncherJavaReadiness::javaExecutable({{QStringLiteral("JAVA_HOME"), QStringLiteral("/opt/jdk8")}}, home),
-              std::filesystem::path("/opt/jdk8/bin/java"));
+    EXPECT_EQ(LauncherJavaReadiness::defaultJvmRoot(), std::filesystem::path("/usr/lib/jvm"));
 }
 
 TEST(LauncherJavaReadiness, ReadyArm64Java)
@@ -78,9 +77,9 @@ TEST(LauncherJavaReadiness, MissingJava)
     FixtureHome home(withJava());
     std::filesystem::remove(home.javaExecutable());
     const auto result = checkHome(home);
-    EXPECT_EQ(result.issue, QStringLiteral("Java 8 not found at %1. Install arm64 Zulu 8 at the standard location or "
-                                           "set JAVA_HOME to an arm64 Java 8 JDK.")
-                                .arg(pathOf(home.javaExecutable())));
+    EXPECT_EQ(result.issue, QStringLiteral("Java 8 not found at %1. Install arm64 Zulu 8 in %2 or set JAVA_HOME to an "
+                                           "arm64 Java 8 JDK.")
+                                .arg(pathOf(home.javaExecutable()), pathOf(home.jvmRoot())));
     EXPECT_EQ(result.version, std::nullopt);
     EXPECT_EQ(result.architecture, std::nullopt);
 
@@ -159,7 +158,7 @@ TEST(LauncherJavaReadiness, JavaHomeFromTheEnvironmentIsChecked)
     FixtureHome home;
     const auto jdk = home.root() / "jdk8";
     FixtureHome::writeJdk(jdk, Binary::universalWithArm64, QByteArray("JAVA_VERSION=\"1.8.0_402\""));
-    const auto result = checkHome(home, QStringLiteral("arm64"), {{QStringLiteral("JAVA_HOME"), pathOf(jdk)}});
+    const auto result = checkHome(home, QStringLiteral("arm64"), ProcessEnvironment {{QStringLiteral("JAVA_HOME"), pathOf(jdk)}});
     EXPECT_TRUE(result.isReady());
     EXPECT_EQ(result.javaHome, jdk);
     EXPECT_EQ(result.architecture, QStringLiteral("universal"));
@@ -216,15 +215,14 @@ TEST(LauncherJavaReadiness, TheJavaMustRunOnTheHostsOwnArchitectureAndOnlyAnArm6
         const char* host;
         std::optional<Binary> binary; // none: no Java at all
         QByteArray release;
-        QString expected; // %1 the executable, %2 the release file; empty: ready
+        QString expected; // %1 the executable, %2 the release file, %3 the JVM root; empty: ready
     } cases[] = {
         {"x86_64 Java on x86_64", "x86_64", Binary::elfX86_64, "JAVA_VERSION=\"1.8.0_402\"", {}},
         {"x86_64 Mach-O on x86_64", "x86_64", Binary::x86_64, "JAVA_VERSION=\"1.8.0_402\"", {}},
         {"fat with an x86_64 slice on x86_64", "x86_64", Binary::universalX86Only, "JAVA_VERSION=1.8", {}},
         {"arm64 Java on x86_64", "x86_64", Binary::elfArm64, "JAVA_VERSION=\"1.8.0_402\"", x86NotCapable},
         {"no Java on x86_64", "x86_64", std::nullopt, "JAVA_VERSION=\"1.8.0_402\"",
-         QStringLiteral("Java 8 not found at %1. Install Zulu 8 at the standard location or set JAVA_HOME to a "
-                        "Java 8 JDK.")},
+         QStringLiteral("Java 8 not found at %1. Install Zulu 8 in %3 or set JAVA_HOME to a Java 8 JDK.")},
         {"no release file on x86_64", "x86_64", Binary::elfX86_64, {},
          QStringLiteral("Orvane could not verify Java 8 because %2 is missing or invalid. Install Zulu 8 or set "
                         "JAVA_HOME to a complete Java 8 JDK.")},
@@ -236,8 +234,7 @@ TEST(LauncherJavaReadiness, TheJavaMustRunOnTheHostsOwnArchitectureAndOnlyAnArm6
                         "Technic only; Tekkit 2 still uses Mojang Java 8 through Rosetta.")},
         {"any Java 8 on another host", "riscv64", Binary::elfArm64, "JAVA_VERSION=\"1.8.0_402\"", {}},
         {"no Java on another host", "riscv64", std::nullopt, "JAVA_VERSION=\"1.8.0_402\"",
-         QStringLiteral("Java 8 not found at %1. Install Zulu 8 at the standard location or set JAVA_HOME to a "
-                        "Java 8 JDK.")},
+         QStringLiteral("Java 8 not found at %1. Install Zulu 8 in %3 or set JAVA_HOME to a Java 8 JDK.")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -257,6 +254,7 @@ TEST(LauncherJavaReadiness, TheJavaMustRunOnTheHostsOwnArchitectureAndOnlyAnArm6
         EXPECT_EQ(*result.issue,
                   QString(expected)
                       .replace(QStringLiteral("%1"), pathOf(home.javaExecutable()))
+                      .replace(QStringLiteral("%3"), pathOf(home.jvmRoot()))
                       .replace(QStringLiteral("%2"), expected.contains(QStringLiteral("detected"))
                                                          ? detected
                                                          : pathOf(home.javaHome() / "release")));
@@ -265,4 +263,90 @@ TEST(LauncherJavaReadiness, TheJavaMustRunOnTheHostsOwnArchitectureAndOnlyAnArm6
             EXPECT_FALSE(asksForArm64(*result.issue)) << result.issue->toStdString();
         }
     }
+}
+
+TEST(LauncherJavaReadiness, WithoutJavaHomeTheFirstJava8ForTheHostInTheJvmRootIsChosenZuluFirst)
+{
+    struct Jdk {
+        const char* folder;
+        Binary binary;
+        std::optional<QByteArray> release;
+    };
+    const QByteArray java8 = "JAVA_VERSION=\"1.8.0_402\"";
+    const QByteArray java17 = "JAVA_VERSION=\"17.0.10\"";
+    struct Case {
+        const char* name;
+        const char* host;
+        std::vector<Jdk> jdks;
+        QString javaHomeValue; // empty: JAVA_HOME unset
+        const char* chosen;    // a folder of the root, or of the home for JAVA_HOME; empty: none
+        QString issue;         // %1 the JVM root; empty: ready
+    };
+    const Case cases[] = {
+        {"no JVM folder at all", "x86_64", {}, {}, "",
+         QStringLiteral("No Java 8 for x86_64 in %1. Install Zulu 8 or set JAVA_HOME to a Java 8 JDK.")},
+        {"nothing for an arm64 host", "arm64", {}, {}, "",
+         QStringLiteral("No Java 8 for arm64 in %1. Install arm64 Zulu 8 or set JAVA_HOME to an arm64 Java 8 JDK.")},
+        {"nothing on another host", "riscv64", {}, {}, "",
+         QStringLiteral("No Java 8 in %1. Install Zulu 8 or set JAVA_HOME to a Java 8 JDK.")},
+        {"only Java 17 and a Java 8 of the other architecture", "x86_64",
+         {{"java-17-openjdk-amd64", Binary::elfX86_64, java17}, {"java-8-openjdk-arm64", Binary::elfArm64, java8}},
+         {}, "", QStringLiteral("No Java 8 for x86_64 in %1. Install Zulu 8 or set JAVA_HOME to a Java 8 JDK.")},
+        {"the host's Java 8 among others", "x86_64",
+         {{"java-17-openjdk-amd64", Binary::elfX86_64, java17},
+          {"java-8-openjdk-arm64", Binary::elfArm64, java8},
+          {"temurin-8-jdk-amd64", Binary::elfX86_64, java8}},
+         {}, "temurin-8-jdk-amd64", {}},
+        {"name order", "x86_64",
+         {{"temurin-8-jdk-amd64", Binary::elfX86_64, java8}, {"java-8-openjdk-amd64", Binary::elfX86_64, java8}},
+         {}, "java-8-openjdk-amd64", {}},
+        {"Zulu before any other name", "x86_64",
+         {{"java-8-openjdk-amd64", Binary::elfX86_64, java8}, {"Zulu8-ca-amd64", Binary::elfX86_64, java8}},
+         {}, "Zulu8-ca-amd64", {}},
+        {"a Zulu without a release file is passed over", "x86_64",
+         {{"zulu8", Binary::elfX86_64, std::nullopt}, {"java-8-openjdk-amd64", Binary::elfX86_64, java8}},
+         {}, "java-8-openjdk-amd64", {}},
+        {"the arm64 one on an arm64 host", "arm64",
+         {{"java-8-openjdk-amd64", Binary::elfX86_64, java8}, {"java-8-openjdk-arm64", Binary::elfArm64, java8}},
+         {}, "java-8-openjdk-arm64", {}},
+        {"JAVA_HOME wins even when it is no Java 8", "x86_64",
+         {{"zulu8", Binary::elfX86_64, java8}, {"own-jdk", Binary::elfX86_64, java17}},
+         QStringLiteral("own-jdk"), "own-jdk", QStringLiteral("Java at %2 is version 17.0.10, not Java 8. Install Zulu 8 "
+                                                              "or set JAVA_HOME to a Java 8 JDK.")},
+        {"an empty JAVA_HOME searches the root", "x86_64", {{"zulu8", Binary::elfX86_64, java8}}, QStringLiteral(""),
+         "zulu8", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FixtureHome home;
+        for (const Jdk& jdk : c.jdks)
+            FixtureHome::writeJdk(home.jvmRoot() / jdk.folder, jdk.binary, jdk.release);
+        ProcessEnvironment environment;
+        if (!c.javaHomeValue.isNull())
+            environment[QStringLiteral("JAVA_HOME")] =
+                c.javaHomeValue.isEmpty() ? QString() : pathText(home.jvmRoot() / pathFromText(c.javaHomeValue));
+        const auto result = LauncherJavaReadiness::check(environment, home.jvmRoot(), QString::fromLatin1(c.host),
+                                                         *FileOperations::system());
+        const std::filesystem::path chosen = *c.chosen ? home.jvmRoot() / c.chosen : std::filesystem::path();
+        EXPECT_EQ(result.javaHome, chosen);
+        EXPECT_EQ(result.executable, *c.chosen ? chosen / "bin" / "java" : std::filesystem::path());
+        if (c.issue.isEmpty()) {
+            EXPECT_TRUE(result.isReady()) << result.issue.value_or(QString()).toStdString();
+            EXPECT_EQ(result.version, QStringLiteral("1.8.0_402"));
+        } else {
+            EXPECT_EQ(result.issue, QString(c.issue)
+                                        .replace(QStringLiteral("%1"), pathOf(home.jvmRoot()))
+                                        .replace(QStringLiteral("%2"), pathOf(chosen / "bin" / "java")));
+        }
+    }
+
+    // A link to a JDK is tried as that JDK; files and broken links are not JDKs.
+    FixtureHome home;
+    FixtureHome::writeJdk(home.jvmRoot() / "java-8-openjdk-amd64", Binary::elfX86_64, java8);
+    std::filesystem::create_directory_symlink("java-8-openjdk-amd64", home.jvmRoot() / "default-java");
+    std::filesystem::create_directory_symlink("gone", home.jvmRoot() / "aaa-broken");
+    writeFile(home.jvmRoot() / ".java-8-openjdk-amd64.jinfo", "name=java-8-openjdk-amd64\n");
+    EXPECT_EQ(LauncherJavaReadiness::candidates(home.jvmRoot()),
+              (std::vector<std::filesystem::path> {home.jvmRoot() / "default-java",
+                                                   home.jvmRoot() / "java-8-openjdk-amd64"}));
 }

@@ -24,9 +24,9 @@ QString launcherJavaDownloadAddress(const QString& hostArchitecture)
 {
     if (LauncherJavaReadiness::requiredArchitecture(hostArchitecture) == QLatin1String("x86_64"))
         return QStringLiteral(
-            "https://www.azul.com/downloads/?version=java-8-lts&os=macos&architecture=x86-64-bit&package=jdk");
+            "https://www.azul.com/downloads/?version=java-8-lts&os=linux&architecture=x86-64-bit&package=jdk");
     return QStringLiteral(
-        "https://www.azul.com/downloads/?version=java-8-lts&os=macos&architecture=arm-64-bit&package=jdk");
+        "https://www.azul.com/downloads/?version=java-8-lts&os=linux&architecture=arm-64-bit&package=jdk");
 }
 
 Link launcherJavaLink(const QString& hostArchitecture)

@@ -23,8 +23,8 @@ struct Link {
 QString technicDownloadAddress();
 QString tekkitModpackAddress();
 QString rosettaHelpAddress();
-// Zulu 8 for the architecture the launcher's Java must have on a host of `hostArchitecture`; the
-// arm64 build wherever no other is required.
+// Zulu 8 for Linux and the architecture the launcher's Java must have on a host of
+// `hostArchitecture`; the arm64 build wherever no other is required.
 QString launcherJavaDownloadAddress(const QString& hostArchitecture);
 // "Get arm64 Zulu 8" where the launcher's Java must be arm64, else "Get Zulu 8".
 Link launcherJavaLink(const QString& hostArchitecture);

@@ -27,7 +27,7 @@ AppSeams testSeams(const std::filesystem::path& home, bool javaReady)
 {
     return AppSeams{
         AppEnvironment{ProcessEnvironment{{QStringLiteral("HOME"), QString::fromStdString(home.string())}}, home,
-                       QStringLiteral("arm64")},
+                       QStringLiteral("arm64"), home / "no-jvm"},
         std::make_shared<InMemorySettings>(),
         BundleInfo{QStringLiteral("1.2.0"), QStringLiteral("41")},
         [javaReady] { return javaReady; },
