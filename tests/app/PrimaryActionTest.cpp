@@ -92,11 +92,10 @@ TEST(PrimaryAction, OpensAtOnceWhenBalancedIsAlreadyApplied)
 
 TEST(PrimaryAction, RefusalsShowTheirExactTextsAndLaunchNothing)
 {
-    // The launcher Java check runs itself, on an empty home: no Java there.
+    // The launcher Java check runs itself, over the empty home's JVM root: no Java there.
     test::TempDir home;
-    const QString noJava = QStringLiteral("Java 8 not found at ") + pathText(home.path())
-        + QStringLiteral("/Library/Java/JavaVirtualMachines/zulu-8.jdk/Contents/Home/bin/java. Install arm64 Zulu 8 "
-                         "at the standard location or set JAVA_HOME to an arm64 Java 8 JDK.");
+    const QString noJava = QStringLiteral("No Java 8 for arm64 in ") + pathText(home.path() / "no-jvm")
+        + QStringLiteral(". Install arm64 Zulu 8 or set JAVA_HOME to an arm64 Java 8 JDK.");
 
     InstallInspection withoutTechnic = test::certifiedInspection();
     withoutTechnic.technicApp.reset();

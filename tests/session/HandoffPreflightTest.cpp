@@ -12,8 +12,10 @@ namespace {
 
 const QString kInstallTechnic =
     QStringLiteral("Install the official Technic Launcher from technicpack.net, then open it once.");
-const QString kLauncherJava = QStringLiteral("Open Technic needs arm64 Java 8 at ~/Library/Java/JavaVirtualMachines/"
-                                             "zulu-8.jdk (or JAVA_HOME). This JVM runs the launcher only, not the game.");
+const QString kLauncherJava = QStringLiteral("Open Technic needs arm64 Java 8 in /usr/lib/jvm (or JAVA_HOME). This JVM "
+                                             "runs the launcher only, not the game.");
+const QString kLauncherJavaX86 = QStringLiteral("Open Technic needs Java 8 in /usr/lib/jvm (or JAVA_HOME). This JVM runs "
+                                                "the launcher only, not the game.");
 const QString kInstallTekkit = QStringLiteral("Open Technic, sign in, and install the official Tekkit 2 1.2.6 pack.");
 const QString kCertified = QStringLiteral("Select the official Tekkit 2 1.2.6 build with Forge 14.23.5.2860. Orvane "
                                           "will not change an uncertified pack.");
@@ -112,6 +114,12 @@ TEST(HandoffPreflight, EveryStateAndItsFirstRequiredAction)
          State::blocked, Kind::installLauncherJava, {kJavaIssue}, false, true, false},
         {"JAR launcher never checked", jar, State::blocked, Kind::installLauncherJava, {kLauncherJava}, false, true,
          false},
+        {"JAR launcher never checked on x86_64",
+         [&](Inputs& in) {
+             jar(in);
+             in.capability.architecture = QStringLiteral("x86_64");
+         },
+         State::blocked, Kind::installLauncherJava, {kLauncherJavaX86}, false, true, false},
         {"JAR launcher with a Java issue while Technic runs",
          [&](Inputs& in) {
              jar(in);

@@ -157,8 +157,21 @@ TEST(SetupChecklist, LinksFollowWhatIsMissing)
     }
     for (const auto& link : SetupChecklist::links(std::nullopt, noRosetta, false, QStringLiteral("arm64")))
         EXPECT_TRUE(QUrl(link.address, QUrl::StrictMode).isValid()) << link.address.toStdString();
-    EXPECT_EQ(QUrl(SetupChecklist::launcherJavaDownloadAddress(QStringLiteral("arm64"))).query(),
-              QStringLiteral("version=java-8-lts&os=macos&architecture=arm-64-bit&package=jdk"));
+    // The Linux downloads, for the host's architecture.
+    struct Download {
+        const char* host;
+        QString query;
+    } downloads[] = {
+        {"arm64", QStringLiteral("version=java-8-lts&os=linux&architecture=arm-64-bit&package=jdk")},
+        {"x86_64", QStringLiteral("version=java-8-lts&os=linux&architecture=x86-64-bit&package=jdk")},
+        {"riscv64", QStringLiteral("version=java-8-lts&os=linux&architecture=arm-64-bit&package=jdk")},
+    };
+    for (const Download& d : downloads) {
+        SCOPED_TRACE(d.host);
+        const QUrl address(SetupChecklist::launcherJavaDownloadAddress(QString::fromLatin1(d.host)));
+        EXPECT_EQ(address.host(), QStringLiteral("www.azul.com"));
+        EXPECT_EQ(address.query(), d.query);
+    }
 }
 
 TEST(SetupChecklist, OnlyQuitAndArchiveStepsGiveAWarningLine)

@@ -1,6 +1,7 @@
 // Every place that judges or names the launcher's Java agrees, on an arm64 and on an x86_64 host: the
 // session's readiness report, the model's launcherJavaReady, the JAVA 8 chip, the THIS MAC row, the
-// setup checklist's link, the primary button's subtitle and the primary action's refusal.
+// setup checklist's link, the primary button's subtitle and the primary action's refusal; and they
+// agree on the JDK found through JAVA_HOME or in the JVM folder.
 #include "DetailsFakes.h"
 
 #include "app/CompanionSessionPort.h"
@@ -8,8 +9,11 @@
 #include "app/support/TestSeams.h"
 #include "model/AppModel.h"
 #include "model/PrimaryActionGate.h"
+#include "platform/FileOperations.h"
+#include "platform/PathText.h"
 #include "session/SessionHarness.h"
 #include "support/QtPrinters.h"
+#include "technic/LauncherJavaReadiness.h"
 #include "ui/details/DetailRowList.h"
 #include "ui/details/DetailsMacSection.h"
 #include "ui/details/DetailsSetupSection.h"
@@ -22,6 +26,11 @@
 
 namespace orvane {
 namespace {
+
+const QString arm64Link = QStringLiteral(
+    "https://www.azul.com/downloads/?version=java-8-lts&os=linux&architecture=arm-64-bit&package=jdk");
+const QString x86Link = QStringLiteral(
+    "https://www.azul.com/downloads/?version=java-8-lts&os=linux&architecture=x86-64-bit&package=jdk");
 
 using Binary = test::FixtureHome::JavaBinary;
 using Launcher = test::FixtureHome::Launcher;
@@ -65,10 +74,6 @@ QString javaLinkAddress(DetailsSetupSection& section, const QString& title)
 
 TEST(LauncherJavaAgreement, TheSessionTheModelTheChipTheMacRowAndTheChecklistAgreeOnEveryHost)
 {
-    const QString arm64Link = QStringLiteral(
-        "https://www.azul.com/downloads/?version=java-8-lts&os=macos&architecture=arm-64-bit&package=jdk");
-    const QString x86Link = QStringLiteral(
-        "https://www.azul.com/downloads/?version=java-8-lts&os=macos&architecture=x86-64-bit&package=jdk");
     struct Case {
         const char* name;
         QString host;
@@ -112,7 +117,7 @@ TEST(LauncherJavaAgreement, TheSessionTheModelTheChipTheMacRowAndTheChecklistAgr
         std::shared_ptr<CompanionSession> session = rig.build(home);
 
         AppSeams seams = test::testSeams(home.home());
-        seams.environment = AppEnvironment{home.environment(), home.home(), c.host};
+        seams.environment = AppEnvironment{home.environment(), home.home(), c.host, home.jvmRoot()};
         seams.launcherJavaReady = AppSeams::launcherJavaCheck(seams.environment);
         AppModel model(std::make_shared<CompanionSessionPort>(session), seams);
         ASSERT_TRUE(test::runToEnd(model, [](AppModel& m) { return m.performInitialInspection(); }));
@@ -161,6 +166,122 @@ TEST(LauncherJavaAgreement, TheSessionTheModelTheChipTheMacRowAndTheChecklistAgr
                     << text.toStdString();
             }
         }
+    }
+}
+
+TEST(LauncherJavaAgreement, EveryPlaceAgreesOnTheJdkFoundThroughJavaHomeOrInTheJvmFolderAndNoneNamesLibrary)
+{
+    enum class Setup { javaHome, mixedRoot, wrongOnly, nothing };
+    struct Case {
+        const char* name;
+        QString host;
+        Setup setup;
+        const char* chosen; // under the fixture's root; empty: none
+    };
+    const QString a = QStringLiteral("arm64");
+    const QString x = QStringLiteral("x86_64");
+    const Case cases[] = {
+        {"arm64 host, JAVA_HOME set", a, Setup::javaHome, "opt/jdk8"},
+        {"arm64 host, Java 17 and Java 8 for both", a, Setup::mixedRoot, "jvm/temurin-8-jdk-arm64"},
+        {"arm64 host, Java 8 for x86_64 only", a, Setup::wrongOnly, ""},
+        {"arm64 host, nothing at all", a, Setup::nothing, ""},
+        {"x86_64 host, JAVA_HOME set", x, Setup::javaHome, "opt/jdk8"},
+        {"x86_64 host, Java 17 and Java 8 for both", x, Setup::mixedRoot, "jvm/temurin-8-jdk-amd64"},
+        {"x86_64 host, Java 8 for arm64 only", x, Setup::wrongOnly, ""},
+        {"x86_64 host, nothing at all", x, Setup::nothing, ""},
+    };
+    const QByteArray java8 = "JAVA_VERSION=\"1.8.0_402\"";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool arm64 = c.host == a;
+        const Binary hostBinary = arm64 ? Binary::elfArm64 : Binary::elfX86_64;
+        const Binary otherBinary = arm64 ? Binary::elfX86_64 : Binary::elfArm64;
+        const char* suffix = arm64 ? "arm64" : "amd64";
+        const char* otherSuffix = arm64 ? "amd64" : "arm64";
+
+        // The launcher's data where Linux keeps it, so no path of the fixture holds "Library".
+        test::FixtureHome::Options options;
+        options.launcher = Launcher::jar;
+        options.dataFolder = test::FixtureHome::DataFolder::dotTechnic;
+        const test::FixtureHome home(options);
+        const auto root = home.jvmRoot();
+        ProcessEnvironment environment = home.environment();
+        switch (c.setup) {
+        case Setup::javaHome:
+            test::FixtureHome::writeJdk(home.root() / "opt/jdk8", hostBinary, java8);
+            test::FixtureHome::writeJdk(root / "zulu8", hostBinary, java8);
+            environment[QStringLiteral("JAVA_HOME")] = pathText(home.root() / "opt/jdk8");
+            break;
+        case Setup::mixedRoot:
+            test::FixtureHome::writeJdk(root / (std::string("temurin-8-jdk-") + suffix), hostBinary, java8);
+            [[fallthrough]];
+        case Setup::wrongOnly:
+            test::FixtureHome::writeJdk(root / (std::string("java-17-openjdk-") + suffix), hostBinary,
+                                        QByteArray("JAVA_VERSION=\"17.0.10\""));
+            test::FixtureHome::writeJdk(root / (std::string("java-8-openjdk-") + otherSuffix), otherBinary, java8);
+            break;
+        case Setup::nothing:
+            break;
+        }
+        const bool ready = *c.chosen != 0;
+
+        // The chosen JDK.
+        const LauncherJavaReadiness java =
+            LauncherJavaReadiness::check(environment, root, c.host, *FileOperations::system());
+        EXPECT_EQ(java.javaHome, ready ? home.root() / c.chosen : std::filesystem::path());
+        EXPECT_EQ(java.isReady(), ready);
+
+        test::SessionHarness rig;
+        rig.facts->machine = c.host;
+        rig.environment = environment;
+        std::shared_ptr<CompanionSession> session = rig.build(home);
+        AppSeams seams = test::testSeams(home.home());
+        seams.environment = AppEnvironment{environment, home.home(), c.host, root};
+        seams.launcherJavaReady = AppSeams::launcherJavaCheck(seams.environment);
+        AppModel model(std::make_shared<CompanionSessionPort>(session), seams);
+        ASSERT_TRUE(test::runToEnd(model, [](AppModel& m) { return m.performInitialInspection(); }));
+        ASSERT_TRUE(model.handoffReadiness());
+        const HandoffReadinessReport report = *model.handoffReadiness();
+
+        // The session's readiness and the model's.
+        EXPECT_EQ(report.setupKind == HandoffSetupKind::installLauncherJava, !ready);
+        EXPECT_EQ(model.launcherJavaReady(), ready);
+        // The THIS MAC row.
+        DetailsMacSection mac(model, false, nullptr);
+        const DetailRowTexts rows = mac.rows()->shownRows();
+        ASSERT_EQ(rows.size(), 4u);
+        EXPECT_EQ(rows[3].value, ready ? QStringLiteral("Ready for this launcher")
+                                       : arm64 ? QStringLiteral("Arm64 Java 8 required") : QStringLiteral("Java 8 required"));
+        // The checklist's link: the Linux download for this host, shown while no JDK is chosen.
+        test::RecordingDetailsOperations operations;
+        DetailsSetupSection setup(model, operations, false, nullptr);
+        const QString linkName = arm64 ? QStringLiteral("Get arm64 Zulu 8") : QStringLiteral("Get Zulu 8");
+        QStringList shown;
+        for (const TextButton* button : setup.shownLinks())
+            shown << button->label();
+        EXPECT_EQ(shown.contains(linkName), !ready) << shown.join(QStringLiteral(", ")).toStdString();
+        QStringList texts = shown;
+        for (const QString& action : report.requiredActions)
+            texts << action;
+        if (!ready) {
+            const QString address = javaLinkAddress(setup, linkName);
+            EXPECT_EQ(address, arm64 ? arm64Link : x86Link);
+            EXPECT_EQ(report.requiredActions.front(), *java.issue);
+            EXPECT_TRUE(java.issue->startsWith(QStringLiteral("No Java 8 for %1 in %2.").arg(c.host, pathText(root))))
+                << java.issue->toStdString();
+            ASSERT_TRUE(test::runToEnd(model, [](AppModel& m) { return m.performPrimaryAction(); }));
+            texts << address << model.errorMessage().value_or(QString()) << model.status() << model.primaryActionDetail();
+        }
+
+        // No text names a macOS folder.
+        const std::optional<InstallInspection> inspection = session->lastInspection();
+        ASSERT_TRUE(inspection);
+        for (const QString& warning : inspection->warnings)
+            texts << warning;
+        for (const DetailRowText& row : rows)
+            texts << row.value;
+        for (const QString& text : texts)
+            EXPECT_FALSE(text.contains(QStringLiteral("Library"))) << text.toStdString();
     }
 }
 
