@@ -100,7 +100,9 @@ DetailsView::DetailsView(const AppModel& model, std::shared_ptr<DetailsOperation
     connect(m_tools, &DetailsToolsSection::chooseFolderRequested, this, [this] { startTask(chooseInstanceFolder()); });
     connect(m_tools, &DetailsToolsSection::restoreSettingsRequested, this, &DetailsView::confirmRestoreSettings);
     connect(m_tools, &DetailsToolsSection::restoreWorldsRequested, this, &DetailsView::confirmRestoreWorlds);
-    connect(m_updates, &DetailsUpdatesSection::openRequested, this, [this](const QUrl& url) { m_services.urls->open(url); });
+    connect(m_updates, &DetailsUpdatesSection::openRequested, this, &DetailsView::openAddress);
+    connect(m_diagnostic, &DetailsDiagnosticSection::folderNotOpened, this,
+            [this](const QUrl& folder) { m_operations->reportNotOpened(folder); });
     connect(&m_model, &AppModel::changed, this, &DetailsView::refresh);
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(app, &QGuiApplication::applicationStateChanged, this, &DetailsView::applicationStateChanged);
@@ -156,7 +158,13 @@ void DetailsView::openSetupLink(const QString& address)
         return;
     // Set before the page opens, so that coming back rechecks whatever the browser did.
     m_recheckSetupOnForeground = true;
-    m_services.urls->open(url);
+    openAddress(url);
+}
+
+void DetailsView::openAddress(const QUrl& url)
+{
+    if (!m_services.urls->open(url))
+        m_operations->reportNotOpened(url);
 }
 
 void DetailsView::applicationStateChanged(Qt::ApplicationState state)
