@@ -1,6 +1,7 @@
 #include "ui/details/DetailsView.h"
 
 #include "model/AppModel.h"
+#include "model/ModelGuidance.h"
 #include "ui/details/DetailsAboutSection.h"
 #include "ui/details/DetailsBackupsSection.h"
 #include "ui/details/DetailsDiagnosticSection.h"
@@ -31,7 +32,7 @@ namespace orvane {
 DetailsView::DetailsView(const AppModel& model, std::shared_ptr<DetailsOperations> operations, DetailsServices services,
                          AccessibilitySettings look, QWidget* parent)
     : QDialog(parent), m_model(model), m_operations(std::move(operations)), m_services(std::move(services)),
-      m_focusKeeper(new OrvaneKeyboardFocusKeeper(this))
+      m_focusKeeper(new OrvaneKeyboardFocusKeeper(this, [this] { return modelGuidance::workInFlight(m_model.state()); }))
 {
     const bool contrast = look.increasedContrast;
     setWindowTitle(QStringLiteral("Details"));
@@ -149,6 +150,7 @@ void DetailsView::refresh()
     m_diagnostic->refresh();
     m_backups->refresh();
     m_updates->refresh();
+    m_focusKeeper->settle();
 }
 
 void DetailsView::openSetupLink(const QString& address)
