@@ -58,7 +58,7 @@ ContentView::ContentView(AppModel& model, Seams seams, QWidget* parent)
     if (!m_seams.announcer)
         m_seams.announcer = std::make_shared<AccessibleAnnouncer>(this);
     if (!m_seams.folderChooser)
-        m_seams.folderChooser = std::make_shared<DialogFolderChooser>();
+        m_seams.folderChooser = std::make_shared<DialogFolderChooser>(m_model.seams().environment.home);
     m_accessibility = m_seams.accessibility->settings();
     setAccessibleName(QStringLiteral("Orvane"));
     build();
