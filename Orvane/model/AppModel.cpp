@@ -1,6 +1,7 @@
 #include "model/AppModel.h"
 
 #include "json/DescribedError.h"
+#include "model/OpenFailureText.h"
 #include "model/UpdateCheck.h"
 
 #include <QCoreApplication>
@@ -74,6 +75,8 @@ void AppModel::showError(const std::exception_ptr& error)
     setErrorMessage(text);
     setStatus(text);
 }
+
+void AppModel::reportNotOpened(const QUrl& url) { setStatus(openFailureText(url)); }
 
 QString AppModel::describeError(const std::exception_ptr& error)
 {

@@ -71,6 +71,9 @@ public:
     QCoro::Task<> performPrimaryAction();
     // (AppModelLaunch.cpp) CANCEL of the launch-watch card; a second press is ignored.
     QCoro::Task<> cancelLaunchObservation();
+    // The desktop would not open `url` (a page or a folder the window handed over): the status line
+    // says so with the address or path, so that nothing the user asked for fails unseen.
+    void reportNotOpened(const QUrl& url);
     // Connected to the application's aboutToQuit: stops a launch watch and waits until no session call
     // runs, so the application quits in moments instead of after the watch's three minutes.
     void prepareToQuit();

@@ -67,6 +67,11 @@ bool canChangeFiles(const AppModelState& state)
     return state.handoffReadiness && state.handoffReadiness->canApplyBalanced && !state.busy && !state.observingLaunch;
 }
 
+bool workInFlight(const AppModelState& state)
+{
+    return state.busy || state.primaryActionInFlight || state.observingLaunch || state.updateCheckState.isChecking();
+}
+
 bool balancedApplied(const AppModelState& state)
 {
     return state.handoffReadiness && state.handoffReadiness->balancedApplied;

@@ -21,6 +21,8 @@ PackDescriptor selectedPack(const AppModelState& state);
 LaunchMode selectedLaunchMode(const AppModelState& state);
 bool selectedPackReady(const AppModelState& state);
 bool canChangeFiles(const AppModelState& state);
+// Whether an operation, a launch watch or an update check runs: what it disabled comes back when it ends.
+bool workInFlight(const AppModelState& state);
 bool balancedApplied(const AppModelState& state);
 // The probe is asked only for a handoff pack whose launcher is a JAR or not known yet.
 bool launcherJavaReady(const AppModelState& state, const LauncherJavaProbe& probe);

@@ -13,7 +13,8 @@
 
 namespace orvane::test {
 
-// Records the pages and folders handed over; `beforeOpen` sees each one first.
+// Records the pages and folders handed over; `beforeOpen` sees each one first. While `refuse` is
+// set it answers as a desktop with no application for them.
 class RecordingUrlOpener final : public UrlOpener {
 public:
     bool open(const QUrl& url) override
@@ -21,17 +22,25 @@ public:
         if (beforeOpen)
             beforeOpen(url);
         opened.push_back(url);
-        return true;
+        return !refuse;
     }
 
     std::function<void(const QUrl&)> beforeOpen;
     std::vector<QUrl> opened;
+    bool refuse = false;
 };
 
+// Records the files asked for; while `refuse` is set, reports their folders as not opened.
 class RecordingRevealer final : public FileRevealer {
 public:
-    void reveal(const std::filesystem::path& file) override { revealed.push_back(file); }
+    void reveal(const std::filesystem::path& file, std::function<void(const QUrl&)> folderNotOpened) override
+    {
+        revealed.push_back(file);
+        if (refuse && folderNotOpened)
+            folderNotOpened(QUrl::fromLocalFile(QString::fromStdString(file.parent_path().string())));
+    }
     std::vector<std::filesystem::path> revealed;
+    bool refuse = false;
 };
 
 // Keeps the text it is given; refuses it while `refuse` is set.
@@ -84,8 +93,14 @@ public:
     void restoreSettings() override { calls << QStringLiteral("restoreSettings"); }
     void restoreWorlds() override { calls << QStringLiteral("restoreWorlds"); }
     void checkForUpdates() override { calls << QStringLiteral("checkForUpdates"); }
+    void reportNotOpened(const QUrl& url) override
+    {
+        calls << QStringLiteral("reportNotOpened");
+        notOpened.push_back(url);
+    }
 
     QStringList calls;
+    std::vector<QUrl> notOpened;
     std::vector<std::filesystem::path> folders;
 };
 

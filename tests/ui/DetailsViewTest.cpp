@@ -677,7 +677,7 @@ TEST(FileRevealer, OpensTheFoldersWhenNoBusAnswers)
 {
     auto urls = std::make_shared<RecordingUrlOpener>();
     auto revealer = FileRevealer::freedesktop(urls, QStringLiteral("unix:path=/nonexistent/orvane-test-bus"));
-    revealer->reveal("/home/a/Library/Application Support/orvane/diagnostics/orvane-diagnostic-1.json");
+    revealer->reveal("/home/a/Library/Application Support/orvane/diagnostics/orvane-diagnostic-1.json", {});
     ASSERT_TRUE(test::runEventsUntil([&] { return !urls->opened.empty(); }, 5000));
     EXPECT_EQ(urls->opened.front(), QUrl::fromLocalFile(QStringLiteral("/home/a/Library/Application Support/orvane/diagnostics")));
 }

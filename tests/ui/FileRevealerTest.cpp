@@ -41,7 +41,9 @@ TEST(FileRevealer, SendsShowItemsOneFullyEncodedFileUri)
         SCOPED_TRACE(c.path);
         auto bus = std::make_shared<RecordingFileManagerBus>();
         auto folders = std::make_shared<test::RecordingUrlOpener>();
-        FileRevealer::freedesktop(folders, bus)->reveal(std::filesystem::path(c.path));
+        FileRevealer::freedesktop(folders, bus)->reveal(std::filesystem::path(c.path), [](const QUrl&) {
+            ADD_FAILURE() << "the file manager answered";
+        });
         ASSERT_EQ(bus->calls.size(), 1u);
         EXPECT_EQ(bus->calls[0], QStringList{QString::fromUtf8(c.uri)});
         EXPECT_EQ(bus->startupIds[0], QString());
@@ -63,9 +65,37 @@ TEST(FileRevealer, OpensTheFolderWhenTheBusIsAwayOrTheCallFails)
         bus->reachable = c.reachable;
         bus->fail = c.fail;
         auto folders = std::make_shared<test::RecordingUrlOpener>();
-        FileRevealer::freedesktop(folders, bus)->reveal("/home/a/My Reports/../Reports/orvane report.json");
+        FileRevealer::freedesktop(folders, bus)->reveal("/home/a/My Reports/../Reports/orvane report.json", {});
         EXPECT_EQ(bus->calls.size(), c.calls);
         EXPECT_EQ(folders->opened, std::vector<QUrl>{QUrl::fromLocalFile(QStringLiteral("/home/a/Reports"))});
+    }
+}
+
+TEST(FileRevealer, AFolderNothingOpensIsReportedOnceWithItsAddress)
+{
+    struct Case {
+        const char* name;
+        bool reachable, fail, refuse;
+        std::vector<QUrl> reported;
+    };
+    const QUrl folder = QUrl::fromLocalFile(QStringLiteral("/home/a/Reports"));
+    const Case cases[] = {
+        {"no bus, the folder opens", false, false, false, {}},
+        {"no bus, nothing opens folders", false, false, true, {folder}},
+        {"the call fails, nothing opens folders", true, true, true, {folder}},
+        {"the file manager answers", true, false, true, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto bus = std::make_shared<RecordingFileManagerBus>();
+        bus->reachable = c.reachable;
+        bus->fail = c.fail;
+        auto folders = std::make_shared<test::RecordingUrlOpener>();
+        folders->refuse = c.refuse;
+        std::vector<QUrl> reported;
+        FileRevealer::freedesktop(folders, bus)->reveal("/home/a/My Reports/../Reports/orvane report.json",
+                                                        [&](const QUrl& url) { reported.push_back(url); });
+        EXPECT_EQ(reported, c.reported);
     }
 }
 

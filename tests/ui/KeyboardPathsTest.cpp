@@ -215,6 +215,71 @@ TEST(KeyboardPaths, ThePrimaryButtonKeepsTheFocusWhileItsActionRunsAndCancelTake
     EXPECT_TRUE(ringShown(view.watchCard()->cancelButton()));
 }
 
+TEST(KeyboardPaths, AFocusedControlDisabledNotByItsOwnWorkPassesTheFocusOnSoReturnRunsNoPrimaryAction)
+{
+    AppModelState gone = states::ready(); // a refresh found the backup gone
+    gone.backup.reset();
+    AppModelState refreshing = states::ready();
+    refreshing.busy = true;
+    AppModelState technicRunning = states::ready(); // readiness refreshed on activation: files locked
+    technicRunning.handoffReadiness->canApplyBalanced = false;
+    struct Case {
+        const char* name;
+        Qt::FocusReason reason;
+        std::vector<AppModelState> steps; // after ready(), each a refresh of the model
+        bool ring;
+    };
+    const Case cases[] = {
+        {"the backup goes while nothing runs", Qt::TabFocusReason, {gone}, true},
+        {"the files are locked while nothing runs", Qt::TabFocusReason, {technicRunning}, true},
+        {"an inspection runs, then the backup is gone", Qt::TabFocusReason, {refreshing, gone}, true},
+        {"focused by a click", Qt::MouseFocusReason, {gone}, false},
+        {"focused by a click, after an inspection", Qt::MouseFocusReason, {refreshing, gone}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WindowHarness window;
+        ContentView& view = window.view();
+        int sheets = 0;
+        view.setDetailsSheetFactory([&sheets](QWidget* parent) {
+            ++sheets;
+            return new QDialog(parent);
+        });
+        window.setState(states::ready());
+        window.activate();
+        view.restoreButton()->setFocus(c.reason);
+        ASSERT_TRUE(view.restoreButton()->hasFocus());
+        for (const AppModelState& step : c.steps)
+            window.setState(step);
+        ASSERT_FALSE(view.restoreButton()->isEnabled());
+        QWidget* focused = QApplication::focusWidget();
+        ASSERT_NE(focused, nullptr) << "the focus is on a control, not on none";
+        EXPECT_NE(focused, view.restoreButton());
+        EXPECT_TRUE(focused->isEnabled());
+        EXPECT_EQ(ringShown(focused), c.ring);
+
+        window.operations().calls.clear();
+        press(&view, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(window.operations().calls.contains(QStringLiteral("performPrimaryAction")))
+            << window.operations().calls.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(sheets, focused == view.detailsButton() ? 1 : 0) << "Return pressed the control that has the focus";
+        if (QDialog* sheet = view.detailsSheet())
+            sheet->close();
+    }
+
+    // A control busy with its own work keeps the focus held, and gets it back when the work is done.
+    WindowHarness window;
+    window.setState(states::ready());
+    window.activate();
+    window.view().restoreButton()->setFocus(Qt::TabFocusReason);
+    window.setState(refreshing);
+    EXPECT_EQ(QApplication::focusWidget(), nullptr);
+    window.setState(states::ready());
+    EXPECT_TRUE(window.view().restoreButton()->hasFocus());
+    EXPECT_TRUE(ringShown(window.view().restoreButton()));
+}
+
 TEST(KeyboardPaths, TheRingShowsForKeyboardFocusOnlyOrWhileAScreenReaderRuns)
 {
     struct Case {
@@ -480,6 +545,38 @@ TEST_F(KeyboardSheet, ABusyToolKeepsTheFocusAndTwoSpacesNeverCloseTheSheet)
         EXPECT_TRUE(button->hasFocus()) << "the focus comes back to the tool";
         EXPECT_TRUE(ringShown(button));
         EXPECT_FALSE(sheet.doneButton()->hasFocus());
+    }
+}
+
+TEST_F(KeyboardSheet, AToolDisabledNotByItsOwnWorkPassesTheFocusToTheNextAvailableControl)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::function<void(AppModelState&)>> steps;
+    };
+    const auto busy = [](AppModelState& s) { s.busy = true; };
+    const auto backupGone = [](AppModelState& s) {
+        s.busy = false;
+        s.backup.reset();
+    };
+    const Case cases[] = {
+        {"the backup goes while nothing runs", {backupGone}},
+        {"an inspection runs, then the backup is gone", {busy, backupGone}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DetailsView& sheet = open();
+        QAbstractButton* restore = sheet.toolsSection()->button(DetailsTool::restoreSettings);
+        ASSERT_TRUE(restore->isEnabled());
+        restore->setFocus(Qt::TabFocusReason);
+        for (const auto& step : c.steps)
+            setState(step);
+        ASSERT_FALSE(restore->isEnabled());
+        QWidget* focused = QApplication::focusWidget();
+        ASSERT_NE(focused, nullptr);
+        EXPECT_TRUE(focused->isEnabled());
+        EXPECT_TRUE(ringShown(focused));
+        EXPECT_NE(focused, sheet.doneButton());
     }
 }
 

@@ -44,18 +44,21 @@ public:
     {
     }
 
-    void reveal(const std::filesystem::path& file) override
+    void reveal(const std::filesystem::path& file, std::function<void(const QUrl& folder)> folderNotOpened) override
     {
         const std::filesystem::path shown = standardised(file);
         const QUrl fileUrl = QUrl::fromLocalFile(pathText(shown));
         const QUrl folderUrl = QUrl::fromLocalFile(pathText(shown.parent_path()));
+        auto openFolder = [opener = m_folderOpener, folderUrl, notOpened = std::move(folderNotOpened)] {
+            if (!opener->open(folderUrl) && notOpened)
+                notOpened(folderUrl);
+        };
         if (!m_bus->connected()) {
-            m_folderOpener->open(folderUrl);
+            openFolder();
             return;
         }
         // The interface takes URIs: spaces and other reserved bytes percent-encoded.
-        m_bus->showItems(QStringList{fileUrl.toString(QUrl::FullyEncoded)}, QString(),
-                         [opener = m_folderOpener, folderUrl] { opener->open(folderUrl); });
+        m_bus->showItems(QStringList{fileUrl.toString(QUrl::FullyEncoded)}, QString(), std::move(openFolder));
     }
 
 private:

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 #include <filesystem>
 #include <functional>
@@ -30,8 +31,10 @@ public:
 class FileRevealer {
 public:
     virtual ~FileRevealer() = default;
-    // Asks for the file to be shown selected; returns at once and reports nothing.
-    virtual void reveal(const std::filesystem::path& file) = 0;
+    // Asks for the file to be shown selected and returns at once. When neither the file manager nor
+    // the folder opener takes it, `folderNotOpened` gets the folder's address, maybe later, on this
+    // thread.
+    virtual void reveal(const std::filesystem::path& file, std::function<void(const QUrl& folder)> folderNotOpened) = 0;
 
     // The freedesktop FileManager1 interface (ShowItems) on the session bus, or on the bus at
     // `busAddress` when one is given; when the bus or the file manager does not answer, the file's

@@ -1,23 +1,50 @@
 #include "ui/desktop/FolderChooser.h"
 
 #include "platform/PathText.h"
+#include "technic/MacCapabilityDetector.h"
+#include "technic/TechnicLocator.h"
 
 #include <QCoro/QCoroSignal>
 #include <QFileDialog>
 #include <QPointer>
 
+#include <system_error>
+
 namespace orvane {
 
-QCoro::Task<std::optional<std::filesystem::path>> DialogFolderChooser::chooseFolder(QWidget* parent, QString message,
-                                                                                    QString acceptLabel)
+DialogFolderChooser::DialogFolderChooser(std::filesystem::path home) : m_home(std::move(home)) {}
+
+std::filesystem::path DialogFolderChooser::defaultHome() { return MacCapabilityDetector::defaultHome(); }
+
+std::filesystem::path DialogFolderChooser::startingFolder() const
 {
-    QPointer<QFileDialog> dialog = new QFileDialog(parent, message);
+    if (const auto dataRoot = TechnicLocator(m_home).locateDataRoot()) {
+        const std::filesystem::path modpacks = *dataRoot / "modpacks";
+        std::error_code error;
+        if (std::filesystem::is_directory(modpacks, error))
+            return modpacks;
+    }
+    return m_home;
+}
+
+QFileDialog* DialogFolderChooser::makeDialog(QWidget* parent, const QString& message, const QString& acceptLabel) const
+{
+    auto* dialog = new QFileDialog(parent, message);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setOption(QFileDialog::ShowDirsOnly);
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setLabelText(QFileDialog::Accept, acceptLabel);
     dialog->setWindowModality(Qt::WindowModal);
+    dialog->setFilter(dialog->filter() | QDir::Hidden);
+    dialog->setDirectory(pathText(startingFolder()));
+    return dialog;
+}
+
+QCoro::Task<std::optional<std::filesystem::path>> DialogFolderChooser::chooseFolder(QWidget* parent, QString message,
+                                                                                    QString acceptLabel)
+{
+    QPointer<QFileDialog> dialog = makeDialog(parent, message, acceptLabel);
     dialog->open();
 
     // A dialog destroyed before it finishes (its window closed under it) counts as a cancel.

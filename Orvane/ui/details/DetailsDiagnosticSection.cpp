@@ -8,6 +8,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 
 namespace orvane {
 
@@ -43,8 +44,14 @@ void DetailsDiagnosticSection::refresh()
 
 void DetailsDiagnosticSection::revealReport()
 {
-    if (const auto& report = m_model.diagnosticURL())
-        m_services.revealer->reveal(*report);
+    const auto& report = m_model.diagnosticURL();
+    if (!report)
+        return;
+    // The file manager's answer may come after the sheet has closed.
+    m_services.revealer->reveal(*report, [self = QPointer<DetailsDiagnosticSection>(this)](const QUrl& folder) {
+        if (self)
+            Q_EMIT self->folderNotOpened(folder);
+    });
 }
 
 void DetailsDiagnosticSection::copyReport()

@@ -3,6 +3,8 @@
 #include "ui/desktop/DetailsServices.h"
 #include "ui/details/DetailsSection.h"
 
+#include <QUrl>
+
 #include <optional>
 
 class QLabel;
@@ -21,7 +23,7 @@ public:
     DetailsDiagnosticSection(const AppModel& model, DetailsServices services, bool increasedContrast, QWidget* parent);
 
     void refresh();
-    // Shows the report file in the file manager.
+    // Shows the report file in the file manager; folderNotOpened follows when nothing would show it.
     void revealReport();
     // Puts the report file's text on the clipboard, or the preview shown when the file cannot be
     // read, and says whether the clipboard took it.
@@ -32,6 +34,9 @@ public:
     FlatButton* copyButton() const { return m_copy; }
     QLabel* feedbackLabel() const { return m_feedbackLabel; }
     QLabel* previewLabel() const { return m_preview; }
+
+Q_SIGNALS:
+    void folderNotOpened(const QUrl& folder);
 
 private:
     const AppModel& m_model;

@@ -25,6 +25,7 @@ public:
     void restoreSettings() override { startTask(m_model.restoreSettings()); }
     void restoreWorlds() override { startTask(m_model.restoreWorlds()); }
     void checkForUpdates() override { startTask(m_model.checkForUpdates()); }
+    void reportNotOpened(const QUrl& url) override { m_model.reportNotOpened(url); }
 
 private:
     AppModel& m_model;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QUrl>
+
 #include <filesystem>
 #include <memory>
 
@@ -24,6 +26,8 @@ public:
     virtual void restoreSettings() = 0;
     virtual void restoreWorlds() = 0;
     virtual void checkForUpdates() = 0;
+    // The desktop refused a page or folder the sheet handed over; the status line says so.
+    virtual void reportNotOpened(const QUrl& url) = 0;
 
     // Starts each operation on `model`, which must outlive the result.
     static std::shared_ptr<DetailsOperations> of(AppModel& model);

@@ -1,6 +1,7 @@
 #include "ui/details/DetailsView.h"
 
 #include "model/AppModel.h"
+#include "model/ModelGuidance.h"
 #include "ui/details/DetailsAboutSection.h"
 #include "ui/details/DetailsBackupsSection.h"
 #include "ui/details/DetailsDiagnosticSection.h"
@@ -31,7 +32,7 @@ namespace orvane {
 DetailsView::DetailsView(const AppModel& model, std::shared_ptr<DetailsOperations> operations, DetailsServices services,
                          AccessibilitySettings look, QWidget* parent)
     : QDialog(parent), m_model(model), m_operations(std::move(operations)), m_services(std::move(services)),
-      m_focusKeeper(new OrvaneKeyboardFocusKeeper(this))
+      m_focusKeeper(new OrvaneKeyboardFocusKeeper(this, [this] { return modelGuidance::workInFlight(m_model.state()); }))
 {
     const bool contrast = look.increasedContrast;
     setWindowTitle(QStringLiteral("Details"));
@@ -100,7 +101,9 @@ DetailsView::DetailsView(const AppModel& model, std::shared_ptr<DetailsOperation
     connect(m_tools, &DetailsToolsSection::chooseFolderRequested, this, [this] { startTask(chooseInstanceFolder()); });
     connect(m_tools, &DetailsToolsSection::restoreSettingsRequested, this, &DetailsView::confirmRestoreSettings);
     connect(m_tools, &DetailsToolsSection::restoreWorldsRequested, this, &DetailsView::confirmRestoreWorlds);
-    connect(m_updates, &DetailsUpdatesSection::openRequested, this, [this](const QUrl& url) { m_services.urls->open(url); });
+    connect(m_updates, &DetailsUpdatesSection::openRequested, this, &DetailsView::openAddress);
+    connect(m_diagnostic, &DetailsDiagnosticSection::folderNotOpened, this,
+            [this](const QUrl& folder) { m_operations->reportNotOpened(folder); });
     connect(&m_model, &AppModel::changed, this, &DetailsView::refresh);
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(app, &QGuiApplication::applicationStateChanged, this, &DetailsView::applicationStateChanged);
@@ -147,6 +150,7 @@ void DetailsView::refresh()
     m_diagnostic->refresh();
     m_backups->refresh();
     m_updates->refresh();
+    m_focusKeeper->settle();
 }
 
 void DetailsView::openSetupLink(const QString& address)
@@ -156,7 +160,13 @@ void DetailsView::openSetupLink(const QString& address)
         return;
     // Set before the page opens, so that coming back rechecks whatever the browser did.
     m_recheckSetupOnForeground = true;
-    m_services.urls->open(url);
+    openAddress(url);
+}
+
+void DetailsView::openAddress(const QUrl& url)
+{
+    if (!m_services.urls->open(url))
+        m_operations->reportNotOpened(url);
 }
 
 void DetailsView::applicationStateChanged(Qt::ApplicationState state)

@@ -51,6 +51,8 @@ public:
     // Opens a setup checklist page: remembers to recheck when Orvane becomes active again, then hands
     // the page over. An address that is no URL opens nothing and changes nothing.
     void openSetupLink(const QString& address);
+    // Hands a page to the desktop; when nothing takes it, the status line gives its address instead.
+    void openAddress(const QUrl& url);
     bool recheckSetupOnForeground() const { return m_recheckSetupOnForeground; }
     // The application's activation changed: back from a setup page, the full inspection runs once.
     void applicationStateChanged(Qt::ApplicationState state);

@@ -8,7 +8,12 @@
 
 namespace orvane {
 
-OrvaneKeyboardFocusKeeper::OrvaneKeyboardFocusKeeper(QWidget* container) : QObject(container), m_container(container) {}
+OrvaneKeyboardFocusKeeper::OrvaneKeyboardFocusKeeper(QWidget* container, WorkProbe working)
+    : QObject(container), m_container(container), m_working(std::move(working))
+{
+}
+
+bool OrvaneKeyboardFocusKeeper::working() const { return !m_working || m_working(); }
 
 std::optional<bool> OrvaneKeyboardFocusKeeper::focusNextPrevChild(bool)
 {
@@ -17,8 +22,32 @@ std::optional<bool> OrvaneKeyboardFocusKeeper::focusNextPrevChild(bool)
     QWidget* focused = m_container->window()->focusWidget();
     if (!focused || focused->isEnabled() || !m_container->isAncestorOf(focused))
         return std::nullopt;
-    hold(focused);
-    return false;
+    if (working()) {
+        hold(focused);
+        return false;
+    }
+    release();
+    const OrvaneKeyboardFocus* ring = OrvaneKeyboardFocus::of(focused);
+    return moveOn(focused, ring && ring->ringShown());
+}
+
+void OrvaneKeyboardFocusKeeper::settle()
+{
+    QWidget* held = heldControl();
+    if (!held || held->isEnabled() || working())
+        return;
+    const bool keyboard = m_keyboard;
+    release();
+    moveOn(held, keyboard);
+}
+
+bool OrvaneKeyboardFocusKeeper::moveOn(QWidget* from, bool keyboard)
+{
+    QWidget* target = neighbour(from, true);
+    if (!target)
+        return false;
+    target->setFocus(keyboard ? Qt::TabFocusReason : Qt::OtherFocusReason);
+    return true;
 }
 
 QWidget* OrvaneKeyboardFocusKeeper::heldControl() const { return focusIsFree() ? m_held.data() : nullptr; }
@@ -47,11 +76,11 @@ void OrvaneKeyboardFocusKeeper::release()
     m_keyboard = false;
 }
 
-// The next (or previous) control Tab would reach from the held one.
-QWidget* OrvaneKeyboardFocusKeeper::neighbour(bool next) const
+// The next (or previous) control Tab would reach from `from`.
+QWidget* OrvaneKeyboardFocusKeeper::neighbour(QWidget* from, bool next)
 {
-    QWidget* window = m_held->window();
-    for (QWidget* w = next ? m_held->nextInFocusChain() : m_held->previousInFocusChain(); w && w != m_held;
+    QWidget* window = from->window();
+    for (QWidget* w = next ? from->nextInFocusChain() : from->previousInFocusChain(); w && w != from;
          w = next ? w->nextInFocusChain() : w->previousInFocusChain()) {
         if (w->window() == window && (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && !w->focusProxy()
             && w->isEnabled() && w->isVisibleTo(window) && w != window)
@@ -77,7 +106,7 @@ bool OrvaneKeyboardFocusKeeper::eventFilter(QObject* watched, QEvent* event)
         const bool backtab = key->key() == Qt::Key_Backtab || (key->key() == Qt::Key_Tab && (key->modifiers() & Qt::ShiftModifier));
         if (!tab && !backtab)
             return false;
-        QWidget* target = neighbour(tab);
+        QWidget* target = neighbour(m_held, tab);
         release();
         if (target)
             target->setFocus(tab ? Qt::TabFocusReason : Qt::BacktabFocusReason);

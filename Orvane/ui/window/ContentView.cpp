@@ -58,7 +58,7 @@ ContentView::ContentView(AppModel& model, Seams seams, QWidget* parent)
     if (!m_seams.announcer)
         m_seams.announcer = std::make_shared<AccessibleAnnouncer>(this);
     if (!m_seams.folderChooser)
-        m_seams.folderChooser = std::make_shared<DialogFolderChooser>();
+        m_seams.folderChooser = std::make_shared<DialogFolderChooser>(m_model.seams().environment.home);
     m_accessibility = m_seams.accessibility->settings();
     setAccessibleName(QStringLiteral("Orvane"));
     build();
@@ -142,7 +142,7 @@ void ContentView::build()
 
     // Return on a focused button presses that button (OrvaneKeyboardFocus); a Return no button took
     // reaches the window and is the primary action (eventFilter).
-    m_focusKeeper = new OrvaneKeyboardFocusKeeper(this);
+    m_focusKeeper = new OrvaneKeyboardFocusKeeper(this, [this] { return modelGuidance::workInFlight(m_model.state()); });
 
     setTabOrder(m_detailsButton, m_packButton);
     setTabOrder(m_packButton, m_primaryButton);
@@ -216,6 +216,7 @@ void ContentView::refresh()
     }
 
     layoutContent();
+    m_focusKeeper->settle();
 
     const std::optional<QString> announcement =
         ContentViewRules::announcementText(state, m_showingDetails, showingPackMenu());
