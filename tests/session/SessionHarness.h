@@ -43,6 +43,7 @@ struct SessionHarness {
     std::shared_ptr<FileOperations> files = FileOperations::system();
     MainDisplay display {3024, 1964, 2};
     ProcessEnvironment environment;
+    StoreLock::Patience storeLockPatience;
 
     std::unique_ptr<CompanionSession> build(const FixtureHome& home) const
     {
@@ -53,6 +54,7 @@ struct SessionHarness {
         seams.detector = MacCapabilityDetector(home.home(), [shown] { return shown; }, facts, rosetta);
         seams.rosetta = rosetta;
         seams.environment = environment;
+        seams.storeLockPatience = storeLockPatience;
         return std::make_unique<CompanionSession>(home.paths(), home.locator(), opener, processes,
                                                   labInstance, capability, provider, packs, evidence,
                                                   DirectLaunchGateEvaluator {clock->currentDate()},
