@@ -182,3 +182,38 @@ TEST(SharedStore, AnOperationDuringAnotherProcesssRestoreWaitsForItOrRefusesAndB
         EXPECT_TRUE(restoreLeftovers(layout.instance).empty());
     }
 }
+
+TEST(SharedStore, ALockFileThatCannotBeUsedRefusesTheBackupNamingItAndFollowsNoLink)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const std::filesystem::path& lockFile, const std::filesystem::path& elsewhere)> setup;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"a link to a file elsewhere", [](const auto& lockFile, const auto& elsewhere) {
+             writeFile(elsewhere, "the user's");
+             std::filesystem::create_symlink(elsewhere, lockFile);
+         }, "Too many levels of symbolic links"},
+        {"a folder", [](const auto& lockFile, const auto&) { std::filesystem::create_directories(lockFile); },
+         "Is a directory"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RestoreLayout layout;
+        writeFile(layout.saves / "World/level.dat", "level");
+        BackupStore store(layout.worldStore, FileOperations::system(), layout.tmp);
+        const auto lockFile = layout.tmp.parent_path() / "orvane.lock";
+        EXPECT_EQ(store.lockFile(), lockFile);
+        std::filesystem::create_directories(lockFile.parent_path());
+        c.setup(lockFile, layout.home / "elsewhere");
+
+        EXPECT_EQ(orvaneErrorOf([&] { store.createWorldBackup(layout.instance, "w"); }),
+                  ioError(QStringLiteral("Orvane could not lock its backups with %1 (%2). Nothing was changed.")
+                              .arg(text(lockFile), QString::fromUtf8(c.reason))));
+        EXPECT_TRUE(entriesOf(layout.worldStore).empty());
+        if (std::filesystem::exists(layout.home / "elsewhere")) {
+            EXPECT_EQ(readFile(layout.home / "elsewhere"), QByteArray("the user's"));
+        }
+    }
+}
