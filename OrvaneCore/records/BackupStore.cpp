@@ -98,6 +98,7 @@ BackupManifest BackupStore::createBackup(const std::vector<std::filesystem::path
                                          const std::filesystem::path& instanceRoot, BackupKind kind,
                                          const QString& notes, const std::vector<QString>& createdPaths)
 {
+    const StoreLock held = lock();
     removeInterruptedWork(instanceRoot, std::nullopt);
     return assembleBackup(files, instanceRoot, kind, notes, createdPaths);
 }

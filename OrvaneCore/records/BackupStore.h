@@ -3,6 +3,7 @@
 #include "model/BackupManifest.h"
 #include "model/RestoreResult.h"
 #include "platform/FileOperations.h"
+#include "platform/StoreLock.h"
 #include "records/ListedBackup.h"
 #include "records/PreparedRestoreFile.h"
 #include "records/RestoreCommitRecord.h"
@@ -52,6 +53,16 @@ public:
     // The sentence for the status when this store's last backup or restore first finished (or undid)
     // a restore that was interrupted while it replaced files; absent otherwise.
     const std::optional<QString>& interruptedRestoreNotice() const { return m_interruptedRestoreNotice; }
+    // How long lock() waits for another holder; a few seconds unless replaced.
+    void setLockPatience(StoreLock::Patience patience) { m_lockPatience = std::move(patience); }
+
+    // Holds the lock every backup, restore and recovery of this store takes for its whole body (an
+    // Apply takes it too, around its snapshot and writes): one such operation at a time across all
+    // Orvane processes. Re-entrant within a thread. Throws OrvaneError::io when another holder keeps
+    // it past the patience, or when the lock file cannot be used; nothing was changed then.
+    [[nodiscard]] StoreLock lock() const;
+    // The lock file lock() takes: one for all of Orvane's stores (see its definition).
+    std::filesystem::path lockFile() const;
 
     // Copies `files` into a new snapshot and returns its verified manifest. Files that do not exist
     // are skipped (for kind saves they fail the snapshot, as does a file that changes while it is
@@ -224,6 +235,7 @@ private:
     std::filesystem::path m_temporaryFolder;
     std::function<QDateTime()> m_clock;
     std::optional<QString> m_interruptedRestoreNotice;
+    StoreLock::Patience m_lockPatience;
 };
 
 } // namespace orvane

@@ -331,6 +331,7 @@ RestoreResult BackupStore::restoreLatestBackup(const std::filesystem::path& inst
                                                const std::optional<std::filesystem::path>& technicDataRoot,
                                                std::optional<BackupKind> kind)
 {
+    const StoreLock held = lock();
     // Older backups are looked at only when the restore falls back to them.
     RestorableBackups candidates(*this, instanceRoot, kind);
     return restoreFirstUsable([&] { return candidates.next(); }, CandidateChecks::worldsPlanned, instanceRoot,
@@ -340,6 +341,7 @@ RestoreResult BackupStore::restoreLatestBackup(const std::filesystem::path& inst
 RestoreResult BackupStore::restoreBackup(const BackupManifest& manifest, const std::filesystem::path& instanceRoot,
                                          const std::optional<std::filesystem::path>& technicDataRoot)
 {
+    const StoreLock held = lock();
     const auto loaded = loadBackup(manifest);
     if (!loaded)
         throw OrvaneError::backupMissing();
@@ -349,6 +351,7 @@ RestoreResult BackupStore::restoreBackup(const BackupManifest& manifest, const s
 RestoreResult BackupStore::restoreRecordedBackup(const std::optional<BackupManifest>& manifest,
                                                  std::optional<BackupKind> kind)
 {
+    const StoreLock held = lock();
     std::optional<ListedBackup> chosen = manifest ? loadBackup(manifest) : pick(listBackups(), kind);
     if (!chosen)
         throw OrvaneError::backupMissing();

@@ -443,6 +443,7 @@ private:
 RestoreResult BackupStore::restoreAtomically(const ListedBackup& backup, const std::filesystem::path& instanceRoot,
                                              const std::optional<std::filesystem::path>& technicDataRoot)
 {
+    const StoreLock held = lock();
     std::optional<ListedBackup> only = backup;
     return restoreFirstUsable([&] { return std::exchange(only, std::nullopt); }, CandidateChecks::none, instanceRoot,
                               technicDataRoot);

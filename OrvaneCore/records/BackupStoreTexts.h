@@ -20,6 +20,9 @@ inline constexpr QLatin1String fileLimit{"world save tree exceeds the file limit
 inline constexpr QLatin1String fileSizeLimit{"world save file exceeds the size limit"};
 inline constexpr QLatin1String totalSizeLimit{"world save tree exceeds the total size limit"};
 inline constexpr QLatin1String worldChanged{"world save changed while Orvane was creating the backup"};
+
+// Another process holds the stores' lock past the wait.
+inline constexpr QLatin1String storeBusy{"Another Orvane is working on these backups. Nothing was changed."};
 } // namespace backupTexts
 
 // A manifest records paths as text: a name whose bytes are not UTF-8 could only be recorded wrongly.

@@ -26,6 +26,7 @@ BackupManifest BackupStore::createWorldBackup(const std::filesystem::path& insta
         throw OrvaneError::io(QStringLiteral("No saves folder in this instance. Orvane will not invent a world."));
     if (pathContainsSymbolicLink(saves, root))
         throw OrvaneError::backupCorrupt(backupTexts::savesPathLink);
+    const StoreLock held = lock();
 
     // An interrupted restore may have left its work beside the world files: gone before they are listed.
     removeInterruptedWork(root, std::nullopt);

@@ -46,6 +46,7 @@ CompanionSession::CompanionSession(OrvanePaths paths, TechnicLocator locator, st
     , m_clock(std::move(seams.clock))
     , m_makeUuid(std::move(seams.makeUuid))
     , m_bundleVersions(std::move(seams.bundleVersions))
+    , m_storeLockPatience(std::move(seams.storeLockPatience))
     , m_lastCapability(std::move(capability))
     , m_selectedPackID(m_packs.empty() ? PackID::tekkit2 : m_packs.front().id)
     , m_labInstance(usableInstance(labInstance))
@@ -129,7 +130,9 @@ std::size_t CompanionSession::cancelledLaunchCount() const
 
 BackupStore CompanionSession::makeBackupStore(const std::filesystem::path& root) const
 {
-    return BackupStore(root, m_files, m_paths.applicationSupport / "tmp");
+    BackupStore store(root, m_files, m_paths.applicationSupport / "tmp");
+    store.setLockPatience(m_storeLockPatience);
+    return store;
 }
 
 std::filesystem::path CompanionSession::worldBackupsFolder() const

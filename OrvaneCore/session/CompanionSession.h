@@ -286,6 +286,7 @@ private:
     const std::shared_ptr<LaunchClock> m_clock;
     const std::function<QUuid()> m_makeUuid;
     const LaunchReceipt::BundleVersions m_bundleVersions;
+    const StoreLock::Patience m_storeLockPatience;
 
     // Stored results.
     std::optional<InstallInspection> m_lastInspection;

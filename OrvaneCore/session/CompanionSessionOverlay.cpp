@@ -111,6 +111,9 @@ ApplyResult CompanionSession::applyBalanced()
         throw OrvaneError::tekkitMissing();
     const std::filesystem::path instance = *inspection.instanceRoot;
     requireOverlayTargetsWithoutLinks(inspection, instance);
+    // From the first change to the last write or rollback: another process's backup, restore or
+    // clean-up never runs in between.
+    const StoreLock held = makeBackupStore(m_paths.backups).lock();
     removeOverlayWriteLeftovers(*m_files, inspection, instance);
 
     if (inspection.technicRoot)
@@ -150,9 +153,10 @@ RestoreResult CompanionSession::restoreOverlay()
     Locked locked(m_mutex);
     const InstallInspection inspection = writeGuard(locked);
     const std::filesystem::path instance = *inspection.instanceRoot;
-    requireOverlayTargetsWithoutLinks(inspection, instance);
-    removeOverlayWriteLeftovers(*m_files, inspection, instance);
     BackupStore store = makeBackupStore(m_paths.backups);
+    requireOverlayTargetsWithoutLinks(inspection, instance);
+    const StoreLock held = store.lock();
+    removeOverlayWriteLeftovers(*m_files, inspection, instance);
     RestoreResult result = store.restoreLatestBackup(instance, inspection.technicRoot, BackupKind::preOverlay);
     m_lastBackup.reset();
     try {

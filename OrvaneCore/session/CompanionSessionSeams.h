@@ -3,6 +3,7 @@
 #include "platform/FileOperations.h"
 #include "platform/ProcessEnvironment.h"
 #include "platform/RosettaProbe.h"
+#include "platform/StoreLock.h"
 #include "records/LaunchReceipt.h"
 #include "technic/LaunchClock.h"
 #include "technic/LauncherJavaReadiness.h"
@@ -38,6 +39,8 @@ struct CompanionSessionSeams {
     std::function<QUuid()> makeUuid = [] { return QUuid::createUuid(); };
     // The application's version texts written into launch receipts.
     LaunchReceipt::BundleVersions bundleVersions = defaultBundleVersions();
+    // How long a backup, restore or Apply waits while another Orvane process works on the backups.
+    StoreLock::Patience storeLockPatience;
 
     // The version and build number this build was made with, each sanitised.
     static LaunchReceipt::BundleVersions defaultBundleVersions();

@@ -43,6 +43,7 @@ struct SessionHarness {
     std::shared_ptr<FileOperations> files = FileOperations::system();
     MainDisplay display {3024, 1964, 2};
     ProcessEnvironment environment;
+    StoreLock::Patience storeLockPatience;
 
     std::unique_ptr<CompanionSession> build(const FixtureHome& home) const
     {
@@ -54,6 +55,7 @@ struct SessionHarness {
         seams.rosetta = rosetta;
         seams.environment = environment;
         seams.jvmRoot = home.jvmRoot();
+        seams.storeLockPatience = storeLockPatience;
         return std::make_unique<CompanionSession>(home.paths(), home.locator(), opener, processes,
                                                   labInstance, capability, provider, packs, evidence,
                                                   DirectLaunchGateEvaluator {clock->currentDate()},
