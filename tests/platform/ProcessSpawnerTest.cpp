@@ -12,22 +12,26 @@ using namespace orvane;
 using namespace orvane::test;
 using namespace std::chrono_literals;
 
-TEST(ProcessSpawner, StartsDetachedOnTheNullDeviceAndLeavesNoZombie)
+TEST(ProcessSpawner, StartsDetachedWithItsErrorOnAPipeAndLeavesNoZombie)
 {
     TempDir dir;
     const auto record = dir / "record";
     const QString recordText = QString::fromStdString(record.native());
     const std::string jar = (dir / "Technic Launcher" / "TechnicLauncher.jar").native();
-    const pid_t pid = ProcessSpawner::system()->startDetached(
+    const auto started = ProcessSpawner::system()->startDetached(
         fakeJavaPath(), {"-jar", jar}, {{"JAVA_HOME", "/opt/zulu8"}, {"FAKE_JAVA_RECORD", recordText}});
+    const pid_t pid = started->pid();
     ASSERT_GT(pid, 0);
 
     ASSERT_TRUE(waitUntil(10s, [&] { return std::filesystem::exists(record); }));
     EXPECT_EQ(recordLines(record, "arg:"),
               (QStringList {QString::fromStdString(fakeJavaPath().native()), "-jar", QString::fromStdString(jar)}));
     EXPECT_EQ(recordLines(record, "env:"), (QStringList {"FAKE_JAVA_RECORD=" + recordText, "JAVA_HOME=/opt/zulu8"}));
-    for (const char* stream : {"stdin:", "stdout:", "stderr:"})
+    for (const char* stream : {"stdin:", "stdout:"})
         EXPECT_EQ(recordLines(record, stream), QStringList {"/dev/null"}) << stream;
+    // Its error output is kept, so that a failed start can say why.
+    ASSERT_EQ(recordLines(record, "stderr:").size(), 1);
+    EXPECT_TRUE(recordLines(record, "stderr:").front().startsWith("pipe:"));
     EXPECT_EQ(recordLines(record, "fd:").size(), 3);
     EXPECT_EQ(recordLines(record, "session:"), QStringList {"leader"});
     EXPECT_EQ(recordLines(record, "pid:"), QStringList {QString::number(pid)});
