@@ -33,6 +33,7 @@ void reapInBackground(pid_t pid);
 struct ChildExit {
     int status = 0;
     bool signalled = false;
+    bool operator==(const ChildExit&) const = default;
 };
 ChildExit decodeWaitStatus(int waitStatus);
 

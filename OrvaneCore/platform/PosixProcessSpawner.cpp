@@ -1,6 +1,6 @@
 #include "platform/PosixProcessSpawner.h"
 
-#include "platform/ChildProcess.h"
+#include "platform/DetachedChild.h"
 
 namespace orvane {
 
@@ -10,18 +10,16 @@ std::shared_ptr<ProcessSpawner> ProcessSpawner::system()
     return instance;
 }
 
-pid_t PosixProcessSpawner::startDetached(const std::filesystem::path& executable,
-                                         const std::vector<std::string>& arguments,
-                                         const ProcessEnvironment& environment)
+std::shared_ptr<StartedProcess> PosixProcessSpawner::startDetached(const std::filesystem::path& executable,
+                                                                 const std::vector<std::string>& arguments,
+                                                                 const ProcessEnvironment& environment)
 {
     ChildProcessRequest request;
     request.executable = executable;
     request.arguments = arguments;
     request.environment = environment;
     request.newSession = true; // closing the terminal we were started from must not end it
-    const pid_t pid = startChildProcess(request);
-    reapInBackground(pid);
-    return pid;
+    return DetachedChild::start(std::move(request));
 }
 
 } // namespace orvane

@@ -4,11 +4,13 @@
 
 namespace orvane {
 
-// ProcessSpawner on posix_spawn with a waiting thread per started program.
+// ProcessSpawner on posix_spawn with a thread per started program that drains its error output and
+// reaps it.
 class PosixProcessSpawner final : public ProcessSpawner {
 public:
-    pid_t startDetached(const std::filesystem::path& executable, const std::vector<std::string>& arguments,
-                        const ProcessEnvironment& environment) override;
+    std::shared_ptr<StartedProcess> startDetached(const std::filesystem::path& executable,
+                                                  const std::vector<std::string>& arguments,
+                                                  const ProcessEnvironment& environment) override;
 };
 
 } // namespace orvane

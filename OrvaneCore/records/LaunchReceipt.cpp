@@ -1,5 +1,6 @@
 #include "records/LaunchReceipt.h"
 
+#include "model/StatusLineText.h"
 #include "model/UnicodeScalars.h"
 
 #include "json/JsonReader.h"
@@ -27,6 +28,17 @@ std::optional<QString> stringEntry(const QVariantMap& info, const QString& key)
     if (it == info.constEnd() || it->typeId() != QMetaType::QString)
         return std::nullopt;
     return it->toString();
+}
+
+// The observation's message when it tells what went wrong; one status line, never empty.
+std::optional<QString> failureText(const LaunchObservation& observation)
+{
+    if (observation.outcome != LaunchOutcome::crashDetected && observation.outcome != LaunchOutcome::technicMissing)
+        return std::nullopt;
+    const QString line = statusLineText(observation.message);
+    if (line.isEmpty())
+        return std::nullopt;
+    return line;
 }
 
 } // namespace
@@ -80,6 +92,7 @@ LaunchReceipt LaunchReceipt::fromObservation(const QDateTime& observedAt, const 
         .javaTranslated = observation.translated,
         .rosettaInstalled = rosettaInstalled,
         .elapsedObservationMilliseconds = elapsedMilliseconds(elapsedSeconds),
+        .failure = failureText(observation),
     };
 }
 
@@ -99,6 +112,7 @@ QJsonObject toJson(const LaunchReceipt& receipt)
     insertOptional(o, QStringLiteral("javaTranslated"), receipt.javaTranslated, boolean);
     insertOptional(o, QStringLiteral("rosettaInstalled"), receipt.rosettaInstalled, boolean);
     o.insert(QStringLiteral("elapsedObservationMilliseconds"), toJsonInteger(receipt.elapsedObservationMilliseconds));
+    insertOptional(o, QStringLiteral("failure"), receipt.failure);
     return o;
 }
 
@@ -119,6 +133,7 @@ LaunchReceipt fromJson<LaunchReceipt>(const QJsonValue& value)
         .javaTranslated = r.optionalBoolean(QStringLiteral("javaTranslated")),
         .rosettaInstalled = r.optionalBoolean(QStringLiteral("rosettaInstalled")),
         .elapsedObservationMilliseconds = r.integer(QStringLiteral("elapsedObservationMilliseconds")),
+        .failure = r.optionalString(QStringLiteral("failure")),
     };
 }
 

@@ -41,6 +41,10 @@ struct LaunchReceipt {
     std::optional<bool> javaTranslated;
     std::optional<bool> rosettaInstalled;
     std::int64_t elapsedObservationMilliseconds = 0;
+    // What went wrong, for a launch that ended in a startup issue or without Technic: the
+    // observation's message on one status line (a failed launcher start names its last error
+    // lines). Absent for every other outcome.
+    std::optional<QString> failure;
 
     // `value` unchanged when it is not empty, at most 64 UTF-8 bytes, and made only of Unicode
     // letters, marks and digits and "-", ".", "_", "+"; otherwise nothing. Never trimmed or cut.
@@ -50,7 +54,8 @@ struct LaunchReceipt {
     // when they are strings, each sanitised.
     static BundleVersions bundleVersions(const QVariantMap& bundleInfo);
 
-    // The receipt of one watched launch. A negative (or not-a-number) elapsed time counts as 0.
+    // The receipt of one watched launch. A negative (or not-a-number) elapsed time counts as 0. The
+    // failure is taken as the observation has it: redacting it is the caller's part.
     static LaunchReceipt fromObservation(const QDateTime& observedAt, const std::optional<QString>& appVersion,
                                          const std::optional<QString>& buildNumber,
                                          const InstallInspection& inspection, const LaunchObservation& observation,

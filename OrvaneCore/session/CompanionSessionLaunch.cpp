@@ -248,10 +248,13 @@ void CompanionSession::writeLaunchReceipt(Locked&, const LaunchObservation& obse
 {
     try {
         const QDateTime observedAt = now();
-        const LaunchReceipt receipt = LaunchReceipt::fromObservation(
+        LaunchReceipt receipt = LaunchReceipt::fromObservation(
             observedAt, m_bundleVersions.appVersion, m_bundleVersions.buildNumber, inspection, observation,
             m_lastCapability ? std::optional(m_lastCapability->rosettaInstalled) : std::nullopt,
             double(startedAt.msecsTo(observedAt)) / 1000.0);
+        // Redacted as the writer redacts the file, so the written receipt reads back the same.
+        if (receipt.failure)
+            receipt.failure = redaction()(*receipt.failure);
         m_lastLaunchReceipt = LaunchReceiptWriter(receiptsFolder(m_paths), redaction(), m_files).write(receipt);
     } catch (const std::exception&) {
         // A receipt is a local convenience: failing to write one does not fail the launch.

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/StartedProcess.h"
+
 #include <filesystem>
+#include <memory>
 
 namespace orvane {
 
@@ -9,6 +12,11 @@ class ApplicationOpener {
 public:
     virtual ~ApplicationOpener() = default;
     virtual void open(const std::filesystem::path& target) = 0;
+
+    // The program the last open started itself and that answers for the launcher's start (the
+    // launcher run from its JAR); nothing when the open handed over to another program or started
+    // nothing.
+    virtual std::shared_ptr<StartedProcess> startedProcess() const { return nullptr; }
 };
 
 } // namespace orvane

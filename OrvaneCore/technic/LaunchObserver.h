@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/LaunchObservation.h"
+#include "platform/StartedProcess.h"
 #include "technic/LaunchClock.h"
 #include "technic/ProcessInspecting.h"
 
@@ -15,12 +16,15 @@ namespace orvane {
 // Watches a game start after official Technic was opened, for at most `timeout` seconds, by
 // polling processes, logs and crash reports (see LaunchWatch). It stops at the first text that
 // decides the launch or at the deadline and returns one observation. It never writes anything.
+// Given the launcher it started itself, a failed start of it (LauncherStartFailure) seen by a poll
+// within the start window ends the watch first, as a startup issue.
 class LaunchObserver final {
 public:
     static constexpr std::chrono::milliseconds pollInterval{400};
 
     LaunchObserver(std::shared_ptr<ProcessInspecting> enumerator, double timeout,
-                   std::shared_ptr<LaunchClock> clock = LaunchClock::system());
+                   std::shared_ptr<LaunchClock> clock = LaunchClock::system(),
+                   std::shared_ptr<const StartedProcess> launcher = nullptr);
 
     // Blocking. Either root may be absent: without the instance no game log or crash report is read.
     // Throws CancellationError, and nothing else, when `stop` is requested (checked at the start and
@@ -35,6 +39,7 @@ private:
     std::shared_ptr<ProcessInspecting> m_enumerator;
     double m_timeout;
     std::shared_ptr<LaunchClock> m_clock;
+    std::shared_ptr<const StartedProcess> m_launcher;
 };
 
 } // namespace orvane

@@ -120,6 +120,12 @@ LaunchObservation LaunchWatch::finish()
                        m_gameText + m_launcherText);
 }
 
+LaunchObservation LaunchWatch::failedStart(const QString& message, const QString& errorOutput)
+{
+    m_technicRunning = isTechnicRunning(*m_enumerator);
+    return observation(LaunchOutcome::crashDetected, message, errorOutput);
+}
+
 LaunchObservation LaunchWatch::observation(LaunchOutcome outcome, const QString& message,
                                            const QString& excerpt) const
 {

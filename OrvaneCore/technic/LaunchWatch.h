@@ -37,6 +37,10 @@ public:
     std::optional<LaunchObservation> poll();
     // The observation at the deadline, after asking once more whether Technic runs.
     LaunchObservation finish();
+    // The observation of a launcher that failed to start: a startup issue with `message` (already
+    // fit for the status) and `errorOutput` (redacted here) as its excerpt, after asking once more
+    // whether Technic runs.
+    LaunchObservation failedStart(const QString& message, const QString& errorOutput);
 
     // Technic runs: its launcher's Java, a process named "TechnicLauncher" or "Technic Launcher",
     // or an application whose bundle identifier begins "net.technicpack"; asked in that order.

@@ -129,15 +129,18 @@ LaunchResult OfficialTechnicLaunchProvider::launch(const PackLaunchRequest& requ
         TechnicJavaSafety::removeUserJDKSymlink(*request.providerDataRoot, *m_files);
 
     const LauncherAdapter launcher(m_opener, m_processes);
+    // The launcher started here, when the open started one itself: the watch tells its failed start.
+    std::shared_ptr<const StartedProcess> started;
     if (launcher.isTechnicRunning()) {
         events.emit(LaunchEventKind::waitingForPlayer, readyMessage);
     } else {
         events.emit(LaunchEventKind::openingProvider, openingMessage);
         launcher.open(*request.providerApplication);
+        started = m_opener->startedProcess();
         events.emit(LaunchEventKind::waitingForPlayer, readyMessage);
     }
 
-    const LaunchObserver observer(m_processes, m_observationTimeout, m_clock);
+    const LaunchObserver observer(m_processes, m_observationTimeout, m_clock, std::move(started));
     LaunchObservation observation;
     try {
         observation = observer.observe(request.instanceRoot, request.providerDataRoot, stop);

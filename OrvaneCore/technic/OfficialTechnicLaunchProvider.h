@@ -37,7 +37,9 @@ public:
     // observation's outcome; completed unless that outcome is a failure or a time-out. Without a
     // launcher application: preparing, failed, and a failed result (not an error). A pack of another
     // provider or mode is refused before any event; a cancelled watch ends with a cancelled event
-    // and CancellationError. Errors of the opener and of the link removal pass through unchanged.
+    // and CancellationError. Errors of the opener and of the link removal pass through unchanged. A
+    // launcher the opener started itself that fails to start ends the watch as a startup issue: a
+    // failed event and result whose message tells its status and last error lines.
     LaunchResult launch(const PackLaunchRequest& request, const LaunchEventHandler& onEvent,
                         std::stop_token stop) override;
 

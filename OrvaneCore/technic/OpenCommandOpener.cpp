@@ -40,8 +40,18 @@ bool OpenCommandOpener::isJar(const std::filesystem::path& target)
     return pathText(standardised(target).extension()).toLower() == QLatin1String(".jar");
 }
 
+std::shared_ptr<StartedProcess> OpenCommandOpener::startedProcess() const
+{
+    const std::lock_guard lock(m_startedMutex);
+    return m_started;
+}
+
 void OpenCommandOpener::open(const std::filesystem::path& target)
 {
+    {
+        const std::lock_guard lock(m_startedMutex);
+        m_started.reset();
+    }
     if (isJar(target)) {
         openJar(target);
         return;
@@ -66,8 +76,10 @@ void OpenCommandOpener::openJar(const std::filesystem::path& jar)
     ProcessEnvironment environment = m_environment;
     environment[QStringLiteral("JAVA_HOME")] = pathText(readiness.javaHome);
 
-    const pid_t pid = m_spawner->startDetached(readiness.executable, {"-jar", jar.native()}, environment);
-    TechnicLauncherLaunch::setLauncherProcess(pid);
+    auto started = m_spawner->startDetached(readiness.executable, {"-jar", jar.native()}, environment);
+    TechnicLauncherLaunch::setLauncherProcess(started->pid());
+    const std::lock_guard lock(m_startedMutex);
+    m_started = std::move(started);
 }
 
 } // namespace orvane

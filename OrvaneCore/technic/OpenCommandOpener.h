@@ -9,12 +9,13 @@
 
 #include <filesystem>
 #include <memory>
+#include <mutex>
 
 namespace orvane {
 
 // Opens official Technic: an application through the desktop's open tool, a launcher JAR with a
 // Java 8 that the launcher Java check approves for this host (started in the background, never
-// waited for).
+// waited for; the started process is kept so the watch can tell a launcher that failed to start).
 class OpenCommandOpener final : public ApplicationOpener {
 public:
     // `environment` is passed on to the launcher started from a JAR; `jvmRoot` is where Java 8 is
@@ -28,6 +29,9 @@ public:
     // Throws OrvaneError::launchObservationFailed when the open tool reports failure, the launcher
     // Java is not ready or the JAR is missing; a program that cannot start throws its system error.
     void open(const std::filesystem::path& target) override;
+
+    // The launcher the last open started from a JAR; nothing after opening an application.
+    std::shared_ptr<StartedProcess> startedProcess() const override;
 
     // The extension is "jar" in any letter case (a launcher JAR rather than an application).
     static bool isJar(const std::filesystem::path& target);
@@ -44,6 +48,8 @@ private:
     std::shared_ptr<ProcessSpawner> m_spawner;
     std::shared_ptr<FileOperations> m_files;
     QString m_hostArchitecture;
+    mutable std::mutex m_startedMutex;
+    std::shared_ptr<StartedProcess> m_started;
 };
 
 } // namespace orvane

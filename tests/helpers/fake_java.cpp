@@ -5,6 +5,9 @@
 //                                  and "fd:" lines to <file> (written whole, then renamed into place)
 //   FAKE_JAVA_STDOUT / _STDERR     text to write to standard output / error
 //   FAKE_JAVA_FLOOD=<bytes>        write that many bytes to standard output
+//   FAKE_JAVA_ERROR_FLOOD=<bytes>  write that many bytes to standard error
+//   FAKE_JAVA_CHECK_JAR=1          as java does with "-jar <file>": a file that cannot be read or is
+//                                  no zip ends it at once with "Error: … jarfile <file>" and status 1
 //   FAKE_JAVA_GRANDCHILD=<secs>    leave a child behind that holds our output open for that long
 //   FAKE_JAVA_SLEEP=<secs>         sleep before ending
 //   FAKE_JAVA_SIGNAL=<number>      end by that signal
@@ -47,6 +50,38 @@ void writeAll(int fd, const char* data, std::size_t size)
     }
 }
 
+void flood(int fd, long long count)
+{
+    const std::vector<char> block(64 * 1024, 'x');
+    const auto blockSize = static_cast<long long>(block.size());
+    for (long long left = count; left > 0; left -= blockSize)
+        writeAll(fd, block.data(), std::size_t(std::min(left, blockSize)));
+}
+
+// The jar after "-jar", checked as java checks it before running anything; 0 when it would run.
+int checkJar(int argc, char** argv)
+{
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "-jar") != 0)
+            continue;
+        const std::string jar = argv[i + 1];
+        std::string failure;
+        if (FILE* in = std::fopen(jar.c_str(), "rb")) {
+            char magic[4] = {};
+            if (std::fread(magic, 1, sizeof magic, in) != sizeof magic || std::memcmp(magic, "PK\x03\x04", 4) != 0)
+                failure = "Error: Invalid or corrupt jarfile " + jar + "\n";
+            std::fclose(in);
+        } else {
+            failure = "Error: Unable to access jarfile " + jar + "\n";
+        }
+        if (failure.empty())
+            return 0;
+        writeAll(2, failure.data(), failure.size());
+        return 1;
+    }
+    return 0;
+}
+
 void record(const char* file, int argc, char** argv)
 {
     std::string text;
@@ -85,12 +120,14 @@ int main(int argc, char** argv)
         writeAll(1, text, std::strlen(text));
     if (const char* text = std::getenv("FAKE_JAVA_STDERR"))
         writeAll(2, text, std::strlen(text));
-    if (const char* count = std::getenv("FAKE_JAVA_FLOOD")) {
-        const std::vector<char> block(64 * 1024, 'x');
-        const auto blockSize = static_cast<long long>(block.size());
-        for (long long left = std::atoll(count); left > 0; left -= blockSize)
-            writeAll(1, block.data(), std::size_t(std::min(left, blockSize)));
+    if (std::getenv("FAKE_JAVA_CHECK_JAR")) {
+        if (const int status = checkJar(argc, argv))
+            return status;
     }
+    if (const char* count = std::getenv("FAKE_JAVA_FLOOD"))
+        flood(1, std::atoll(count));
+    if (const char* count = std::getenv("FAKE_JAVA_ERROR_FLOOD"))
+        flood(2, std::atoll(count));
     if (const char* seconds = std::getenv("FAKE_JAVA_GRANDCHILD")) {
         if (::fork() == 0) {
             ::sleep(unsigned(std::atoi(seconds)));

@@ -1,3 +1,4 @@
+#include "platform/DetachedChild.h"
 #include "platform/ProcessSpawner.h"
 #include "platform/XdgOpenTool.h"
 #include "support/FakeJava.h"
@@ -12,22 +13,26 @@ using namespace orvane;
 using namespace orvane::test;
 using namespace std::chrono_literals;
 
-TEST(ProcessSpawner, StartsDetachedOnTheNullDeviceAndLeavesNoZombie)
+TEST(ProcessSpawner, StartsDetachedWithItsErrorOnAPipeAndLeavesNoZombie)
 {
     TempDir dir;
     const auto record = dir / "record";
     const QString recordText = QString::fromStdString(record.native());
     const std::string jar = (dir / "Technic Launcher" / "TechnicLauncher.jar").native();
-    const pid_t pid = ProcessSpawner::system()->startDetached(
+    const auto started = ProcessSpawner::system()->startDetached(
         fakeJavaPath(), {"-jar", jar}, {{"JAVA_HOME", "/opt/zulu8"}, {"FAKE_JAVA_RECORD", recordText}});
+    const pid_t pid = started->pid();
     ASSERT_GT(pid, 0);
 
     ASSERT_TRUE(waitUntil(10s, [&] { return std::filesystem::exists(record); }));
     EXPECT_EQ(recordLines(record, "arg:"),
               (QStringList {QString::fromStdString(fakeJavaPath().native()), "-jar", QString::fromStdString(jar)}));
     EXPECT_EQ(recordLines(record, "env:"), (QStringList {"FAKE_JAVA_RECORD=" + recordText, "JAVA_HOME=/opt/zulu8"}));
-    for (const char* stream : {"stdin:", "stdout:", "stderr:"})
+    for (const char* stream : {"stdin:", "stdout:"})
         EXPECT_EQ(recordLines(record, stream), QStringList {"/dev/null"}) << stream;
+    // Its error output is kept, so that a failed start can say why.
+    ASSERT_EQ(recordLines(record, "stderr:").size(), 1);
+    EXPECT_TRUE(recordLines(record, "stderr:").front().startsWith("pipe:"));
     EXPECT_EQ(recordLines(record, "fd:").size(), 3);
     EXPECT_EQ(recordLines(record, "session:"), QStringList {"leader"});
     EXPECT_EQ(recordLines(record, "pid:"), QStringList {QString::number(pid)});
@@ -68,4 +73,42 @@ TEST(OpenTool, RunsTheToolWithThePathAndReportsItsStatus)
     EXPECT_EQ(XdgOpenTool(CommandRunner::system(), fakeJavaPath()).open("/tmp"), 0);
     TempDir dir;
     EXPECT_THROW(XdgOpenTool(CommandRunner::system(), dir / "xdg-open").open("/tmp"), std::system_error);
+}
+
+TEST(ProcessSpawner, TellsHowTheChildEndedWithTheEndOfItsErrorOutput)
+{
+    const QByteArray tail(qsizetype(DetachedChild::errorTailBytes), 'x');
+    struct Case {
+        const char* name;
+        ProcessEnvironment environment;
+        ChildExit exit;
+        QByteArray errorOutput;
+    } cases[] = {
+        {"a clean exit", {}, {0, false}, {}},
+        {"a status with its message", {{"FAKE_JAVA_STDERR", "first\nError: broken jar\n"}, {"FAKE_JAVA_EXIT", "1"}},
+         {1, false}, "first\nError: broken jar\n"},
+        {"a signal", {{"FAKE_JAVA_STDERR", "aborting"}, {"FAKE_JAVA_SIGNAL", "9"}}, {9, true}, "aborting"},
+        // Far more than a pipe holds: the child never blocks, and only the last bytes are kept.
+        {"a flood of error output", {{"FAKE_JAVA_ERROR_FLOOD", "1048576"}, {"FAKE_JAVA_EXIT", "3"}}, {3, false}, tail},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto started = ProcessSpawner::system()->startDetached(fakeJavaPath(), {}, c.environment);
+        ASSERT_TRUE(waitUntil(10s, [&] { return started->exitStatus().has_value(); }));
+        EXPECT_EQ(started->exitStatus(), c.exit);
+        EXPECT_EQ(started->errorOutput(), c.errorOutput);
+        EXPECT_TRUE(processGone(started->pid()));
+    }
+}
+
+TEST(ProcessSpawner, AChildLeftBehindHoldingTheErrorPipeDoesNotHideTheEnd)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const auto started = ProcessSpawner::system()->startDetached(
+        fakeJavaPath(), {}, {{"FAKE_JAVA_GRANDCHILD", "8"}, {"FAKE_JAVA_STDERR", "bye"}, {"FAKE_JAVA_EXIT", "2"}});
+    ASSERT_TRUE(waitUntil(10s, [&] { return started->exitStatus().has_value(); }));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 6s);
+    EXPECT_EQ(started->exitStatus(), (ChildExit {2, false}));
+    EXPECT_EQ(started->errorOutput(), QByteArray("bye"));
+    EXPECT_TRUE(processGone(started->pid()));
 }

@@ -131,3 +131,35 @@ TEST(LaunchReceipt, JsonLeavesOutAbsentValuesAndChecksOnlyTypes)
         EXPECT_THROW(fromJson<LaunchReceipt>(bad), DecodingError) << key;
     }
 }
+
+TEST(LaunchReceipt, AFailureIsKeptOnOneStatusLineOnlyForAStartupIssueOrAMissingTechnic)
+{
+    const QString startFailure = QStringLiteral("Technic did not start: Java exited 1. Error: Invalid or corrupt "
+                                                "jarfile $HOME/Applications/TechnicLauncher.jar");
+    struct Case {
+        LaunchOutcome outcome;
+        QString message;
+        std::optional<QString> failure;
+    } cases[] = {
+        {LaunchOutcome::crashDetected, startFailure, startFailure},
+        {LaunchOutcome::technicMissing, QStringLiteral("Technic is missing."), QStringLiteral("Technic is missing.")},
+        {LaunchOutcome::crashDetected, QStringLiteral("two\nlines"), QStringLiteral("two lines")},
+        {LaunchOutcome::crashDetected, QString(300, QLatin1Char('m')), QString(160, QLatin1Char('m'))},
+        {LaunchOutcome::crashDetected, QStringLiteral(" \n "), std::nullopt},
+        {LaunchOutcome::timedOut, startFailure, std::nullopt},
+        {LaunchOutcome::openedTechnicWaitingForPlayer, startFailure, std::nullopt},
+        {LaunchOutcome::forgeLoaded, startFailure, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
+        LaunchObservation o;
+        o.outcome = c.outcome;
+        o.message = c.message;
+        const LaunchReceipt r =
+            LaunchReceipt::fromObservation(observed, std::nullopt, std::nullopt, inspection({}, {}), o, false, 3);
+        EXPECT_EQ(r.failure, c.failure);
+        const QJsonObject json = toJson(r);
+        EXPECT_EQ(json.contains("failure"), c.failure.has_value());
+        EXPECT_EQ(fromJson<LaunchReceipt>(QJsonDocument::fromJson(encodeJson(json)).object()), r);
+    }
+}

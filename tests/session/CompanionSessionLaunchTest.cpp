@@ -10,6 +10,7 @@
 
 #include "session/LaunchRig.h"
 #include "support/ExecutableSamples.h"
+#include "support/FakeStartedProcess.h"
 #include "support/LogFiles.h"
 #include "support/ProcFixture.h"
 #include "support/TempDir.h"
@@ -637,4 +638,35 @@ TEST(CompanionSessionLaunch, EndToEndThroughTheOfficialProviderWithAFakeProcessT
     EXPECT_EQ(receipt->instanceIdentity, QStringLiteral("tekkit-2@1.2.6"));
     EXPECT_EQ(receipt->javaArchitecture, QStringLiteral("arm64"));
     EXPECT_EQ(rig.session->lastLaunchReceipt()->parent_path(), rig.paths().diagnostics / "launch-receipts");
+}
+
+TEST(CompanionSessionLaunch, ALauncherThatFailsToStartIsAFailedLaunchWithItsErrorInTheReceiptAndTheDiagnostics)
+{
+    LaunchRig rig(nullptr);
+    const QString jar = QStringLiteral("/home/jo/Applications/TechnicLauncher.jar");
+    rig.opener->onOpen = [&](const std::filesystem::path&) {
+        auto launcher = std::make_shared<FakeStartedProcess>();
+        launcher->end({1, false}, "Error: Invalid or corrupt jarfile " + jar.toUtf8() + "\n");
+        rig.opener->started = launcher;
+    };
+
+    const LaunchResult result = rig.session->launchSelectedPack({});
+    const QString lead = QStringLiteral("Technic did not start: Java exited 1. Error: Invalid or corrupt jarfile ");
+    EXPECT_EQ(result.state, State::failed);
+    EXPECT_EQ(result.events.back().kind, Kind::failed);
+    const QString redacted = lead + QStringLiteral("$HOME/Applications/TechnicLauncher.jar");
+    EXPECT_EQ(result.message, redacted);
+    EXPECT_EQ(rig.clock->sleeps(), 0); // seen at the first poll
+
+    // The same in the receipt and in the diagnostics.
+    const auto receipt = rig.session->loadLatestLaunchReceipt();
+    ASSERT_TRUE(receipt);
+    EXPECT_EQ(receipt->outcome, LaunchOutcome::crashDetected);
+    EXPECT_EQ(receipt->failure, redacted);
+    const auto diagnostics = rig.session->writeDiagnostics();
+    ASSERT_TRUE(diagnostics.summary.lastLaunchResult);
+    EXPECT_EQ(diagnostics.summary.lastLaunchResult->message, redacted);
+    EXPECT_EQ(diagnostics.summary.redactedLog,
+              QStringLiteral("Error: Invalid or corrupt jarfile $HOME/Applications/TechnicLauncher.jar"));
+    EXPECT_TRUE(diagnostics.summary.preview.contains(QStringLiteral("state=failed message=") + redacted));
 }

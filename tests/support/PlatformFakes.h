@@ -5,6 +5,7 @@
 #include "platform/ProcessSpawner.h"
 #include "platform/RosettaProbe.h"
 #include "platform/SystemFacts.h"
+#include "support/FakeStartedProcess.h"
 
 #include <functional>
 #include <map>
@@ -78,13 +79,14 @@ public:
     int failure = 0;
     pid_t nextPid = 4242;
 
-    pid_t startDetached(const std::filesystem::path& executable, const std::vector<std::string>& arguments,
-                        const ProcessEnvironment& environment) override
+    std::shared_ptr<StartedProcess> startDetached(const std::filesystem::path& executable,
+                                                  const std::vector<std::string>& arguments,
+                                                  const ProcessEnvironment& environment) override
     {
         if (failure != 0)
             throw std::system_error(failure, std::generic_category(), "start " + executable.native());
         starts.push_back({executable, arguments, environment});
-        return nextPid++;
+        return std::make_shared<FakeStartedProcess>(nextPid++);
     }
 };
 

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -14,6 +15,8 @@ namespace orvane::test {
 class RecordingOpener final : public ApplicationOpener {
 public:
     std::function<void(const std::filesystem::path&)> onOpen;
+    // What startedProcess() answers: the launcher an open started itself.
+    std::shared_ptr<StartedProcess> started;
 
     void open(const std::filesystem::path& target) override
     {
@@ -24,6 +27,8 @@ public:
         if (onOpen)
             onOpen(target);
     }
+
+    std::shared_ptr<StartedProcess> startedProcess() const override { return started; }
 
     std::vector<std::filesystem::path> opened() const
     {

@@ -3,9 +3,11 @@
 #include "json/DescribedError.h"
 #include "technic/LaunchLogClassifier.h"
 #include "technic/LaunchWatch.h"
+#include "technic/LauncherStartFailure.h"
 
 #include "support/FakeLaunchClock.h"
 #include "support/FakeProcessInspector.h"
+#include "support/FakeStartedProcess.h"
 #include "support/FixtureHome.h"
 #include "support/LogFiles.h"
 
@@ -42,7 +44,7 @@ struct Watch {
 
     LaunchObservation observe(double timeout = 180, bool withInstance = true, bool withData = true)
     {
-        const LaunchObserver observer(processes, timeout, clock);
+        const LaunchObserver observer(processes, timeout, clock, launcher);
         return observer.observe(withInstance ? std::optional(home.instanceRoot()) : std::nullopt,
                                 withData ? std::optional(home.dataRoot()) : std::nullopt, stop.get_token());
     }
@@ -63,6 +65,8 @@ struct Watch {
     std::shared_ptr<FakeLaunchClock> clock;
     std::stop_source stop;
     std::map<int, std::function<void()>> hooks;
+    // The launcher the open started, when it started one.
+    std::shared_ptr<FakeStartedProcess> launcher;
 };
 
 } // namespace
@@ -352,4 +356,51 @@ TEST(LaunchObserver, CancelWakesTheRealSleepAtOnce)
     const auto began = std::chrono::steady_clock::now();
     EXPECT_THROW(observer.observe(home.instanceRoot(), home.dataRoot(), stop.get_token()), CancellationError);
     EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(10));
+}
+
+TEST(LaunchObserver, ALauncherThatFailsInItsFirstSecondsEndsTheWatchAsAStartupIssue)
+{
+    const QByteArray corrupt = "Error: Invalid or corrupt jarfile /home/jo/Applications/TechnicLauncher.jar\n";
+    const QString corruptMessage = QStringLiteral("Technic did not start: Java exited 1. Error: Invalid or corrupt "
+                                                  "jarfile $HOME/Applications/TechnicLauncher.jar");
+    struct Case {
+        const char* name;
+        int endsAfterSleep; // 0: before the first poll
+        ChildExit exit;
+        QByteArray errorOutput;
+        double timeout;
+        std::optional<QString> failure; // absent: the watch goes on to its deadline
+        int sleeps;
+    } cases[] = {
+        {"status 1 at once", 0, {1, false}, corrupt, 180, corruptMessage, 0},
+        {"a signal a second in", 3, {9, true}, {}, 180,
+         QStringLiteral("Technic did not start: Java was ended by signal 9."), 3},
+        {"status 1 in the last poll of the window", 12, {1, false}, corrupt, 180, corruptMessage, 12},
+        // Later ends are left to the watch: the launcher may have handed over.
+        {"status 1 after the window", 13, {1, false}, corrupt, 8, std::nullopt, 20},
+        // A clean exit is no failure: the launcher may have started a new process of its own.
+        {"status 0 at once", 0, {0, false}, "updating\n", 2, std::nullopt, 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Watch watch;
+        watch.launcher = std::make_shared<FakeStartedProcess>();
+        if (c.endsAfterSleep == 0)
+            watch.launcher->end(c.exit, c.errorOutput);
+        else
+            watch.hooks[c.endsAfterSleep] = [&] { watch.launcher->end(c.exit, c.errorOutput); };
+        const LaunchObservation seen = watch.observe(c.timeout);
+        EXPECT_EQ(watch.clock->sleeps(), c.sleeps);
+        if (c.failure) {
+            EXPECT_EQ(seen.outcome, LaunchOutcome::crashDetected);
+            EXPECT_EQ(seen.message, *c.failure);
+            EXPECT_EQ(seen.logExcerpt, LauncherStartFailure::excerpt(c.errorOutput));
+            EXPECT_TRUE(seen.openedTechnic);
+            EXPECT_TRUE(seen.technicRunning); // as the process table answered
+            EXPECT_FALSE(seen.javaRunning);
+        } else {
+            EXPECT_EQ(seen.outcome, LaunchOutcome::openedTechnicWaitingForPlayer);
+            EXPECT_EQ(seen.message, LaunchMessages::technicOpen);
+        }
+    }
 }

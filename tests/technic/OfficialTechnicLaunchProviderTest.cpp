@@ -4,14 +4,18 @@
 #include "model/LaunchContractLimits.h"
 #include "model/LaunchProviderError.h"
 #include "model/OrvaneError.h"
+#include "platform/PathText.h"
 #include "technic/LaunchLogClassifier.h"
+#include "technic/OpenCommandOpener.h"
 #include "technic/TechnicJavaSafety.h"
 
+#include "support/FakeJava.h"
 #include "support/FakeLaunchClock.h"
 #include "support/FakeProcessInspector.h"
 #include "support/FaultyFileOperations.h"
 #include "support/FixtureHome.h"
 #include "support/LogFiles.h"
+#include "support/PlatformFakes.h"
 #include "support/RecordingOpener.h"
 
 #include "support/QtPrinters.h"
@@ -315,4 +319,73 @@ TEST(OfficialTechnicLaunchProvider, EventDatesStayInOrderWhenTheWallClockIsSetBa
     const LaunchResult result = launch.launch();
     EXPECT_EQ(result.state, LaunchResultState::gameLoaded);
     expectContract(result, launch);
+}
+
+TEST(OfficialTechnicLaunchProvider, ALauncherJarThatFailsToStartEndsTheLaunchAsFailedWithItsLastErrorLine)
+{
+    const QString lead = QStringLiteral("Technic did not start: Java exited 1. ");
+    struct Case {
+        const char* name;
+        ProcessEnvironment environment; // for the fake Java
+        bool corruptJar;
+        std::optional<QString> message; // absent: the watch goes on
+    } cases[] = {
+        {"a JAR that is no zip", {{"FAKE_JAVA_CHECK_JAR", "1"}}, true,
+         lead + "Error: Invalid or corrupt jarfile "},
+        {"a Java that exits 1 at once",
+         {{"FAKE_JAVA_STDERR", "Error occurred during initialization of VM\nToo small initial heap\n"},
+          {"FAKE_JAVA_EXIT", "1"}},
+         false, lead + QStringLiteral("Error occurred during initialization of VM \u00B7 Too small initial heap")},
+        // The launcher may hand over to a process of its own: Technic shows up and the watch goes on.
+        {"a Java that exits 0 at once", {{"FAKE_JAVA_CHECK_JAR", "1"}}, false, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FixtureHome::Options options;
+        options.launcher = FixtureHome::Launcher::jar;
+        Launch launch({FakeProcessInspector::nothing(), FakeProcessInspector::nothing(),
+                       FakeProcessInspector::technicApp()},
+                      options);
+        if (c.corruptJar)
+            writeFile(launch.home.launcherPath(), "this is not a zip");
+        // The fake Java stands in as the JDK's own bin/java: it is of this host's architecture.
+        const auto jdk = launch.home.root() / "jdk8";
+        FixtureHome::writeJdk(jdk, FixtureHome::JavaBinary::elfX86_64, QByteArray("JAVA_VERSION=\"1.8.0_402\""));
+        std::filesystem::copy_file(fakeJavaPath(), jdk / "bin" / "java",
+                                   std::filesystem::copy_options::overwrite_existing);
+        ProcessEnvironment environment = c.environment;
+        environment[QStringLiteral("JAVA_HOME")] = pathText(jdk);
+        const auto opener = std::make_shared<OpenCommandOpener>(environment, launch.home.home(),
+                                                                std::make_shared<RecordingOpenTool>());
+        // The first sleep lasts until the real launcher has ended, so the next poll sees it.
+        launch.hooks[1] = [&] {
+            ASSERT_TRUE(waitUntil(std::chrono::seconds(10), [&] {
+                const auto started = opener->startedProcess();
+                return started && started->exitStatus().has_value();
+            }));
+        };
+
+        OfficialTechnicLaunchProvider provider(opener, launch.processes, 2, launch.clock, launch.files);
+        const LaunchResult result = provider.launch(
+            launch.request, [&](const LaunchEvent& event) { launch.handled.push_back(event); },
+            launch.stop.get_token());
+
+        expectContract(result, launch);
+        if (c.message) {
+            EXPECT_EQ(kinds(result.events),
+                      (std::vector{Kind::preparing, Kind::openingProvider, Kind::waitingForPlayer, Kind::failed}));
+            EXPECT_EQ(launch.clock->sleeps(), 1); // seen at the first poll after the end
+            EXPECT_EQ(result.state, LaunchResultState::failed);
+            EXPECT_TRUE(result.message.startsWith(*c.message)) << result.message.toStdString();
+            EXPECT_EQ(result.events.back().message, result.message);
+            ASSERT_TRUE(result.legacyObservation);
+            EXPECT_EQ(result.legacyObservation->outcome, LaunchOutcome::crashDetected);
+            EXPECT_FALSE(result.legacyObservation->logExcerpt.isEmpty());
+        } else {
+            EXPECT_EQ(launch.clock->sleeps(), 5);
+            EXPECT_EQ(result.state, LaunchResultState::handoffReady);
+            EXPECT_EQ(result.events.back().kind, Kind::completed);
+        }
+        EXPECT_TRUE(processGone(opener->startedProcess()->pid()));
+    }
 }
