@@ -70,14 +70,19 @@ public:
         }
         return true;
     }
-    bool waitForExit() { return m_process.waitForFinished(startTimeoutMs); }
+    bool waitForExit()
+    {
+        const bool ended = m_process.waitForFinished(startTimeoutMs);
+        errors();
+        return ended;
+    }
     bool running() const { return m_process.state() == QProcess::Running; }
     bool exitedWithZero() const
     {
         return m_process.state() == QProcess::NotRunning && m_process.exitStatus() == QProcess::NormalExit
             && m_process.exitCode() == 0;
     }
-    // From start to now, or to its end once it has ended.
+    // From start to its end as first seen, or to now while it runs.
     qint64 elapsedMs() const { return m_exitMs >= 0 ? m_exitMs : m_clock.elapsed(); }
     void killHard()
     {
