@@ -1,11 +1,9 @@
 #include "app/SingleInstance.h"
 #include "app/support/EventLoop.h"
-#include "platform/PathText.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <QLocalSocket>
 #include <QSignalSpy>
 
 #include <functional>
@@ -94,36 +92,6 @@ TEST(SingleInstance, AStartBecomesTheFirstUnlessALiveOrvaneListensWhichItAsksToC
             ASSERT_TRUE(raised);
             EXPECT_TRUE(test::runEventsUntil([&] { return raised->count() == 1; }));
         }
-    }
-}
-
-TEST(SingleInstance, OnlyTheActivateRequestBringsTheWindowForward)
-{
-    struct Case {
-        const char* name;
-        QByteArray sent;
-        int requests;
-    };
-    const Case cases[] = {
-        {"the request", QByteArrayLiteral("activate\n"), 1},
-        {"the request without its line end, then more", QByteArrayLiteral("activatex\n"), 0},
-        {"another word", QByteArrayLiteral("shutdown now\n"), 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        TempDir dir;
-        SingleInstance first(dir.path());
-        ASSERT_EQ(first.claim(), SingleInstance::Claim::first);
-        QSignalSpy raised(&first, &SingleInstance::activationRequested);
-
-        QLocalSocket peer;
-        peer.connectToServer(pathText(first.socketPath()));
-        ASSERT_TRUE(peer.waitForConnected(5000));
-        peer.write(c.sent);
-        ASSERT_TRUE(peer.waitForBytesWritten(5000));
-        // The first reads one request's worth and hangs up, whatever was sent.
-        EXPECT_TRUE(test::runEventsUntil([&] { return peer.state() == QLocalSocket::UnconnectedState; }));
-        EXPECT_EQ(raised.count(), c.requests);
     }
 }
 

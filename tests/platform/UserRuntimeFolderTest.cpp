@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <functional>
-#include <optional>
 #include <system_error>
 
 #include <fcntl.h>
@@ -17,7 +14,6 @@
 
 using namespace orvane;
 using orvane::test::TempDir;
-using orvane::test::writeFile;
 
 namespace {
 
@@ -28,18 +24,11 @@ mode_t modeOf(const std::filesystem::path& path)
     return status.st_mode & 07777;
 }
 
-void makeFolder(const std::filesystem::path& path, mode_t mode)
-{
-    std::filesystem::create_directories(path);
-    ASSERT_EQ(::chmod(path.c_str(), mode), 0);
-}
-
 // Whether another open of `path` could take the lock now.
 bool lockIsFree(const std::filesystem::path& path)
 {
     const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    EXPECT_GE(fd, 0);
-    const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    const bool free = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     ::close(fd);
     return free;
 }
@@ -48,87 +37,58 @@ bool lockIsFree(const std::filesystem::path& path)
 
 TEST(UserRuntimeFolder, IsThePrivateSessionFolderWhenTrustworthyElseAPrivateFolderOfOurOwnAndNeverALink)
 {
-    const QString uid = QString::number(::geteuid());
+    const std::string own = "tmp/orvane-" + std::to_string(::geteuid());
+    enum class Planted { nothing, wideFolder, link, file };
     struct Case {
         const char* name;
-        // Prepares the temporary folder; returns XDG_RUNTIME_DIR (empty: unset).
-        std::function<QString(const std::filesystem::path&)> prepare;
-        // Relative to the temporary folder; nothing: refused.
-        std::optional<QString> expected;
+        const char* runtime;  // XDG_RUNTIME_DIR below the temporary folder ("" unset); "/" prefix: absolute
+        int runtimeMode;      // of a folder made there; 0: none made
+        Planted planted;      // what already stands at the private folder's place
+        const char* expected; // below the temporary folder; nullptr: refused
     };
     const Case cases[] = {
-        {"a private runtime folder",
-         [](const std::filesystem::path& base) {
-             makeFolder(base / "run", 0700);
-             return pathText(base / "run");
-         },
-         QStringLiteral("run/orvane")},
-        {"a runtime folder others may read but not write",
-         [](const std::filesystem::path& base) {
-             makeFolder(base / "run", 0755);
-             return pathText(base / "run");
-         },
-         QStringLiteral("run/orvane")},
-        {"no runtime folder named", [](const std::filesystem::path&) { return QString(); },
-         QStringLiteral("tmp/orvane-") + uid},
-        {"a relative runtime folder",
-         [](const std::filesystem::path& base) {
-             makeFolder(base / "run", 0700);
-             return QStringLiteral("run");
-         },
-         QStringLiteral("tmp/orvane-") + uid},
-        {"a runtime folder anyone may write to",
-         [](const std::filesystem::path& base) {
-             makeFolder(base / "run", 0777);
-             return pathText(base / "run");
-         },
-         QStringLiteral("tmp/orvane-") + uid},
-        {"a runtime folder that is missing",
-         [](const std::filesystem::path& base) { return pathText(base / "gone"); },
-         QStringLiteral("tmp/orvane-") + uid},
-        {"an earlier private folder left too wide",
-         [uid](const std::filesystem::path& base) {
-             makeFolder(base / "tmp" / ("orvane-" + uid.toStdString()), 0777);
-             return QString();
-         },
-         QStringLiteral("tmp/orvane-") + uid},
-        {"a link planted where the private folder goes",
-         [uid](const std::filesystem::path& base) {
-             makeFolder(base / "elsewhere", 0700);
-             std::filesystem::create_directory_symlink(base / "elsewhere",
-                                                       base / "tmp" / ("orvane-" + uid.toStdString()));
-             return QString();
-         },
-         std::nullopt},
-        {"a file planted where the private folder goes",
-         [uid](const std::filesystem::path& base) {
-             writeFile(base / "tmp" / ("orvane-" + uid.toStdString()), "x");
-             return QString();
-         },
-         std::nullopt},
-        {"a link planted in the runtime folder",
-         [](const std::filesystem::path& base) {
-             makeFolder(base / "run", 0700);
-             makeFolder(base / "elsewhere", 0700);
-             std::filesystem::create_directory_symlink(base / "elsewhere", base / "run" / "orvane");
-             return pathText(base / "run");
-         },
-         std::nullopt},
+        {"a private runtime folder", "/run", 0700, Planted::nothing, "run/orvane"},
+        {"a runtime folder others may read but not write", "/run", 0755, Planted::nothing, "run/orvane"},
+        {"no runtime folder named", "", 0, Planted::nothing, own.c_str()},
+        {"a relative runtime folder", "run", 0700, Planted::nothing, own.c_str()},
+        {"a runtime folder anyone may write to", "/run", 0777, Planted::nothing, own.c_str()},
+        {"a runtime folder that is missing", "/run", 0, Planted::nothing, own.c_str()},
+        {"an earlier private folder left too wide", "", 0, Planted::wideFolder, own.c_str()},
+        {"a link planted at the private folder's place", "", 0, Planted::link, nullptr},
+        {"a file planted at the private folder's place", "", 0, Planted::file, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         std::filesystem::create_directories(dir / "tmp");
         ProcessEnvironment environment{{QStringLiteral("TMPDIR"), pathText(dir / "tmp")}};
-        if (const QString runtime = c.prepare(dir.path()); !runtime.isEmpty())
-            environment[QStringLiteral("XDG_RUNTIME_DIR")] = runtime;
+        const std::string runtime = c.runtime;
+        if (!runtime.empty()) {
+            const bool absolute = runtime.front() == '/';
+            environment[QStringLiteral("XDG_RUNTIME_DIR")]
+                = absolute ? pathText(dir.path().native() + runtime) : QString::fromStdString(runtime);
+            if (c.runtimeMode != 0) {
+                std::filesystem::create_directory(dir / "run");
+                ::chmod((dir / "run").c_str(), mode_t(c.runtimeMode));
+            }
+        }
+        const std::filesystem::path place = dir / own;
+        if (c.planted == Planted::wideFolder) {
+            std::filesystem::create_directory(place);
+            ::chmod(place.c_str(), 0777);
+        } else if (c.planted == Planted::link) {
+            std::filesystem::create_directory(dir / "elsewhere");
+            std::filesystem::create_directory_symlink(dir / "elsewhere", place);
+        } else if (c.planted == Planted::file) {
+            test::writeFile(place, "x");
+        }
 
         if (!c.expected) {
             EXPECT_THROW(userRuntimeFolder(environment, QStringLiteral("orvane")), std::system_error);
             continue;
         }
         const std::filesystem::path folder = userRuntimeFolder(environment, QStringLiteral("orvane"));
-        EXPECT_EQ(folder, dir / pathFromText(*c.expected));
+        EXPECT_EQ(folder, dir / c.expected);
         EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::symlink_status(folder)));
         EXPECT_EQ(modeOf(folder), 0700u);
     }
@@ -136,37 +96,19 @@ TEST(UserRuntimeFolder, IsThePrivateSessionFolderWhenTrustworthyElseAPrivateFold
 
 TEST(ExclusiveFileLock, KeepsEveryOtherHolderOutUntilItEndsAndRefusesALink)
 {
-    struct Case {
-        const char* name;
-        std::function<void(const std::filesystem::path&)> prepare;
-        bool refused;
-        bool created = false; // made by the lock: private to its owner
-    };
-    const Case cases[] = {
-        {"no lock file yet", [](const std::filesystem::path&) {}, false, true},
-        {"a lock file left by an earlier holder", [](const std::filesystem::path& lock) { writeFile(lock, ""); },
-         false},
-        {"a link in the lock file's place",
-         [](const std::filesystem::path& lock) {
-             writeFile(lock.parent_path() / "target", "");
-             std::filesystem::create_symlink(lock.parent_path() / "target", lock);
-         },
-         true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const bool link : {false, true}) {
+        SCOPED_TRACE(link ? "a link in the lock file's place" : "no lock file yet");
         TempDir dir;
         const std::filesystem::path lock = dir / "instance.lock";
-        c.prepare(lock);
-        if (c.refused) {
+        if (link) {
+            test::writeFile(dir / "target", "");
+            std::filesystem::create_symlink(dir / "target", lock);
             EXPECT_THROW(ExclusiveFileLock{lock}, std::system_error);
             continue;
         }
         {
             const ExclusiveFileLock held(lock);
-            if (c.created) {
-                EXPECT_EQ(modeOf(lock), 0600u);
-            }
+            EXPECT_EQ(modeOf(lock), 0600u);
             EXPECT_FALSE(lockIsFree(lock));
         }
         EXPECT_TRUE(lockIsFree(lock));
