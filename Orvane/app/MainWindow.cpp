@@ -15,4 +15,12 @@ void MainWindow::setContent(QWidget* content)
     setCentralWidget(content);
 }
 
+void MainWindow::bringToFront()
+{
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
 } // namespace orvane

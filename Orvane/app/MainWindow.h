@@ -17,6 +17,10 @@ public:
 
     // Puts the window's content in place, replacing (and deleting) any earlier content.
     void setContent(QWidget* content);
+
+    // Shows the window in front and gives it the focus, out of the taskbar when it was minimised: what a
+    // later start of Orvane asks of the running one.
+    void bringToFront();
 };
 
 } // namespace orvane

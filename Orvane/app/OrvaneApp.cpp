@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "app/SessionPort.h"
+#include "app/SingleInstance.h"
 #include "model/AppModel.h"
 #include "ui/details/DetailsOperations.h"
 #include "ui/details/DetailsView.h"
@@ -65,6 +66,15 @@ void OrvaneApp::configure(QApplication& application)
 void OrvaneApp::show()
 {
     m_window->show();
+}
+
+void OrvaneApp::followLaterStarts(SingleInstance& instance)
+{
+    MainWindow* window = m_window.get();
+    QObject::connect(&instance, &SingleInstance::activationRequested, window, [window] {
+        window->bringToFront();
+        qCInfo(lcSingleInstance) << "brought the window to the front for a later start";
+    });
 }
 
 } // namespace orvane

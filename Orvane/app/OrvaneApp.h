@@ -14,6 +14,7 @@ namespace orvane {
 class AppModel;
 class MainWindow;
 class SessionPort;
+class SingleInstance;
 
 // The application: one model per process, created before the first window, and the main window
 // showing the main view over that model. Nothing else happens at start: the main view starts the
@@ -31,6 +32,8 @@ public:
     AppModel& model() { return *m_model; }
     MainWindow& window() { return *m_window; }
     void show();
+    // Brings the window to the front whenever a later start of Orvane asks `instance` for it.
+    void followLaterStarts(SingleInstance& instance);
 
     // The main window's content over `model`.
     static QWidget* makeContent(AppModel& model);

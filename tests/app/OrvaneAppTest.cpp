@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 #include "app/OrvaneApp.h"
+#include "app/SingleInstance.h"
 #include "app/support/EventLoop.h"
 #include "app/support/FakeSession.h"
 #include "app/support/TestSeams.h"
@@ -9,6 +10,8 @@
 
 #include <QApplication>
 #include <QScreen>
+
+#include <functional>
 
 namespace orvane {
 namespace {
@@ -46,6 +49,42 @@ TEST(OrvaneApp, KeepsTheDisplaySnapshotOfThePrimaryScreen)
     ASSERT_NE(screen, nullptr);
     EXPECT_EQ(display->current(), DisplaySnapshot::measure(*screen));
     EXPECT_GT(display->current().width, 0);
+}
+
+TEST(OrvaneApp, ALaterStartBringsTheWindowToTheFrontWhateverStateItWasIn)
+{
+    struct Case {
+        const char* name;
+        std::function<void(MainWindow& window, QWidget& other)> before;
+    };
+    const Case cases[] = {
+        {"shown and active", [](MainWindow&, QWidget&) {}},
+        {"minimised", [](MainWindow& window, QWidget&) { window.showMinimized(); }},
+        {"behind another window",
+         [](MainWindow&, QWidget& other) {
+             other.show();
+             other.raise();
+             other.activateWindow();
+         }},
+        {"hidden", [](MainWindow& window, QWidget&) { window.hide(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        OrvaneApp app(std::make_shared<test::FakeSession>(), test::testSeams());
+        SingleInstance instance(std::filesystem::temp_directory_path());
+        app.followLaterStarts(instance);
+        app.show();
+        MainWindow& window = app.window();
+        QWidget other;
+        c.before(window, other);
+
+        Q_EMIT instance.activationRequested();
+
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_FALSE(window.isMinimized());
+        EXPECT_TRUE(test::runEventsUntil([&] { return QApplication::activeWindow() == &window; }));
+        EXPECT_TRUE(test::runEventsUntil([&] { return !app.model().sessionCallsPending(); }));
+    }
 }
 
 } // namespace
