@@ -1,14 +1,15 @@
 #include "app/SingleInstance.h"
 
-#include "platform/ExclusiveFileLock.h"
 #include "platform/PathText.h"
 #include "platform/ProcessEnvironment.h"
+#include "platform/StoreLock.h"
 #include "platform/UserRuntimeFolder.h"
 
 #include <QLocalServer>
 #include <QLocalSocket>
 
 #include <stdexcept>
+#include <system_error>
 
 namespace orvane {
 
@@ -42,7 +43,12 @@ std::filesystem::path SingleInstance::socketPath() const { return m_folder / "in
 SingleInstance::Claim SingleInstance::claim()
 {
     // Held only while looking and listening: the socket itself marks the running Orvane.
-    const ExclusiveFileLock lock(m_folder / "instance.lock");
+    // Bounded: a start that hangs holding it must not keep every later start from opening a window.
+    StoreLock::Patience patience;
+    patience.limit = std::chrono::seconds(10);
+    const auto lock = StoreLock::acquire(m_folder / "instance.lock", patience);
+    if (!lock)
+        throw std::system_error(ETIMEDOUT, std::generic_category(), "another start holds instance.lock");
     if (handOver()) {
         qCInfo(lcSingleInstance) << "handed over to the running Orvane at" << pathText(socketPath());
         return Claim::handedOver;

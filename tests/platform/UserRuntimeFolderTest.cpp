@@ -1,4 +1,3 @@
-#include "platform/ExclusiveFileLock.h"
 #include "platform/PathText.h"
 #include "platform/UserRuntimeFolder.h"
 #include "support/TempDir.h"
@@ -7,8 +6,6 @@
 
 #include <system_error>
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,15 +19,6 @@ mode_t modeOf(const std::filesystem::path& path)
     struct stat status {};
     EXPECT_EQ(::lstat(path.c_str(), &status), 0) << path;
     return status.st_mode & 07777;
-}
-
-// Whether another open of `path` could take the lock now.
-bool lockIsFree(const std::filesystem::path& path)
-{
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    const bool free = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-    ::close(fd);
-    return free;
 }
 
 } // namespace
@@ -91,26 +79,5 @@ TEST(UserRuntimeFolder, IsThePrivateSessionFolderWhenTrustworthyElseAPrivateFold
         EXPECT_EQ(folder, dir / c.expected);
         EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::symlink_status(folder)));
         EXPECT_EQ(modeOf(folder), 0700u);
-    }
-}
-
-TEST(ExclusiveFileLock, KeepsEveryOtherHolderOutUntilItEndsAndRefusesALink)
-{
-    for (const bool link : {false, true}) {
-        SCOPED_TRACE(link ? "a link in the lock file's place" : "no lock file yet");
-        TempDir dir;
-        const std::filesystem::path lock = dir / "instance.lock";
-        if (link) {
-            test::writeFile(dir / "target", "");
-            std::filesystem::create_symlink(dir / "target", lock);
-            EXPECT_THROW(ExclusiveFileLock{lock}, std::system_error);
-            continue;
-        }
-        {
-            const ExclusiveFileLock held(lock);
-            EXPECT_EQ(modeOf(lock), 0600u);
-            EXPECT_FALSE(lockIsFree(lock));
-        }
-        EXPECT_TRUE(lockIsFree(lock));
     }
 }
