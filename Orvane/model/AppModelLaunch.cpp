@@ -2,6 +2,7 @@
 #include "model/AppModel.h"
 
 #include "model/LaunchResultDiagnostic.h"
+#include "model/StatusLineText.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -14,8 +15,6 @@ namespace {
 
 // The most finished operations remembered; events of older ones can no longer arrive.
 constexpr std::size_t terminalOperationMemory = 32;
-// The longest live message shown, in user-perceived characters.
-constexpr int liveMessageLength = 160;
 // How often quitting repeats its cancel while it waits for the pool, in milliseconds.
 constexpr int quitCancelInterval = 50;
 
@@ -72,7 +71,7 @@ void AppModel::handleLaunchEvent(const LaunchEvent& event)
     if (*m_state.activeProviderOperationID != event.operationID)
         return;
 
-    const QString line = firstGraphemeClusters(event.message, liveMessageLength);
+    const QString line = firstGraphemeClusters(event.message, statusLineLength);
     setLiveLaunchEventStatus(line);
     setStatus(line);
     if (isTerminal(event.kind)) {
