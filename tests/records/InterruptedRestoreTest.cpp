@@ -309,7 +309,7 @@ TEST_F(InterruptedRestore, WhenItsBackupIsGoneTheFilesAsTheyWereAreKeptAndNamed)
 TEST(RestoreCommitRecords, ReadBackWholeOrNotAtAll)
 {
     const RestoreCommitRecord full{"R1", "/h/backups/saves", "2026-12-08T072108.123Z-0f8f", "/h/modpacks/tekkit-2",
-                                   std::filesystem::path("/h/technic")};
+                                   std::filesystem::path("/h/technic"), std::nullopt};
     RestoreCommitRecord noTechnic = full;
     noTechnic.technicRoot.reset();
     struct Case {
