@@ -351,23 +351,26 @@ TEST_F(InterruptedRestore, FilesWrittenSinceTheInterruptionAreNeverOverwrittenNo
 {
     struct Case {
         const char* name;
+        std::vector<std::filesystem::path> volumes;
         bool nextIsRestore;
     };
-    const Case cases[] = {
-        {"then a backup, which records the world as it is", false},
-        {"then a restore, which replaces nothing", true},
+    const std::vector<Case> cases{
+        {"then a backup, which records the world as it is", {}, false},
+        {"then a restore, which replaces nothing", {}, true},
+        {"the saves on a volume of their own, then a backup", {layout.tmp, layout.saves}, false},
+        {"the saves on a volume of their own, then a restore", {layout.tmp, layout.saves}, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        const auto volumes = std::make_shared<SeparateVolumes>(c.volumes);
         changeWorld();
-        std::filesystem::remove_all(layout.tmp);
-        killRestoreAtSwap(2, FileOperations::system()); // villages.dat replaced, level.dat not yet
+        killRestoreAtSwap(2, volumes); // villages.dat replaced, level.dat not yet
         // The game writes in place: to a restored file, and to one whose bytes are also its undo link's.
         writeFile(villages, "villages played");
         writeFile(level, "level played");
         const auto played = world();
 
-        BackupStore next = store(FileOperations::system());
+        BackupStore next = store(volumes);
         std::optional<QString> told;
         if (c.nextIsRestore) {
             const auto [kind, error] = orvaneErrorOf(
@@ -382,20 +385,39 @@ TEST_F(InterruptedRestore, FilesWrittenSinceTheInterruptionAreNeverOverwrittenNo
                           played.at(file.relativePath.mid(6).toStdString())); // after "saves/"
             std::filesystem::remove_all(layout.worldStore / made.id.toStdString());
         }
-        EXPECT_EQ(world(), played);
-        const auto kept = namedBelow(layout.tmp, "orvane-restore-kept-");
-        ASSERT_EQ(kept.size(), 1u);
-        const QString sentence = "Orvane kept the world as it is, because it changed after a restore was interrupted; "
-                                 "the replaced files are kept at " + text(kept[0]) + ".";
-        EXPECT_EQ(told, c.nextIsRestore ? sentence + " Nothing was replaced." : sentence);
-        EXPECT_EQ(readFile(kept[0] / "saves/World/data/villages.dat"), "villages v2");
-        EXPECT_FALSE(std::filesystem::exists(RestoreCommitRecord::fileIn(kept[0])));
+        EXPECT_TRUE(world() == played);
+        auto kept = namedBelow(layout.tmp, "orvane-restore-kept-");
+        for (const auto& folder : namedBelow(layout.saves, "orvane-restore-kept-"))
+            kept.push_back(folder);
+        ASSERT_FALSE(kept.empty());
+        QStringList keptTexts;
+        std::filesystem::path keptVillages;
+        for (const auto& folder : kept) {
+            keptTexts.push_back(text(folder));
+            EXPECT_FALSE(std::filesystem::exists(RestoreCommitRecord::fileIn(folder)));
+            if (std::filesystem::exists(folder / "saves/World/data/villages.dat"))
+                keptVillages = folder / "saves/World/data/villages.dat";
+        }
+        ASSERT_FALSE(told->isEmpty());
+        const QString prefix = "Orvane kept the world as it is, because it changed after a restore was interrupted; "
+                               "the replaced files are kept at ";
+        const QString suffix = c.nextIsRestore ? QStringLiteral(". Nothing was replaced.") : QStringLiteral(".");
+        ASSERT_TRUE(told->startsWith(prefix) && told->endsWith(suffix)) << told->toStdString();
+        QStringList named = told->mid(prefix.size(), told->size() - prefix.size() - suffix.size()).split(" and ");
+        named.sort();
+        keptTexts.sort();
+        EXPECT_EQ(named, keptTexts);
+        EXPECT_EQ(readFile(keptVillages), "villages v2");
 
-        // Told once; the kept folder stays out of every later clean-up.
-        BackupStore after = store(FileOperations::system());
-        std::filesystem::remove_all(layout.worldStore / after.createWorldBackup(layout.instance, "again").id.toStdString());
+        // Told once; the kept folders stay out of every later clean-up and backup.
+        BackupStore after = store(volumes);
+        const BackupManifest again = after.createWorldBackup(layout.instance, "again");
+        EXPECT_EQ(again.files.size(), 3u);
+        std::filesystem::remove_all(layout.worldStore / again.id.toStdString());
         EXPECT_EQ(after.interruptedRestoreNotice(), std::nullopt);
-        EXPECT_EQ(readFile(kept[0] / "saves/World/data/villages.dat"), "villages v2");
+        EXPECT_EQ(readFile(keptVillages), "villages v2");
+        for (const auto& folder : kept)
+            std::filesystem::remove_all(folder);
     }
 }
 
