@@ -116,6 +116,17 @@ FileState stateOf(const RecordedFile& file, const std::vector<std::filesystem::p
     return holdsBackup ? FileState::restored : FileState::changed;
 }
 
+// True once the restore replaced the file: an existing destination is no longer its undo link's file,
+// or a new one is in place. Until then it is as it was, whatever was written to it since.
+bool wasReplaced(const RecordedFile& file, const std::vector<std::filesystem::path>& undoFolders)
+{
+    const auto now = stampIfPossible(file.destination);
+    if (!file.existed())
+        return now.has_value();
+    const auto undo = undoCopyOf(file.relativePath, undoFolders);
+    return !undo || !sameFile(now, stampIfPossible(*undo));
+}
+
 // A world backup's files all lie below the saves folder; anything else is an overlay's.
 BackupKind kindOf(const std::optional<ListedBackup>& backup, const std::vector<RecordedFile>& files)
 {
@@ -293,14 +304,16 @@ bool BackupStore::finishInterruptedRestores(const std::filesystem::path& instanc
             throw OrvaneError::io(restoreTexts::interruptedRestoreKept(
                 failures, keepUndoFolders(*m_files, restore.undoFolders, true)));
 
-        std::vector<FileState> states;
-        for (const RecordedFile& file : restore.files)
-            states.push_back(stateOf(file, restore.undoFolders));
         const bool setAside = std::any_of(restore.undoFolders.begin(), restore.undoFolders.end(), holdsSetAsideItems);
-        if (!setAside && std::all_of(states.begin(), states.end(), [](FileState s) { return s == FileState::untouched; })) {
+        if (!setAside && std::none_of(restore.files.begin(), restore.files.end(), [&](const RecordedFile& file) {
+                return wasReplaced(file, restore.undoFolders);
+            })) {
             removeRecords(*m_files, restore.undoFolders); // nothing to finish: the clean-up takes the rest
             continue;
         }
+        std::vector<FileState> states;
+        for (const RecordedFile& file : restore.files)
+            states.push_back(stateOf(file, restore.undoFolders));
         const BackupKind kind = kindOf(backup, restore.files);
 
         // Bytes written since the interruption are never overwritten or deleted: the world stays as it

@@ -250,6 +250,8 @@ bool RestoreWorkspace::removeInterruptedWork(FileOperations& files, const std::f
                     everything = false;
                 else
                     std::filesystem::remove_all(entry, ec);
+            } else if (startsWith(name, "orvane-restore-kept-") && S_ISDIR(st.st_mode) && holdsCommitRecord(entry)) {
+                everything = false; // a restore not undone yet: its journal leads the next recovery here
             } else if (startsWith(name, ".orvane-restore-stage-") && S_ISREG(st.st_mode)) {
                 restoreItems::removeQuietly(files, entry);
             }

@@ -69,7 +69,7 @@ public:
 
     // Removes what an interrupted restore left in `folder` (undo folders and stages; never a kept undo
     // folder, preserved bytes or an undo folder holding a commit record), and `folder` itself when it is
-    // a hidden folder left empty. False when an undo folder holding a record stays.
+    // a hidden folder left empty. False when an undo folder (or a kept one) holding a record stays.
     static bool removeInterruptedWork(FileOperations& files, const std::filesystem::path& folder) noexcept;
 
     // The undo folders in `folder` that hold a commit record, and the kept undo folders that still hold

@@ -289,14 +289,25 @@ TEST_F(InterruptedRestore, WhenItsBackupIsGoneTheRestoreIsUndoneFromItsUndoFolde
         const char* name;
         int killAtSwap;
         bool corruptUndo; // the undo copy of the first replaced file no longer holds the prior bytes
+        std::vector<std::filesystem::path> volumes;
     };
-    const Case cases[] = {
-        {"one file replaced", 2, false},
-        {"two files replaced", 3, false},
-        {"its undo data damaged as well: refused, naming the kept folder, every time", 2, true},
+    const std::vector<Case> cases{
+        {"one file replaced", 2, false, {}},
+        {"two files replaced", 3, false, {}},
+        {"two files replaced, the saves on a volume of their own", 3, false, {layout.tmp, layout.saves}},
+        {"its undo data damaged as well: refused, naming the kept folder, every time", 2, true, {}},
+        {"its undo data damaged, the saves on a volume of their own: refused every time", 2, true,
+         {layout.tmp, layout.saves}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        const auto volumes = std::make_shared<SeparateVolumes>(c.volumes);
+        const auto below = [&](const std::string& needle) {
+            auto found = namedBelow(layout.tmp, needle);
+            for (const auto& item : namedBelow(layout.saves, needle))
+                found.push_back(item);
+            return found;
+        };
         if (!std::filesystem::exists(layout.worldStore / backup.id.toStdString())) {
             for (const auto& [relative, bytes] : backedUp)
                 writeFile(layout.saves / relative, bytes);
@@ -304,25 +315,30 @@ TEST_F(InterruptedRestore, WhenItsBackupIsGoneTheRestoreIsUndoneFromItsUndoFolde
         }
         changeWorld();
         std::filesystem::remove_all(layout.tmp);
-        killRestoreAtSwap(c.killAtSwap, FileOperations::system());
-        std::filesystem::remove_all(layout.worldStore);
+        killRestoreAtSwap(c.killAtSwap, volumes);
+        std::filesystem::remove_all(layout.worldStore / backup.id.toStdString());
         const auto mixed = world();
         ASSERT_TRUE(mixed != changed);
         if (c.corruptUndo) {
-            const auto undo = namedBelow(layout.tmp, "villages.dat");
+            std::vector<std::filesystem::path> undo;
+            for (const auto& folder : below("orvane-restore-undo-")) {
+                for (const auto& copy : namedBelow(folder, "villages.dat"))
+                    undo.push_back(copy);
+            }
             ASSERT_EQ(undo.size(), 1u);
             writeFile(undo[0], "villages vX");
         }
 
         std::vector<std::pair<OrvaneError::Kind, QString>> refusals;
         for (int attempt = 0; attempt < 2; ++attempt) {
-            BackupStore next = store(FileOperations::system());
+            BackupStore next = store(volumes);
             if (!c.corruptUndo) {
                 const BackupManifest made = next.createWorldBackup(layout.instance, "after");
                 EXPECT_EQ(next.interruptedRestoreNotice(), attempt == 0 ? std::optional(kUndone) : std::nullopt);
                 for (const auto& file : made.files)
                     EXPECT_EQ(readFile(layout.worldStore / made.id.toStdString() / pathFromText(file.relativePath)),
                               changed.at(file.relativePath.mid(6).toStdString())); // after "saves/"
+                std::filesystem::remove_all(layout.worldStore / made.id.toStdString());
                 continue;
             }
             refusals.push_back(orvaneErrorOf([&] { next.createWorldBackup(layout.instance, "after"); }));
@@ -334,16 +350,31 @@ TEST_F(InterruptedRestore, WhenItsBackupIsGoneTheRestoreIsUndoneFromItsUndoFolde
         }
         // The world stays mixed and no backup records it.
         EXPECT_EQ(world(), mixed);
-        EXPECT_EQ(entriesOf(layout.worldStore), std::vector<std::filesystem::path>{});
-        const auto kept = namedBelow(layout.tmp, "orvane-restore-kept-");
-        ASSERT_EQ(kept.size(), 1u);
-        EXPECT_TRUE(std::filesystem::exists(RestoreCommitRecord::fileIn(kept[0])));
-        const auto refusal = ioError(
-            "Orvane could neither finish nor undo a restore that was interrupted: " + text(villages)
-            + ": undo data failed verification. The files as they were before that restore are kept at " + text(kept[0])
-            + ". Keep the verified Orvane backup and do not launch the affected instance.");
-        EXPECT_EQ(refusals, (std::vector{refusal, refusal}));
-        std::filesystem::remove_all(kept[0]);
+        for (const auto& entry : entriesOf(layout.worldStore))
+            EXPECT_EQ(entry.filename().native().rfind(".orvane-restore-areas-", 0), 0u) << entry;
+        const auto kept = below("orvane-restore-kept-");
+        ASSERT_FALSE(kept.empty());
+        QStringList keptTexts;
+        for (const auto& folder : kept) {
+            EXPECT_TRUE(std::filesystem::exists(RestoreCommitRecord::fileIn(folder)));
+            keptTexts.push_back(text(folder));
+        }
+        ASSERT_EQ(refusals.size(), 2u);
+        EXPECT_EQ(refusals[0], refusals[1]);
+        const QString prefix = "Orvane could neither finish nor undo a restore that was interrupted: " + text(villages)
+            + ": undo data failed verification. The files as they were before that restore are kept at ";
+        const QString suffix = ". Keep the verified Orvane backup and do not launch the affected instance.";
+        const QString said = refusals[0].second;
+        EXPECT_EQ(refusals[0].first, OrvaneError::Kind::io);
+        ASSERT_TRUE(said.startsWith(prefix) && said.endsWith(suffix)) << said.toStdString();
+        QStringList named = said.mid(prefix.size(), said.size() - prefix.size() - suffix.size()).split(" and ");
+        named.sort();
+        keptTexts.sort();
+        EXPECT_EQ(named, keptTexts);
+        for (const auto& folder : kept)
+            std::filesystem::remove_all(folder);
+        for (const auto& journal : namedBelow(layout.worldStore, ".orvane-restore-areas-"))
+            std::filesystem::remove(journal);
     }
 }
 
