@@ -209,20 +209,22 @@ private:
     RestoreResult runRestore(const ListedBackup& backup, const std::filesystem::path& instanceRoot,
                              const std::optional<std::filesystem::path>& technicDataRoot);
     // Partial snapshots, and the stages and undo folders of restores that never finished; a restore of
-    // this store onto this instance interrupted while it replaced files is finished first.
-    void removeInterruptedWork(const std::filesystem::path& instanceRoot,
-                               const std::optional<std::filesystem::path>& technicDataRoot);
-    // Runs each such restore again to its end, or where its backup no longer verifies puts the replaced
-    // files back from its undo folders; only then are the undo folders removed. Throws, keeping
-    // everything, when it can do neither for now.
-    void finishInterruptedRestores(const std::filesystem::path& instanceRoot,
+    // this store onto this instance interrupted while it replaced files is finished first. Probes left
+    // beside the files `restoring` puts back go too. False when such a restore was kept as it is
+    // because its files changed since (the notice says where its undo data is).
+    bool removeInterruptedWork(const std::filesystem::path& instanceRoot,
+                               const std::optional<std::filesystem::path>& technicDataRoot,
+                               const BackupManifest* restoring = nullptr);
+    // Runs each such restore again to its end, or where its backup is gone or no longer verifies puts
+    // the replaced files back from its undo folders; only then are the undo folders removed. A file that
+    // holds neither the backed-up nor its prior bytes was changed since: then nothing is overwritten, the
+    // undo folders are kept, and it returns false. Throws, keeping everything and the record, when it can
+    // do neither for now.
+    bool finishInterruptedRestores(const std::filesystem::path& instanceRoot,
                                    const std::optional<std::filesystem::path>& technicDataRoot);
     // True for `folder` at or below the instance or Technic root, reached from it without a link.
     static bool isWithinRoots(const std::filesystem::path& folder, const std::filesystem::path& instance,
                               const std::optional<std::filesystem::path>& technic);
-    // Rolls back what an interrupted restore of `backup` (absent when it cannot be read) replaced.
-    void undoInterruptedRestore(const std::optional<ListedBackup>& backup, const RestoreCommitRecord& record,
-                                const std::vector<std::filesystem::path>& undoFolders);
     std::filesystem::path partialSnapshotFolder(const QString& id) const;
     // createBackup after its clean-up, which a world backup does before it lists the saves.
     BackupManifest assembleBackup(const std::vector<std::filesystem::path>& files,

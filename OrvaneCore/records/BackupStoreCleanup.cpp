@@ -1,7 +1,10 @@
 #include "records/BackupStore.h"
 
 #include "platform/PathText.h"
+#include "records/RestoreTemporaryItems.h"
 #include "records/RestoreWorkspace.h"
+
+#include <set>
 
 #include <string>
 #include <system_error>
@@ -19,8 +22,9 @@ std::filesystem::path BackupStore::partialSnapshotFolder(const QString& id) cons
     return m_root / (kPartialPrefix + id.toStdString());
 }
 
-void BackupStore::removeInterruptedWork(const std::filesystem::path& instanceRoot,
-                                        const std::optional<std::filesystem::path>& technicDataRoot)
+bool BackupStore::removeInterruptedWork(const std::filesystem::path& instanceRoot,
+                                        const std::optional<std::filesystem::path>& technicDataRoot,
+                                        const BackupManifest* restoring)
 {
     // Snapshots that never got their id: everything in them is a copy of files still in place.
     std::error_code ec;
@@ -36,7 +40,7 @@ void BackupStore::removeInterruptedWork(const std::filesystem::path& instanceRoo
     }
 
     // Before anything else looks at the files: a restore cut off among its replacements is completed.
-    finishInterruptedRestores(instanceRoot, technicDataRoot);
+    const bool whole = finishInterruptedRestores(instanceRoot, technicDataRoot);
 
     // Stages and undo folders of restores that never finished; kept undo folders stay.
     if (!m_temporaryFolder.empty())
@@ -50,6 +54,17 @@ void BackupStore::removeInterruptedWork(const std::filesystem::path& instanceRoo
     RestoreWorkspace::removeJournaledWork(*m_files, m_root, [&](const std::filesystem::path& folder) {
         return isWithinRoots(folder, instance, technic);
     });
+    // A restore killed while it staged leaves a probe beside a new file, recorded nowhere.
+    if (restoring) {
+        std::set<std::filesystem::path> folders;
+        for (const BackupFile& file : restoring->files)
+            folders.insert(standardised(pathFromText(file.originalPath)).parent_path());
+        for (const auto& folder : folders) {
+            if (folder.is_absolute() && isWithinRoots(folder, instance, technic))
+                restoreItems::removeLeftovers(*m_files, folder, [](const CopiedFile&) { return false; });
+        }
+    }
+    return whole;
 }
 
 bool BackupStore::isWithinRoots(const std::filesystem::path& folder, const std::filesystem::path& instance,

@@ -13,24 +13,41 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <system_error>
 
 namespace orvane {
 
 namespace {
 
-// One interrupted restore: its record and the undo folders holding it.
+using RecordedFile = RestoreCommitRecord::File;
+
+// One interrupted restore: its record and the undo folders holding it (kept ones too, when an earlier
+// attempt could not undo it).
 struct Interrupted {
     RestoreCommitRecord record;
     std::vector<std::filesystem::path> undoFolders;
+    std::vector<RecordedFile> files; // from every undo folder's record
+    bool listsFiles = true;          // false when a record was written before records listed files
 };
 
-// Where the undo folders keep the prior bytes of `file`, when it existed before that restore.
-std::optional<std::filesystem::path> undoCopyOf(const BackupFile& file,
+// Where a file is now, against what the record says it may be.
+enum class FileState {
+    untouched, // never replaced: an existing file is still its undo link's, with its prior bytes; a new one absent
+    restored,  // holds the backed-up bytes
+    prior,     // replaced, and holds its prior bytes again
+    changed,   // neither: written since the restore was interrupted
+};
+
+const QLatin1String kCannotTell{"its backup can no longer be read, so Orvane cannot tell which files it replaced"};
+const QLatin1String kOutsideRoots{"its record names files outside the instance, so Orvane will not put them back"};
+
+// Where the undo folders keep the prior bytes of the file at `relativePath`, when it existed before that restore.
+std::optional<std::filesystem::path> undoCopyOf(const QString& relativePath,
                                                 const std::vector<std::filesystem::path>& undoFolders)
 {
     for (const auto& folder : undoFolders) {
-        const std::filesystem::path candidate = folder / pathFromText(file.relativePath);
+        const std::filesystem::path candidate = folder / pathFromText(relativePath);
         if (stampIfPossible(candidate))
             return candidate;
     }
@@ -54,20 +71,127 @@ bool holdsSetAsideItems(const std::filesystem::path& undoFolder)
     return false;
 }
 
-// True once any file was replaced: an existing destination is no longer its undo link's file, or a new
-// one is in place. Until then the world is as it was and the restore's items are leftovers.
-bool replacedAny(const BackupManifest& manifest, const std::vector<std::filesystem::path>& undoFolders)
+bool isKept(const std::filesystem::path& folder)
 {
+    return folder.filename().native().rfind("orvane-restore-kept-", 0) == 0;
+}
+
+// A record written before records listed their files: the files are the manifest's, and the prior
+// bytes those its undo links hold now.
+std::vector<RecordedFile> filesOfManifest(const BackupManifest& manifest,
+                                          const std::vector<std::filesystem::path>& undoFolders)
+{
+    std::vector<RecordedFile> files;
     for (const BackupFile& file : manifest.files) {
-        const auto now = stampIfPossible(standardised(pathFromText(file.originalPath)));
-        if (const auto undo = undoCopyOf(file, undoFolders)) {
-            if (!sameFile(now, stampIfPossible(*undo)))
-                return true;
-        } else if (now) {
-            return true;
+        RecordedFile recorded{file.relativePath, standardised(pathFromText(file.originalPath)), file.sha256,
+                              file.byteCount, std::nullopt, std::nullopt};
+        if (const auto undo = undoCopyOf(file.relativePath, undoFolders)) {
+            if (const auto prior = measureIfPossible(*undo)) {
+                recorded.priorSHA256 = prior->sha256;
+                recorded.priorByteCount = std::int64_t(prior->byteCount);
+            }
         }
+        files.push_back(std::move(recorded));
     }
-    return std::any_of(undoFolders.begin(), undoFolders.end(), holdsSetAsideItems);
+    return files;
+}
+
+FileState stateOf(const RecordedFile& file, const std::vector<std::filesystem::path>& undoFolders)
+{
+    const auto now = stampIfPossible(file.destination);
+    const auto measured = now && now->regular ? measureIfPossible(file.destination) : std::nullopt;
+    const bool holdsBackup = measured && matchesEvidence(*measured, file.sha256, file.byteCount);
+    if (!file.existed()) {
+        if (!now)
+            return FileState::untouched;
+        return holdsBackup ? FileState::restored : FileState::changed;
+    }
+    const bool holdsPrior = measured && matchesEvidence(*measured, *file.priorSHA256, *file.priorByteCount);
+    const auto undo = undoCopyOf(file.relativePath, undoFolders);
+    // Still its undo link's file: never swapped, but it may have been written in place since.
+    if (undo && sameFile(now, stampIfPossible(*undo)))
+        return holdsPrior ? FileState::untouched : FileState::changed;
+    if (holdsPrior)
+        return FileState::prior;
+    return holdsBackup ? FileState::restored : FileState::changed;
+}
+
+// True once the restore replaced the file: an existing destination is no longer its undo link's file,
+// or a new one is in place. Until then it is as it was, whatever was written to it since.
+bool wasReplaced(const RecordedFile& file, const std::vector<std::filesystem::path>& undoFolders)
+{
+    const auto now = stampIfPossible(file.destination);
+    if (!file.existed())
+        return now.has_value();
+    const auto undo = undoCopyOf(file.relativePath, undoFolders);
+    return !undo || !sameFile(now, stampIfPossible(*undo));
+}
+
+// A world backup's files all lie below the saves folder; anything else is an overlay's.
+BackupKind kindOf(const std::optional<ListedBackup>& backup, const std::vector<RecordedFile>& files)
+{
+    if (backup)
+        return backup->manifest.kind;
+    const bool world = std::all_of(files.begin(), files.end(), [](const RecordedFile& file) {
+        return file.relativePath.startsWith(QLatin1String("saves/"));
+    });
+    return world ? BackupKind::saves : BackupKind::manual;
+}
+
+// Probes, stages and rollback copies beside the files, once the files hold what they should.
+void removeLeftoversBeside(FileOperations& files, const std::vector<RecordedFile>& recorded,
+                           const std::function<bool(const std::filesystem::path&)>& reachable)
+{
+    std::set<std::pair<QString, std::uint64_t>> known;
+    std::set<std::filesystem::path> folders;
+    for (const RecordedFile& file : recorded) {
+        known.emplace(file.sha256, std::uint64_t(file.byteCount));
+        if (file.existed())
+            known.emplace(*file.priorSHA256, std::uint64_t(*file.priorByteCount));
+        folders.insert(file.destination.parent_path());
+    }
+    for (const auto& folder : folders) {
+        if (!reachable(folder))
+            continue;
+        restoreItems::removeLeftovers(files, folder, [&](const CopiedFile& bytes) {
+            return known.count({bytes.sha256, bytes.byteCount}) != 0;
+        });
+    }
+}
+
+// Puts back from the undo folders what the restore replaced (only files holding the backed-up bytes,
+// and new files only while they hold them); returns one text per failure.
+QStringList undoFromUndoFolders(const BackupStore& store, const std::vector<RecordedFile>& files,
+                                const std::vector<FileState>& states,
+                                const std::vector<std::filesystem::path>& undoFolders)
+{
+    QStringList failures;
+    std::vector<PreparedRestoreFile> prepared;
+    std::vector<std::size_t> replaced;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (states[i] != FileState::restored)
+            continue; // never replaced, or put back already
+        const RecordedFile& file = files[i];
+        PreparedRestoreFile entry;
+        entry.manifestFile = BackupFile{file.relativePath, pathText(file.destination), file.sha256, file.byteCount};
+        entry.destination = file.destination;
+        entry.existed = file.existed();
+        if (entry.existed) {
+            entry.undo = undoCopyOf(file.relativePath, undoFolders);
+            if (!entry.undo) {
+                failures.push_back(pathText(entry.destination) + QStringLiteral(": ") + restoreTexts::undoMissing);
+                continue;
+            }
+            entry.previousSHA256 = file.priorSHA256;
+            entry.previousByteCount = file.priorByteCount;
+        }
+        replaced.push_back(prepared.size());
+        prepared.push_back(std::move(entry));
+    }
+    // Put back in the order they were replaced, last first.
+    for (auto& failure : store.rollBack(prepared, replaced))
+        failures.push_back(std::move(failure));
+    return failures;
 }
 
 void removeRecords(FileOperations& files, const std::vector<std::filesystem::path>& undoFolders)
@@ -76,9 +200,38 @@ void removeRecords(FileOperations& files, const std::vector<std::filesystem::pat
         restoreItems::removeQuietly(files, RestoreCommitRecord::fileIn(folder));
 }
 
+// Renames each undo folder to a kept name no clean-up takes (a kept one stays as it is); its record
+// stays only with `keepRecord`. Returns where the undo data now is.
+std::vector<std::filesystem::path> keepUndoFolders(FileOperations& files,
+                                                   const std::vector<std::filesystem::path>& undoFolders,
+                                                   bool keepRecord)
+{
+    std::vector<std::filesystem::path> kept;
+    for (const auto& folder : undoFolders) {
+        std::filesystem::path now = folder;
+        if (!isKept(folder)) {
+            const std::filesystem::path name = folder.parent_path() / restoreItems::keptUndoFolderName();
+            try {
+                files.moveNoReplace(folder, name);
+                now = name;
+            } catch (const std::exception&) {
+                // Kept under its own name, which no clean-up takes while it holds its record.
+                if (!keepRecord) {
+                    kept.push_back(folder);
+                    continue;
+                }
+            }
+        }
+        if (!keepRecord)
+            restoreItems::removeQuietly(files, RestoreCommitRecord::fileIn(now));
+        kept.push_back(now);
+    }
+    return kept;
+}
+
 } // namespace
 
-void BackupStore::finishInterruptedRestores(const std::filesystem::path& instanceRoot,
+bool BackupStore::finishInterruptedRestores(const std::filesystem::path& instanceRoot,
                                             const std::optional<std::filesystem::path>& technicDataRoot)
 {
     const std::filesystem::path store = standardised(std::filesystem::absolute(m_root));
@@ -110,10 +263,16 @@ void BackupStore::finishInterruptedRestores(const std::filesystem::path& instanc
             Interrupted& restore = interrupted[record->restore];
             restore.record = *record;
             restore.undoFolders.push_back(undo);
+            if (record->files)
+                restore.files.insert(restore.files.end(), record->files->begin(), record->files->end());
+            else
+                restore.listsFiles = false;
         }
     }
 
-    for (const auto& [token, restore] : interrupted) {
+    const auto reachable = [&](const std::filesystem::path& folder) { return isWithinRoots(folder, instance, technic); };
+    bool keptAsItIs = false;
+    for (auto& [token, restore] : interrupted) {
         std::optional<ListedBackup> backup;
         try {
             BackupManifest wanted;
@@ -122,8 +281,48 @@ void BackupStore::finishInterruptedRestores(const std::filesystem::path& instanc
         } catch (const OrvaneError&) {
             // Gone or unreadable: it is put back from the undo folders below.
         }
-        if (backup && !replacedAny(backup->manifest, restore.undoFolders)) {
+
+        // What the record covers, and only where a restore onto this instance could have written.
+        QStringList failures;
+        if (!restore.listsFiles) {
+            restore.files.clear();
+            try {
+                if (!backup)
+                    throw OrvaneError::backupMissing();
+                planRestore(backup->manifest, backup->directory, restore.record.instanceRoot,
+                            restore.record.technicRoot);
+                restore.files = filesOfManifest(backup->manifest, restore.undoFolders);
+            } catch (const OrvaneError&) {
+                failures.push_back(kCannotTell);
+            }
+        } else if (!std::all_of(restore.files.begin(), restore.files.end(), [&](const RecordedFile& file) {
+                       return reachable(file.destination.parent_path());
+                   })) {
+            failures.push_back(kOutsideRoots);
+        }
+        if (!failures.isEmpty())
+            throw OrvaneError::io(restoreTexts::interruptedRestoreKept(
+                failures, keepUndoFolders(*m_files, restore.undoFolders, true)));
+
+        const bool setAside = std::any_of(restore.undoFolders.begin(), restore.undoFolders.end(), holdsSetAsideItems);
+        if (!setAside && std::none_of(restore.files.begin(), restore.files.end(), [&](const RecordedFile& file) {
+                return wasReplaced(file, restore.undoFolders);
+            })) {
             removeRecords(*m_files, restore.undoFolders); // nothing to finish: the clean-up takes the rest
+            continue;
+        }
+        std::vector<FileState> states;
+        for (const RecordedFile& file : restore.files)
+            states.push_back(stateOf(file, restore.undoFolders));
+        const BackupKind kind = kindOf(backup, restore.files);
+
+        // Bytes written since the interruption are never overwritten or deleted: the world stays as it
+        // is, and what the restore replaced stays where the user is told.
+        if (std::find(states.begin(), states.end(), FileState::changed) != states.end()) {
+            removeLeftoversBeside(*m_files, restore.files, reachable);
+            const auto kept = keepUndoFolders(*m_files, restore.undoFolders, false);
+            m_interruptedRestoreNotice = restoreTexts::interruptedRestoreKeptAsItIs(kind, kept);
+            keptAsItIs = true;
             continue;
         }
 
@@ -139,92 +338,35 @@ void BackupStore::finishInterruptedRestores(const std::filesystem::path& instanc
                 // A copy no longer holds its bytes: nothing was replaced by this run.
             } catch (const OrvaneError& error) {
                 // Anything but a backup that no longer serves leaves everything for the next attempt.
-                const auto kind = error.kind();
-                if (kind != OrvaneError::Kind::backupCorrupt && kind != OrvaneError::Kind::backupMissing)
+                const auto errorKind = error.kind();
+                if (errorKind != OrvaneError::Kind::backupCorrupt && errorKind != OrvaneError::Kind::backupMissing)
                     throw;
             }
         }
-        if (!finished)
-            undoInterruptedRestore(backup, restore.record, restore.undoFolders);
+        if (!finished) {
+            failures = undoFromUndoFolders(*this, restore.files, states, restore.undoFolders);
+            for (const auto& folder : restore.undoFolders) {
+                if (holdsSetAsideItems(folder))
+                    failures.push_back(pathText(folder) + QStringLiteral(": holds files the restore had moved aside"));
+            }
+            // The record stays: every later backup and restore of this instance refuses the same way
+            // until the world is whole again, so a mixed world is never recorded.
+            if (!failures.isEmpty())
+                throw OrvaneError::io(restoreTexts::interruptedRestoreKept(
+                    failures, keepUndoFolders(*m_files, restore.undoFolders, true)));
+        }
 
         // Every file holds either the backed-up bytes or its prior ones: the undo data has served.
+        removeLeftoversBeside(*m_files, restore.files, reachable);
         removeRecords(*m_files, restore.undoFolders);
         for (const auto& folder : restore.undoFolders) {
             std::error_code ignored;
             std::filesystem::remove_all(folder, ignored);
         }
-        const BackupKind kind = backup ? backup->manifest.kind : BackupKind::saves;
         m_interruptedRestoreNotice = finished ? restoreTexts::interruptedRestoreFinished(kind)
                                               : restoreTexts::interruptedRestoreUndone(kind);
     }
-}
-
-void BackupStore::undoInterruptedRestore(const std::optional<ListedBackup>& backup, const RestoreCommitRecord& record,
-                                         const std::vector<std::filesystem::path>& undoFolders)
-{
-    QStringList failures;
-    std::vector<PreparedRestoreFile> prepared;
-    std::vector<std::size_t> replaced;
-    // Files are put back only where a restore of this manifest could have written.
-    bool planned = false;
-    try {
-        if (backup) {
-            planRestore(backup->manifest, backup->directory, record.instanceRoot, record.technicRoot);
-            planned = true;
-        }
-    } catch (const OrvaneError&) {
-    }
-    if (!planned) {
-        failures.push_back(QStringLiteral("its backup can no longer be read, so Orvane cannot tell which files it "
-                                          "replaced"));
-    } else {
-        for (const BackupFile& file : backup->manifest.files) {
-            PreparedRestoreFile entry;
-            entry.manifestFile = file;
-            entry.destination = standardised(pathFromText(file.originalPath));
-            const auto now = stampIfPossible(entry.destination);
-            entry.undo = undoCopyOf(file, undoFolders);
-            entry.existed = entry.undo.has_value();
-            if (entry.existed) {
-                if (sameFile(now, stampIfPossible(*entry.undo)))
-                    continue; // never replaced
-                const auto prior = measureIfPossible(*entry.undo);
-                if (!prior) {
-                    failures.push_back(pathText(entry.destination) + QStringLiteral(": ") + restoreTexts::undoMissing);
-                    continue;
-                }
-                entry.previousSHA256 = prior->sha256;
-                entry.previousByteCount = std::int64_t(prior->byteCount);
-            } else if (!now) {
-                continue; // never moved into place
-            }
-            replaced.push_back(prepared.size());
-            prepared.push_back(std::move(entry));
-        }
-        // Put back in the order they were replaced, last first.
-        for (auto& failure : rollBack(prepared, replaced))
-            failures.push_back(std::move(failure));
-    }
-    for (const auto& folder : undoFolders) {
-        if (holdsSetAsideItems(folder))
-            failures.push_back(pathText(folder) + QStringLiteral(": holds files the restore had moved aside"));
-    }
-    if (failures.isEmpty())
-        return;
-
-    // The undo folders may hold the only copy of the files as they were: kept under names no clean-up takes.
-    std::vector<std::filesystem::path> kept;
-    for (const auto& folder : undoFolders) {
-        const std::filesystem::path name = folder.parent_path() / restoreItems::keptUndoFolderName();
-        try {
-            m_files->moveNoReplace(folder, name);
-            restoreItems::removeQuietly(*m_files, RestoreCommitRecord::fileIn(name));
-            kept.push_back(name);
-        } catch (const std::exception&) {
-            kept.push_back(folder);
-        }
-    }
-    throw OrvaneError::io(restoreTexts::interruptedRestoreKept(failures, kept));
+    return !keptAsItIs;
 }
 
 } // namespace orvane

@@ -60,7 +60,7 @@ public:
         , m_workspace(m_files, store.temporaryFolder(), RestoreWorkspace::journalIn(store.root()),
                       RestoreCommitRecord{QUuid::createUuid().toString(QUuid::WithoutBraces),
                                           standardised(std::filesystem::absolute(store.root())), m_manifest.id,
-                                          m_instance, m_technic})
+                                          m_instance, m_technic, std::nullopt})
     {
     }
 
@@ -201,7 +201,7 @@ private:
             PreparedRestoreFile& file = m_prepared.back();
 
             CopiedFile copied;
-            m_workspace.run(folder, rootOf(record), [&](RestoreWorkspace::Area& area) {
+            RestoreWorkspace::Area& served = m_workspace.run(folder, rootOf(record), [&](RestoreWorkspace::Area& area) {
                 if (file.existed) {
                     // The prior bytes gain a second name in the undo folder: reachable from there
                     // whatever happens next, and a test that this area shares the destination's mount.
@@ -253,6 +253,10 @@ private:
                 file.previousByteCount = std::int64_t(measured->bytes.byteCount);
                 m_stamps.back().prior = measured->stamp;
             }
+            // Its area's commit record lists it: undone from there even without the backup.
+            served.files.push_back(RestoreCommitRecord::File{record.relativePath, destination, record.sha256,
+                                                             record.byteCount, file.previousSHA256,
+                                                             file.previousByteCount});
         }
     }
 
@@ -460,8 +464,10 @@ RestoreResult BackupStore::restoreFirstUsable(const std::function<std::optional<
                                               const std::optional<std::filesystem::path>& technicDataRoot)
 {
     std::optional<ListedBackup> candidate = nextCandidate();
-    if (!candidate)
+    if (!candidate) {
+        removeInterruptedWork(instanceRoot, technicDataRoot); // a killed backup's partial folder goes first
         throw OrvaneError::backupMissing();
+    }
     std::optional<OrvaneError> mismatch;
     for (; candidate; candidate = nextCandidate()) {
         const ListedBackup& backup = *candidate;
@@ -477,7 +483,10 @@ RestoreResult BackupStore::restoreFirstUsable(const std::function<std::optional<
                 throw;
             continue; // an older backup that no longer serves either
         }
-        removeInterruptedWork(instanceRoot, technicDataRoot);
+        // Files changed since an interrupted restore are not replaced now: the notice says where its
+        // replaced files are kept.
+        if (!removeInterruptedWork(instanceRoot, technicDataRoot, &backup.manifest))
+            throw OrvaneError::io(*m_interruptedRestoreNotice + QStringLiteral(" Nothing was replaced."));
         try {
             return runRestore(backup, instanceRoot, technicDataRoot);
         } catch (const SnapshotCopyMismatch& failed) {

@@ -6,6 +6,7 @@
 #include "platform/SystemError.h"
 #include "records/BackupStoreTexts.h"
 #include "records/FileEvidence.h"
+#include "records/RestoreTemporaryItems.h"
 #include "records/WorldBackupLimits.h"
 #include "records/WorldSaveScanner.h"
 
@@ -30,7 +31,20 @@ BackupManifest BackupStore::createWorldBackup(const std::filesystem::path& insta
 
     // An interrupted restore may have left its work beside the world files: gone before they are listed.
     removeInterruptedWork(root, std::nullopt);
-    const WorldSaveScan scan = scanWorldSaves(saves);
+    WorldSaveScan scan = scanWorldSaves(saves);
+    // Orvane's own items are never world files: a probe goes, anything else it made stays out of the backup.
+    std::set<std::filesystem::path> holdingItems;
+    std::erase_if(scan.files, [&](const std::filesystem::path& file) {
+        const std::filesystem::path relative = file.lexically_relative(saves);
+        const bool ours = std::any_of(relative.begin(), relative.end(), [](const std::filesystem::path& piece) {
+            return restoreItems::isItemName(piece.native());
+        });
+        if (ours)
+            holdingItems.insert(file.parent_path());
+        return ours;
+    });
+    for (const auto& folder : holdingItems)
+        restoreItems::removeLeftovers(*m_files, folder, [](const CopiedFile&) { return false; });
     if (scan.files.empty())
         throw OrvaneError::io(
             QStringLiteral("No world files exist in this instance. Orvane will not create an empty recovery point."));

@@ -1,14 +1,20 @@
 #include "records/RestoreCommitRecord.h"
 
+#include "platform/PathText.h"
+
 #include <QList>
+#include <QStringList>
+
+#include <algorithm>
+#include <limits>
 
 namespace orvane {
 
 namespace {
 
 constexpr const char* kRecordName = ".orvane-restore-commit";
-// A record holds a few paths; anything larger is not one of ours.
-constexpr std::uint64_t kRecordByteLimit = 64 * 1024;
+// A record lists the files of one area, a few hundred bytes each; anything larger is not one of ours.
+constexpr std::uint64_t kRecordByteLimit = std::uint64_t(256) << 20;
 
 void append(QByteArray& bytes, const char* key, const QByteArray& value)
 {
@@ -28,6 +34,77 @@ std::filesystem::path bytesPath(const QByteArray& bytes)
     return std::filesystem::path(bytes.toStdString());
 }
 
+// Where a file lies when the record names no other place: below the instance at its relative path.
+std::filesystem::path usualDestination(const std::filesystem::path& instanceRoot, const QString& relativePath)
+{
+    return standardised(instanceRoot / pathFromText(relativePath));
+}
+
+bool isDigest(const QByteArray& text)
+{
+    return text.size() == 64 && std::all_of(text.begin(), text.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+    });
+}
+
+std::optional<std::int64_t> countOf(const QByteArray& text)
+{
+    bool ok = false;
+    const qlonglong value = text.toLongLong(&ok);
+    if (!ok || value < 0 || text.startsWith('+') || text.startsWith('-'))
+        return std::nullopt;
+    return std::int64_t(value);
+}
+
+// Relative, and no piece that is empty, "." or "..": an undo link found there lies in its undo folder.
+bool isPlainRelativePath(const QString& path)
+{
+    if (path.isEmpty() || path.startsWith(QLatin1Char('/')))
+        return false;
+    const QStringList pieces = path.split(QLatin1Char('/'));
+    return std::none_of(pieces.begin(), pieces.end(), [](const QString& piece) {
+        return piece.isEmpty() || piece == QLatin1String(".") || piece == QLatin1String("..");
+    });
+}
+
+// "<sha256> <bytes> <prior sha256 or -> <prior bytes or -> <relative path>".
+QByteArray fileEntry(const RestoreCommitRecord::File& file)
+{
+    QByteArray entry = file.sha256.toUtf8() + ' ' + QByteArray::number(qlonglong(file.byteCount)) + ' ';
+    if (file.priorSHA256 && file.priorByteCount)
+        entry += file.priorSHA256->toUtf8() + ' ' + QByteArray::number(qlonglong(*file.priorByteCount));
+    else
+        entry += "- -";
+    return entry + ' ' + file.relativePath.toUtf8();
+}
+
+std::optional<RestoreCommitRecord::File> decodeFileEntry(const QByteArray& value)
+{
+    const QList<QByteArray> fields = value.split(' ');
+    if (fields.size() < 5)
+        return std::nullopt;
+    RestoreCommitRecord::File file;
+    const auto count = countOf(fields[1]);
+    if (!isDigest(fields[0]) || !count)
+        return std::nullopt;
+    file.sha256 = QString::fromLatin1(fields[0]);
+    file.byteCount = *count;
+    if (fields[2] != "-" || fields[3] != "-") {
+        const auto priorCount = countOf(fields[3]);
+        if (!isDigest(fields[2]) || !priorCount)
+            return std::nullopt;
+        file.priorSHA256 = QString::fromLatin1(fields[2]);
+        file.priorByteCount = *priorCount;
+    }
+    // The rest is the path, which may hold spaces.
+    const qsizetype start = fields[0].size() + fields[1].size() + fields[2].size() + fields[3].size() + 4;
+    const QByteArray path = value.mid(start);
+    file.relativePath = QString::fromUtf8(path);
+    if (file.relativePath.toUtf8() != path || !isPlainRelativePath(file.relativePath))
+        return std::nullopt;
+    return file;
+}
+
 } // namespace
 
 QByteArray RestoreCommitRecord::encode() const
@@ -39,13 +116,24 @@ QByteArray RestoreCommitRecord::encode() const
     append(bytes, "instance", pathBytes(instanceRoot));
     if (technicRoot)
         append(bytes, "technic", pathBytes(*technicRoot));
+    if (files) {
+        append(bytes, "files", QByteArray::number(qulonglong(files->size())));
+        for (const File& file : *files) {
+            append(bytes, "file", fileEntry(file));
+            if (file.destination != usualDestination(instanceRoot, file.relativePath))
+                append(bytes, "to", pathBytes(file.destination));
+        }
+    }
     return bytes;
 }
 
 std::optional<RestoreCommitRecord> RestoreCommitRecord::decode(const QByteArray& bytes)
 {
     RestoreCommitRecord record;
-    bool hasRestore = false, hasStore = false, hasBackup = false, hasInstance = false;
+    bool hasRestore = false, hasStore = false, hasBackup = false, hasInstance = false, filesWhole = true;
+    std::optional<std::uint64_t> fileCount;
+    std::vector<File> files;
+    std::vector<std::optional<std::filesystem::path>> elsewhere; // a file's "to", by index into `files`
     for (const QByteArray& entry : bytes.split('\0')) {
         const qsizetype equals = entry.indexOf('=');
         if (entry.isEmpty() || entry.startsWith('/') || equals <= 0)
@@ -66,7 +154,34 @@ std::optional<RestoreCommitRecord> RestoreCommitRecord::decode(const QByteArray&
             hasInstance = true;
         } else if (key == "technic") {
             record.technicRoot = bytesPath(value);
+        } else if (key == "files") {
+            const auto count = countOf(value);
+            filesWhole = filesWhole && count.has_value() && !fileCount;
+            fileCount = count ? std::optional(std::uint64_t(*count)) : std::nullopt;
+        } else if (key == "file") {
+            const auto file = decodeFileEntry(value);
+            filesWhole = filesWhole && file.has_value();
+            if (file) {
+                files.push_back(*file);
+                elsewhere.emplace_back();
+            }
+        } else if (key == "to") {
+            // Names where the file just before it lies.
+            filesWhole = filesWhole && !elsewhere.empty() && !elsewhere.back() && !value.isEmpty();
+            if (!elsewhere.empty())
+                elsewhere.back() = bytesPath(value);
         }
+    }
+    if (!filesWhole || (fileCount && *fileCount != files.size()) || (!fileCount && !files.empty()))
+        return std::nullopt;
+    if (fileCount) {
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            files[i].destination = elsewhere[i] ? standardised(*elsewhere[i])
+                                                : usualDestination(record.instanceRoot, files[i].relativePath);
+            if (!files[i].destination.is_absolute())
+                return std::nullopt;
+        }
+        record.files = std::move(files);
     }
     const bool absolute = record.store.is_absolute() && record.instanceRoot.is_absolute()
         && (!record.technicRoot || record.technicRoot->is_absolute());

@@ -5,22 +5,42 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 namespace orvane {
 
-// What the next backup or restore needs to finish a restore interrupted while it replaced files: which
-// backup it was restoring, from which store, onto which instance. From right before the first
-// replacement until the restore is done, each of its undo folders holds this record; an undo folder
-// holding one is never removed by the clean-up of leftovers, only once that restore was finished.
-// The restore's journal names the backup in the same form.
+// What the next backup or restore needs to finish or undo a restore interrupted while it replaced files:
+// which backup it was restoring, from which store, onto which instance, and the files whose stages or
+// undo links lie in this undo folder's area. From right before the first replacement until the restore
+// is done, each of its undo folders holds this record; an undo folder holding one is never removed by
+// the clean-up of leftovers, only once that restore was finished or undone.
+// The restore's journal names the backup in the same form (without files).
 struct RestoreCommitRecord {
+    // One file the restore puts in place: enough to undo it without the backup, and to tell bytes
+    // played since the interruption from the two it may hold.
+    struct File {
+        QString relativePath; // where its undo link lies below an undo folder
+        std::filesystem::path destination;
+        QString sha256; // the backed-up bytes
+        std::int64_t byteCount = 0;
+        // The destination's bytes before the restore; absent for a file the restore creates.
+        std::optional<QString> priorSHA256;
+        std::optional<std::int64_t> priorByteCount;
+
+        bool existed() const { return priorSHA256.has_value(); }
+        bool operator==(const File&) const = default;
+    };
+
     QString restore; // one restore's token, the same in each of its undo folders
     std::filesystem::path store;
     QString backupId;
     std::filesystem::path instanceRoot;
     std::optional<std::filesystem::path> technicRoot;
+    // Absent in records written before they listed their files.
+    std::optional<std::vector<File>> files;
 
     bool operator==(const RestoreCommitRecord&) const = default;
 

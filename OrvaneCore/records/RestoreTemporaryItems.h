@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <string_view>
 
 namespace orvane {
 
@@ -19,6 +21,17 @@ std::filesystem::path setAsideName();     // .orvane-restore-created-<UUID>: a c
 std::filesystem::path keptUndoFolderName(); // orvane-restore-kept-<UUID>: an undo folder kept after a failed rollback
 std::filesystem::path journalName();      // .orvane-restore-areas-<UUID>: the destination folders a restore works in
 std::filesystem::path probeName();        // .orvane-restore-probe-<UUID>: a link that tests a rename's reach, at once removed
+
+// True for the name of anything a restore makes (the items above, the hidden work folder, the commit
+// record and its temporary file): never a world file of its own.
+bool isItemName(std::string_view name);
+
+// Removes from `folder` (which the caller reached without a link) the regular files an interrupted
+// restore left there: probes, which only ever hold backed-up bytes, and stages and rollback copies whose
+// bytes `known` accepts (such a copy may hold bytes that changed while it was in use, which stay).
+// Never a link, a folder or preserved bytes; what cannot be removed is left for the next time.
+void removeLeftovers(FileOperations& files, const std::filesystem::path& folder,
+                     const std::function<bool(const CopiedFile&)>& known) noexcept;
 
 // Removes a temporary item; a failure leaves it and is not reported.
 void removeQuietly(FileOperations& files, const std::filesystem::path& path);

@@ -99,6 +99,15 @@ QString interruptedRestoreUndone(BackupKind kind)
         .arg(restoreOf(kind));
 }
 
+QString interruptedRestoreKeptAsItIs(BackupKind kind, const std::vector<std::filesystem::path>& keptFolders)
+{
+    const QString what = kind == BackupKind::saves ? QStringLiteral("the world as it is, because it changed")
+                                                   : QStringLiteral("the settings as they are, because they changed");
+    return QStringLiteral("Orvane kept ") + what
+        + QStringLiteral(" after a restore was interrupted; the replaced files are kept at ")
+        + folderTexts(keptFolders).join(QStringLiteral(" and ")) + QLatin1Char('.');
+}
+
 QString interruptedRestoreKept(const QStringList& failures, const std::vector<std::filesystem::path>& undoFolders)
 {
     return QStringLiteral("Orvane could neither finish nor undo a restore that was interrupted: ")

@@ -48,6 +48,9 @@ QString destinationNotRegular(const std::filesystem::path& path);
 // What the status says when an interrupted restore of a backup of `kind` was dealt with first.
 QString interruptedRestoreFinished(BackupKind kind);
 QString interruptedRestoreUndone(BackupKind kind);
+// An interrupted restore was left as it is because files changed after it was interrupted (bytes
+// that are neither the backup's nor the prior ones); the replaced files stay in `keptFolders`.
+QString interruptedRestoreKeptAsItIs(BackupKind kind, const std::vector<std::filesystem::path>& keptFolders);
 // An interrupted restore could be neither finished nor put back; the prior bytes stay in `undoFolders`.
 QString interruptedRestoreKept(const QStringList& failures, const std::vector<std::filesystem::path>& undoFolders);
 // The restore failed and so did the rollback of some files; the prior bytes stay in `undoFolders`.

@@ -164,7 +164,9 @@ void RestoreWorkspace::makeUndoFolders(Area& area, const std::filesystem::path& 
 
 void RestoreWorkspace::writeRecord(Area& area)
 {
-    m_files.writeAtomically(RestoreCommitRecord::fileIn(area.undoFolder), m_record.encode(), 0600);
+    RestoreCommitRecord record = m_record;
+    record.files = area.files;
+    m_files.writeAtomically(RestoreCommitRecord::fileIn(area.undoFolder), record.encode(), 0600);
     area.recorded = true;
 }
 
@@ -248,6 +250,8 @@ bool RestoreWorkspace::removeInterruptedWork(FileOperations& files, const std::f
                     everything = false;
                 else
                     std::filesystem::remove_all(entry, ec);
+            } else if (startsWith(name, "orvane-restore-kept-") && S_ISDIR(st.st_mode) && holdsCommitRecord(entry)) {
+                everything = false; // a restore not undone yet: its journal leads the next recovery here
             } else if (startsWith(name, ".orvane-restore-stage-") && S_ISREG(st.st_mode)) {
                 restoreItems::removeQuietly(files, entry);
             }
@@ -268,7 +272,9 @@ std::vector<std::filesystem::path> RestoreWorkspace::recordedUndoFolders(const s
     for (auto it = std::filesystem::directory_iterator(folder, ec); !ec && it != std::filesystem::directory_iterator();
          it.increment(ec)) {
         struct stat st {};
-        if (startsWith(it->path().filename().native(), "orvane-restore-undo-") && ::lstat(it->path().c_str(), &st) == 0
+        const std::string name = it->path().filename().native();
+        if ((startsWith(name, "orvane-restore-undo-") || startsWith(name, "orvane-restore-kept-"))
+            && ::lstat(it->path().c_str(), &st) == 0
             && S_ISDIR(st.st_mode) && holdsCommitRecord(it->path()))
             found.push_back(it->path());
     }

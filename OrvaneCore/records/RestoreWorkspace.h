@@ -26,6 +26,8 @@ public:
         bool undoMade = false;
         bool recorded = false; // the undo folder holds the commit record
         std::vector<std::filesystem::path> undoFolders; // below the undo folder, made by this restore
+        // The files staged here, which its commit record lists: filled in while staging, before beginCommit.
+        std::vector<RestoreCommitRecord::File> files;
     };
 
     // `privateFolder` may be empty: then the hidden folders and the destination folders serve.
@@ -67,10 +69,11 @@ public:
 
     // Removes what an interrupted restore left in `folder` (undo folders and stages; never a kept undo
     // folder, preserved bytes or an undo folder holding a commit record), and `folder` itself when it is
-    // a hidden folder left empty. False when an undo folder holding a record stays.
+    // a hidden folder left empty. False when an undo folder (or a kept one) holding a record stays.
     static bool removeInterruptedWork(FileOperations& files, const std::filesystem::path& folder) noexcept;
 
-    // The undo folders in `folder` that hold a commit record.
+    // The undo folders in `folder` that hold a commit record, and the kept undo folders that still hold
+    // one (an interrupted restore that could not be undone yet).
     static std::vector<std::filesystem::path> recordedUndoFolders(const std::filesystem::path& folder);
 
     // The journals in `folder` and the folders each names. A journal starts with its restore's commit

@@ -283,35 +283,279 @@ TEST_F(InterruptedRestore, AWriteKilledMidwayLeavesNoTemporaryFileAfterTheNextRe
     }
 }
 
-TEST_F(InterruptedRestore, WhenItsBackupIsGoneTheFilesAsTheyWereAreKeptAndNamed)
+TEST_F(InterruptedRestore, WhenItsBackupIsGoneTheRestoreIsUndoneFromItsUndoFoldersOrEveryBackupRefuses)
 {
-    killRestoreAtSwap(2, FileOperations::system());
+    struct Case {
+        const char* name;
+        int killAtSwap;
+        bool corruptUndo; // the undo copy of the first replaced file no longer holds the prior bytes
+        std::vector<std::filesystem::path> volumes;
+    };
+    const std::vector<Case> cases{
+        {"one file replaced", 2, false, {}},
+        {"two files replaced", 3, false, {}},
+        {"two files replaced, the saves on a volume of their own", 3, false, {layout.tmp, layout.saves}},
+        {"its undo data damaged as well: refused, naming the kept folder, every time", 2, true, {}},
+        {"its undo data damaged, the saves on a volume of their own: refused every time", 2, true,
+         {layout.tmp, layout.saves}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto volumes = std::make_shared<SeparateVolumes>(c.volumes);
+        const auto below = [&](const std::string& needle) {
+            auto found = namedBelow(layout.tmp, needle);
+            for (const auto& item : namedBelow(layout.saves, needle))
+                found.push_back(item);
+            return found;
+        };
+        if (!std::filesystem::exists(layout.worldStore / backup.id.toStdString())) {
+            for (const auto& [relative, bytes] : backedUp)
+                writeFile(layout.saves / relative, bytes);
+            backup = store(FileOperations::system()).createWorldBackup(layout.instance, "w");
+        }
+        changeWorld();
+        std::filesystem::remove_all(layout.tmp);
+        killRestoreAtSwap(c.killAtSwap, volumes);
+        std::filesystem::remove_all(layout.worldStore / backup.id.toStdString());
+        const auto mixed = world();
+        ASSERT_TRUE(mixed != changed);
+        if (c.corruptUndo) {
+            std::vector<std::filesystem::path> undo;
+            for (const auto& folder : below("orvane-restore-undo-")) {
+                for (const auto& copy : namedBelow(folder, "villages.dat"))
+                    undo.push_back(copy);
+            }
+            ASSERT_EQ(undo.size(), 1u);
+            writeFile(undo[0], "villages vX");
+        }
+
+        std::vector<std::pair<OrvaneError::Kind, QString>> refusals;
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            BackupStore next = store(volumes);
+            if (!c.corruptUndo) {
+                const BackupManifest made = next.createWorldBackup(layout.instance, "after");
+                EXPECT_EQ(next.interruptedRestoreNotice(), attempt == 0 ? std::optional(kUndone) : std::nullopt);
+                for (const auto& file : made.files)
+                    EXPECT_EQ(readFile(layout.worldStore / made.id.toStdString() / pathFromText(file.relativePath)),
+                              changed.at(file.relativePath.mid(6).toStdString())); // after "saves/"
+                std::filesystem::remove_all(layout.worldStore / made.id.toStdString());
+                continue;
+            }
+            refusals.push_back(orvaneErrorOf([&] { next.createWorldBackup(layout.instance, "after"); }));
+        }
+        if (!c.corruptUndo) {
+            EXPECT_EQ(world(), changed);
+            EXPECT_EQ(workLeft(), std::vector<std::filesystem::path>{});
+            continue;
+        }
+        // The world stays mixed and no backup records it.
+        EXPECT_EQ(world(), mixed);
+        for (const auto& entry : entriesOf(layout.worldStore))
+            EXPECT_EQ(entry.filename().native().rfind(".orvane-restore-areas-", 0), 0u) << entry;
+        const auto kept = below("orvane-restore-kept-");
+        ASSERT_FALSE(kept.empty());
+        QStringList keptTexts;
+        for (const auto& folder : kept) {
+            EXPECT_TRUE(std::filesystem::exists(RestoreCommitRecord::fileIn(folder)));
+            keptTexts.push_back(text(folder));
+        }
+        ASSERT_EQ(refusals.size(), 2u);
+        EXPECT_EQ(refusals[0], refusals[1]);
+        const QString prefix = "Orvane could neither finish nor undo a restore that was interrupted: " + text(villages)
+            + ": undo data failed verification. The files as they were before that restore are kept at ";
+        const QString suffix = ". Keep the verified Orvane backup and do not launch the affected instance.";
+        const QString said = refusals[0].second;
+        EXPECT_EQ(refusals[0].first, OrvaneError::Kind::io);
+        ASSERT_TRUE(said.startsWith(prefix) && said.endsWith(suffix)) << said.toStdString();
+        QStringList named = said.mid(prefix.size(), said.size() - prefix.size() - suffix.size()).split(" and ");
+        named.sort();
+        keptTexts.sort();
+        EXPECT_EQ(named, keptTexts);
+        for (const auto& folder : kept)
+            std::filesystem::remove_all(folder);
+        for (const auto& journal : namedBelow(layout.worldStore, ".orvane-restore-areas-"))
+            std::filesystem::remove(journal);
+    }
+}
+
+TEST_F(InterruptedRestore, FilesWrittenSinceTheInterruptionAreNeverOverwrittenNorDeleted)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::filesystem::path> volumes;
+        bool nextIsRestore;
+    };
+    const std::vector<Case> cases{
+        {"then a backup, which records the world as it is", {}, false},
+        {"then a restore, which replaces nothing", {}, true},
+        {"the saves on a volume of their own, then a backup", {layout.tmp, layout.saves}, false},
+        {"the saves on a volume of their own, then a restore", {layout.tmp, layout.saves}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto volumes = std::make_shared<SeparateVolumes>(c.volumes);
+        changeWorld();
+        killRestoreAtSwap(2, volumes); // villages.dat replaced, level.dat not yet
+        // The game writes in place: to a restored file, and to one whose bytes are also its undo link's.
+        writeFile(villages, "villages played");
+        writeFile(level, "level played");
+        const auto played = world();
+
+        BackupStore next = store(volumes);
+        std::optional<QString> told;
+        if (c.nextIsRestore) {
+            const auto [kind, error] = orvaneErrorOf(
+                [&] { next.restoreLatestBackup(layout.instance, std::nullopt, BackupKind::saves); });
+            EXPECT_EQ(kind, OrvaneError::Kind::io);
+            told = error;
+        } else {
+            const BackupManifest made = next.createWorldBackup(layout.instance, "after");
+            told = next.interruptedRestoreNotice();
+            for (const auto& file : made.files)
+                EXPECT_EQ(readFile(layout.worldStore / made.id.toStdString() / pathFromText(file.relativePath)),
+                          played.at(file.relativePath.mid(6).toStdString())); // after "saves/"
+            std::filesystem::remove_all(layout.worldStore / made.id.toStdString());
+        }
+        EXPECT_TRUE(world() == played);
+        auto kept = namedBelow(layout.tmp, "orvane-restore-kept-");
+        for (const auto& folder : namedBelow(layout.saves, "orvane-restore-kept-"))
+            kept.push_back(folder);
+        ASSERT_FALSE(kept.empty());
+        QStringList keptTexts;
+        std::filesystem::path keptVillages;
+        for (const auto& folder : kept) {
+            keptTexts.push_back(text(folder));
+            EXPECT_FALSE(std::filesystem::exists(RestoreCommitRecord::fileIn(folder)));
+            if (std::filesystem::exists(folder / "saves/World/data/villages.dat"))
+                keptVillages = folder / "saves/World/data/villages.dat";
+        }
+        ASSERT_FALSE(told->isEmpty());
+        const QString prefix = "Orvane kept the world as it is, because it changed after a restore was interrupted; "
+                               "the replaced files are kept at ";
+        const QString suffix = c.nextIsRestore ? QStringLiteral(". Nothing was replaced.") : QStringLiteral(".");
+        ASSERT_TRUE(told->startsWith(prefix) && told->endsWith(suffix)) << told->toStdString();
+        QStringList named = told->mid(prefix.size(), told->size() - prefix.size() - suffix.size()).split(" and ");
+        named.sort();
+        keptTexts.sort();
+        EXPECT_EQ(named, keptTexts);
+        EXPECT_EQ(readFile(keptVillages), "villages v2");
+
+        // Told once; the kept folders stay out of every later clean-up and backup.
+        BackupStore after = store(volumes);
+        const BackupManifest again = after.createWorldBackup(layout.instance, "again");
+        EXPECT_EQ(again.files.size(), 3u);
+        std::filesystem::remove_all(layout.worldStore / again.id.toStdString());
+        EXPECT_EQ(after.interruptedRestoreNotice(), std::nullopt);
+        EXPECT_EQ(readFile(keptVillages), "villages v2");
+        for (const auto& folder : kept)
+            std::filesystem::remove_all(folder);
+    }
+}
+
+TEST_F(InterruptedRestore, ARecoveryKilledWhileUndoingIsCompletedByTheNextOne)
+{
+    // Two files replaced, the backup corrupted since: the first recovery puts level.dat back, then is
+    // killed before it swaps villages.dat back. The next one finds level.dat already as it was.
+    const auto copy = layout.worldStore / backup.id.toStdString() / "saves/World/level.dat";
+    struct Case {
+        const char* name;
+        int killAtRollbackSwap;
+    };
+    const Case cases[] = {
+        {"killed before its first swap back", 1},
+        {"killed before its second swap back", 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(copy, "level v1");
+        changeWorld();
+        killRestoreAtSwap(3, FileOperations::system());
+        writeFile(copy, "level vX"); // same size, other bytes
+        auto swaps = std::make_shared<int>(0);
+        ASSERT_TRUE(killedWhen(
+            [&](Op op, const std::filesystem::path&) { return op == Op::swap && ++*swaps == c.killAtRollbackSwap; },
+            [&](const auto& files) { store(files).createWorldBackup(layout.instance, "killed"); }));
+
+        BackupStore next = store(FileOperations::system());
+        std::filesystem::remove_all(layout.worldStore / next.createWorldBackup(layout.instance, "after").id.toStdString());
+        EXPECT_EQ(next.interruptedRestoreNotice(), kUndone);
+        EXPECT_EQ(world(), changed);
+        EXPECT_EQ(workLeft(), std::vector<std::filesystem::path>{});
+    }
+}
+
+TEST_F(InterruptedRestore, ItemsAKilledRestoreLeftAmongTheWorldFilesNeverReachALaterBackup)
+{
+    struct Case {
+        const char* name;
+        const char* item;
+    };
+    const Case cases[] = {
+        {"a probe, killed while staging a file that is new", ".orvane-restore-probe-"},
+        {"a rollback copy, killed while its recovery put a file back", ".orvane-restore-rollback-"},
+    };
+    const auto copy = layout.worldStore / backup.id.toStdString() / "saves/World/level.dat";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(copy, "level v1");
+        changeWorld();
+        const std::string item = c.item;
+        if (item == ".orvane-restore-probe-") {
+            std::filesystem::remove(region);
+            ASSERT_TRUE(killedWhen(
+                [&](Op op, const std::filesystem::path& path) {
+                    return op == Op::removeFile && path.filename().native().rfind(item, 0) == 0;
+                },
+                [&](const auto& files) {
+                    store(files).restoreLatestBackup(layout.instance, std::nullopt, BackupKind::saves);
+                }));
+        } else {
+            killRestoreAtSwap(3, FileOperations::system());
+            writeFile(copy, "level vX");
+            auto swaps = std::make_shared<int>(0);
+            ASSERT_TRUE(killedWhen([&](Op op, const std::filesystem::path&) { return op == Op::swap && ++*swaps == 2; },
+                                   [&](const auto& files) { store(files).createWorldBackup(layout.instance, "k"); }));
+        }
+        ASSERT_EQ(namedBelow(layout.saves, item).size(), 1u);
+
+        const BackupManifest made = store(FileOperations::system()).createWorldBackup(layout.instance, "after");
+        for (const auto& file : made.files)
+            EXPECT_EQ(file.relativePath.indexOf(QLatin1String("orvane")), -1) << file.relativePath.toStdString();
+        EXPECT_EQ(namedBelow(layout.saves, item), std::vector<std::filesystem::path>{});
+        std::filesystem::remove_all(layout.worldStore / made.id.toStdString());
+    }
+}
+
+TEST_F(InterruptedRestore, ARestoreFindingNoBackupFirstRemovesAKilledBackupsPartialFolder)
+{
+    ASSERT_TRUE(killedWhen([](Op op, const std::filesystem::path&) { return op == Op::syncFileSystem; },
+                           [&](const auto& files) { store(files).createWorldBackup(layout.instance, "killed"); }));
     std::filesystem::remove_all(layout.worldStore / backup.id.toStdString());
+    ASSERT_EQ(namedBelow(layout.worldStore, ".orvane-partial-").size(), 1u);
 
-    BackupStore next = store(FileOperations::system());
-    const auto [kind, error] = orvaneErrorOf([&] { next.createWorldBackup(layout.instance, "after"); });
-    EXPECT_EQ(kind, OrvaneError::Kind::io);
-    const auto kept = namedBelow(layout.tmp, "orvane-restore-kept-");
-    ASSERT_EQ(kept.size(), 1u);
-    EXPECT_EQ(error, "Orvane could neither finish nor undo a restore that was interrupted: its backup can no longer be "
-                     "read, so Orvane cannot tell which files it replaced. The files as they were before that restore "
-                     "are kept at " + text(kept[0]) + ". Keep the verified Orvane backup and do not launch the affected "
-                     "instance.");
-    EXPECT_EQ(readFile(kept[0] / "saves/World/data/villages.dat"), "villages v2");
-    EXPECT_EQ(readFile(kept[0] / "saves/World/level.dat"), "level v2");
-    EXPECT_FALSE(std::filesystem::exists(RestoreCommitRecord::fileIn(kept[0])));
-
-    // Told once; the kept folder then stays out of every later clean-up.
-    next.createWorldBackup(layout.instance, "after");
-    EXPECT_TRUE(std::filesystem::exists(kept[0] / "saves/World/level.dat"));
+    const auto [kind, error] = orvaneErrorOf(
+        [&] { store(FileOperations::system()).restoreLatestBackup(layout.instance, std::nullopt, BackupKind::saves); });
+    EXPECT_EQ(kind, OrvaneError::Kind::backupMissing);
+    EXPECT_EQ(entriesOf(layout.worldStore), std::vector<std::filesystem::path>{});
 }
 
 TEST(RestoreCommitRecords, ReadBackWholeOrNotAtAll)
 {
     const RestoreCommitRecord full{"R1", "/h/backups/saves", "2026-12-08T072108.123Z-0f8f", "/h/modpacks/tekkit-2",
-                                   std::filesystem::path("/h/technic")};
+                                   std::filesystem::path("/h/technic"), std::nullopt};
     RestoreCommitRecord noTechnic = full;
     noTechnic.technicRoot.reset();
+    const QString a(64, QLatin1Char('a')), b(64, QLatin1Char('b'));
+    RestoreCommitRecord listing = full;
+    listing.files = std::vector<RestoreCommitRecord::File>{
+        {"saves/World/level 1.dat", "/h/modpacks/tekkit-2/saves/World/level 1.dat", a, 8, b, 9},
+        {"saves/World/region/r.0.0.mca", "/h/modpacks/tekkit-2/saves/World/region/r.0.0.mca", a, 0, {}, {}},
+        {"technic-root/settings.json", "/h/technic/settings.json", b, 3, a, 4},
+    };
+    RestoreCommitRecord listingNothing = full;
+    listingNothing.files.emplace();
+    const QByteArray head = full.encode();
+    const QByteArray aBytes = a.toLatin1();
     struct Case {
         const char* name;
         QByteArray bytes;
@@ -326,6 +570,14 @@ TEST(RestoreCommitRecords, ReadBackWholeOrNotAtAll)
         {"no backup named", QByteArray("restore=R1\0store=/s\0instance=/i\0", 33), std::nullopt},
         {"a relative instance", QByteArray("restore=R1\0store=/s\0backup=b\0instance=i\0", 41), std::nullopt},
         {"nothing", QByteArray(), std::nullopt},
+        {"a record listing its files", listing.encode(), listing},
+        {"a record listing no files", listingNothing.encode(), listingNothing},
+        {"fewer files than it counts", head + QByteArray("files=2\0file=", 14) + aBytes + " 1 - - saves/a" + '\0',
+         std::nullopt},
+        {"a file climbing out of its undo folder", head + QByteArray("files=1\0file=", 14) + aBytes + " 1 - - ../a" + '\0',
+         std::nullopt},
+        {"a digest that is not one", head + QByteArray("files=1\0file=", 14) + "x 1 - - saves/a" + '\0', std::nullopt},
+        {"files without their count", head + QByteArray("file=", 5) + aBytes + " 1 - - saves/a" + '\0', std::nullopt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
