@@ -106,7 +106,8 @@ public:
     // The backups of this store that still verify, newest first. A folder without a manifest, one that
     // escapes the store, an unreadable manifest, a manifest whose id is not its folder's name or a
     // snapshot that no longer verifies is left out.
-    // Throws only when the store folder exists and cannot be listed.
+    // Throws only when the store folder exists and cannot be listed, or when this process runs out of
+    // open files (a check that could not be made leaves no backup out).
     std::vector<ListedBackup> listBackups(SnapshotCheck check = SnapshotCheck::digests) const;
 
     // The backup to restore for an instance: the newest of `kind` (or of any kind when the instance has

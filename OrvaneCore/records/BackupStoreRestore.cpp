@@ -6,6 +6,7 @@
 #include "platform/SystemError.h"
 #include "records/BackupStoreTexts.h"
 #include "records/FileEvidence.h"
+#include "records/OutOfOpenFiles.h"
 #include "records/RestoreTemporaryItems.h"
 #include "records/RestoreTexts.h"
 #include "records/RestoreWorkspace.h"
@@ -147,29 +148,31 @@ private:
 
     // The destination must lie below its root without passing through a link; what the look found
     // there comes back. While staging, each folder's check is kept for its other files;
-    // `Freshness::now` walks again, right before a change.
+    // `Freshness::now` opens the folder again, right before a change.
     enum class Freshness { kept, now };
-    FolderDescriptorCache::Reached reachDestination(const BackupFile& record, const std::filesystem::path& destination,
-                                                    Freshness freshness)
+    FolderDescriptorCache::Look lookAtDestination(const BackupFile& record, const std::filesystem::path& destination,
+                                                  Freshness freshness)
     {
         // The plan refuses settings without a Technic root; never test a link against no root.
         if (isSettings(record) && !m_technic)
             throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
         FolderDescriptorCache& folders = foldersOf(record);
-        const auto reached = freshness == Freshness::now ? folders.reachNow(destination) : folders.reach(destination);
-        if (reached.throughLink)
+        const auto look = freshness == Freshness::now ? folders.lookNow(destination) : folders.look(destination);
+        if (look.throughLink)
             throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
-        return reached;
+        if (isOutOfOpenFiles(look.error))
+            throw outOfOpenFiles(destination);
+        return look;
     }
 
     // Whether an item of any type is where the look ended; a failure other than absence throws.
-    static bool itemFound(const FolderDescriptorCache::Reached& reached, const std::filesystem::path& destination)
+    static bool itemFound(const FolderDescriptorCache::Look& look, const std::filesystem::path& destination)
     {
-        if (reached.error == 0)
+        if (look.error == 0)
             return true;
-        if (reached.error == ENOENT || reached.error == ENOTDIR)
+        if (look.error == ENOENT || look.error == ENOTDIR)
             return false;
-        throwSystemError(reached.error, "stat", destination);
+        throwSystemError(look.error, "stat", destination);
     }
 
     void stage()
@@ -178,12 +181,15 @@ private:
         m_stamps.reserve(m_manifest.files.size());
         for (const BackupFile& record : m_manifest.files) {
             const std::filesystem::path source = m_directory / pathFromText(record.relativePath);
-            if (m_sourceFolders.reachesThroughLink(source))
+            const auto sourceLook = m_sourceFolders.look(source);
+            if (sourceLook.throughLink)
                 throw OrvaneError::backupCorrupt(restoreTexts::sourceBecameLink);
+            if (isOutOfOpenFiles(sourceLook.error))
+                throw outOfOpenFiles(source);
             const std::filesystem::path destination = standardised(pathFromText(record.originalPath));
             // Its missing folders are made now: never through a link that turned up since the plan.
             // A folder found missing is looked at again for the next file, once it has been made.
-            const auto reached = reachDestination(record, destination, Freshness::kept);
+            const auto look = lookAtDestination(record, destination, Freshness::kept);
             const std::filesystem::path folder = destination.parent_path();
             // Made once: a folder removed later fails its files' links or moves, which roll back.
             if (m_madeFolders.insert(folder).second)
@@ -192,42 +198,21 @@ private:
             PreparedRestoreFile prepared;
             prepared.manifestFile = record;
             prepared.destination = destination;
-            prepared.existed = itemFound(reached, destination);
+            prepared.existed = itemFound(look, destination);
             // Only a regular file is replaced: a folder, FIFO, socket or device there is refused by name.
-            if (prepared.existed && !S_ISREG(reached.item.st_mode))
+            if (prepared.existed && !S_ISREG(look.item.st_mode))
                 throw OrvaneError::io(restoreTexts::destinationNotRegular(destination));
             m_prepared.push_back(prepared);
             m_stamps.emplace_back();
             PreparedRestoreFile& file = m_prepared.back();
 
             CopiedFile copied;
-            m_workspace.run(folder, rootOf(record), [&](RestoreWorkspace::Area& area) {
-                if (file.existed) {
-                    // The prior bytes gain a second name in the undo folder: reachable from there
-                    // whatever happens next, and a test that this area shares the destination's mount.
-                    const std::filesystem::path undo = area.undoFolder / pathFromText(record.relativePath);
-                    m_workspace.makeUndoFolders(area, undo.parent_path());
-                    m_files.hardLink(destination, undo);
-                    m_undoFiles.push_back(undo);
-                    file.undo = undo;
-                }
-                const std::filesystem::path staged = area.folder / restoreItems::stageName();
-                copied = m_files.cloneOrCopy(source, staged, false);
-                file.staged = staged;
-                if (!file.existed && m_reached.insert(folder).second) {
-                    // A new file is moved into place: make sure a rename from here reaches its folder.
-                    const std::filesystem::path probe = folder / restoreItems::probeName();
-                    try {
-                        m_files.hardLink(staged, probe);
-                    } catch (const std::system_error&) {
-                        m_reached.erase(folder);
-                        restoreItems::removeQuietly(m_files, staged);
-                        file.staged.clear();
-                        throw;
-                    }
-                    restoreItems::removeQuietly(m_files, probe);
-                }
-            });
+            try {
+                stageFile(file, record, source, folder, copied);
+            } catch (const std::system_error& error) {
+                rethrowIfOutOfOpenFiles(error, source);
+                throw;
+            }
 
             // The one read of the snapshot copy is its check against the manifest.
             if (record.byteCount < 0 || copied.byteCount != std::uint64_t(record.byteCount))
@@ -256,18 +241,53 @@ private:
         }
     }
 
+    // Stages the copy of `record` (and links an existing destination into the undo folder) in the
+    // work area that serves its folder.
+    void stageFile(PreparedRestoreFile& file, const BackupFile& record, const std::filesystem::path& source,
+                   const std::filesystem::path& folder, CopiedFile& copied)
+    {
+        const std::filesystem::path& destination = file.destination;
+        m_workspace.run(folder, rootOf(record), [&](RestoreWorkspace::Area& area) {
+            if (file.existed) {
+                // The prior bytes gain a second name in the undo folder: reachable from there
+                // whatever happens next, and a test that this area shares the destination's mount.
+                const std::filesystem::path undo = area.undoFolder / pathFromText(record.relativePath);
+                m_workspace.makeUndoFolders(area, undo.parent_path());
+                m_files.hardLink(destination, undo);
+                m_undoFiles.push_back(undo);
+                file.undo = undo;
+            }
+            const std::filesystem::path staged = area.folder / restoreItems::stageName();
+            copied = m_files.cloneOrCopy(source, staged, false);
+            file.staged = staged;
+            if (!file.existed && m_probedFolders.insert(folder).second) {
+                // A new file is moved into place: make sure a rename from here can land in its folder.
+                const std::filesystem::path probe = folder / restoreItems::probeName();
+                try {
+                    m_files.hardLink(staged, probe);
+                } catch (const std::system_error&) {
+                    m_probedFolders.erase(folder);
+                    restoreItems::removeQuietly(m_files, staged);
+                    file.staged.clear();
+                    throw;
+                }
+                restoreItems::removeQuietly(m_files, probe);
+            }
+        });
+    }
+
     void commit()
     {
         for (std::size_t i = 0; i < m_prepared.size(); ++i) {
             PreparedRestoreFile& file = m_prepared[i];
             hook(RestoreCheckpoint::Kind::beforeCommit, i, file.destination);
             // A folder swapped for a link after it was staged into is seen here, before any swap.
-            const auto reached = reachDestination(file.manifestFile, file.destination, Freshness::now);
+            const auto look = lookAtDestination(file.manifestFile, file.destination, Freshness::now);
             if (file.existed) {
                 // Rewritten, replaced, removed or even touched since it was linked: all the same, a change.
-                if (reached.error != 0 || stampOf(reached.item) != m_stamps[i].prior)
+                if (look.error != 0 || stampOf(look.item) != m_stamps[i].prior)
                     throw OrvaneError::io(restoreTexts::changedWhileRestoring);
-            } else if (itemFound(reached, file.destination)) {
+            } else if (itemFound(look, file.destination)) {
                 throw OrvaneError::io(restoreTexts::appearedWhileRestoring);
             }
             hook(RestoreCheckpoint::Kind::beforeAtomicCommit, i, file.destination);
@@ -428,7 +448,7 @@ private:
     std::optional<FolderDescriptorCache> m_technicFolders;
     RestoreWorkspace m_workspace;
     std::set<std::filesystem::path> m_madeFolders; // destination folders made or found already
-    std::set<std::filesystem::path> m_reached; // destination folders a rename from their area reaches
+    std::set<std::filesystem::path> m_probedFolders; // destination folders a rename from their area was shown to reach
     std::vector<std::filesystem::path> m_undoFiles;
     std::vector<PreparedRestoreFile> m_prepared;
     std::vector<Stamps> m_stamps; // by index into m_prepared
