@@ -468,6 +468,16 @@ private:
             } catch (const std::system_error& error) {
                 throw OrvaneError::io(restoreTexts::moveFailed(aside, error));
             }
+            // Nothing may be at its path now: something there means its folder was replaced since it was
+            // opened, and the file goes back through the same descriptor.
+            if (stampIfPossible(path)) {
+                try {
+                    m_files.moveNoReplaceAt(FolderItem{AT_FDCWD, aside, aside}, folder->item(name));
+                } catch (const std::system_error&) {
+                    m_setAside.push_back(SetAside{entry, path, aside});
+                }
+                throw OrvaneError::backupCorrupt(restoreTexts::createdPathLink);
+            }
             m_setAside.push_back(SetAside{entry, path, aside});
             // What was moved may differ from what was looked at a moment before.
             struct stat st {};
