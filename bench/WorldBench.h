@@ -79,12 +79,19 @@ inline void writeSaves(const std::filesystem::path& instance, std::uint64_t seed
     }
 }
 
-// A fresh folder under /tmp, removed with everything in it when the value goes.
+// Where scratch trees go: TMPDIR when set (so that a run can measure another file system), else /tmp.
+inline std::string scratchRoot()
+{
+    const char* tmp = std::getenv("TMPDIR");
+    return tmp && *tmp ? std::string(tmp) : std::string("/tmp");
+}
+
+// A fresh folder under the scratch root, removed with everything in it when the value goes.
 struct ScratchFolder {
     std::filesystem::path base;
     explicit ScratchFolder(const char* prefix)
     {
-        std::string pattern = std::string("/tmp/") + prefix + "-XXXXXX";
+        std::string pattern = scratchRoot() + "/" + prefix + "-XXXXXX";
         base = ::mkdtemp(pattern.data());
     }
     ~ScratchFolder()

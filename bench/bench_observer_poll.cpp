@@ -2,6 +2,7 @@
 // before. A poll reads only what the logs gained, so both sizes must cost the same.
 #include "technic/LaunchWatch.h"
 
+#include <cstdlib>
 #include <benchmark/benchmark.h>
 
 #include <QDateTime>
@@ -52,8 +53,9 @@ struct Home {
 
     explicit Home(int megabytes)
     {
-        char pattern[] = "/tmp/orvane-bench-poll-XXXXXX";
-        root = ::mkdtemp(pattern);
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/orvane-bench-poll-XXXXXX";
+        root = ::mkdtemp(pattern.data());
         instance = root / "instance";
         data = root / "data";
         std::filesystem::create_directories(instance / "logs");

@@ -2,6 +2,7 @@
 #include "model/FileDigest.h"
 #include "platform/Sha256.h"
 
+#include <cstdlib>
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -23,8 +24,9 @@ struct Sample {
     {
         for (std::size_t i = 0; i < kSize; ++i)
             bytes[i] = char((i * 2654435761u) >> 13);
-        char pattern[] = "/tmp/orvane-bench-XXXXXX";
-        const int fd = ::mkstemp(pattern);
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/orvane-bench-XXXXXX";
+        const int fd = ::mkstemp(pattern.data());
         path = pattern;
         for (std::size_t off = 0; off < kSize;)
             off += std::size_t(::write(fd, bytes.data() + off, kSize - off));

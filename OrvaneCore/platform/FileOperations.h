@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <fcntl.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -17,6 +18,15 @@ struct CopiedFile {
     std::uint64_t byteCount = 0;
     QString sha256;
     bool operator==(const CopiedFile&) const = default;
+};
+
+// An item named by the folder it lies in, open as a descriptor, and its own name there: a folder
+// checked once and then acted through, so that one swapped for a link since is never followed.
+// With `folder` AT_FDCWD, `name` may be a whole path (for the restore's own private folders).
+struct FolderItem {
+    int folder = AT_FDCWD;
+    std::filesystem::path name;
+    std::filesystem::path path; // the item's whole path, for errors and fault injection
 };
 
 // Every file operation of the core that writes, moves or reads whole files goes through here,
@@ -59,6 +69,15 @@ public:
     virtual void hardLink(const std::filesystem::path& existing, const std::filesystem::path& link);
     // Flushes the data and entries of the whole file system that holds `path` to disk.
     virtual void syncFileSystem(const std::filesystem::path& path);
+
+    // The same changes acted through folder descriptors (renameat2, linkat, unlinkat): never by path
+    // again, so each lands in the folder that was checked whatever has been renamed or linked since.
+    // These defaults go by the items' paths through the operations above, for doubles that model only
+    // those; the system's implementation acts through the descriptors.
+    virtual void swapAt(const FolderItem& a, const FolderItem& b);
+    virtual void moveNoReplaceAt(const FolderItem& from, const FolderItem& to);
+    virtual void hardLinkAt(const FolderItem& existing, const FolderItem& link);
+    virtual void removeFileAt(const FolderItem& item);
 
     // The process-wide real implementation.
     static std::shared_ptr<FileOperations> system();

@@ -13,18 +13,20 @@ namespace orvane {
 
 namespace {
 
-// Opens `name` in `parentFd` as a folder, never through a link; -1 with errno as
-// FolderDescriptorCache::folder describes.
+// Opens `name` in `parentFd` as a folder, never through a link; -1 with errno as the class describes.
 int openFolderIn(int parentFd, const char* name)
 {
+    // O_PATH with O_NOFOLLOW opens a link itself unless O_DIRECTORY refuses it (ENOTDIR): a failure
+    // for that reason, or a descriptor of something else, is told apart by a look at the name.
     const int fd = ::openat(parentFd, name, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     struct stat st {};
     if (fd >= 0) {
         if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))
             return fd;
         ::close(fd);
+    } else if (errno != ENOTDIR) {
+        return -1; // missing, or a failure of this process (out of descriptors…) that says nothing of the tree
     }
-    // Why it failed: a link, or something missing or not a folder.
     if (::fstatat(parentFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
         return -1;
     errno = S_ISLNK(st.st_mode) ? ELOOP : ENOTDIR;
@@ -38,15 +40,29 @@ std::string_view folderOf(std::string_view path)
     return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
 }
 
+std::string_view nameOf(std::string_view path)
+{
+    return path.substr(path.rfind('/') + 1);
+}
+
 } // namespace
 
-FolderDescriptorCache::FolderDescriptorCache(std::filesystem::path root) : m_root(standardised(root))
+FolderDescriptorCache::FolderDescriptorCache(std::filesystem::path root, std::size_t capacity)
+    : m_root(standardised(root)), m_capacity(capacity == 0 ? 1 : capacity)
 {
-    m_rootEntry.fd = FileDescriptor(::open(m_root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (!m_rootEntry.fd)
-        m_rootEntry.error = errno;
+    m_rootFolder.fd = FileDescriptor(::open(m_root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!m_rootFolder.fd)
+        m_rootFolder.error = errno;
     else
         ++m_opened;
+}
+
+std::size_t FolderDescriptorCache::heldDescriptors() const
+{
+    std::size_t held = m_rootFolder.fd ? 1 : 0;
+    for (const Entry& entry : m_entries)
+        held += entry.folder.fd ? 1 : 0;
+    return held;
 }
 
 bool FolderDescriptorCache::isBelowRoot(std::string_view path) const
@@ -56,136 +72,149 @@ bool FolderDescriptorCache::isBelowRoot(std::string_view path) const
     return path.size() > prefix && path.starts_with(root) && path[prefix - 1] == '/';
 }
 
-const FolderDescriptorCache::Entry& FolderDescriptorCache::entryFor(std::string_view folder)
+FolderDescriptorCache::Folder FolderDescriptorCache::openBelow(const Folder& from, std::string_view fromPath,
+                                                               std::string_view folder) const
 {
-    if (folder == m_root.native())
-        return m_rootEntry;
-    if (m_last && folder == m_lastFolder)
-        return *m_last;
-    if (const auto found = m_folders.find(folder); found != m_folders.end()) {
-        m_lastFolder.assign(folder);
-        m_last = &found->second;
-        return found->second;
+    Folder opened;
+    if (!from.fd) {
+        opened.error = from.error;
+        return opened;
     }
-    // The parent first: its descriptor is where this one is opened, and its failure is this one's.
-    const Entry& parent = entryFor(folderOf(folder));
-    Entry entry;
-    if (!parent.fd) {
-        entry.error = parent.error;
-    } else {
-        const std::string name(folder.substr(folder.rfind('/') + 1));
-        entry.fd = FileDescriptor(openFolderIn(parent.fd.get(), name.c_str()));
-        if (!entry.fd)
-            entry.error = errno;
-        else
-            ++m_opened;
-    }
-    if (!entry.fd && entry.error != ELOOP) {
-        m_missing = std::move(entry);
-        return m_missing;
-    }
-    const Entry& kept = m_folders.emplace(std::string(folder), std::move(entry)).first->second;
-    m_lastFolder.assign(folder);
-    m_last = &kept;
-    return kept;
-}
-
-FolderDescriptorCache::Entry FolderDescriptorCache::openFresh(const std::filesystem::path& relative) const
-{
-    Entry entry;
-    if (!m_rootEntry.fd) {
-        entry.error = m_rootEntry.error;
-        return entry;
-    }
+    const std::size_t skip = fromPath == "/" ? 1 : fromPath.size() + 1;
+    const std::string relative(folder.substr(skip));
     open_how how{};
     how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
     how.resolve = RESOLVE_NO_SYMLINKS;
-    const long fd = ::syscall(SYS_openat2, m_rootEntry.fd.get(), relative.c_str(), &how, sizeof how);
+    const long fd = ::syscall(SYS_openat2, from.fd.get(), relative.c_str(), &how, sizeof how);
     if (fd >= 0) {
-        entry.fd = FileDescriptor(int(fd));
-        return entry;
+        opened.fd = FileDescriptor(int(fd));
+        return opened;
     }
     if (errno != ENOSYS && errno != EPERM) {
-        entry.error = errno;
-        return entry;
+        opened.error = errno;
+        return opened;
     }
-    // No openat2 here (an old kernel or a filter): one component at a time, none kept.
+    // No openat2 here (an old kernel or a filter): one component at a time, two descriptors at most.
     FileDescriptor current;
-    int parent = m_rootEntry.fd.get();
-    for (const auto& part : relative) {
+    int parent = from.fd.get();
+    for (const auto& part : std::filesystem::path(relative)) {
         FileDescriptor next(openFolderIn(parent, part.c_str()));
         if (!next) {
-            entry.error = errno;
-            return entry;
+            opened.error = errno;
+            return opened;
         }
         current = std::move(next);
         parent = current.get();
     }
-    entry.fd = std::move(current);
-    return entry;
+    opened.fd = std::move(current);
+    return opened;
 }
 
-FolderDescriptorCache::Reached FolderDescriptorCache::lookIn(const Entry& parent, std::string_view name) const
+const FolderDescriptorCache::Folder& FolderDescriptorCache::keptFolder(std::string_view folder)
 {
-    Reached reached;
-    if (!parent.fd) {
-        reached.throughLink = parent.error == ELOOP;
-        reached.error = parent.error;
-        return reached;
+    if (folder == m_root.native())
+        return m_rootFolder;
+    if (const auto found = m_index.find(folder); found != m_index.end()) {
+        m_entries.splice(m_entries.begin(), m_entries, found->second);
+        return found->second->folder;
+    }
+    // Opened from the nearest folder above it that is kept, else from the root.
+    std::string_view above = folderOf(folder);
+    const Folder* from = &m_rootFolder;
+    while (above != m_root.native() && above.size() > m_root.native().size()) {
+        if (const auto found = m_index.find(above); found != m_index.end()) {
+            from = &found->second->folder;
+            break;
+        }
+        above = folderOf(above);
+    }
+    if (from == &m_rootFolder)
+        above = m_root.native();
+    Folder opened = openBelow(*from, above, folder);
+    if (opened.fd)
+        ++m_opened;
+    if (!opened.fd && opened.error != ELOOP) {
+        m_unkept = std::move(opened);
+        return m_unkept;
+    }
+    if (m_entries.size() >= m_capacity) {
+        m_index.erase(m_entries.back().path);
+        m_entries.pop_back(); // closes its descriptor
+    }
+    m_entries.push_front(Entry{std::string(folder), std::move(opened)});
+    m_index.emplace(m_entries.front().path, m_entries.begin());
+    return m_entries.front().folder;
+}
+
+FolderDescriptorCache::Look FolderDescriptorCache::lookIn(const Folder& folder, std::string_view name)
+{
+    Look look;
+    if (!folder.fd) {
+        look.throughLink = folder.error == ELOOP || folder.error == EXDEV;
+        look.error = folder.error;
+        return look;
     }
     const std::string leaf(name);
-    if (::fstatat(parent.fd.get(), leaf.c_str(), &reached.item, AT_SYMLINK_NOFOLLOW) != 0)
-        reached.error = errno;
+    if (::fstatat(folder.fd.get(), leaf.c_str(), &look.item, AT_SYMLINK_NOFOLLOW) != 0)
+        look.error = errno;
     else
-        reached.throughLink = S_ISLNK(reached.item.st_mode);
-    return reached;
+        look.throughLink = S_ISLNK(look.item.st_mode);
+    return look;
 }
 
-int FolderDescriptorCache::folder(const std::filesystem::path& folder)
+FolderDescriptorCache::Look FolderDescriptorCache::look(const std::filesystem::path& path)
+{
+    const std::filesystem::path standard = standardised(path);
+    const std::string_view text = standard.native();
+    if (!isBelowRoot(text))
+        return Look{true, EXDEV, {}};
+    return lookIn(keptFolder(folderOf(text)), nameOf(text));
+}
+
+FolderDescriptorCache::Look FolderDescriptorCache::lookNow(const std::filesystem::path& path)
+{
+    const std::filesystem::path standard = standardised(path);
+    const std::string_view text = standard.native();
+    if (!isBelowRoot(text))
+        return Look{true, EXDEV, {}};
+    const std::string_view folder = folderOf(text);
+    if (folder == m_root.native())
+        return lookIn(m_rootFolder, nameOf(text));
+    return lookIn(openBelow(m_rootFolder, m_root.native(), folder), nameOf(text));
+}
+
+FolderDescriptorCache::Folder FolderDescriptorCache::openNow(const std::filesystem::path& folder) const
+{
+    const std::filesystem::path standard = standardised(folder);
+    Folder opened;
+    if (standard == m_root) {
+        if (!m_rootFolder.fd) {
+            opened.error = m_rootFolder.error;
+            return opened;
+        }
+        opened.fd = FileDescriptor(::fcntl(m_rootFolder.fd.get(), F_DUPFD_CLOEXEC, 0));
+        if (!opened.fd)
+            opened.error = errno;
+        return opened;
+    }
+    if (!isBelowRoot(standard.native())) {
+        opened.error = EXDEV;
+        return opened;
+    }
+    return openBelow(m_rootFolder, m_root.native(), standard.native());
+}
+
+int FolderDescriptorCache::kept(const std::filesystem::path& folder)
 {
     const std::filesystem::path standard = standardised(folder);
     if (standard != m_root && !isBelowRoot(standard.native())) {
         errno = EXDEV;
         return -1;
     }
-    const Entry& entry = entryFor(standard.native());
-    if (!entry.fd)
-        errno = entry.error;
-    return entry.fd.get();
-}
-
-bool FolderDescriptorCache::lookAt(const std::filesystem::path& path, struct stat& status)
-{
-    const Reached reached = reach(path);
-    if (reached.error != 0) {
-        errno = reached.error;
-        return false;
-    }
-    status = reached.item;
-    return true;
-}
-
-FolderDescriptorCache::Reached FolderDescriptorCache::reach(const std::filesystem::path& path)
-{
-    const std::filesystem::path standard = standardised(path);
-    const std::string_view text = standard.native();
-    if (!isBelowRoot(text))
-        return Reached{true, EXDEV, {}};
-    return lookIn(entryFor(folderOf(text)), text.substr(text.rfind('/') + 1));
-}
-
-FolderDescriptorCache::Reached FolderDescriptorCache::reachNow(const std::filesystem::path& path)
-{
-    const std::filesystem::path standard = standardised(path);
-    const std::string_view text = standard.native();
-    if (!isBelowRoot(text))
-        return Reached{true, EXDEV, {}};
-    const std::string_view folder = folderOf(text);
-    const std::string_view name = text.substr(text.rfind('/') + 1);
-    if (folder == m_root.native())
-        return lookIn(m_rootEntry, name);
-    const std::size_t below = m_root.native() == "/" ? 1 : m_root.native().size() + 1;
-    return lookIn(openFresh(std::filesystem::path(folder.substr(below))), name);
+    const Folder& found = keptFolder(standard.native());
+    if (!found.fd)
+        errno = found.error;
+    return found.fd.get();
 }
 
 } // namespace orvane

@@ -271,6 +271,51 @@ void FileOperations::hardLink(const std::filesystem::path& existing, const std::
         throwErrno("link", link);
 }
 
+void FileOperations::swapAt(const FolderItem& a, const FolderItem& b)
+{
+    swap(a.path, b.path);
+}
+
+void FileOperations::moveNoReplaceAt(const FolderItem& from, const FolderItem& to)
+{
+    moveNoReplace(from.path, to.path);
+}
+
+void FileOperations::hardLinkAt(const FolderItem& existing, const FolderItem& link)
+{
+    hardLink(existing.path, link.path);
+}
+
+void FileOperations::removeFileAt(const FolderItem& item)
+{
+    removeFile(item.path);
+}
+
+void PosixFileOperations::swapAt(const FolderItem& a, const FolderItem& b)
+{
+    if (::renameat2(a.folder, a.name.c_str(), b.folder, b.name.c_str(), RENAME_EXCHANGE) != 0)
+        throwErrno("swap", b.path);
+}
+
+void PosixFileOperations::moveNoReplaceAt(const FolderItem& from, const FolderItem& to)
+{
+    if (::renameat2(from.folder, from.name.c_str(), to.folder, to.name.c_str(), RENAME_NOREPLACE) != 0)
+        throwErrno("move", to.path);
+}
+
+void PosixFileOperations::hardLinkAt(const FolderItem& existing, const FolderItem& link)
+{
+    // No AT_SYMLINK_FOLLOW: a link planted at the name gets the second name itself, never its target.
+    if (::linkat(existing.folder, existing.name.c_str(), link.folder, link.name.c_str(), 0) != 0)
+        throwErrno("link", link.path);
+}
+
+void PosixFileOperations::removeFileAt(const FolderItem& item)
+{
+    if (::unlinkat(item.folder, item.name.c_str(), 0) != 0)
+        throwErrno("remove", item.path);
+}
+
 void FileOperations::syncFileSystem(const std::filesystem::path& path)
 {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));

@@ -17,6 +17,10 @@ public:
     void removeFile(const std::filesystem::path& path) override;
     void createDirectories(const std::filesystem::path& path, mode_t mode) override;
     void syncDirectory(const std::filesystem::path& path) override;
+    void swapAt(const FolderItem& a, const FolderItem& b) override;
+    void moveNoReplaceAt(const FolderItem& from, const FolderItem& to) override;
+    void hardLinkAt(const FolderItem& existing, const FolderItem& link) override;
+    void removeFileAt(const FolderItem& item) override;
 };
 
 } // namespace orvane

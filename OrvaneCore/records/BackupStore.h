@@ -117,7 +117,8 @@ public:
     // The backups of this store that still verify, newest first. A folder without a manifest, one that
     // escapes the store, an unreadable manifest, a manifest whose id is not its folder's name or a
     // snapshot that no longer verifies is left out.
-    // Throws only when the store folder exists and cannot be listed.
+    // Throws only when the store folder exists and cannot be listed, or when this process runs out of
+    // open files (a check that could not be made leaves no backup out).
     std::vector<ListedBackup> listBackups(SnapshotCheck check = SnapshotCheck::digests) const;
 
     // The backup to restore for an instance: the newest of `kind` (or of any kind when the instance has
@@ -171,7 +172,9 @@ public:
     // --- The restore engine ---
 
     // Puts every file of a backup back, each with one rename, checking each copy's digest as it is
-    // staged and re-measuring every destination at each step. Either every file holds the backed-up
+    // staged and re-measuring every destination at each step. Every swap, move, link and removal in a
+    // destination folder acts through the descriptor of that folder as its link-free check opened it
+    // (and the item's own name), so a folder swapped for a link after the check is never followed. Either every file holds the backed-up
     // bytes afterwards, or every replaced file is put back; bytes that changed meanwhile are never
     // deleted, and the error says where they are. An undo folder is kept (and named) only after a
     // failed rollback; what an interrupted restore left is removed first.
@@ -191,10 +194,12 @@ public:
     [[noreturn]] void swapBackChanged(const std::filesystem::path& stage,
                                       const std::filesystem::path& destination) const;
     // Puts the committed files (indices into `prepared`) back, last first; returns one text per failure.
+    // Each file's folder is opened afresh below its root without links, and every look, move and swap
+    // of the file goes through that descriptor and the file's own name, never by path again.
     std::vector<QString> rollBack(const std::vector<PreparedRestoreFile>& prepared,
                                   const std::vector<std::size_t>& committed) const;
     // Rolls back a file that did not exist before the restore: moves it aside and deletes it only when
-    // it holds exactly the restored bytes.
+    // it holds exactly the restored bytes. Acts through its folder as rollBack does.
     void preserveUnexpectedBytes(const PreparedRestoreFile& file) const;
 
 private:

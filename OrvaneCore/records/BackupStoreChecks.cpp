@@ -4,6 +4,7 @@
 #include "platform/FolderDescriptorCache.h"
 #include "platform/PathText.h"
 #include "platform/RegularFile.h"
+#include "records/OutOfOpenFiles.h"
 #include "records/WorldBackupLimits.h"
 
 #include <cerrno>
@@ -78,14 +79,14 @@ void BackupStore::verifySnapshot(const BackupManifest& manifest, const std::file
         const std::filesystem::path copy = standardised(folder / pathFromText(relative));
         if (!isContained(copy, folder))
             throw OrvaneError::backupCorrupt(QStringLiteral("backup path escapes its snapshot directory"));
-        struct stat st {};
-        if (!folders.lookAt(copy, st)) {
-            if (errno == ELOOP)
-                throw OrvaneError::backupCorrupt(QStringLiteral("backup path contains a symbolic link"));
-            throw OrvaneError::backupCorrupt(QStringLiteral("missing ") + relative);
-        }
-        if (S_ISLNK(st.st_mode))
+        const auto look = folders.look(copy);
+        if (look.throughLink)
             throw OrvaneError::backupCorrupt(QStringLiteral("backup path contains a symbolic link"));
+        if (isOutOfOpenFiles(look.error))
+            throw outOfOpenFiles(copy);
+        if (look.error != 0)
+            throw OrvaneError::backupCorrupt(QStringLiteral("missing ") + relative);
+        const struct stat& st = look.item;
         // A folder or special file cannot hold the recorded bytes (and a FIFO must not be opened).
         if (!S_ISREG(st.st_mode))
             throw OrvaneError::backupCorrupt(QStringLiteral("hash mismatch ") + relative);
@@ -94,7 +95,14 @@ void BackupStore::verifySnapshot(const BackupManifest& manifest, const std::file
                 throw OrvaneError::backupCorrupt(QStringLiteral("byte count mismatch ") + relative);
             continue;
         }
-        const CopiedFile measured = measureRegularFile(copy);
+        CopiedFile measured;
+        try {
+            measured = measureRegularFile(copy);
+        } catch (const std::system_error& error) {
+            if (isOutOfOpenFiles(error.code()))
+                throw outOfOpenFiles(copy);
+            throw;
+        }
         if (measured.sha256 != file.sha256)
             throw OrvaneError::backupCorrupt(QStringLiteral("hash mismatch ") + relative);
         if (file.byteCount < 0 || std::uint64_t(file.byteCount) != measured.byteCount)

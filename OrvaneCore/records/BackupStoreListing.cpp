@@ -6,6 +6,7 @@
 #include "model/OrvaneError.h"
 #include "platform/PathText.h"
 #include "records/FileEvidence.h"
+#include "records/OutOfOpenFiles.h"
 
 #include <algorithm>
 #include <set>
@@ -152,7 +153,8 @@ private:
                 return false;
             entry.manifest = std::move(manifest);
             return true;
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
+            rethrowIfOutOfOpenFiles(error, entry.folder);
             return false; // one bad backup never hides the others
         }
     }
@@ -189,7 +191,8 @@ private:
                 if (manifest.kind == BackupKind::saves)
                     m_store.planRestore(manifest, entry.folder, m_instance, std::nullopt);
                 entry.passed = true;
-            } catch (const std::exception&) {
+            } catch (const std::exception& error) {
+                rethrowIfOutOfOpenFiles(error, entry.folder);
                 entry.passed = false; // an older backup may still be usable
             }
         }
@@ -208,7 +211,8 @@ private:
                 if (backup.manifest.kind == BackupKind::saves) {
                     try {
                         m_store.planRestore(backup.manifest, backup.directory, m_instance, std::nullopt);
-                    } catch (const OrvaneError&) {
+                    } catch (const OrvaneError& error) {
+                        rethrowIfOutOfOpenFiles(error, backup.directory);
                         continue;
                     }
                 }
@@ -259,8 +263,9 @@ std::vector<ListedBackup> BackupStore::listBackups(SnapshotCheck check) const
                 continue;
             verifySnapshot(manifest, folder, check);
             kept.push_back(ListedBackup{std::move(manifest), folder});
-        } catch (const std::exception&) {
-            // One bad backup never hides the others.
+        } catch (const std::exception& error) {
+            // One bad backup never hides the others; a check that could not be made hides none.
+            rethrowIfOutOfOpenFiles(error, folder);
             continue;
         }
     }

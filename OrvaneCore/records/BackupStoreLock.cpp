@@ -3,6 +3,7 @@
 #include "model/OrvaneError.h"
 #include "platform/PathText.h"
 #include "records/BackupStoreTexts.h"
+#include "records/OutOfOpenFiles.h"
 
 #include <system_error>
 
@@ -28,6 +29,8 @@ StoreLock BackupStore::lock() const
     try {
         held = StoreLock::acquire(file, m_lockPatience);
     } catch (const std::system_error& error) {
+        if (isOutOfOpenFiles(error.code()))
+            throw outOfOpenFiles(file);
         throw OrvaneError::io(QStringLiteral("Orvane could not lock its backups with %1 (%2). Nothing was changed.")
                                   .arg(pathText(file), QString::fromStdString(error.code().message())));
     }

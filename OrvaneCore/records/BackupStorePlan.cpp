@@ -4,6 +4,7 @@
 #include "platform/FolderDescriptorCache.h"
 #include "platform/PathText.h"
 #include "records/BackupStoreTexts.h"
+#include "records/OutOfOpenFiles.h"
 
 #include <set>
 #include <string>
@@ -16,6 +17,16 @@ namespace {
 [[noreturn]] void refuse(const QString& text)
 {
     throw OrvaneError::backupCorrupt(text);
+}
+
+// True when `path` is reached through a link; a look that could not be made for want of descriptors
+// is reported as such, never taken for a path without links.
+bool throughLink(FolderDescriptorCache& folders, const std::filesystem::path& path)
+{
+    const auto look = folders.look(path);
+    if (!look.throughLink && isOutOfOpenFiles(look.error))
+        throw outOfOpenFiles(path);
+    return look.throughLink;
 }
 
 } // namespace
@@ -65,7 +76,7 @@ void BackupStore::planRestore(const BackupManifest& manifest, const std::filesys
                 refuse(QStringLiteral("world backup targets Technic settings"));
             if (!settingsTarget || destination != *settingsTarget)
                 refuse(QStringLiteral("Technic settings path does not match the selected instance"));
-            if (technicFolders->reachesThroughLink(destination))
+            if (throughLink(*technicFolders, destination))
                 refuse(QStringLiteral("Technic settings path contains a symbolic link"));
         } else {
             if (world && !relative.startsWith(QLatin1String("saves/")))
@@ -73,7 +84,7 @@ void BackupStore::planRestore(const BackupManifest& manifest, const std::filesys
             const std::filesystem::path expected = standardised(instance / pathFromText(relative));
             if (!isContained(expected, instance) || destination != expected)
                 refuse(QStringLiteral("restore destination does not match ") + relative);
-            if (instanceFolders.reachesThroughLink(destination))
+            if (throughLink(instanceFolders, destination))
                 refuse(QStringLiteral("restore destination contains a symbolic link"));
         }
     }
@@ -91,7 +102,7 @@ void BackupStore::planRestore(const BackupManifest& manifest, const std::filesys
             refuse(QStringLiteral("created path is also a restore destination"));
         if (!overlayFiles.count(path))
             refuse(QStringLiteral("created path is not an overlay file"));
-        if (instanceFolders.reachesThroughLink(path))
+        if (throughLink(instanceFolders, path))
             refuse(QStringLiteral("created path contains a symbolic link"));
     }
 }

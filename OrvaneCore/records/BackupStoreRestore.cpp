@@ -2,10 +2,12 @@
 
 #include "model/OrvaneError.h"
 #include "platform/FolderDescriptorCache.h"
+#include "records/CheckedFolder.h"
 #include "platform/PathText.h"
 #include "platform/SystemError.h"
 #include "records/BackupStoreTexts.h"
 #include "records/FileEvidence.h"
+#include "records/OutOfOpenFiles.h"
 #include "records/RestoreTemporaryItems.h"
 #include "records/RestoreTexts.h"
 #include "records/RestoreWorkspace.h"
@@ -17,6 +19,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <exception>
+#include <map>
 #include <set>
 
 #include <sys/stat.h>
@@ -147,29 +150,67 @@ private:
 
     // The destination must lie below its root without passing through a link; what the look found
     // there comes back. While staging, each folder's check is kept for its other files;
-    // `Freshness::now` walks again, right before a change.
+    // `Freshness::now` opens the folder again, right before a change.
     enum class Freshness { kept, now };
-    FolderDescriptorCache::Reached reachDestination(const BackupFile& record, const std::filesystem::path& destination,
-                                                    Freshness freshness)
+    FolderDescriptorCache::Look lookAtDestination(const BackupFile& record, const std::filesystem::path& destination,
+                                                  Freshness freshness)
     {
         // The plan refuses settings without a Technic root; never test a link against no root.
         if (isSettings(record) && !m_technic)
             throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
         FolderDescriptorCache& folders = foldersOf(record);
-        const auto reached = freshness == Freshness::now ? folders.reachNow(destination) : folders.reach(destination);
-        if (reached.throughLink)
+        const auto look = freshness == Freshness::now ? folders.lookNow(destination) : folders.look(destination);
+        if (look.throughLink)
             throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
-        return reached;
+        if (isOutOfOpenFiles(look.error))
+            throw outOfOpenFiles(destination);
+        return look;
     }
 
     // Whether an item of any type is where the look ended; a failure other than absence throws.
-    static bool itemFound(const FolderDescriptorCache::Reached& reached, const std::filesystem::path& destination)
+    static bool itemFound(const FolderDescriptorCache::Look& look, const std::filesystem::path& destination)
     {
-        if (reached.error == 0)
+        if (look.error == 0)
             return true;
-        if (reached.error == ENOENT || reached.error == ENOTDIR)
+        if (look.error == ENOENT || look.error == ENOTDIR)
             return false;
-        throwSystemError(reached.error, "stat", destination);
+        throwSystemError(look.error, "stat", destination);
+    }
+
+    // The destination by its folder's kept descriptor (checked for links while staging) and its name.
+    FolderItem keptItem(const BackupFile& record, const std::filesystem::path& destination)
+    {
+        const int folder = foldersOf(record).kept(destination.parent_path());
+        if (folder < 0) {
+            const int error = errno;
+            if (error == ELOOP || error == EXDEV)
+                throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
+            if (isOutOfOpenFiles(error))
+                throw outOfOpenFiles(destination);
+            throwSystemError(error, "open", destination.parent_path());
+        }
+        return FolderItem{folder, destination.filename(), destination};
+    }
+
+    // The destination's folder opened afresh right before a change, which then acts through it.
+    CheckedFolder openDestinationFolder(const BackupFile& record, const std::filesystem::path& destination)
+    {
+        // The plan refuses settings without a Technic root; never test a link against no root.
+        if (isSettings(record) && !m_technic)
+            throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
+        return CheckedFolder::open(foldersOf(record), destination.parent_path(), restoreTexts::destinationBecameLink);
+    }
+
+    // The folder a stage lies in: the destination's own, or one of the few work areas kept open.
+    const CheckedFolder& stageFolderOf(const PreparedRestoreFile& file, const CheckedFolder& destination)
+    {
+        const std::filesystem::path folder = file.staged.parent_path();
+        if (folder == destination.path())
+            return destination;
+        auto found = m_stageFolders.find(folder);
+        if (found == m_stageFolders.end())
+            found = m_stageFolders.emplace(folder, CheckedFolder::openOwn(folder)).first;
+        return found->second;
     }
 
     void stage()
@@ -178,12 +219,15 @@ private:
         m_stamps.reserve(m_manifest.files.size());
         for (const BackupFile& record : m_manifest.files) {
             const std::filesystem::path source = m_directory / pathFromText(record.relativePath);
-            if (m_sourceFolders.reachesThroughLink(source))
+            const auto sourceLook = m_sourceFolders.look(source);
+            if (sourceLook.throughLink)
                 throw OrvaneError::backupCorrupt(restoreTexts::sourceBecameLink);
+            if (isOutOfOpenFiles(sourceLook.error))
+                throw outOfOpenFiles(source);
             const std::filesystem::path destination = standardised(pathFromText(record.originalPath));
             // Its missing folders are made now: never through a link that turned up since the plan.
             // A folder found missing is looked at again for the next file, once it has been made.
-            const auto reached = reachDestination(record, destination, Freshness::kept);
+            const auto look = lookAtDestination(record, destination, Freshness::kept);
             const std::filesystem::path folder = destination.parent_path();
             // Made once: a folder removed later fails its files' links or moves, which roll back.
             if (m_madeFolders.insert(folder).second)
@@ -192,42 +236,22 @@ private:
             PreparedRestoreFile prepared;
             prepared.manifestFile = record;
             prepared.destination = destination;
-            prepared.existed = itemFound(reached, destination);
+            prepared.existed = itemFound(look, destination);
             // Only a regular file is replaced: a folder, FIFO, socket or device there is refused by name.
-            if (prepared.existed && !S_ISREG(reached.item.st_mode))
+            if (prepared.existed && !S_ISREG(look.item.st_mode))
                 throw OrvaneError::io(restoreTexts::destinationNotRegular(destination));
             m_prepared.push_back(prepared);
             m_stamps.emplace_back();
             PreparedRestoreFile& file = m_prepared.back();
 
             CopiedFile copied;
-            RestoreWorkspace::Area& served = m_workspace.run(folder, rootOf(record), [&](RestoreWorkspace::Area& area) {
-                if (file.existed) {
-                    // The prior bytes gain a second name in the undo folder: reachable from there
-                    // whatever happens next, and a test that this area shares the destination's mount.
-                    const std::filesystem::path undo = area.undoFolder / pathFromText(record.relativePath);
-                    m_workspace.makeUndoFolders(area, undo.parent_path());
-                    m_files.hardLink(destination, undo);
-                    m_undoFiles.push_back(undo);
-                    file.undo = undo;
-                }
-                const std::filesystem::path staged = area.folder / restoreItems::stageName();
-                copied = m_files.cloneOrCopy(source, staged, false);
-                file.staged = staged;
-                if (!file.existed && m_reached.insert(folder).second) {
-                    // A new file is moved into place: make sure a rename from here reaches its folder.
-                    const std::filesystem::path probe = folder / restoreItems::probeName();
-                    try {
-                        m_files.hardLink(staged, probe);
-                    } catch (const std::system_error&) {
-                        m_reached.erase(folder);
-                        restoreItems::removeQuietly(m_files, staged);
-                        file.staged.clear();
-                        throw;
-                    }
-                    restoreItems::removeQuietly(m_files, probe);
-                }
-            });
+            RestoreWorkspace::Area* served = nullptr;
+            try {
+                served = &stageFile(file, record, source, folder, copied);
+            } catch (const std::system_error& error) {
+                rethrowIfOutOfOpenFiles(error, source);
+                throw;
+            }
 
             // The one read of the snapshot copy is its check against the manifest.
             if (record.byteCount < 0 || copied.byteCount != std::uint64_t(record.byteCount))
@@ -245,7 +269,8 @@ private:
                 // The file read must be the one linked, unchanged while its bytes are measured (the one
                 // read of the prior bytes). The destination's name is checked against it before its swap.
                 const auto linked = stampIfPossible(*file.undo);
-                const auto measured = measureSteadily(destination);
+                const FolderItem item = keptItem(record, destination);
+                const auto measured = measureSteadilyIn(item.folder, item.name, destination);
                 if (!linked || !measured || measured->stamp.inode != linked->inode
                     || measured->stamp.device != linked->device || measured->stamp.size > std::uint64_t(INT64_MAX))
                     throw OrvaneError::io(restoreTexts::changedWhilePreparing);
@@ -254,10 +279,46 @@ private:
                 m_stamps.back().prior = measured->stamp;
             }
             // Its area's commit record lists it: undone from there even without the backup.
-            served.files.push_back(RestoreCommitRecord::File{record.relativePath, destination, record.sha256,
+            served->files.push_back(RestoreCommitRecord::File{record.relativePath, destination, record.sha256,
                                                              record.byteCount, file.previousSHA256,
                                                              file.previousByteCount});
         }
+    }
+
+    // Stages the copy of `record` (and links an existing destination into the undo folder) in the
+    // work area that serves its folder, and returns that area.
+    RestoreWorkspace::Area& stageFile(PreparedRestoreFile& file, const BackupFile& record, const std::filesystem::path& source,
+                   const std::filesystem::path& folder, CopiedFile& copied)
+    {
+        const std::filesystem::path& destination = file.destination;
+        return m_workspace.run(folder, rootOf(record), [&](RestoreWorkspace::Area& area) {
+            if (file.existed) {
+                // The prior bytes gain a second name in the undo folder: reachable from there
+                // whatever happens next, and a test that this area shares the destination's mount.
+                const std::filesystem::path undo = area.undoFolder / pathFromText(record.relativePath);
+                m_workspace.makeUndoFolders(area, undo.parent_path());
+                // Through the folder checked for links: never a file a link planted since points at.
+                m_files.hardLinkAt(keptItem(record, destination), FolderItem{AT_FDCWD, undo, undo});
+                m_undoFiles.push_back(undo);
+                file.undo = undo;
+            }
+            const std::filesystem::path staged = area.folder / restoreItems::stageName();
+            copied = m_files.cloneOrCopy(source, staged, false);
+            file.staged = staged;
+            if (!file.existed && m_probedFolders.insert(folder).second) {
+                // A new file is moved into place: make sure a rename from here can land in its folder.
+                const std::filesystem::path probe = folder / restoreItems::probeName();
+                try {
+                    m_files.hardLink(staged, probe);
+                } catch (const std::system_error&) {
+                    m_probedFolders.erase(folder);
+                    restoreItems::removeQuietly(m_files, staged);
+                    file.staged.clear();
+                    throw;
+                }
+                restoreItems::removeQuietly(m_files, probe);
+            }
+        });
     }
 
     void commit()
@@ -265,63 +326,141 @@ private:
         for (std::size_t i = 0; i < m_prepared.size(); ++i) {
             PreparedRestoreFile& file = m_prepared[i];
             hook(RestoreCheckpoint::Kind::beforeCommit, i, file.destination);
-            // A folder swapped for a link after it was staged into is seen here, before any swap.
-            const auto reached = reachDestination(file.manifestFile, file.destination, Freshness::now);
+            // A folder swapped for a link after it was staged into is seen here, before any swap; the
+            // changes then act through this very folder.
+            const CheckedFolder folder = openDestinationFolder(file.manifestFile, file.destination);
+            const std::filesystem::path name = file.destination.filename();
+            const auto look = folder.look(name);
+            if (look.throughLink)
+                throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
+            if (isOutOfOpenFiles(look.error))
+                throw outOfOpenFiles(file.destination);
             if (file.existed) {
                 // Rewritten, replaced, removed or even touched since it was linked: all the same, a change.
-                if (reached.error != 0 || stampOf(reached.item) != m_stamps[i].prior)
+                if (look.error != 0 || stampOf(look.item) != m_stamps[i].prior)
                     throw OrvaneError::io(restoreTexts::changedWhileRestoring);
-            } else if (itemFound(reached, file.destination)) {
+            } else if (itemFound(look, file.destination)) {
                 throw OrvaneError::io(restoreTexts::appearedWhileRestoring);
             }
             hook(RestoreCheckpoint::Kind::beforeAtomicCommit, i, file.destination);
             // The stage must still be the verified copy: written to, replaced or even touched since, it
             // is not put in place.
-            if (stampIfPossible(file.staged) != std::optional(m_stamps[i].stage))
+            const CheckedFolder& stageFolder = stageFolderOf(file, folder);
+            const std::filesystem::path stageName = file.staged.filename();
+            if (stageFolder.stamp(stageName) != std::optional(m_stamps[i].stage))
                 throw OrvaneError::io(restoreTexts::stageChanged);
 
-            if (file.existed)
-                swapIntoPlace(file, m_stamps[i].prior);
-            else
-                m_store.moveExclusively(file.staged, file.destination);
+            const FolderItem destination = folder.item(name);
+            if (file.existed) {
+                swapIntoPlace(stageFolder.item(stageName), destination, m_stamps[i].prior, stageFolder);
+                stageFolder.removeQuietly(m_files, stageName); // the undo link holds the same file
+            } else {
+                moveExclusively(stageFolder.item(stageName), destination);
+            }
             file.staged.clear(); // its name holds no stage any more
-            m_committed.push_back(i);
 
-            // The destination is now the staged copy, whose bytes were checked as they were written.
+            // The destination's name now reaches the staged copy, whose bytes were checked as they were
+            // written; a folder on the way that was replaced since it was opened shows here.
             const auto now = stampIfPossible(file.destination);
-            if (!now || !now->sameContent(m_stamps[i].stage))
+            if (!now || !now->sameContent(m_stamps[i].stage)) {
+                const auto inFolder = folder.stamp(name);
+                if (inFolder && inFolder->sameContent(m_stamps[i].stage)
+                    && undoThrough(file, stageFolder, stageName, destination))
+                    throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
+                m_committed.push_back(i);
                 throw OrvaneError::restoreHashMismatch(pathText(file.destination));
+            }
+            m_committed.push_back(i);
             m_restored.push_back(file.manifestFile.originalPath);
         }
     }
 
-    // Swaps the stage into place; what comes out must be the file measured while staging and right
-    // before the swap, unchanged. Its undo link then is the undo copy.
-    void swapIntoPlace(const PreparedRestoreFile& file, const FileStamp& prior)
+    // Undoes a file's change through the descriptors it was made through, when its folder no longer
+    // lies at its path: the restored copy goes back to a stage name (which the clean-up removes) and
+    // the prior file, from its undo link, back in place.
+    bool undoThrough(PreparedRestoreFile& file, const CheckedFolder& stageFolder, const std::filesystem::path& stageName,
+                     const FolderItem& destination)
     {
-        m_store.swapAtomically(file.staged, file.destination);
-        const auto after = stampIfPossible(file.staged);
-        if (after && after->sameContent(prior)) {
-            restoreItems::removeQuietly(m_files, file.staged); // the undo link holds the same file
-            return;
+        try {
+            if (file.existed) {
+                const std::filesystem::path prior = restoreItems::stageName();
+                m_files.hardLinkAt(FolderItem{AT_FDCWD, *file.undo, *file.undo}, stageFolder.item(prior));
+                m_files.swapAt(stageFolder.item(prior), destination);
+                file.staged = stageFolder.path() / prior;
+            } else {
+                m_files.moveNoReplaceAt(destination, stageFolder.item(stageName));
+                file.staged = stageFolder.path() / stageName;
+            }
+            return true;
+        } catch (const std::system_error&) {
+            return false;
         }
-        m_store.swapBackChanged(file.staged, file.destination);
+    }
+
+    void moveExclusively(const FolderItem& from, const FolderItem& to)
+    {
+        try {
+            m_files.moveNoReplaceAt(from, to);
+        } catch (const std::system_error& error) {
+            throw OrvaneError::io(restoreTexts::moveFailed(to.path, error));
+        }
+    }
+
+    void swapAtomically(const FolderItem& a, const FolderItem& b)
+    {
+        // One exchange or nothing: a file system without it fails here, never falls back to two renames.
+        try {
+            m_files.swapAt(a, b);
+        } catch (const std::system_error& error) {
+            throw OrvaneError::io(restoreTexts::swapFailed(b.path, error));
+        }
+    }
+
+    // Swaps the stage into place; what comes out must be the file measured while staging and right
+    // before the swap, unchanged (its undo link then is the undo copy). Otherwise it is swapped back,
+    // or kept under a preserved name when that fails.
+    void swapIntoPlace(const FolderItem& stage, const FolderItem& destination, const FileStamp& prior,
+                       const CheckedFolder& stageFolder)
+    {
+        swapAtomically(stage, destination);
+        const auto after = stageFolder.stamp(stage.name);
+        if (after && after->sameContent(prior))
+            return;
+        try {
+            swapAtomically(stage, destination);
+        } catch (const OrvaneError&) {
+            // The unexpected bytes stay, under a name no clean-up of stages ever takes.
+            const std::filesystem::path preserved = restoreItems::preservedName();
+            try {
+                m_files.moveNoReplaceAt(stage, stageFolder.item(preserved));
+            } catch (const std::system_error&) {
+                throw OrvaneError::io(restoreTexts::changedDuringSwapKept(stage.path));
+            }
+            throw OrvaneError::io(restoreTexts::changedDuringSwapKept(stageFolder.path() / preserved));
+        }
+        throw OrvaneError::io(restoreTexts::changedDuringSwapRolledBack);
     }
 
     // Created paths are moved into an undo folder, never deleted in place: a rollback can put each
-    // back, and only regular files are taken.
+    // back, and only regular files are taken. Each is looked at and moved through its folder opened
+    // once, without links.
     void removeCreatedPaths()
     {
         for (const QString& entry : m_manifest.createdPaths) {
             const std::filesystem::path path = standardised(pathFromText(entry));
-            if (!itemExistsAt(path))
+            const auto folder = CheckedFolder::openIfPresent(m_instanceFolders, path.parent_path(),
+                                                             restoreTexts::createdPathLink);
+            if (!folder)
                 continue;
-            if (BackupStore::pathContainsSymbolicLink(path, m_instance))
+            const std::filesystem::path name = path.filename();
+            const auto look = folder->look(name);
+            if (look.error == ENOENT)
+                continue;
+            if (look.error != 0)
+                throwSystemError(look.error, "stat", path);
+            if (look.throughLink)
                 throw OrvaneError::backupCorrupt(restoreTexts::createdPathLink);
-            struct stat st {};
-            if (::lstat(path.c_str(), &st) != 0)
-                throwErrno("stat", path);
-            if (!S_ISREG(st.st_mode))
+            if (!S_ISREG(look.item.st_mode))
                 throw OrvaneError::io(restoreTexts::notARegularFile(path));
 
             std::filesystem::path aside;
@@ -329,25 +468,39 @@ private:
                 m_workspace.run(path.parent_path(), m_instance, [&](RestoreWorkspace::Area& area) {
                     m_workspace.makeUndoFolders(area, area.undoFolder);
                     aside = area.undoFolder / restoreItems::setAsideName();
-                    m_files.moveNoReplace(path, aside);
+                    m_files.moveNoReplaceAt(folder->item(name), FolderItem{AT_FDCWD, aside, aside});
                 });
             } catch (const std::system_error& error) {
                 throw OrvaneError::io(restoreTexts::moveFailed(aside, error));
             }
+            // Nothing may be at its path now: something there means its folder was replaced since it was
+            // opened, and the file goes back through the same descriptor.
+            if (stampIfPossible(path)) {
+                try {
+                    m_files.moveNoReplaceAt(FolderItem{AT_FDCWD, aside, aside}, folder->item(name));
+                } catch (const std::system_error&) {
+                    m_setAside.push_back(SetAside{entry, path, aside});
+                }
+                throw OrvaneError::backupCorrupt(restoreTexts::createdPathLink);
+            }
             m_setAside.push_back(SetAside{entry, path, aside});
             // What was moved may differ from what was looked at a moment before.
+            struct stat st {};
             if (::lstat(aside.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
                 throw OrvaneError::io(restoreTexts::notARegularFile(path));
             m_deleted.push_back(entry);
         }
     }
 
+    // Each set-aside file goes back through its folder opened afresh without links.
     QStringList putCreatedPathsBack()
     {
         QStringList failures;
         for (auto it = m_setAside.rbegin(); it != m_setAside.rend(); ++it) {
             try {
-                m_store.moveExclusively(it->aside, it->original);
+                const CheckedFolder folder = CheckedFolder::open(m_instanceFolders, it->original.parent_path(),
+                                                                 restoreTexts::createdPathLink);
+                moveExclusively(FolderItem{AT_FDCWD, it->aside, it->aside}, folder.itemAt(it->original));
                 it->putBack = true;
             } catch (const std::exception& error) {
                 failures.push_back(pathText(it->original) + QStringLiteral(": ") + describe(error));
@@ -430,9 +583,10 @@ private:
     FolderDescriptorCache m_sourceFolders;
     FolderDescriptorCache m_instanceFolders;
     std::optional<FolderDescriptorCache> m_technicFolders;
+    std::map<std::filesystem::path, CheckedFolder> m_stageFolders; // the private and hidden work areas: a few
     RestoreWorkspace m_workspace;
     std::set<std::filesystem::path> m_madeFolders; // destination folders made or found already
-    std::set<std::filesystem::path> m_reached; // destination folders a rename from their area reaches
+    std::set<std::filesystem::path> m_probedFolders; // destination folders a rename from their area was shown to reach
     std::vector<std::filesystem::path> m_undoFiles;
     std::vector<PreparedRestoreFile> m_prepared;
     std::vector<Stamps> m_stamps; // by index into m_prepared

@@ -1,9 +1,11 @@
 #include "records/BackupStore.h"
 
 #include "model/OrvaneError.h"
+#include "platform/FolderDescriptorCache.h"
 #include "platform/PathText.h"
+#include "records/BackupStoreTexts.h"
+#include "records/CheckedFolder.h"
 #include "records/FileEvidence.h"
-#include "platform/RegularFile.h"
 #include "records/RestoreTemporaryItems.h"
 #include "records/RestoreTexts.h"
 
@@ -11,17 +13,74 @@ namespace orvane {
 
 namespace {
 
+// The root a restored file lies below: the Technic root for the launcher's settings, the instance
+// (the destination without its relative path) otherwise.
+std::filesystem::path rootOf(const PreparedRestoreFile& file)
+{
+    std::filesystem::path root = file.destination.parent_path();
+    if (file.manifestFile.relativePath == backupTexts::technicSettingsPath)
+        return root;
+    const std::filesystem::path relative = pathFromText(file.manifestFile.relativePath);
+    for (auto part = std::next(relative.begin()); part != relative.end(); ++part)
+        root = root.parent_path();
+    return root;
+}
+
+// The destination's folder, opened afresh below its root without links: the rollback acts through it.
+CheckedFolder destinationFolder(const PreparedRestoreFile& file)
+{
+    const FolderDescriptorCache folders(rootOf(file));
+    return CheckedFolder::open(folders, file.destination.parent_path(), restoreTexts::destinationBecameLink);
+}
+
+void swapIn(FileOperations& files, const CheckedFolder& folder, const std::filesystem::path& a,
+            const std::filesystem::path& b)
+{
+    try {
+        files.swapAt(folder.item(a), folder.item(b));
+    } catch (const std::system_error& error) {
+        throw OrvaneError::io(restoreTexts::swapFailed(folder.path() / b, error));
+    }
+}
+
+void moveIn(FileOperations& files, const FolderItem& from, const FolderItem& to)
+{
+    try {
+        files.moveNoReplaceAt(from, to);
+    } catch (const std::system_error& error) {
+        throw OrvaneError::io(restoreTexts::moveFailed(to.path, error));
+    }
+}
+
+void preserveIn(FileOperations& files, const CheckedFolder& folder, const PreparedRestoreFile& file)
+{
+    const std::filesystem::path name = file.destination.filename();
+    const std::filesystem::path preserved = restoreItems::preservedName();
+    moveIn(files, folder.item(name), folder.item(preserved));
+    if (folder.holds(preserved, file.manifestFile.sha256, file.manifestFile.byteCount)) {
+        files.removeFileAt(folder.item(preserved)); // exactly the restored bytes, which the backup still holds
+        return;
+    }
+    try {
+        moveIn(files, folder.item(preserved), folder.item(name));
+    } catch (const OrvaneError&) {
+        throw OrvaneError::io(restoreTexts::rollbackPreserved(folder.path() / preserved));
+    }
+    throw OrvaneError::io(restoreTexts::changedDuringRollback);
+}
+
 void rollBackFile(const BackupStore& store, const PreparedRestoreFile& file)
 {
     FileOperations& files = *store.fileOperations();
     const BackupFile& record = file.manifestFile;
-    const std::filesystem::path& destination = file.destination;
+    const CheckedFolder folder = destinationFolder(file);
+    const std::filesystem::path name = file.destination.filename();
 
     // It must still hold what the restore put there; anything else is someone's newer bytes.
-    if (!matchesEvidence(measureRegularFile(destination), record.sha256, record.byteCount))
+    if (!folder.holds(name, record.sha256, record.byteCount))
         throw OrvaneError::io(restoreTexts::changedAfterRestore);
     if (!file.existed) {
-        store.preserveUnexpectedBytes(file);
+        preserveIn(files, folder, file);
         return;
     }
     if (!file.undo || !file.previousSHA256 || !file.previousByteCount)
@@ -29,38 +88,49 @@ void rollBackFile(const BackupStore& store, const PreparedRestoreFile& file)
     const QString& priorSHA256 = *file.previousSHA256;
     const std::int64_t priorCount = *file.previousByteCount;
 
-    // Beside the destination, so that the swap stays in one folder.
-    const std::filesystem::path rollback = destination.parent_path() / restoreItems::rollbackName();
-    files.cloneOrCopy(*file.undo, rollback, true);
-    if (!holdsBytes(rollback, priorSHA256, priorCount)) {
-        restoreItems::removeQuietly(files, rollback);
+    // Copied beside the undo link (the destination's file system), then moved beside the destination
+    // through its folder: the swap stays in one folder, and nothing is made through a link.
+    const std::filesystem::path rollbackName = restoreItems::rollbackName();
+    const std::filesystem::path rollback = folder.path() / rollbackName;
+    const std::filesystem::path copy = file.undo->parent_path() / rollbackName;
+    files.cloneOrCopy(*file.undo, copy, true);
+    try {
+        moveIn(files, FolderItem{AT_FDCWD, copy, copy}, folder.item(rollbackName));
+    } catch (...) {
+        restoreItems::removeQuietly(files, copy);
+        throw;
+    }
+    if (!folder.holds(rollbackName, priorSHA256, priorCount)) {
+        folder.removeQuietly(files, rollbackName);
         throw OrvaneError::io(restoreTexts::undoFailedVerification);
     }
     try {
-        store.swapAtomically(rollback, destination);
+        swapIn(files, folder, rollbackName, name);
     } catch (...) {
-        restoreItems::removeQuietly(files, rollback);
+        folder.removeQuietly(files, rollbackName);
         throw;
     }
     // The rollback copy now holds what the destination held until the swap.
-    if (!holdsBytes(rollback, record.sha256, record.byteCount)) {
+    if (!folder.holds(rollbackName, record.sha256, record.byteCount)) {
         try {
-            store.swapAtomically(rollback, destination);
+            swapIn(files, folder, rollbackName, name);
         } catch (const OrvaneError&) {
             throw OrvaneError::io(restoreTexts::rollbackCouldNotSwapBack(rollback));
         }
-        restoreItems::removeIfHolding(files, rollback, priorSHA256, priorCount);
+        if (folder.holds(rollbackName, priorSHA256, priorCount))
+            folder.removeQuietly(files, rollbackName);
         throw OrvaneError::io(restoreTexts::changedDuringRollback);
     }
-    if (!holdsBytes(destination, priorSHA256, priorCount)) {
+    if (!folder.holds(name, priorSHA256, priorCount)) {
         try {
-            store.swapAtomically(rollback, destination);
+            swapIn(files, folder, rollbackName, name);
         } catch (const OrvaneError&) {
             throw OrvaneError::io(restoreTexts::undoNotInstalled(rollback));
         }
         throw OrvaneError::io(restoreTexts::rolledBackBytesChanged(rollback));
     }
-    restoreItems::removeIfHolding(files, rollback, record.sha256, record.byteCount);
+    if (folder.holds(rollbackName, record.sha256, record.byteCount))
+        folder.removeQuietly(files, rollbackName);
 }
 
 } // namespace
@@ -88,19 +158,7 @@ std::vector<QString> BackupStore::rollBack(const std::vector<PreparedRestoreFile
 
 void BackupStore::preserveUnexpectedBytes(const PreparedRestoreFile& file) const
 {
-    const std::filesystem::path& destination = file.destination;
-    const std::filesystem::path preserved = destination.parent_path() / restoreItems::preservedName();
-    moveExclusively(destination, preserved);
-    if (holdsBytes(preserved, file.manifestFile.sha256, file.manifestFile.byteCount)) {
-        m_files->removeFile(preserved); // exactly the restored bytes, which the backup still holds
-        return;
-    }
-    try {
-        moveExclusively(preserved, destination);
-    } catch (const OrvaneError&) {
-        throw OrvaneError::io(restoreTexts::rollbackPreserved(preserved));
-    }
-    throw OrvaneError::io(restoreTexts::changedDuringRollback);
+    preserveIn(*m_files, destinationFolder(file), file);
 }
 
 } // namespace orvane

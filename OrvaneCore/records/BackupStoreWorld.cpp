@@ -6,6 +6,7 @@
 #include "platform/SystemError.h"
 #include "records/BackupStoreTexts.h"
 #include "records/FileEvidence.h"
+#include "records/OutOfOpenFiles.h"
 #include "records/RestoreTemporaryItems.h"
 #include "records/WorldBackupLimits.h"
 #include "records/WorldSaveScanner.h"
@@ -48,7 +49,13 @@ BackupManifest BackupStore::createWorldBackup(const std::filesystem::path& insta
     if (scan.files.empty())
         throw OrvaneError::io(
             QStringLiteral("No world files exist in this instance. Orvane will not create an empty recovery point."));
-    return assembleBackup(scan.files, root, BackupKind::saves, notes, {});
+    try {
+        return assembleBackup(scan.files, root, BackupKind::saves, notes, {});
+    } catch (const std::system_error& error) {
+        // A copy that could not be opened for want of descriptors: the world did not change.
+        rethrowIfOutOfOpenFiles(error, saves);
+        throw;
+    }
 }
 
 std::vector<std::filesystem::path> BackupStore::validateWorldSources(const std::vector<std::filesystem::path>& files,
@@ -73,17 +80,17 @@ std::vector<std::filesystem::path> BackupStore::validateWorldSources(const std::
             throw OrvaneError::backupCorrupt(QStringLiteral("world backup source is outside the selected saves folder"));
         if (!seen.insert(path).second)
             throw OrvaneError::backupCorrupt(QStringLiteral("world backup contains a duplicate source path"));
-        struct stat st {};
-        if (!folders.lookAt(path, st)) {
-            if (errno == ELOOP)
-                throw OrvaneError::backupCorrupt(backupTexts::treeLink);
-            // Removed since the scan.
-            if (errno == ENOENT || errno == ENOTDIR)
-                throw OrvaneError::backupCorrupt(backupTexts::worldChanged);
-            throwErrno("stat", path);
-        }
-        if (S_ISLNK(st.st_mode))
+        const auto look = folders.look(path);
+        if (look.throughLink)
             throw OrvaneError::backupCorrupt(backupTexts::treeLink);
+        // Removed since the scan.
+        if (look.error == ENOENT || look.error == ENOTDIR)
+            throw OrvaneError::backupCorrupt(backupTexts::worldChanged);
+        if (isOutOfOpenFiles(look.error))
+            throw outOfOpenFiles(path);
+        if (look.error != 0)
+            throwSystemError(look.error, "stat", path);
+        const struct stat& st = look.item;
         if (!S_ISREG(st.st_mode))
             throw OrvaneError::backupCorrupt(QStringLiteral("world backup source is not a regular file"));
         countWorldFileBytes(total, std::uint64_t(st.st_size));

@@ -4,6 +4,7 @@
 #include "platform/PathText.h"
 #include "platform/SystemError.h"
 #include "records/BackupStoreTexts.h"
+#include "records/OutOfOpenFiles.h"
 
 #include <cerrno>
 #include <cstring>
@@ -33,6 +34,8 @@ struct Frame {
 // The walk stops at the first folder it cannot open or read: the tree would be incomplete.
 [[noreturn]] void incomplete(int error, const char* operation, const std::filesystem::path& path)
 {
+    if (isOutOfOpenFiles(error))
+        throw outOfOpenFiles(path);
     const std::system_error cause(error, std::generic_category(), std::string(operation) + ' ' + path.native());
     throw OrvaneError::io(QStringLiteral("Orvane could not read the complete world save tree: ") + describe(cause));
 }
@@ -73,6 +76,8 @@ WorldSaveScan scanWorldSaves(const std::filesystem::path& savesFolder, const Wor
         if (!top) {
             if (errno == ELOOP)
                 throw OrvaneError::backupCorrupt(backupTexts::savesPathLink);
+            if (isOutOfOpenFiles(errno))
+                throw outOfOpenFiles(savesFolder);
             throw OrvaneError::io(QStringLiteral("Orvane could not enumerate the selected world saves."));
         }
         stack.push_back(Frame{std::move(top), savesFolder});

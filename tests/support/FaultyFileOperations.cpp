@@ -140,6 +140,30 @@ void FaultyFileOperations::syncFileSystem(const std::filesystem::path& path)
     m_real->syncFileSystem(path);
 }
 
+void FaultyFileOperations::swapAt(const FolderItem& a, const FolderItem& b)
+{
+    enter(Op::swap, b.path);
+    m_real->swapAt(a, b);
+}
+
+void FaultyFileOperations::moveNoReplaceAt(const FolderItem& from, const FolderItem& to)
+{
+    enter(Op::moveNoReplace, to.path);
+    m_real->moveNoReplaceAt(from, to);
+}
+
+void FaultyFileOperations::hardLinkAt(const FolderItem& existing, const FolderItem& link)
+{
+    enter(Op::hardLink, link.path);
+    m_real->hardLinkAt(existing, link);
+}
+
+void FaultyFileOperations::removeFileAt(const FolderItem& item)
+{
+    enter(Op::removeFile, item.path);
+    m_real->removeFileAt(item);
+}
+
 std::filesystem::path leaveAtomicWriteTemporary(const std::filesystem::path& target)
 {
     std::string pattern = atomicWriteTemporary::pattern(target);

@@ -41,6 +41,11 @@ public:
     void syncDirectory(const std::filesystem::path& path) override;
     void hardLink(const std::filesystem::path& existing, const std::filesystem::path& link) override;
     void syncFileSystem(const std::filesystem::path& path) override;
+    // Counted and broken as their by-path forms (swap, moveNoReplace, hardLink, removeFile).
+    void swapAt(const FolderItem& a, const FolderItem& b) override;
+    void moveNoReplaceAt(const FolderItem& from, const FolderItem& to) override;
+    void hardLinkAt(const FolderItem& existing, const FolderItem& link) override;
+    void removeFileAt(const FolderItem& item) override;
 
 private:
     struct Rule {
