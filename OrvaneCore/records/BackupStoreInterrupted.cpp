@@ -360,8 +360,11 @@ bool BackupStore::finishInterruptedRestores(const std::filesystem::path& instanc
         removeLeftoversBeside(*m_files, restore.files, reachable);
         removeRecords(*m_files, restore.undoFolders);
         for (const auto& folder : restore.undoFolders) {
-            std::error_code ignored;
-            std::filesystem::remove_all(folder, ignored);
+            // A kept folder was named to the user, who may still want what it holds: only its record goes.
+            if (!isKept(folder)) {
+                std::error_code ignored;
+                std::filesystem::remove_all(folder, ignored);
+            }
         }
         m_interruptedRestoreNotice = finished ? restoreTexts::interruptedRestoreFinished(kind)
                                               : restoreTexts::interruptedRestoreUndone(kind);

@@ -509,7 +509,9 @@ private:
         return failures;
     }
 
-    // Renames each undo folder in use to its kept name; returns where the prior bytes are.
+    // Renames each undo folder in use to its kept name; returns where the prior bytes are. A folder
+    // holding the commit record keeps it: until the world is whole again, every later backup and
+    // restore of this instance refuses naming it, so that this mixed world is never recorded.
     std::vector<std::filesystem::path> keepUndoFolders()
     {
         std::vector<std::filesystem::path> kept;
@@ -519,10 +521,8 @@ private:
             const std::filesystem::path name = area->folder / restoreItems::keptUndoFolderName();
             try {
                 m_files.moveNoReplace(area->undoFolder, name);
-                // Kept for the user, not for a finish: only their files stay in it, and one that held
-                // nothing else is not kept at all.
-                restoreItems::removeQuietly(m_files, RestoreCommitRecord::fileIn(name));
-                if (::rmdir(name.c_str()) != 0)
+                // One made while staging that never served holds nothing: it is not kept at all.
+                if (area->recorded || ::rmdir(name.c_str()) != 0)
                     kept.push_back(name);
             } catch (const std::exception&) {
                 kept.push_back(area->undoFolder);

@@ -185,6 +185,7 @@ void RestoreWorkspace::endCommit() noexcept
     for (auto& [folder, area] : m_areas) {
         if (area.recorded)
             restoreItems::removeQuietly(m_files, RestoreCommitRecord::fileIn(area.undoFolder));
+        area.recorded = false;
     }
     m_committing = false;
 }
@@ -226,7 +227,10 @@ void RestoreWorkspace::finish() noexcept
 {
     for (const auto& folder : m_hiddenMade)
         ::rmdir(folder.c_str());
-    if (!m_journaled.empty())
+    // A record kept after a failed rollback: the journal leads the next recovery to its folder.
+    const bool recordsKept
+        = std::any_of(m_areas.begin(), m_areas.end(), [](const auto& entry) { return entry.second.recorded; });
+    if (!m_journaled.empty() && !recordsKept)
         restoreItems::removeQuietly(m_files, m_journal);
 }
 

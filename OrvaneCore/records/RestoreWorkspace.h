@@ -60,8 +60,9 @@ public:
     // Every area in use, and the undo folders made.
     std::vector<Area*> areas();
 
-    // Removes the hidden folders this restore made when nothing is left in them, and the journal: what
-    // the restore left now is either kept on purpose or not its own.
+    // Removes the hidden folders this restore made when nothing is left in them, and the journal unless
+    // an undo folder kept after a failed rollback still holds its record (the journal leads the next
+    // recovery there): what the restore left now is either kept on purpose or not its own.
     void finish() noexcept;
 
     // The hidden folder at the top of `root`.

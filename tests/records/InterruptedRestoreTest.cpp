@@ -378,6 +378,89 @@ TEST_F(InterruptedRestore, WhenItsBackupIsGoneTheRestoreIsUndoneFromItsUndoFolde
     }
 }
 
+TEST_F(InterruptedRestore, AFailedRollbackKeepsItsRecordSoNoMixedWorldIsEverRecorded)
+{
+    struct Case {
+        const char* name;
+        bool backupGone;
+        bool swapsStillFail; // the later backups' own swaps back fail as well
+        std::optional<QString> notice; // of the first later backup; both refuse when absent
+        bool worldIsBackup;            // else the world as it was before the restore
+    };
+    const Case cases[] = {
+        {"its backup still there: the next backup finishes it", false, false, kFinished, true},
+        {"its backup gone: the next backup puts the prior world back", true, false, kUndone, false},
+        {"its backup gone, the swaps back failing still: both backups refuse naming the kept folder", true, true,
+         std::nullopt, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!std::filesystem::exists(layout.worldStore / backup.id.toStdString())) {
+            for (const auto& [relative, bytes] : backedUp)
+                writeFile(layout.saves / relative, bytes);
+            backup = store(FileOperations::system()).createWorldBackup(layout.instance, "w");
+        }
+        changeWorld();
+        std::filesystem::remove_all(layout.tmp);
+
+        // The third file's commit stops, and swapping the first two back fails.
+        const auto faulty = std::make_shared<FaultyFileOperations>();
+        BackupStore failing = store(faulty);
+        failing.setRestoreCheckpoint([&](const RestoreCheckpoint& point) {
+            if (point.kind == RestoreCheckpoint::Kind::beforeAtomicCommit && point.index == 2) {
+                faulty->failFrom(Op::swap, 1, EIO);
+                throw OrvaneError::io(QStringLiteral("stop."));
+            }
+        });
+        const QString failure = orvaneErrorOf([&] {
+            failing.restoreLatestBackup(layout.instance, std::nullopt, BackupKind::saves);
+        }).second;
+        const auto kept = namedBelow(layout.tmp, "orvane-restore-kept-");
+        ASSERT_EQ(kept.size(), 1u);
+        EXPECT_TRUE(failure.contains(text(kept[0]))) << failure.toStdString();
+        EXPECT_TRUE(std::filesystem::exists(RestoreCommitRecord::fileIn(kept[0])));
+        auto mixed = backedUp;
+        mixed["World/region/r.0.0.mca"] = changed["World/region/r.0.0.mca"];
+        ASSERT_EQ(world(), mixed);
+        if (c.backupGone)
+            std::filesystem::remove_all(layout.worldStore / backup.id.toStdString());
+        if (!c.swapsStillFail)
+            faulty->failFrom(Op::swap, 1, 0);
+
+        std::vector<QString> refusals;
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            BackupStore next = store(faulty);
+            if (c.notice) {
+                const BackupManifest made = next.createWorldBackup(layout.instance, "after");
+                EXPECT_EQ(next.interruptedRestoreNotice(), attempt == 0 ? c.notice : std::nullopt);
+                std::filesystem::remove_all(layout.worldStore / made.id.toStdString());
+            } else {
+                const auto [kind, error] = orvaneErrorOf([&] { next.createWorldBackup(layout.instance, "after"); });
+                EXPECT_EQ(kind, OrvaneError::Kind::io);
+                refusals.push_back(error);
+            }
+        }
+        if (c.notice) {
+            EXPECT_EQ(world(), c.worldIsBackup ? backedUp : changed);
+            // Named to the user, the kept folder stays with the prior bytes; only its record went.
+            EXPECT_EQ(readFile(kept[0] / "saves/World/level.dat"), "level v2");
+            EXPECT_FALSE(std::filesystem::exists(RestoreCommitRecord::fileIn(kept[0])));
+        } else {
+            EXPECT_EQ(world(), mixed);
+            EXPECT_EQ(refusals[0], refusals[1]);
+            const QString swapFailed = ": Orvane could not atomically swap ";
+            EXPECT_EQ(refusals[0], "Orvane could neither finish nor undo a restore that was interrupted: " + text(level)
+                                       + swapFailed + text(level) + ": Input/output error; " + text(villages)
+                                       + swapFailed + text(villages)
+                                       + ": Input/output error. The files as they were before that restore are kept at "
+                                       + text(kept[0])
+                                       + ". Keep the verified Orvane backup and do not launch the affected instance.");
+            EXPECT_TRUE(BackupStore(layout.worldStore, FileOperations::system()).listBackups().empty());
+        }
+        std::filesystem::remove_all(kept[0]);
+    }
+}
+
 TEST_F(InterruptedRestore, FilesWrittenSinceTheInterruptionAreNeverOverwrittenNorDeleted)
 {
     struct Case {
