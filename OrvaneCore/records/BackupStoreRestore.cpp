@@ -63,7 +63,7 @@ public:
         , m_workspace(m_files, store.temporaryFolder(), RestoreWorkspace::journalIn(store.root()),
                       RestoreCommitRecord{QUuid::createUuid().toString(QUuid::WithoutBraces),
                                           standardised(std::filesystem::absolute(store.root())), m_manifest.id,
-                                          m_instance, m_technic, std::nullopt})
+                                          m_instance, m_technic, std::nullopt, {}})
     {
     }
 
@@ -464,13 +464,20 @@ private:
                 throw OrvaneError::io(restoreTexts::notARegularFile(path));
 
             std::filesystem::path aside;
+            bool moving = false; // a failure before the move (its record's write) passes unchanged
             try {
                 m_workspace.run(path.parent_path(), m_instance, [&](RestoreWorkspace::Area& area) {
+                    moving = false;
                     m_workspace.makeUndoFolders(area, area.undoFolder);
-                    aside = area.undoFolder / restoreItems::setAsideName();
+                    const std::filesystem::path asideName = restoreItems::setAsideName();
+                    aside = area.undoFolder / asideName;
+                    m_workspace.recordSetAside(area, RestoreCommitRecord::SetAside{asideName, path});
+                    moving = true;
                     m_files.moveNoReplaceAt(folder->item(name), FolderItem{AT_FDCWD, aside, aside});
                 });
             } catch (const std::system_error& error) {
+                if (!moving)
+                    throw;
                 throw OrvaneError::io(restoreTexts::moveFailed(aside, error));
             }
             // Nothing may be at its path now: something there means its folder was replaced since it was

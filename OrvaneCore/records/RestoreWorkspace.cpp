@@ -166,8 +166,16 @@ void RestoreWorkspace::writeRecord(Area& area)
 {
     RestoreCommitRecord record = m_record;
     record.files = area.files;
+    record.setAside = area.setAside;
     m_files.writeAtomically(RestoreCommitRecord::fileIn(area.undoFolder), record.encode(), 0600);
     area.recorded = true;
+}
+
+void RestoreWorkspace::recordSetAside(Area& area, RestoreCommitRecord::SetAside item)
+{
+    area.setAside.push_back(std::move(item));
+    if (m_committing)
+        writeRecord(area);
 }
 
 void RestoreWorkspace::beginCommit()

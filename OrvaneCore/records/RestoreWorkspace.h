@@ -28,6 +28,7 @@ public:
         std::vector<std::filesystem::path> undoFolders; // below the undo folder, made by this restore
         // The files staged here, which its commit record lists: filled in while staging, before beginCommit.
         std::vector<RestoreCommitRecord::File> files;
+        std::vector<RestoreCommitRecord::SetAside> setAside; // created paths moved into the undo folder
     };
 
     // `privateFolder` may be empty: then the hidden folders and the destination folders serve.
@@ -49,6 +50,9 @@ public:
     // Right before the first replacement: every area that serves gets an undo folder holding the commit
     // record, so that no clean-up removes undo data while the commit may be half done.
     void beginCommit();
+    // Lists a created path in the area's commit record before it is moved into the undo folder as
+    // `item.name`: an undo without the backup then knows where to put it back.
+    void recordSetAside(Area& area, RestoreCommitRecord::SetAside item);
     // Once every file holds the backed-up bytes again, or its prior bytes: removes the records, after
     // which the undo folders are leftovers like any other.
     void endCommit() noexcept;

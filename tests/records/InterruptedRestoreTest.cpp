@@ -622,10 +622,96 @@ TEST_F(InterruptedRestore, ARestoreFindingNoBackupFirstRemovesAKilledBackupsPart
     EXPECT_EQ(entriesOf(layout.worldStore), std::vector<std::filesystem::path>{});
 }
 
+TEST(InterruptedOverlayRestore, ACreatedPathItSetAsideGoesBackWhenItIsUndoneWithoutItsBackup)
+{
+    struct Case {
+        const char* name;
+        const char* madeSince;   // written at the created path after the kill, when not null
+        bool recordListsNoAside; // a record written before records listed set-aside paths
+    };
+    const Case cases[] = {
+        {"undone: the settings and the created file are back", nullptr, false},
+        {"a file made at the created path since: everything kept as it is", "made since", false},
+        {"a record that does not list it: refused, naming the kept folder", nullptr, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RestoreLayout layout;
+        const auto options = layout.instance / "options.txt";
+        const auto runData = layout.instance / "bin/runData";
+        writeFile(options, "renderDistance:8\n");
+        const BackupManifest backup = BackupStore(layout.backups, FileOperations::system(), layout.tmp)
+                                          .createBackup({options}, layout.instance, BackupKind::preOverlay, "o",
+                                                        {text(runData)});
+        writeFile(options, "renderDistance:12\n");
+        writeFile(runData, "{}");
+
+        // Killed right after the created path was moved into the undo folder.
+        auto setAside = std::make_shared<bool>(false);
+        ASSERT_TRUE(killedWhen(
+            [=](Op op, const std::filesystem::path& path) {
+                if (*setAside)
+                    return true;
+                *setAside = op == Op::moveNoReplace
+                    && path.filename().native().rfind(".orvane-restore-created-", 0) == 0;
+                return false;
+            },
+            [&](const auto& files) {
+                BackupStore(layout.backups, files, layout.tmp)
+                    .restoreLatestBackup(layout.instance, std::nullopt, BackupKind::preOverlay);
+            }));
+        ASSERT_FALSE(std::filesystem::exists(runData));
+        ASSERT_EQ(readFile(options), "renderDistance:8\n");
+        std::filesystem::remove_all(layout.backups / backup.id.toStdString());
+        const auto records = namedBelow(layout.tmp, ".orvane-restore-commit");
+        ASSERT_EQ(records.size(), 1u);
+        if (c.madeSince)
+            writeFile(runData, c.madeSince);
+        if (c.recordListsNoAside) {
+            auto record = RestoreCommitRecord::decode(readFile(records[0]));
+            ASSERT_TRUE(record && record->setAside.size() == 1u);
+            record->setAside.clear();
+            writeFile(records[0], record->encode());
+        }
+
+        BackupStore next(layout.backups, FileOperations::system(), layout.tmp);
+        const auto [kind, error] = orvaneErrorOf(
+            [&] { next.createBackup({options}, layout.instance, BackupKind::manual, "m", {}); });
+        if (c.recordListsNoAside) {
+            EXPECT_EQ(kind, OrvaneError::Kind::io);
+            const auto kept = namedBelow(layout.tmp, "orvane-restore-kept-");
+            ASSERT_EQ(kept.size(), 1u);
+            EXPECT_EQ(error, "Orvane could neither finish nor undo a restore that was interrupted: " + text(kept[0])
+                                 + ": holds files the restore had moved aside. The files as they were before that "
+                                   "restore are kept at " + text(kept[0])
+                                 + ". Keep the verified Orvane backup and do not launch the affected instance.");
+            EXPECT_FALSE(std::filesystem::exists(runData));
+        } else if (c.madeSince) {
+            EXPECT_EQ(error, "<no OrvaneError>");
+            const auto kept = namedBelow(layout.tmp, "orvane-restore-kept-");
+            ASSERT_EQ(kept.size(), 1u);
+            EXPECT_EQ(next.interruptedRestoreNotice(),
+                      "Orvane kept the settings as they are, because they changed after a restore was interrupted; "
+                      "the replaced files are kept at " + text(kept[0]) + ".");
+            EXPECT_EQ(readFile(runData), c.madeSince);
+            EXPECT_EQ(readFile(options), "renderDistance:8\n");
+            EXPECT_EQ(namedBelow(kept[0], ".orvane-restore-created-").size(), 1u);
+        } else {
+            EXPECT_EQ(error, "<no OrvaneError>");
+            EXPECT_EQ(next.interruptedRestoreNotice(),
+                      "Orvane first undid a settings restore that was interrupted, because its backup no longer "
+                      "verifies.");
+            EXPECT_EQ(readFile(runData), "{}");
+            EXPECT_EQ(readFile(options), "renderDistance:12\n");
+            EXPECT_EQ(namedBelow(layout.tmp, "orvane-restore"), std::vector<std::filesystem::path>{});
+        }
+    }
+}
+
 TEST(RestoreCommitRecords, ReadBackWholeOrNotAtAll)
 {
     const RestoreCommitRecord full{"R1", "/h/backups/saves", "2026-12-08T072108.123Z-0f8f", "/h/modpacks/tekkit-2",
-                                   std::filesystem::path("/h/technic"), std::nullopt};
+                                   std::filesystem::path("/h/technic"), std::nullopt, {}};
     RestoreCommitRecord noTechnic = full;
     noTechnic.technicRoot.reset();
     const QString a(64, QLatin1Char('a')), b(64, QLatin1Char('b'));
@@ -637,6 +723,9 @@ TEST(RestoreCommitRecords, ReadBackWholeOrNotAtAll)
     };
     RestoreCommitRecord listingNothing = full;
     listingNothing.files.emplace();
+    RestoreCommitRecord aside = listing;
+    aside.setAside = {{".orvane-restore-created-A", "/h/modpacks/tekkit-2/bin/runData"},
+                      {".orvane-restore-created-B", "/h/modpacks/tekkit-2/options 2.txt"}};
     const QByteArray head = full.encode();
     const QByteArray aBytes = a.toLatin1();
     struct Case {
@@ -660,6 +749,9 @@ TEST(RestoreCommitRecords, ReadBackWholeOrNotAtAll)
         {"a file climbing out of its undo folder", head + QByteArray("files=1\0file=", 14) + aBytes + " 1 - - ../a" + '\0',
          std::nullopt},
         {"a digest that is not one", head + QByteArray("files=1\0file=", 14) + "x 1 - - saves/a" + '\0', std::nullopt},
+        {"a record listing a created path it set aside", aside.encode(), aside},
+        {"a set-aside name that is not one", head + QByteArray("aside=../x /h/modpacks/tekkit-2/bin/runData", 43) + '\0',
+         std::nullopt},
         {"files without their count", head + QByteArray("file=", 5) + aBytes + " 1 - - saves/a" + '\0', std::nullopt},
     };
     for (const auto& c : cases) {
