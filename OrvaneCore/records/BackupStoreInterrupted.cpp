@@ -182,7 +182,7 @@ BackupKind kindOf(const std::optional<ListedBackup>& backup, const std::vector<R
 
 // Probes, stages and rollback copies beside the files, once the files hold what they should.
 void removeLeftoversBeside(FileOperations& files, const std::vector<RecordedFile>& recorded,
-                           const std::function<bool(const std::filesystem::path&)>& reachable)
+                           const std::function<std::optional<CheckedFolder>(const std::filesystem::path&)>& open)
 {
     std::set<std::pair<QString, std::uint64_t>> known;
     std::set<std::filesystem::path> folders;
@@ -193,9 +193,10 @@ void removeLeftoversBeside(FileOperations& files, const std::vector<RecordedFile
         folders.insert(file.destination.parent_path());
     }
     for (const auto& folder : folders) {
-        if (!reachable(folder))
+        const auto opened = open(folder);
+        if (!opened)
             continue;
-        restoreItems::removeLeftovers(files, folder, [&](const CopiedFile& bytes) {
+        restoreItems::removeLeftovers(files, *opened, [&](const CopiedFile& bytes) {
             return known.count({bytes.sha256, bytes.byteCount}) != 0;
         });
     }
@@ -315,6 +316,9 @@ bool BackupStore::finishInterruptedRestores(const std::filesystem::path& instanc
     }
 
     const auto reachable = [&](const std::filesystem::path& folder) { return isWithinRoots(folder, instance, technic); };
+    const auto openReachable = [&](const std::filesystem::path& folder) {
+        return restoreItems::openWithinRoots(folder, instance, technic);
+    };
     bool keptAsItIs = false;
     for (auto& [token, restore] : interrupted) {
         std::optional<ListedBackup> backup;
@@ -366,7 +370,7 @@ bool BackupStore::finishInterruptedRestores(const std::filesystem::path& instanc
         // Bytes written since the interruption are never overwritten or deleted: the world stays as it
         // is, and what the restore replaced stays where the user is told.
         const auto keepAsItIs = [&] {
-            removeLeftoversBeside(*m_files, restore.files, reachable);
+            removeLeftoversBeside(*m_files, restore.files, openReachable);
             const auto kept = keepUndoFolders(*m_files, restore.undoFolders, false);
             m_interruptedRestoreNotice = restoreTexts::interruptedRestoreKeptAsItIs(kind, kept);
             keptAsItIs = true;
@@ -418,14 +422,24 @@ bool BackupStore::finishInterruptedRestores(const std::filesystem::path& instanc
         }
 
         // Every file holds either the backed-up bytes or its prior ones: the undo data has served.
-        removeLeftoversBeside(*m_files, restore.files, reachable);
+        removeLeftoversBeside(*m_files, restore.files, openReachable);
         removeRecords(*m_files, restore.undoFolders);
         for (const auto& folder : restore.undoFolders) {
             // A kept folder was named to the user, who may still want what it holds: only its record goes.
-            if (!isKept(folder)) {
-                std::error_code ignored;
-                std::filesystem::remove_all(folder, ignored);
+            if (isKept(folder))
+                continue;
+            // Through the descriptor of the place it lies in (the private folder, or one reached from a
+            // root without links): nothing outside it is followed.
+            const std::filesystem::path place = folder.parent_path();
+            std::optional<CheckedFolder> opened = openReachable(place);
+            if (!opened && place == standardised(m_temporaryFolder)) {
+                try {
+                    opened = CheckedFolder::openOwn(place);
+                } catch (const std::exception&) {
+                }
             }
+            if (opened)
+                restoreItems::removeFolderAt(*m_files, opened->fd(), folder.filename(), folder);
         }
         m_interruptedRestoreNotice = finished ? restoreTexts::interruptedRestoreFinished(kind)
                                               : restoreTexts::interruptedRestoreUndone(kind);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileOperations.h"
+#include "records/CheckedFolder.h"
 #include "records/RestoreCommitRecord.h"
 
 #include <filesystem>
@@ -72,10 +73,11 @@ public:
     // The hidden folder at the top of `root`.
     static std::filesystem::path hiddenFolder(const std::filesystem::path& root);
 
-    // Removes what an interrupted restore left in `folder` (undo folders and stages; never a kept undo
-    // folder, preserved bytes or an undo folder holding a commit record), and `folder` itself when it is
-    // a hidden folder left empty. False when an undo folder (or a kept one) holding a record stays.
-    static bool removeInterruptedWork(FileOperations& files, const std::filesystem::path& folder) noexcept;
+    // Removes what an interrupted restore left in the open `folder` (undo folders and stages; never a
+    // kept undo folder, preserved bytes or an undo folder holding a commit record), through its
+    // descriptor and never through a link, and `folder` itself when it is a hidden folder left empty.
+    // False when an undo folder (or a kept one) holding a record stays, or something could not go.
+    static bool removeInterruptedWork(FileOperations& files, const CheckedFolder& folder) noexcept;
 
     // The undo folders in `folder` that hold a commit record, and the kept undo folders that still hold
     // one (an interrupted restore that could not be undone yet).
@@ -93,11 +95,12 @@ public:
     // A fresh journal name in `folder`.
     static std::filesystem::path journalIn(const std::filesystem::path& folder);
 
-    // Removes what interrupted restores left in the folders their journals in `folder` name, for the
-    // folders `mayClean` accepts. A journal goes once every folder it names was cleaned; one naming
-    // folders of another instance stays for the clean-up that reaches them.
-    static void removeJournaledWork(FileOperations& files, const std::filesystem::path& folder,
-                                    const std::function<bool(const std::filesystem::path&)>& mayClean) noexcept;
+    // Removes what interrupted restores left in the folders their journals in `folder` name, each as
+    // `open` opens it (nothing for a folder it may not clean). A journal goes once every folder it names
+    // was cleaned; one naming folders of another instance stays for the clean-up that reaches them.
+    static void removeJournaledWork(
+        FileOperations& files, const std::filesystem::path& folder,
+        const std::function<std::optional<CheckedFolder>(const std::filesystem::path&)>& open) noexcept;
 
 private:
     enum class Place { privateFolder, hidden, destination };
