@@ -1,6 +1,7 @@
 #include "records/BackupStore.h"
 
 #include "platform/PathText.h"
+#include "records/CheckedFolder.h"
 #include "records/RestoreTemporaryItems.h"
 #include "records/RestoreWorkspace.h"
 
@@ -26,33 +27,41 @@ bool BackupStore::removeInterruptedWork(const std::filesystem::path& instanceRoo
                                         const std::optional<std::filesystem::path>& technicDataRoot,
                                         const BackupManifest* restoring)
 {
-    // Snapshots that never got their id: everything in them is a copy of files still in place.
-    std::error_code ec;
-    std::vector<std::filesystem::path> partial;
-    for (auto it = std::filesystem::directory_iterator(m_root, ec); !ec && it != std::filesystem::directory_iterator();
-         it.increment(ec)) {
-        if (it->path().filename().native().rfind(kPartialPrefix, 0) == 0)
-            partial.push_back(it->path());
-    }
-    for (const auto& folder : partial) {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
+    // Snapshots that never got their id: everything in them is a copy of files still in place. Removed
+    // through the store's descriptor, never through a link.
+    try {
+        const CheckedFolder store = CheckedFolder::openOwn(m_root);
+        for (const std::string& name : restoreItems::namesIn(store.fd())) {
+            if (name.rfind(kPartialPrefix, 0) == 0)
+                restoreItems::removeFolderAt(*m_files, store.fd(), name, m_root / name);
+        }
+    } catch (const std::exception&) {
+        // No store yet, or not open now: nothing of it to clean.
     }
 
     // Before anything else looks at the files: a restore cut off among its replacements is completed.
     const bool whole = finishInterruptedRestores(instanceRoot, technicDataRoot);
 
-    // Stages and undo folders of restores that never finished; kept undo folders stay.
-    if (!m_temporaryFolder.empty())
-        RestoreWorkspace::removeInterruptedWork(*m_files, m_temporaryFolder);
+    // Stages and undo folders of restores that never finished; kept undo folders stay. Each folder is
+    // opened without links (the private one as the restore's own) and cleaned through its descriptor.
     const std::filesystem::path instance = standardised(instanceRoot);
-    RestoreWorkspace::removeInterruptedWork(*m_files, RestoreWorkspace::hiddenFolder(instance));
     const auto technic = technicDataRoot ? std::optional(standardised(*technicDataRoot)) : technicRoot(instance);
-    if (technic)
-        RestoreWorkspace::removeInterruptedWork(*m_files, RestoreWorkspace::hiddenFolder(*technic));
+    if (!m_temporaryFolder.empty()) {
+        try {
+            RestoreWorkspace::removeInterruptedWork(*m_files, CheckedFolder::openOwn(m_temporaryFolder));
+        } catch (const std::exception&) {
+            // Missing, or not open now: tried again next time.
+        }
+    }
+    if (const auto hidden = restoreItems::openBelow(instance, RestoreWorkspace::hiddenFolder(instance)))
+        RestoreWorkspace::removeInterruptedWork(*m_files, *hidden);
+    if (technic) {
+        if (const auto hidden = restoreItems::openBelow(*technic, RestoreWorkspace::hiddenFolder(*technic)))
+            RestoreWorkspace::removeInterruptedWork(*m_files, *hidden);
+    }
     // Only folders of the roots in hand, reached without a link.
     RestoreWorkspace::removeJournaledWork(*m_files, m_root, [&](const std::filesystem::path& folder) {
-        return isWithinRoots(folder, instance, technic);
+        return restoreItems::openWithinRoots(folder, instance, technic);
     });
     // A restore killed while it staged leaves a probe beside a new file, recorded nowhere.
     if (restoring) {
@@ -60,8 +69,8 @@ bool BackupStore::removeInterruptedWork(const std::filesystem::path& instanceRoo
         for (const BackupFile& file : restoring->files)
             folders.insert(standardised(pathFromText(file.originalPath)).parent_path());
         for (const auto& folder : folders) {
-            if (folder.is_absolute() && isWithinRoots(folder, instance, technic))
-                restoreItems::removeLeftovers(*m_files, folder, [](const CopiedFile&) { return false; });
+            if (const auto opened = restoreItems::openWithinRoots(folder, instance, technic))
+                restoreItems::removeLeftovers(*m_files, *opened, [](const CopiedFile&) { return false; });
         }
     }
     return whole;

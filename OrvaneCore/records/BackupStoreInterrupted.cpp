@@ -1,7 +1,9 @@
 #include "records/BackupStore.h"
 
 #include "model/OrvaneError.h"
+#include "platform/FolderDescriptorCache.h"
 #include "platform/PathText.h"
+#include "records/CheckedFolder.h"
 #include "records/FileEvidence.h"
 #include "records/RestoreCommitRecord.h"
 #include "records/RestoreTemporaryItems.h"
@@ -22,12 +24,19 @@ namespace {
 
 using RecordedFile = RestoreCommitRecord::File;
 
+// A created path the restore moved into an undo folder, as its record lists it.
+struct SetAsideItem {
+    std::filesystem::path aside; // in its undo folder
+    std::filesystem::path original;
+};
+
 // One interrupted restore: its record and the undo folders holding it (kept ones too, when an earlier
 // attempt could not undo it).
 struct Interrupted {
     RestoreCommitRecord record;
     std::vector<std::filesystem::path> undoFolders;
     std::vector<RecordedFile> files; // from every undo folder's record
+    std::vector<SetAsideItem> setAside; // the created paths the records list
     bool listsFiles = true;          // false when a record was written before records listed files
 };
 
@@ -59,16 +68,49 @@ bool sameFile(const std::optional<FileStamp>& a, const std::optional<FileStamp>&
     return a && b && a->device == b->device && a->inode == b->inode;
 }
 
-// Items the restore moved into an undo folder from paths the manifest does not name.
-bool holdsSetAsideItems(const std::filesystem::path& undoFolder)
+// Items the restore moved into an undo folder from paths the manifest does not name, other than `listed`.
+bool holdsSetAsideItems(const std::filesystem::path& undoFolder, const std::vector<SetAsideItem>& listed = {})
 {
     std::error_code ec;
     for (auto it = std::filesystem::directory_iterator(undoFolder, ec);
          !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-        if (it->path().filename().native().rfind(".orvane-restore-created-", 0) == 0)
+        if (it->path().filename().native().rfind(".orvane-restore-created-", 0) == 0
+            && std::none_of(listed.begin(), listed.end(), [&](const SetAsideItem& item) { return item.aside == it->path(); }))
             return true;
     }
     return false;
+}
+
+// A set-aside path that something occupies again: bytes written since, which nothing is put back over.
+bool isOccupiedAgain(const SetAsideItem& item)
+{
+    return stampIfPossible(item.aside) && stampIfPossible(item.original);
+}
+
+// Moves each set-aside file still in its undo folder back to its path (last first), through its folder
+// opened below the instance without links; returns one text per failure.
+QStringList putSetAsideBack(FileOperations& files, const std::vector<SetAsideItem>& items,
+                            const std::filesystem::path& instance)
+{
+    QStringList failures;
+    const FolderDescriptorCache folders(instance);
+    for (auto it = items.rbegin(); it != items.rend(); ++it) {
+        if (!stampIfPossible(it->aside))
+            continue; // never moved there, or back already
+        try {
+            const CheckedFolder folder
+                = CheckedFolder::open(folders, it->original.parent_path(), restoreTexts::createdPathLink);
+            const FolderItem back = folder.itemAt(it->original);
+            try {
+                files.moveNoReplaceAt(FolderItem{AT_FDCWD, it->aside, it->aside}, back);
+            } catch (const std::system_error& error) {
+                throw OrvaneError::io(restoreTexts::moveFailed(back.path, error));
+            }
+        } catch (const std::exception& error) {
+            failures.push_back(pathText(it->original) + QStringLiteral(": ") + describe(error));
+        }
+    }
+    return failures;
 }
 
 bool isKept(const std::filesystem::path& folder)
@@ -140,7 +182,7 @@ BackupKind kindOf(const std::optional<ListedBackup>& backup, const std::vector<R
 
 // Probes, stages and rollback copies beside the files, once the files hold what they should.
 void removeLeftoversBeside(FileOperations& files, const std::vector<RecordedFile>& recorded,
-                           const std::function<bool(const std::filesystem::path&)>& reachable)
+                           const std::function<std::optional<CheckedFolder>(const std::filesystem::path&)>& open)
 {
     std::set<std::pair<QString, std::uint64_t>> known;
     std::set<std::filesystem::path> folders;
@@ -151,9 +193,10 @@ void removeLeftoversBeside(FileOperations& files, const std::vector<RecordedFile
         folders.insert(file.destination.parent_path());
     }
     for (const auto& folder : folders) {
-        if (!reachable(folder))
+        const auto opened = open(folder);
+        if (!opened)
             continue;
-        restoreItems::removeLeftovers(files, folder, [&](const CopiedFile& bytes) {
+        restoreItems::removeLeftovers(files, *opened, [&](const CopiedFile& bytes) {
             return known.count({bytes.sha256, bytes.byteCount}) != 0;
         });
     }
@@ -267,10 +310,15 @@ bool BackupStore::finishInterruptedRestores(const std::filesystem::path& instanc
                 restore.files.insert(restore.files.end(), record->files->begin(), record->files->end());
             else
                 restore.listsFiles = false;
+            for (const auto& item : record->setAside)
+                restore.setAside.push_back(SetAsideItem{undo / item.name, item.original});
         }
     }
 
     const auto reachable = [&](const std::filesystem::path& folder) { return isWithinRoots(folder, instance, technic); };
+    const auto openReachable = [&](const std::filesystem::path& folder) {
+        return restoreItems::openWithinRoots(folder, instance, technic);
+    };
     bool keptAsItIs = false;
     for (auto& [token, restore] : interrupted) {
         std::optional<ListedBackup> backup;
@@ -295,16 +343,19 @@ bool BackupStore::finishInterruptedRestores(const std::filesystem::path& instanc
             } catch (const OrvaneError&) {
                 failures.push_back(kCannotTell);
             }
-        } else if (!std::all_of(restore.files.begin(), restore.files.end(), [&](const RecordedFile& file) {
-                       return reachable(file.destination.parent_path());
-                   })) {
+        } else if (!std::all_of(restore.files.begin(), restore.files.end(),
+                                [&](const RecordedFile& file) { return reachable(file.destination.parent_path()); })
+                   || !std::all_of(restore.setAside.begin(), restore.setAside.end(), [&](const SetAsideItem& item) {
+                          return isWithinRoots(item.original.parent_path(), instance, std::nullopt);
+                      })) {
             failures.push_back(kOutsideRoots);
         }
         if (!failures.isEmpty())
             throw OrvaneError::io(restoreTexts::interruptedRestoreKept(
                 failures, keepUndoFolders(*m_files, restore.undoFolders, true)));
 
-        const bool setAside = std::any_of(restore.undoFolders.begin(), restore.undoFolders.end(), holdsSetAsideItems);
+        const bool setAside = std::any_of(restore.undoFolders.begin(), restore.undoFolders.end(),
+                                          [](const std::filesystem::path& folder) { return holdsSetAsideItems(folder); });
         if (!setAside && std::none_of(restore.files.begin(), restore.files.end(), [&](const RecordedFile& file) {
                 return wasReplaced(file, restore.undoFolders);
             })) {
@@ -318,11 +369,14 @@ bool BackupStore::finishInterruptedRestores(const std::filesystem::path& instanc
 
         // Bytes written since the interruption are never overwritten or deleted: the world stays as it
         // is, and what the restore replaced stays where the user is told.
-        if (std::find(states.begin(), states.end(), FileState::changed) != states.end()) {
-            removeLeftoversBeside(*m_files, restore.files, reachable);
+        const auto keepAsItIs = [&] {
+            removeLeftoversBeside(*m_files, restore.files, openReachable);
             const auto kept = keepUndoFolders(*m_files, restore.undoFolders, false);
             m_interruptedRestoreNotice = restoreTexts::interruptedRestoreKeptAsItIs(kind, kept);
             keptAsItIs = true;
+        };
+        if (std::find(states.begin(), states.end(), FileState::changed) != states.end()) {
+            keepAsItIs();
             continue;
         }
 
@@ -344,24 +398,48 @@ bool BackupStore::finishInterruptedRestores(const std::filesystem::path& instanc
             }
         }
         if (!finished) {
-            failures = undoFromUndoFolders(*this, restore.files, states, restore.undoFolders);
-            for (const auto& folder : restore.undoFolders) {
-                if (holdsSetAsideItems(folder))
-                    failures.push_back(pathText(folder) + QStringLiteral(": holds files the restore had moved aside"));
+            // Undone, a created path gets its file back: one made there since stays, and so does the world.
+            if (std::any_of(restore.setAside.begin(), restore.setAside.end(), isOccupiedAgain)) {
+                keepAsItIs();
+                continue;
+            }
+            failures = putSetAsideBack(*m_files, restore.setAside, instance);
+            for (auto& failure : undoFromUndoFolders(*this, restore.files, states, restore.undoFolders))
+                failures.push_back(std::move(failure));
+            std::vector<std::size_t> holding; // undo folders with set-aside files no record places
+            for (std::size_t i = 0; i < restore.undoFolders.size(); ++i) {
+                if (holdsSetAsideItems(restore.undoFolders[i], restore.setAside))
+                    holding.push_back(i);
             }
             // The record stays: every later backup and restore of this instance refuses the same way
             // until the world is whole again, so a mixed world is never recorded.
-            if (!failures.isEmpty())
-                throw OrvaneError::io(restoreTexts::interruptedRestoreKept(
-                    failures, keepUndoFolders(*m_files, restore.undoFolders, true)));
+            if (!failures.isEmpty() || !holding.empty()) {
+                const auto kept = keepUndoFolders(*m_files, restore.undoFolders, true); // one per undo folder
+                for (const std::size_t i : holding)
+                    failures.push_back(pathText(kept[i]) + QStringLiteral(": holds files the restore had moved aside"));
+                throw OrvaneError::io(restoreTexts::interruptedRestoreKept(failures, kept));
+            }
         }
 
         // Every file holds either the backed-up bytes or its prior ones: the undo data has served.
-        removeLeftoversBeside(*m_files, restore.files, reachable);
+        removeLeftoversBeside(*m_files, restore.files, openReachable);
         removeRecords(*m_files, restore.undoFolders);
         for (const auto& folder : restore.undoFolders) {
-            std::error_code ignored;
-            std::filesystem::remove_all(folder, ignored);
+            // A kept folder was named to the user, who may still want what it holds: only its record goes.
+            if (isKept(folder))
+                continue;
+            // Through the descriptor of the place it lies in (the private folder, or one reached from a
+            // root without links): nothing outside it is followed.
+            const std::filesystem::path place = folder.parent_path();
+            std::optional<CheckedFolder> opened = openReachable(place);
+            if (!opened && place == standardised(m_temporaryFolder)) {
+                try {
+                    opened = CheckedFolder::openOwn(place);
+                } catch (const std::exception&) {
+                }
+            }
+            if (opened)
+                restoreItems::removeFolderAt(*m_files, opened->fd(), folder.filename(), folder);
         }
         m_interruptedRestoreNotice = finished ? restoreTexts::interruptedRestoreFinished(kind)
                                               : restoreTexts::interruptedRestoreUndone(kind);

@@ -63,7 +63,7 @@ public:
         , m_workspace(m_files, store.temporaryFolder(), RestoreWorkspace::journalIn(store.root()),
                       RestoreCommitRecord{QUuid::createUuid().toString(QUuid::WithoutBraces),
                                           standardised(std::filesystem::absolute(store.root())), m_manifest.id,
-                                          m_instance, m_technic, std::nullopt})
+                                          m_instance, m_technic, std::nullopt, {}})
     {
     }
 
@@ -464,13 +464,20 @@ private:
                 throw OrvaneError::io(restoreTexts::notARegularFile(path));
 
             std::filesystem::path aside;
+            bool moving = false; // a failure before the move (its record's write) passes unchanged
             try {
                 m_workspace.run(path.parent_path(), m_instance, [&](RestoreWorkspace::Area& area) {
+                    moving = false;
                     m_workspace.makeUndoFolders(area, area.undoFolder);
-                    aside = area.undoFolder / restoreItems::setAsideName();
+                    const std::filesystem::path asideName = restoreItems::setAsideName();
+                    aside = area.undoFolder / asideName;
+                    m_workspace.recordSetAside(area, RestoreCommitRecord::SetAside{asideName, path});
+                    moving = true;
                     m_files.moveNoReplaceAt(folder->item(name), FolderItem{AT_FDCWD, aside, aside});
                 });
             } catch (const std::system_error& error) {
+                if (!moving)
+                    throw;
                 throw OrvaneError::io(restoreTexts::moveFailed(aside, error));
             }
             // Nothing may be at its path now: something there means its folder was replaced since it was
@@ -509,7 +516,9 @@ private:
         return failures;
     }
 
-    // Renames each undo folder in use to its kept name; returns where the prior bytes are.
+    // Renames each undo folder in use to its kept name; returns where the prior bytes are. A folder
+    // holding the commit record keeps it: until the world is whole again, every later backup and
+    // restore of this instance refuses naming it, so that this mixed world is never recorded.
     std::vector<std::filesystem::path> keepUndoFolders()
     {
         std::vector<std::filesystem::path> kept;
@@ -519,10 +528,8 @@ private:
             const std::filesystem::path name = area->folder / restoreItems::keptUndoFolderName();
             try {
                 m_files.moveNoReplace(area->undoFolder, name);
-                // Kept for the user, not for a finish: only their files stay in it, and one that held
-                // nothing else is not kept at all.
-                restoreItems::removeQuietly(m_files, RestoreCommitRecord::fileIn(name));
-                if (::rmdir(name.c_str()) != 0)
+                // One made while staging that never served holds nothing: it is not kept at all.
+                if (area->recorded || ::rmdir(name.c_str()) != 0)
                     kept.push_back(name);
             } catch (const std::exception&) {
                 kept.push_back(area->undoFolder);

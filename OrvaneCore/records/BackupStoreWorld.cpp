@@ -45,7 +45,7 @@ BackupManifest BackupStore::createWorldBackup(const std::filesystem::path& insta
         return ours;
     });
     for (const auto& folder : holdingItems)
-        restoreItems::removeLeftovers(*m_files, folder, [](const CopiedFile&) { return false; });
+        restoreItems::removeLeftovers(*m_files, root, folder, [](const CopiedFile&) { return false; });
     if (scan.files.empty())
         throw OrvaneError::io(
             QStringLiteral("No world files exist in this instance. Orvane will not create an empty recovery point."));

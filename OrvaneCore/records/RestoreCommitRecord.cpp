@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <string_view>
 
 namespace orvane {
 
@@ -105,6 +106,27 @@ std::optional<RestoreCommitRecord::File> decodeFileEntry(const QByteArray& value
     return file;
 }
 
+constexpr std::string_view kSetAsidePrefix = ".orvane-restore-created-";
+
+// "<name in the undo folder> <original path>".
+QByteArray setAsideEntry(const RestoreCommitRecord::SetAside& item)
+{
+    return pathBytes(item.name) + ' ' + pathBytes(item.original);
+}
+
+std::optional<RestoreCommitRecord::SetAside> decodeSetAside(const QByteArray& value)
+{
+    const qsizetype space = value.indexOf(' ');
+    if (space <= 0)
+        return std::nullopt;
+    const QByteArray name = value.left(space);
+    const std::filesystem::path original = bytesPath(value.mid(space + 1));
+    if (!name.startsWith(QByteArray(kSetAsidePrefix.data(), qsizetype(kSetAsidePrefix.size()))) || name.contains('/')
+        || !original.is_absolute())
+        return std::nullopt;
+    return RestoreCommitRecord::SetAside{bytesPath(name), standardised(original)};
+}
+
 } // namespace
 
 QByteArray RestoreCommitRecord::encode() const
@@ -124,6 +146,8 @@ QByteArray RestoreCommitRecord::encode() const
                 append(bytes, "to", pathBytes(file.destination));
         }
     }
+    for (const SetAside& item : setAside)
+        append(bytes, "aside", setAsideEntry(item));
     return bytes;
 }
 
@@ -165,6 +189,11 @@ std::optional<RestoreCommitRecord> RestoreCommitRecord::decode(const QByteArray&
                 files.push_back(*file);
                 elsewhere.emplace_back();
             }
+        } else if (key == "aside") {
+            const auto item = decodeSetAside(value);
+            filesWhole = filesWhole && item.has_value();
+            if (item)
+                record.setAside.push_back(*item);
         } else if (key == "to") {
             // Names where the file just before it lies.
             filesWhole = filesWhole && !elsewhere.empty() && !elsewhere.back() && !value.isEmpty();

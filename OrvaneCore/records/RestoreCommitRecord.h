@@ -34,6 +34,14 @@ struct RestoreCommitRecord {
         bool operator==(const File&) const = default;
     };
 
+    // A created path the restore moved into this undo folder: its name there, and where it lay.
+    struct SetAside {
+        std::filesystem::path name; // ".orvane-restore-created-<UUID>"
+        std::filesystem::path original;
+
+        bool operator==(const SetAside&) const = default;
+    };
+
     QString restore; // one restore's token, the same in each of its undo folders
     std::filesystem::path store;
     QString backupId;
@@ -41,6 +49,8 @@ struct RestoreCommitRecord {
     std::optional<std::filesystem::path> technicRoot;
     // Absent in records written before they listed their files.
     std::optional<std::vector<File>> files;
+    // Listed before each is moved; none in records written before they listed them.
+    std::vector<SetAside> setAside;
 
     bool operator==(const RestoreCommitRecord&) const = default;
 

@@ -1,5 +1,8 @@
 #include "records/RestoreTemporaryItems.h"
 
+#include "platform/FileDescriptor.h"
+#include "platform/FolderDescriptorCache.h"
+#include "platform/PathText.h"
 #include "records/FileEvidence.h"
 
 #include <QUuid>
@@ -8,7 +11,12 @@
 #include <system_error>
 #include <vector>
 
+#include <cerrno>
+
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace orvane::restoreItems {
 
@@ -44,31 +52,107 @@ bool isItemName(std::string_view name)
     return startsWith(name, ".orvane-restore") || startsWith(name, "orvane-restore-");
 }
 
-void removeLeftovers(FileOperations& files, const std::filesystem::path& folder,
+std::optional<CheckedFolder> openBelow(const std::filesystem::path& root, const std::filesystem::path& folder) noexcept
+{
+    try {
+        const FolderDescriptorCache folders(root);
+        return CheckedFolder::openIfPresent(folders, folder, QStringLiteral("link"));
+    } catch (...) {
+        return std::nullopt; // through a link, or not open now: left for the next clean-up
+    }
+}
+
+std::optional<CheckedFolder> openWithinRoots(const std::filesystem::path& folder, const std::filesystem::path& instance,
+                                             const std::optional<std::filesystem::path>& technic) noexcept
+{
+    if (!folder.is_absolute())
+        return std::nullopt;
+    if (folder == instance || isContained(folder, instance))
+        return openBelow(instance, folder);
+    if (technic && (folder == *technic || isContained(folder, *technic)))
+        return openBelow(*technic, folder);
+    return std::nullopt;
+}
+
+std::vector<std::string> namesIn(int folder)
+{
+    std::vector<std::string> names;
+    // A listing descriptor of its own: the folder's may be a path-only one.
+    const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listing < 0)
+        return names;
+    DIR* dir = ::fdopendir(listing);
+    if (!dir) {
+        ::close(listing);
+        return names;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..")
+            names.emplace_back(name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
+void removeLeftovers(FileOperations& files, const CheckedFolder& folder,
                      const std::function<bool(const CopiedFile&)>& known) noexcept
 {
     try {
-        std::vector<std::filesystem::path> found;
-        std::error_code ec;
-        for (auto it = std::filesystem::directory_iterator(folder, ec);
-             !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-            const std::string name = it->path().filename().native();
-            if (startsWith(name, kProbePrefix) || startsWith(name, kStagePrefix) || startsWith(name, kRollbackPrefix))
-                found.push_back(it->path());
-        }
-        for (const auto& path : found) {
-            struct stat st {};
-            if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        for (const std::string& name : namesIn(folder.fd())) {
+            if (!startsWith(name, kProbePrefix) && !startsWith(name, kStagePrefix) && !startsWith(name, kRollbackPrefix))
                 continue;
-            if (!startsWith(path.filename().native(), kProbePrefix)) {
-                const auto measured = measureIfPossible(path);
+            const auto look = folder.look(name);
+            if (look.error != 0 || look.throughLink || !S_ISREG(look.item.st_mode))
+                continue;
+            if (!startsWith(name, kProbePrefix)) {
+                const auto measured = folder.measure(name);
                 if (!measured || !known(*measured))
                     continue;
             }
-            removeQuietly(files, path);
+            folder.removeQuietly(files, name);
         }
     } catch (...) {
         // A clean-up never stops the operation it precedes.
+    }
+}
+
+void removeLeftovers(FileOperations& files, const std::filesystem::path& root, const std::filesystem::path& folder,
+                     const std::function<bool(const CopiedFile&)>& known) noexcept
+{
+    if (const auto opened = openBelow(root, folder))
+        removeLeftovers(files, *opened, known);
+}
+
+bool removeFolderAt(FileOperations& files, int parent, const std::filesystem::path& name,
+                    const std::filesystem::path& path) noexcept
+{
+    try {
+        const FileDescriptor folder(::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!folder)
+            return errno == ENOENT;
+        bool everything = true;
+        for (const std::string& entry : namesIn(folder.get())) {
+            struct stat st {};
+            if (::fstatat(folder.get(), entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                everything = false;
+                continue;
+            }
+            if (S_ISDIR(st.st_mode)) {
+                everything = removeFolderAt(files, folder.get(), entry, path / entry) && everything;
+            } else if (S_ISREG(st.st_mode)) {
+                try {
+                    files.removeFileAt(FolderItem{folder.get(), entry, path / entry});
+                } catch (const std::system_error&) {
+                    everything = false;
+                }
+            } else {
+                everything = false; // not one of ours: it stays, and so does its folder
+            }
+        }
+        return everything && (::unlinkat(parent, name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT);
+    } catch (...) {
+        return false;
     }
 }
 

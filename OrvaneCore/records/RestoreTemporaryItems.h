@@ -1,13 +1,17 @@
 #pragma once
 
 #include "platform/FileOperations.h"
+#include "records/CheckedFolder.h"
 
 #include <QString>
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace orvane {
 
@@ -26,12 +30,34 @@ std::filesystem::path probeName();        // .orvane-restore-probe-<UUID>: a lin
 // record and its temporary file): never a world file of its own.
 bool isItemName(std::string_view name);
 
-// Removes from `folder` (which the caller reached without a link) the regular files an interrupted
-// restore left there: probes, which only ever hold backed-up bytes, and stages and rollback copies whose
-// bytes `known` accepts (such a copy may hold bytes that changed while it was in use, which stay).
-// Never a link, a folder or preserved bytes; what cannot be removed is left for the next time.
-void removeLeftovers(FileOperations& files, const std::filesystem::path& folder,
+// `folder` (`root` or below it) opened afresh from `root` without following a link; nothing when it
+// is missing, reached through a link or cannot be opened now.
+std::optional<CheckedFolder> openBelow(const std::filesystem::path& root, const std::filesystem::path& folder) noexcept;
+
+// `folder` opened the same way from the instance or Technic root it lies at or below; nothing for a
+// folder outside both.
+std::optional<CheckedFolder> openWithinRoots(const std::filesystem::path& folder, const std::filesystem::path& instance,
+                                             const std::optional<std::filesystem::path>& technic) noexcept;
+
+// The names in an open folder (without "." and ".."); none when it cannot be listed.
+std::vector<std::string> namesIn(int folder);
+
+// Removes from `folder` the regular files an interrupted restore left there: probes, which only ever
+// hold backed-up bytes, and stages and rollback copies whose bytes `known` accepts (such a copy may
+// hold bytes that changed while it was in use, which stay). Each is looked at, measured and removed
+// through the folder's descriptor by its own name. Never a link, a folder or preserved bytes; what
+// cannot be removed is left for the next time.
+void removeLeftovers(FileOperations& files, const CheckedFolder& folder,
                      const std::function<bool(const CopiedFile&)>& known) noexcept;
+// The same in `folder`, opened below `root` without links; nothing is removed when it cannot be.
+void removeLeftovers(FileOperations& files, const std::filesystem::path& root, const std::filesystem::path& folder,
+                     const std::function<bool(const CopiedFile&)>& known) noexcept;
+
+// Removes the folder `name` in the open folder `parent` (at `path`) and everything in it, through
+// descriptors all the way down: regular files and folders only, never anything through a link. False
+// when something stays (a link, a special file, a failure).
+bool removeFolderAt(FileOperations& files, int parent, const std::filesystem::path& name,
+                    const std::filesystem::path& path) noexcept;
 
 // Removes a temporary item; a failure leaves it and is not reported.
 void removeQuietly(FileOperations& files, const std::filesystem::path& path);

@@ -12,6 +12,7 @@
 #include <set>
 #include <system_error>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,6 +42,14 @@ bool crossesFileSystems(const std::system_error& error)
 bool startsWith(const std::string& name, const char* prefix)
 {
     return name.rfind(prefix, 0) == 0;
+}
+
+// The same for the undo folder `name` in the open folder `folder`.
+bool holdsCommitRecordAt(int folder, const std::string& name)
+{
+    struct stat st {};
+    const std::filesystem::path record = std::filesystem::path(name) / RestoreCommitRecord::fileIn({}).filename();
+    return ::fstatat(folder, record.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT;
 }
 
 bool holdsCommitRecord(const std::filesystem::path& undoFolder)
@@ -166,8 +175,16 @@ void RestoreWorkspace::writeRecord(Area& area)
 {
     RestoreCommitRecord record = m_record;
     record.files = area.files;
+    record.setAside = area.setAside;
     m_files.writeAtomically(RestoreCommitRecord::fileIn(area.undoFolder), record.encode(), 0600);
     area.recorded = true;
+}
+
+void RestoreWorkspace::recordSetAside(Area& area, RestoreCommitRecord::SetAside item)
+{
+    area.setAside.push_back(std::move(item));
+    if (m_committing)
+        writeRecord(area);
 }
 
 void RestoreWorkspace::beginCommit()
@@ -185,6 +202,7 @@ void RestoreWorkspace::endCommit() noexcept
     for (auto& [folder, area] : m_areas) {
         if (area.recorded)
             restoreItems::removeQuietly(m_files, RestoreCommitRecord::fileIn(area.undoFolder));
+        area.recorded = false;
     }
     m_committing = false;
 }
@@ -226,38 +244,38 @@ void RestoreWorkspace::finish() noexcept
 {
     for (const auto& folder : m_hiddenMade)
         ::rmdir(folder.c_str());
-    if (!m_journaled.empty())
+    // A record kept after a failed rollback: the journal leads the next recovery to its folder.
+    const bool recordsKept
+        = std::any_of(m_areas.begin(), m_areas.end(), [](const auto& entry) { return entry.second.recorded; });
+    if (!m_journaled.empty() && !recordsKept)
         restoreItems::removeQuietly(m_files, m_journal);
 }
 
-bool RestoreWorkspace::removeInterruptedWork(FileOperations& files, const std::filesystem::path& folder) noexcept
+bool RestoreWorkspace::removeInterruptedWork(FileOperations& files, const CheckedFolder& folder) noexcept
 {
     bool everything = true;
     try {
-        std::error_code ec;
-        std::vector<std::filesystem::path> entries;
-        for (auto it = std::filesystem::directory_iterator(folder, ec); !ec && it != std::filesystem::directory_iterator();
-             it.increment(ec))
-            entries.push_back(it->path());
-        for (const auto& entry : entries) {
-            const std::string name = entry.filename().native();
+        // Looked at and removed through the folder's descriptor by each item's own name: a folder
+        // swapped for a link since it was opened is never followed.
+        for (const std::string& name : restoreItems::namesIn(folder.fd())) {
             struct stat st {};
-            if (::lstat(entry.c_str(), &st) != 0)
+            if (::fstatat(folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
                 continue;
             if (startsWith(name, "orvane-restore-undo-") && S_ISDIR(st.st_mode)) {
                 // Its commit may be half done: only finishing that restore removes it.
-                if (holdsCommitRecord(entry))
+                if (holdsCommitRecordAt(folder.fd(), name))
                     everything = false;
-                else
-                    std::filesystem::remove_all(entry, ec);
-            } else if (startsWith(name, "orvane-restore-kept-") && S_ISDIR(st.st_mode) && holdsCommitRecord(entry)) {
+                else if (!restoreItems::removeFolderAt(files, folder.fd(), name, folder.path() / name))
+                    everything = false;
+            } else if (startsWith(name, "orvane-restore-kept-") && S_ISDIR(st.st_mode)
+                       && holdsCommitRecordAt(folder.fd(), name)) {
                 everything = false; // a restore not undone yet: its journal leads the next recovery here
             } else if (startsWith(name, ".orvane-restore-stage-") && S_ISREG(st.st_mode)) {
-                restoreItems::removeQuietly(files, entry);
+                folder.removeQuietly(files, name);
             }
         }
-        if (folder.filename() == kHiddenFolder)
-            ::rmdir(folder.c_str());
+        if (folder.path().filename() == kHiddenFolder)
+            ::rmdir(folder.path().c_str()); // only ever an empty folder
     } catch (...) {
         // What cannot be removed now is tried again next time.
         everything = false;
@@ -308,7 +326,7 @@ std::vector<RestoreWorkspace::Journal> RestoreWorkspace::journalsIn(FileOperatio
 }
 
 void RestoreWorkspace::removeJournaledWork(FileOperations& files, const std::filesystem::path& folder,
-                                           const std::function<bool(const std::filesystem::path&)>& mayClean) noexcept
+                                           const std::function<std::optional<CheckedFolder>(const std::filesystem::path&)>& open) noexcept
 {
     try {
         // A journal's own temporary file, from a restore killed while it wrote the journal.
@@ -318,7 +336,8 @@ void RestoreWorkspace::removeJournaledWork(FileOperations& files, const std::fil
         for (const Journal& journal : journalsIn(files, folder)) {
             bool everyFolder = true;
             for (const auto& area : journal.folders) {
-                if (!area.is_absolute() || !mayClean(area) || !removeInterruptedWork(files, area))
+                const auto opened = area.is_absolute() ? open(area) : std::nullopt;
+                if (!opened || !removeInterruptedWork(files, *opened))
                     everyFolder = false;
             }
             if (everyFolder)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileOperations.h"
+#include "records/CheckedFolder.h"
 #include "records/RestoreCommitRecord.h"
 
 #include <filesystem>
@@ -28,6 +29,7 @@ public:
         std::vector<std::filesystem::path> undoFolders; // below the undo folder, made by this restore
         // The files staged here, which its commit record lists: filled in while staging, before beginCommit.
         std::vector<RestoreCommitRecord::File> files;
+        std::vector<RestoreCommitRecord::SetAside> setAside; // created paths moved into the undo folder
     };
 
     // `privateFolder` may be empty: then the hidden folders and the destination folders serve.
@@ -49,6 +51,9 @@ public:
     // Right before the first replacement: every area that serves gets an undo folder holding the commit
     // record, so that no clean-up removes undo data while the commit may be half done.
     void beginCommit();
+    // Lists a created path in the area's commit record before it is moved into the undo folder as
+    // `item.name`: an undo without the backup then knows where to put it back.
+    void recordSetAside(Area& area, RestoreCommitRecord::SetAside item);
     // Once every file holds the backed-up bytes again, or its prior bytes: removes the records, after
     // which the undo folders are leftovers like any other.
     void endCommit() noexcept;
@@ -60,17 +65,19 @@ public:
     // Every area in use, and the undo folders made.
     std::vector<Area*> areas();
 
-    // Removes the hidden folders this restore made when nothing is left in them, and the journal: what
-    // the restore left now is either kept on purpose or not its own.
+    // Removes the hidden folders this restore made when nothing is left in them, and the journal unless
+    // an undo folder kept after a failed rollback still holds its record (the journal leads the next
+    // recovery there): what the restore left now is either kept on purpose or not its own.
     void finish() noexcept;
 
     // The hidden folder at the top of `root`.
     static std::filesystem::path hiddenFolder(const std::filesystem::path& root);
 
-    // Removes what an interrupted restore left in `folder` (undo folders and stages; never a kept undo
-    // folder, preserved bytes or an undo folder holding a commit record), and `folder` itself when it is
-    // a hidden folder left empty. False when an undo folder (or a kept one) holding a record stays.
-    static bool removeInterruptedWork(FileOperations& files, const std::filesystem::path& folder) noexcept;
+    // Removes what an interrupted restore left in the open `folder` (undo folders and stages; never a
+    // kept undo folder, preserved bytes or an undo folder holding a commit record), through its
+    // descriptor and never through a link, and `folder` itself when it is a hidden folder left empty.
+    // False when an undo folder (or a kept one) holding a record stays, or something could not go.
+    static bool removeInterruptedWork(FileOperations& files, const CheckedFolder& folder) noexcept;
 
     // The undo folders in `folder` that hold a commit record, and the kept undo folders that still hold
     // one (an interrupted restore that could not be undone yet).
@@ -88,11 +95,12 @@ public:
     // A fresh journal name in `folder`.
     static std::filesystem::path journalIn(const std::filesystem::path& folder);
 
-    // Removes what interrupted restores left in the folders their journals in `folder` name, for the
-    // folders `mayClean` accepts. A journal goes once every folder it names was cleaned; one naming
-    // folders of another instance stays for the clean-up that reaches them.
-    static void removeJournaledWork(FileOperations& files, const std::filesystem::path& folder,
-                                    const std::function<bool(const std::filesystem::path&)>& mayClean) noexcept;
+    // Removes what interrupted restores left in the folders their journals in `folder` name, each as
+    // `open` opens it (nothing for a folder it may not clean). A journal goes once every folder it names
+    // was cleaned; one naming folders of another instance stays for the clean-up that reaches them.
+    static void removeJournaledWork(
+        FileOperations& files, const std::filesystem::path& folder,
+        const std::function<std::optional<CheckedFolder>(const std::filesystem::path&)>& open) noexcept;
 
 private:
     enum class Place { privateFolder, hidden, destination };

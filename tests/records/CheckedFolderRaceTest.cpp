@@ -108,3 +108,57 @@ TEST(CheckedFolderRace, AFolderSwappedForALinkRightBeforeAChangeIsNeverFollowed)
         EXPECT_EQ(after, instanceBefore);
     }
 }
+
+TEST(CheckedFolderRace, AFolderSwappedForALinkRightBeforeACleanUpRemovalIsNeverFollowed)
+{
+    // What a killed restore or backup left, cleaned up by the next world backup; a racing process moves
+    // the folder holding it away and plants a link to `outside`, holding an item of the same name, right
+    // before its removal. The removal lands in the folder that was checked; nothing outside changes.
+    struct Case {
+        const char* name;
+        std::filesystem::path left;    // the item left behind
+        std::filesystem::path swapped; // the folder swapped for a link
+    };
+    RestoreLayout paths;
+    const auto relativeTo = [&](const std::filesystem::path& path) { return path.lexically_relative(paths.home.path()); };
+    const Case cases[] = {
+        {"a probe among the world files", relativeTo(paths.saves / "World/region/.orvane-restore-probe-A"),
+         relativeTo(paths.saves / "World/region")},
+        {"a stage in the instance's hidden work folder",
+         relativeTo(paths.instance / ".orvane-restore/.orvane-restore-stage-A"),
+         relativeTo(paths.instance / ".orvane-restore")},
+        {"an undo folder in the private folder", relativeTo(paths.tmp / "orvane-restore-undo-A/saves/World/level.dat"),
+         relativeTo(paths.tmp / "orvane-restore-undo-A/saves/World")},
+        {"a killed backup's partial folder", relativeTo(paths.worldStore / ".orvane-partial-A/saves/World/level.dat"),
+         relativeTo(paths.worldStore / ".orvane-partial-A/saves/World")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RestoreLayout layout;
+        writeFile(layout.saves / "World/level.dat", "level v1");
+        writeFile(layout.saves / "World/region/r.0.0.mca", QByteArray(1000, 'a'));
+        const auto left = layout.home / c.left;
+        const auto swapped = layout.home / c.swapped;
+        const auto outside = layout.home / "outside";
+        writeFile(left, "left behind");
+        writeFile(outside / left.filename(), "not Orvane's");
+        const auto before = treeOf(outside);
+
+        auto files = std::make_shared<FaultyFileOperations>();
+        int raced = 0;
+        files->beforeEach = [&](Op op, const std::filesystem::path& path) {
+            if (op != Op::removeFile || path != left || raced++ > 0)
+                return;
+            std::filesystem::rename(swapped, swapped.string() + "-moved");
+            std::filesystem::create_directory_symlink(outside, swapped);
+        };
+        try {
+            BackupStore(layout.worldStore, files, layout.tmp).createWorldBackup(layout.instance, "w");
+        } catch (const std::exception&) {
+            // A link among the world files may refuse the backup: only what lies outside matters here.
+        }
+        EXPECT_EQ(raced, 1);
+        EXPECT_EQ(treeOf(outside), before);
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(swapped.string() + "-moved") / left.filename()));
+    }
+}

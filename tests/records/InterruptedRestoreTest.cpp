@@ -378,6 +378,89 @@ TEST_F(InterruptedRestore, WhenItsBackupIsGoneTheRestoreIsUndoneFromItsUndoFolde
     }
 }
 
+TEST_F(InterruptedRestore, AFailedRollbackKeepsItsRecordSoNoMixedWorldIsEverRecorded)
+{
+    struct Case {
+        const char* name;
+        bool backupGone;
+        bool swapsStillFail; // the later backups' own swaps back fail as well
+        std::optional<QString> notice; // of the first later backup; both refuse when absent
+        bool worldIsBackup;            // else the world as it was before the restore
+    };
+    const Case cases[] = {
+        {"its backup still there: the next backup finishes it", false, false, kFinished, true},
+        {"its backup gone: the next backup puts the prior world back", true, false, kUndone, false},
+        {"its backup gone, the swaps back failing still: both backups refuse naming the kept folder", true, true,
+         std::nullopt, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!std::filesystem::exists(layout.worldStore / backup.id.toStdString())) {
+            for (const auto& [relative, bytes] : backedUp)
+                writeFile(layout.saves / relative, bytes);
+            backup = store(FileOperations::system()).createWorldBackup(layout.instance, "w");
+        }
+        changeWorld();
+        std::filesystem::remove_all(layout.tmp);
+
+        // The third file's commit stops, and swapping the first two back fails.
+        const auto faulty = std::make_shared<FaultyFileOperations>();
+        BackupStore failing = store(faulty);
+        failing.setRestoreCheckpoint([&](const RestoreCheckpoint& point) {
+            if (point.kind == RestoreCheckpoint::Kind::beforeAtomicCommit && point.index == 2) {
+                faulty->failFrom(Op::swap, 1, EIO);
+                throw OrvaneError::io(QStringLiteral("stop."));
+            }
+        });
+        const QString failure = orvaneErrorOf([&] {
+            failing.restoreLatestBackup(layout.instance, std::nullopt, BackupKind::saves);
+        }).second;
+        const auto kept = namedBelow(layout.tmp, "orvane-restore-kept-");
+        ASSERT_EQ(kept.size(), 1u);
+        EXPECT_TRUE(failure.contains(text(kept[0]))) << failure.toStdString();
+        EXPECT_TRUE(std::filesystem::exists(RestoreCommitRecord::fileIn(kept[0])));
+        auto mixed = backedUp;
+        mixed["World/region/r.0.0.mca"] = changed["World/region/r.0.0.mca"];
+        ASSERT_EQ(world(), mixed);
+        if (c.backupGone)
+            std::filesystem::remove_all(layout.worldStore / backup.id.toStdString());
+        if (!c.swapsStillFail)
+            faulty->failFrom(Op::swap, 1, 0);
+
+        std::vector<QString> refusals;
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            BackupStore next = store(faulty);
+            if (c.notice) {
+                const BackupManifest made = next.createWorldBackup(layout.instance, "after");
+                EXPECT_EQ(next.interruptedRestoreNotice(), attempt == 0 ? c.notice : std::nullopt);
+                std::filesystem::remove_all(layout.worldStore / made.id.toStdString());
+            } else {
+                const auto [kind, error] = orvaneErrorOf([&] { next.createWorldBackup(layout.instance, "after"); });
+                EXPECT_EQ(kind, OrvaneError::Kind::io);
+                refusals.push_back(error);
+            }
+        }
+        if (c.notice) {
+            EXPECT_EQ(world(), c.worldIsBackup ? backedUp : changed);
+            // Named to the user, the kept folder stays with the prior bytes; only its record went.
+            EXPECT_EQ(readFile(kept[0] / "saves/World/level.dat"), "level v2");
+            EXPECT_FALSE(std::filesystem::exists(RestoreCommitRecord::fileIn(kept[0])));
+        } else {
+            EXPECT_EQ(world(), mixed);
+            EXPECT_EQ(refusals[0], refusals[1]);
+            const QString swapFailed = ": Orvane could not atomically swap ";
+            EXPECT_EQ(refusals[0], "Orvane could neither finish nor undo a restore that was interrupted: " + text(level)
+                                       + swapFailed + text(level) + ": Input/output error; " + text(villages)
+                                       + swapFailed + text(villages)
+                                       + ": Input/output error. The files as they were before that restore are kept at "
+                                       + text(kept[0])
+                                       + ". Keep the verified Orvane backup and do not launch the affected instance.");
+            EXPECT_TRUE(BackupStore(layout.worldStore, FileOperations::system()).listBackups().empty());
+        }
+        std::filesystem::remove_all(kept[0]);
+    }
+}
+
 TEST_F(InterruptedRestore, FilesWrittenSinceTheInterruptionAreNeverOverwrittenNorDeleted)
 {
     struct Case {
@@ -539,10 +622,96 @@ TEST_F(InterruptedRestore, ARestoreFindingNoBackupFirstRemovesAKilledBackupsPart
     EXPECT_EQ(entriesOf(layout.worldStore), std::vector<std::filesystem::path>{});
 }
 
+TEST(InterruptedOverlayRestore, ACreatedPathItSetAsideGoesBackWhenItIsUndoneWithoutItsBackup)
+{
+    struct Case {
+        const char* name;
+        const char* madeSince;   // written at the created path after the kill, when not null
+        bool recordListsNoAside; // a record written before records listed set-aside paths
+    };
+    const Case cases[] = {
+        {"undone: the settings and the created file are back", nullptr, false},
+        {"a file made at the created path since: everything kept as it is", "made since", false},
+        {"a record that does not list it: refused, naming the kept folder", nullptr, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RestoreLayout layout;
+        const auto options = layout.instance / "options.txt";
+        const auto runData = layout.instance / "bin/runData";
+        writeFile(options, "renderDistance:8\n");
+        const BackupManifest backup = BackupStore(layout.backups, FileOperations::system(), layout.tmp)
+                                          .createBackup({options}, layout.instance, BackupKind::preOverlay, "o",
+                                                        {text(runData)});
+        writeFile(options, "renderDistance:12\n");
+        writeFile(runData, "{}");
+
+        // Killed right after the created path was moved into the undo folder.
+        auto setAside = std::make_shared<bool>(false);
+        ASSERT_TRUE(killedWhen(
+            [=](Op op, const std::filesystem::path& path) {
+                if (*setAside)
+                    return true;
+                *setAside = op == Op::moveNoReplace
+                    && path.filename().native().rfind(".orvane-restore-created-", 0) == 0;
+                return false;
+            },
+            [&](const auto& files) {
+                BackupStore(layout.backups, files, layout.tmp)
+                    .restoreLatestBackup(layout.instance, std::nullopt, BackupKind::preOverlay);
+            }));
+        ASSERT_FALSE(std::filesystem::exists(runData));
+        ASSERT_EQ(readFile(options), "renderDistance:8\n");
+        std::filesystem::remove_all(layout.backups / backup.id.toStdString());
+        const auto records = namedBelow(layout.tmp, ".orvane-restore-commit");
+        ASSERT_EQ(records.size(), 1u);
+        if (c.madeSince)
+            writeFile(runData, c.madeSince);
+        if (c.recordListsNoAside) {
+            auto record = RestoreCommitRecord::decode(readFile(records[0]));
+            ASSERT_TRUE(record && record->setAside.size() == 1u);
+            record->setAside.clear();
+            writeFile(records[0], record->encode());
+        }
+
+        BackupStore next(layout.backups, FileOperations::system(), layout.tmp);
+        const auto [kind, error] = orvaneErrorOf(
+            [&] { next.createBackup({options}, layout.instance, BackupKind::manual, "m", {}); });
+        if (c.recordListsNoAside) {
+            EXPECT_EQ(kind, OrvaneError::Kind::io);
+            const auto kept = namedBelow(layout.tmp, "orvane-restore-kept-");
+            ASSERT_EQ(kept.size(), 1u);
+            EXPECT_EQ(error, "Orvane could neither finish nor undo a restore that was interrupted: " + text(kept[0])
+                                 + ": holds files the restore had moved aside. The files as they were before that "
+                                   "restore are kept at " + text(kept[0])
+                                 + ". Keep the verified Orvane backup and do not launch the affected instance.");
+            EXPECT_FALSE(std::filesystem::exists(runData));
+        } else if (c.madeSince) {
+            EXPECT_EQ(error, "<no OrvaneError>");
+            const auto kept = namedBelow(layout.tmp, "orvane-restore-kept-");
+            ASSERT_EQ(kept.size(), 1u);
+            EXPECT_EQ(next.interruptedRestoreNotice(),
+                      "Orvane kept the settings as they are, because they changed after a restore was interrupted; "
+                      "the replaced files are kept at " + text(kept[0]) + ".");
+            EXPECT_EQ(readFile(runData), c.madeSince);
+            EXPECT_EQ(readFile(options), "renderDistance:8\n");
+            EXPECT_EQ(namedBelow(kept[0], ".orvane-restore-created-").size(), 1u);
+        } else {
+            EXPECT_EQ(error, "<no OrvaneError>");
+            EXPECT_EQ(next.interruptedRestoreNotice(),
+                      "Orvane first undid a settings restore that was interrupted, because its backup no longer "
+                      "verifies.");
+            EXPECT_EQ(readFile(runData), "{}");
+            EXPECT_EQ(readFile(options), "renderDistance:12\n");
+            EXPECT_EQ(namedBelow(layout.tmp, "orvane-restore"), std::vector<std::filesystem::path>{});
+        }
+    }
+}
+
 TEST(RestoreCommitRecords, ReadBackWholeOrNotAtAll)
 {
     const RestoreCommitRecord full{"R1", "/h/backups/saves", "2026-12-08T072108.123Z-0f8f", "/h/modpacks/tekkit-2",
-                                   std::filesystem::path("/h/technic"), std::nullopt};
+                                   std::filesystem::path("/h/technic"), std::nullopt, {}};
     RestoreCommitRecord noTechnic = full;
     noTechnic.technicRoot.reset();
     const QString a(64, QLatin1Char('a')), b(64, QLatin1Char('b'));
@@ -554,6 +723,9 @@ TEST(RestoreCommitRecords, ReadBackWholeOrNotAtAll)
     };
     RestoreCommitRecord listingNothing = full;
     listingNothing.files.emplace();
+    RestoreCommitRecord aside = listing;
+    aside.setAside = {{".orvane-restore-created-A", "/h/modpacks/tekkit-2/bin/runData"},
+                      {".orvane-restore-created-B", "/h/modpacks/tekkit-2/options 2.txt"}};
     const QByteArray head = full.encode();
     const QByteArray aBytes = a.toLatin1();
     struct Case {
@@ -577,6 +749,9 @@ TEST(RestoreCommitRecords, ReadBackWholeOrNotAtAll)
         {"a file climbing out of its undo folder", head + QByteArray("files=1\0file=", 14) + aBytes + " 1 - - ../a" + '\0',
          std::nullopt},
         {"a digest that is not one", head + QByteArray("files=1\0file=", 14) + "x 1 - - saves/a" + '\0', std::nullopt},
+        {"a record listing a created path it set aside", aside.encode(), aside},
+        {"a set-aside name that is not one", head + QByteArray("aside=../x /h/modpacks/tekkit-2/bin/runData", 43) + '\0',
+         std::nullopt},
         {"files without their count", head + QByteArray("file=", 5) + aBytes + " 1 - - saves/a" + '\0', std::nullopt},
     };
     for (const auto& c : cases) {
