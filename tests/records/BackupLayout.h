@@ -7,6 +7,7 @@
 #include <QByteArray>
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 namespace orvane::test {
@@ -30,6 +31,17 @@ inline std::vector<std::filesystem::path> entriesOf(const std::filesystem::path&
          it.increment(ec))
         out.push_back(it->path());
     return out;
+}
+
+// The entries of `folder` whose names begin with `prefix`.
+inline std::vector<std::filesystem::path> entriesNamed(const std::filesystem::path& folder, const std::string& prefix)
+{
+    std::vector<std::filesystem::path> found;
+    for (const auto& entry : entriesOf(folder)) {
+        if (entry.filename().native().rfind(prefix, 0) == 0)
+            found.push_back(entry);
+    }
+    return found;
 }
 
 inline BackupManifest readManifest(const std::filesystem::path& snapshot)

@@ -55,12 +55,7 @@ int restoreInChildKilledAt(const RestoreLayout& layout, int killAt)
 
 std::vector<std::filesystem::path> undoFolders(const std::filesystem::path& tmp)
 {
-    std::vector<std::filesystem::path> found;
-    for (const auto& entry : entriesOf(tmp)) {
-        if (entry.filename().native().rfind("orvane-restore-undo-", 0) == 0)
-            found.push_back(entry);
-    }
-    return found;
+    return entriesNamed(tmp, "orvane-restore-undo-");
 }
 
 } // namespace

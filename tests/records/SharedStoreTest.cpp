@@ -22,12 +22,7 @@ using std::chrono::milliseconds;
 
 std::vector<std::filesystem::path> undoFolders(const std::filesystem::path& tmp)
 {
-    std::vector<std::filesystem::path> found;
-    for (const auto& entry : entriesOf(tmp)) {
-        if (entry.filename().native().rfind("orvane-restore-undo-", 0) == 0)
-            found.push_back(entry);
-    }
-    return found;
+    return entriesNamed(tmp, "orvane-restore-undo-");
 }
 
 // A world restore in another process, stopped inside its commit (one file swapped, the next about to
