@@ -45,6 +45,16 @@ std::string_view nameOf(std::string_view path)
     return path.substr(path.rfind('/') + 1);
 }
 
+// The standardised text of `path`: its own when it is already standardised (the usual case, which
+// then costs no copy), else that of `spare`, made from it.
+std::string_view standardText(const std::filesystem::path& path, std::filesystem::path& spare)
+{
+    if (isStandardised(path.native()))
+        return path.native();
+    spare = standardised(path);
+    return spare.native();
+}
+
 } // namespace
 
 FolderDescriptorCache::FolderDescriptorCache(std::filesystem::path root, std::size_t capacity)
@@ -164,8 +174,8 @@ FolderDescriptorCache::Look FolderDescriptorCache::lookIn(const Folder& folder, 
 
 FolderDescriptorCache::Look FolderDescriptorCache::look(const std::filesystem::path& path)
 {
-    const std::filesystem::path standard = standardised(path);
-    const std::string_view text = standard.native();
+    std::filesystem::path spare;
+    const std::string_view text = standardText(path, spare);
     if (!isBelowRoot(text))
         return Look{true, EXDEV, {}};
     return lookIn(keptFolder(folderOf(text)), nameOf(text));
@@ -173,8 +183,8 @@ FolderDescriptorCache::Look FolderDescriptorCache::look(const std::filesystem::p
 
 FolderDescriptorCache::Look FolderDescriptorCache::lookNow(const std::filesystem::path& path)
 {
-    const std::filesystem::path standard = standardised(path);
-    const std::string_view text = standard.native();
+    std::filesystem::path spare;
+    const std::string_view text = standardText(path, spare);
     if (!isBelowRoot(text))
         return Look{true, EXDEV, {}};
     const std::string_view folder = folderOf(text);
@@ -185,9 +195,10 @@ FolderDescriptorCache::Look FolderDescriptorCache::lookNow(const std::filesystem
 
 FolderDescriptorCache::Folder FolderDescriptorCache::openNow(const std::filesystem::path& folder) const
 {
-    const std::filesystem::path standard = standardised(folder);
+    std::filesystem::path spare;
+    const std::string_view text = standardText(folder, spare);
     Folder opened;
-    if (standard == m_root) {
+    if (text == m_root.native()) {
         if (!m_rootFolder.fd) {
             opened.error = m_rootFolder.error;
             return opened;
@@ -197,21 +208,22 @@ FolderDescriptorCache::Folder FolderDescriptorCache::openNow(const std::filesyst
             opened.error = errno;
         return opened;
     }
-    if (!isBelowRoot(standard.native())) {
+    if (!isBelowRoot(text)) {
         opened.error = EXDEV;
         return opened;
     }
-    return openBelow(m_rootFolder, m_root.native(), standard.native());
+    return openBelow(m_rootFolder, m_root.native(), text);
 }
 
 int FolderDescriptorCache::kept(const std::filesystem::path& folder)
 {
-    const std::filesystem::path standard = standardised(folder);
-    if (standard != m_root && !isBelowRoot(standard.native())) {
+    std::filesystem::path spare;
+    const std::string_view text = standardText(folder, spare);
+    if (text != m_root.native() && !isBelowRoot(text)) {
         errno = EXDEV;
         return -1;
     }
-    const Folder& found = keptFolder(standard.native());
+    const Folder& found = keptFolder(text);
     if (!found.fd)
         errno = found.error;
     return found.fd.get();

@@ -50,6 +50,11 @@ bool isStandard(std::string_view s)
 
 } // namespace
 
+bool isStandardised(std::string_view path)
+{
+    return isStandard(path);
+}
+
 std::filesystem::path standardised(const std::filesystem::path& path)
 {
     if (isStandard(path.native()))

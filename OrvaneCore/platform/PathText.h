@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <filesystem>
+#include <string_view>
 #include <optional>
 
 namespace orvane {
@@ -21,6 +22,8 @@ std::filesystem::path pathFromText(const QString& text);
 
 // Lexically normal, without a trailing "/" (except for the root itself); never resolves links.
 std::filesystem::path standardised(const std::filesystem::path& path);
+// True when `path` is already standardised, so that a caller may use its text as it is.
+bool isStandardised(std::string_view path);
 
 // True when `path` lies strictly inside `root`, both standardised: root + "/" is a prefix of path.
 bool isContained(const std::filesystem::path& path, const std::filesystem::path& root);

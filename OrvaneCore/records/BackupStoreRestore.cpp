@@ -20,6 +20,7 @@
 #include <cerrno>
 #include <exception>
 #include <map>
+#include <optional>
 #include <set>
 
 #include <sys/stat.h>
@@ -201,6 +202,18 @@ private:
         return CheckedFolder::open(foldersOf(record), destination.parent_path(), restoreTexts::destinationBecameLink);
     }
 
+    // The folder below an undo folder that `undo` lies in, kept open for the next files of its folder:
+    // one descriptor, whatever the tree holds.
+    const CheckedFolder& undoFolderOf(const std::filesystem::path& undo)
+    {
+        const std::filesystem::path folder = undo.parent_path();
+        if (!m_undoFolder || m_undoFolder->path().native() != folder.native()) {
+            m_undoFolder.reset();
+            m_undoFolder.emplace(CheckedFolder::openOwn(folder));
+        }
+        return *m_undoFolder;
+    }
+
     // The folder a stage lies in: the destination's own, or one of the few work areas kept open.
     const CheckedFolder& stageFolderOf(const PreparedRestoreFile& file, const CheckedFolder& destination)
     {
@@ -230,8 +243,12 @@ private:
             const auto look = lookAtDestination(record, destination, Freshness::kept);
             const std::filesystem::path folder = destination.parent_path();
             // Made once: a folder removed later fails its files' links or moves, which roll back.
-            if (m_madeFolders.insert(folder).second)
-                m_files.createDirectories(folder);
+            // Files come folder by folder, so the last file's folder needs no look-up.
+            if (folder.native() != m_lastMadeFolder.native()) {
+                if (m_madeFolders.insert(folder).second)
+                    m_files.createDirectories(folder);
+                m_lastMadeFolder = folder;
+            }
 
             PreparedRestoreFile prepared;
             prepared.manifestFile = record;
@@ -268,7 +285,7 @@ private:
             if (file.existed) {
                 // The file read must be the one linked, unchanged while its bytes are measured (the one
                 // read of the prior bytes). The destination's name is checked against it before its swap.
-                const auto linked = stampIfPossible(*file.undo);
+                const auto linked = undoFolderOf(*file.undo).stamp(file.undo->filename());
                 const FolderItem item = keptItem(record, destination);
                 const auto measured = measureSteadilyIn(item.folder, item.name, destination);
                 if (!linked || !measured || measured->stamp.inode != linked->inode
@@ -298,7 +315,7 @@ private:
                 const std::filesystem::path undo = area.undoFolder / pathFromText(record.relativePath);
                 m_workspace.makeUndoFolders(area, undo.parent_path());
                 // Through the folder checked for links: never a file a link planted since points at.
-                m_files.hardLinkAt(keptItem(record, destination), FolderItem{AT_FDCWD, undo, undo});
+                m_files.hardLinkAt(keptItem(record, destination), undoFolderOf(undo).itemAt(undo));
                 m_undoFiles.push_back(undo);
                 file.undo = undo;
             }
@@ -558,8 +575,14 @@ private:
             }
             // Every file holds the backed-up bytes or its prior ones: the undo data is no longer needed.
             m_workspace.endCommit();
-            for (const auto& undo : m_undoFiles)
-                restoreItems::removeQuietly(m_files, undo);
+            for (const auto& undo : m_undoFiles) {
+                try {
+                    undoFolderOf(undo).removeQuietly(m_files, undo.filename());
+                } catch (const std::exception&) {
+                    restoreItems::removeQuietly(m_files, undo); // its folder could not be opened
+                }
+            }
+            m_undoFolder.reset();
             for (const auto& setAside : m_setAside) {
                 if (!setAside.putBack)
                     restoreItems::removeQuietly(m_files, setAside.aside);
@@ -593,6 +616,8 @@ private:
     std::map<std::filesystem::path, CheckedFolder> m_stageFolders; // the private and hidden work areas: a few
     RestoreWorkspace m_workspace;
     std::set<std::filesystem::path> m_madeFolders; // destination folders made or found already
+    std::filesystem::path m_lastMadeFolder;
+    std::optional<CheckedFolder> m_undoFolder; // see undoFolderOf
     std::set<std::filesystem::path> m_probedFolders; // destination folders a rename from their area was shown to reach
     std::vector<std::filesystem::path> m_undoFiles;
     std::vector<PreparedRestoreFile> m_prepared;

@@ -68,15 +68,39 @@ bool isPlainRelativePath(const QString& path)
     });
 }
 
-// "<sha256> <bytes> <prior sha256 or -> <prior bytes or -> <relative path>".
-QByteArray fileEntry(const RestoreCommitRecord::File& file)
+// Appends "file=<sha256> <bytes> <prior sha256 or -> <prior bytes or -> <relative path>" in place: a
+// world's record lists tens of thousands of files, so no entry is built apart first.
+void appendFileEntry(QByteArray& bytes, const RestoreCommitRecord::File& file, const QByteArray& relative)
 {
-    QByteArray entry = file.sha256.toUtf8() + ' ' + QByteArray::number(qlonglong(file.byteCount)) + ' ';
-    if (file.priorSHA256 && file.priorByteCount)
-        entry += file.priorSHA256->toUtf8() + ' ' + QByteArray::number(qlonglong(*file.priorByteCount));
-    else
-        entry += "- -";
-    return entry + ' ' + file.relativePath.toUtf8();
+    bytes.append("file=");
+    bytes.append(file.sha256.toUtf8());
+    bytes.append(' ');
+    bytes.append(QByteArray::number(qlonglong(file.byteCount)));
+    bytes.append(' ');
+    if (file.priorSHA256 && file.priorByteCount) {
+        bytes.append(file.priorSHA256->toUtf8());
+        bytes.append(' ');
+        bytes.append(QByteArray::number(qlonglong(*file.priorByteCount)));
+    } else {
+        bytes.append("- -");
+    }
+    bytes.append(' ');
+    bytes.append(relative);
+    bytes.append('\0');
+}
+
+// Whether `destination` is where the file lies when the record names no other place. The text of a
+// standardised root joined with a plain relative path is compared first: it is that place, and costs
+// no path built for the usual case.
+bool liesAtUsualPlace(const std::filesystem::path& instanceRoot, const RestoreCommitRecord::File& file,
+                      const QByteArray& relative)
+{
+    const std::string_view root = instanceRoot.native(), text = file.destination.native();
+    const std::size_t prefix = root == "/" ? 1 : root.size() + 1;
+    if (text.size() == prefix + std::size_t(relative.size()) && text.starts_with(root) && text[prefix - 1] == '/'
+        && text.substr(prefix) == std::string_view(relative.constData(), std::size_t(relative.size())))
+        return true;
+    return file.destination == usualDestination(instanceRoot, file.relativePath);
 }
 
 std::optional<RestoreCommitRecord::File> decodeFileEntry(const QByteArray& value)
@@ -140,9 +164,11 @@ QByteArray RestoreCommitRecord::encode() const
         append(bytes, "technic", pathBytes(*technicRoot));
     if (files) {
         append(bytes, "files", QByteArray::number(qulonglong(files->size())));
+        bytes.reserve(bytes.size() + qsizetype(files->size()) * 256);
         for (const File& file : *files) {
-            append(bytes, "file", fileEntry(file));
-            if (file.destination != usualDestination(instanceRoot, file.relativePath))
+            const QByteArray relative = file.relativePath.toUtf8();
+            appendFileEntry(bytes, file, relative);
+            if (!liesAtUsualPlace(instanceRoot, file, relative))
                 append(bytes, "to", pathBytes(file.destination));
         }
     }

@@ -114,8 +114,15 @@ RestoreWorkspace::Area& RestoreWorkspace::run(const std::filesystem::path& desti
                                               const std::filesystem::path& root,
                                               const std::function<void(Area&)>& attempt)
 {
+    // Files come folder by folder: the folder of the last file is known without a look-up.
+    if (m_lastArea && destinationFolder.native() == m_lastServed.native()) {
+        attempt(*m_lastArea);
+        return *m_lastArea;
+    }
     if (const auto served = m_served.find(destinationFolder); served != m_served.end()) {
         Area& area = m_areas.at(served->second);
+        m_lastServed = destinationFolder;
+        m_lastArea = &area;
         attempt(area);
         return area;
     }
@@ -142,6 +149,8 @@ RestoreWorkspace::Area& RestoreWorkspace::run(const std::filesystem::path& desti
             Area& area = *areaAt(candidates[i].first, candidates[i].second);
             attempt(area);
             m_served.emplace(destinationFolder, area.folder);
+            m_lastServed = destinationFolder;
+            m_lastArea = &area;
             return area;
         } catch (const std::system_error& error) {
             if (i + 1 == candidates.size() || !crossesFileSystems(error))
@@ -159,24 +168,41 @@ void RestoreWorkspace::makeUndoFolders(Area& area, const std::filesystem::path& 
     }
     if (m_committing && !area.recorded)
         writeRecord(area);
+    if (folder.native() == area.lastUndoFolder.native())
+        return;
     std::vector<std::filesystem::path> missing;
     for (auto f = folder; f != area.undoFolder && isContained(f, area.undoFolder); f = f.parent_path()) {
         if (std::find(area.undoFolders.begin(), area.undoFolders.end(), f) != area.undoFolders.end())
             break;
         missing.push_back(f);
     }
-    if (missing.empty())
-        return;
-    m_files.createDirectories(folder, 0700);
-    area.undoFolders.insert(area.undoFolders.end(), missing.begin(), missing.end());
+    if (!missing.empty()) {
+        m_files.createDirectories(folder, 0700);
+        area.undoFolders.insert(area.undoFolders.end(), missing.begin(), missing.end());
+    }
+    area.lastUndoFolder = folder;
 }
 
 void RestoreWorkspace::writeRecord(Area& area)
 {
-    RestoreCommitRecord record = m_record;
-    record.files = area.files;
-    record.setAside = area.setAside;
-    m_files.writeAtomically(RestoreCommitRecord::fileIn(area.undoFolder), record.encode(), 0600);
+    // The area's lists are lent to the record for the encoding, not copied: they may be long.
+    m_record.files = std::move(area.files);
+    m_record.setAside = std::move(area.setAside);
+    const auto giveBack = [&] {
+        area.files = std::move(*m_record.files);
+        area.setAside = std::move(m_record.setAside);
+        m_record.files.reset();
+        m_record.setAside = {};
+    };
+    QByteArray bytes;
+    try {
+        bytes = m_record.encode();
+    } catch (...) {
+        giveBack();
+        throw;
+    }
+    giveBack();
+    m_files.writeAtomically(RestoreCommitRecord::fileIn(area.undoFolder), bytes, 0600);
     area.recorded = true;
 }
 

@@ -27,6 +27,7 @@ public:
         bool undoMade = false;
         bool recorded = false; // the undo folder holds the commit record
         std::vector<std::filesystem::path> undoFolders; // below the undo folder, made by this restore
+        std::filesystem::path lastUndoFolder; // the one made or found last: files come folder by folder
         // The files staged here, which its commit record lists: filled in while staging, before beginCommit.
         std::vector<RestoreCommitRecord::File> files;
         std::vector<RestoreCommitRecord::SetAside> setAside; // created paths moved into the undo folder
@@ -114,6 +115,8 @@ private:
     std::optional<bool> m_privateUsable;
     std::map<std::filesystem::path, Area> m_areas;                       // by folder
     std::map<std::filesystem::path, std::filesystem::path> m_served;     // destination folder → area folder
+    std::filesystem::path m_lastServed; // the destination folder served last, and its area
+    Area* m_lastArea = nullptr;
     std::vector<std::filesystem::path> m_hiddenMade;
     std::filesystem::path m_journal;
     std::vector<std::filesystem::path> m_journaled; // destination folders named in the journal

@@ -1,0 +1,63 @@
+#include "records/RestoreCommitRecord.h"
+
+#include "support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+using namespace orvane;
+
+namespace {
+
+const QString kBacked = QString(64, QLatin1Char('a'));
+const QString kPrior = QString(64, QLatin1Char('b'));
+
+QByteArray entries(std::initializer_list<const char*> list)
+{
+    QByteArray bytes;
+    for (const char* entry : list) {
+        bytes.append(entry);
+        bytes.append('\0');
+    }
+    return bytes;
+}
+
+} // namespace
+
+// The bytes are the ones recoveries already read: "to" only for a file that does not lie at the
+// instance's relative path, whatever text its destination shares with that path.
+TEST(RestoreCommitRecord, EncodesEachFileInTheStoredFormatAndReadsItBack)
+{
+    struct Case {
+        const char* name;
+        std::filesystem::path instance;
+        RestoreCommitRecord::File file;
+        QByteArray fileEntries;
+    };
+    const std::string a(64, 'a'), b(64, 'b');
+    const QByteArray restored = QByteArray("file=") + a.c_str() + " 4 - - saves/W/r 1.mca";
+    const QByteArray replaced = QByteArray("file=") + a.c_str() + " 4 " + b.c_str() + " 7 saves/W/r 1.mca";
+    const std::vector<Case> cases{
+        {"a created file below the instance", "/home/u/i", {"saves/W/r 1.mca", "/home/u/i/saves/W/r 1.mca", kBacked, 4, {}, {}},
+         restored},
+        {"a replaced file below the instance", "/home/u/i",
+         {"saves/W/r 1.mca", "/home/u/i/saves/W/r 1.mca", kBacked, 4, kPrior, 7}, replaced},
+        {"the instance at the root", "/", {"saves/W/r 1.mca", "/saves/W/r 1.mca", kBacked, 4, {}, {}}, restored},
+        {"a sibling folder sharing the instance's name as a prefix", "/home/u/i",
+         {"saves/W/r 1.mca", "/home/u/i2/saves/W/r 1.mca", kBacked, 4, {}, {}},
+         restored + '\0' + "to=/home/u/i2/saves/W/r 1.mca"},
+        {"the same relative path in another folder", "/home/u/i",
+         {"saves/W/r 1.mca", "/home/u/i/x/saves/W/r 1.mca", kBacked, 4, {}, {}},
+         restored + '\0' + "to=/home/u/i/x/saves/W/r 1.mca"},
+        {"the launcher's settings", "/home/u/i",
+         {"technic/settings.json", "/home/u/.technic/settings.json", kBacked, 4, {}, {}},
+         QByteArray("file=") + a.c_str() + " 4 - - technic/settings.json" + '\0' + "to=/home/u/.technic/settings.json"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const RestoreCommitRecord record{"T", "/store", "B", c.instance, std::nullopt, std::vector{c.file}, {}};
+        const QByteArray expected = entries({"restore=T", "store=/store", "backup=B"}) + "instance="
+            + QByteArray::fromStdString(c.instance.native()) + '\0' + entries({"files=1"}) + c.fileEntries + '\0';
+        EXPECT_EQ(record.encode(), expected);
+        EXPECT_EQ(RestoreCommitRecord::decode(expected), std::optional(record));
+    }
+}
