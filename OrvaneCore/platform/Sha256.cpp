@@ -6,6 +6,7 @@
 
 #include <openssl/evp.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <new>
 #include <stdexcept>
@@ -68,13 +69,16 @@ QByteArray Sha256::digest(QByteArrayView bytes)
     return hasher.finish();
 }
 
-QString sha256HexOfDescriptor(int fd, const char* pathForErrors, unsigned long long* byteCount)
+QString sha256HexOfDescriptor(int fd, const char* pathForErrors, unsigned long long* byteCount,
+                              std::optional<unsigned long long> limit)
 {
     const std::span<std::byte> buffer = transferBuffer();
     Sha256 hasher;
     unsigned long long total = 0;
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+    while (!limit || total < *limit) {
+        const std::size_t wanted = limit ? std::size_t(std::min<unsigned long long>(buffer.size(), *limit - total))
+                                         : buffer.size();
+        const ssize_t n = ::read(fd, buffer.data(), wanted);
         if (n < 0) {
             if (errno == EINTR)
                 continue;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 
 namespace orvane {
 
@@ -27,8 +28,10 @@ private:
     std::unique_ptr<Context> m_context;
 };
 
-// Lowercase hexadecimal SHA-256 of everything readable from `fd` from its current offset;
-// `byteCount` receives the number of bytes hashed. Throws std::system_error naming `pathForErrors`.
-QString sha256HexOfDescriptor(int fd, const char* pathForErrors, unsigned long long* byteCount = nullptr);
+// Lowercase hexadecimal SHA-256 of everything readable from `fd` from its current offset, or of its
+// first `limit` bytes, stopping there without a read to find the end; `byteCount` receives the number
+// of bytes hashed. Throws std::system_error naming `pathForErrors`.
+QString sha256HexOfDescriptor(int fd, const char* pathForErrors, unsigned long long* byteCount = nullptr,
+                              std::optional<unsigned long long> limit = std::nullopt);
 
 } // namespace orvane

@@ -2,15 +2,11 @@
 
 #include "model/OrvaneError.h"
 #include "platform/FileDescriptor.h"
-#include "platform/HexDigest.h"
 #include "platform/Sha256.h"
 #include "platform/SystemError.h"
-#include "platform/TransferBuffer.h"
 #include "records/OutOfOpenFiles.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <span>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -34,30 +30,6 @@ FileDescriptor openRegularIn(int folder, const std::filesystem::path& name, cons
     if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode))
         return FileDescriptor();
     return fd;
-}
-
-// The lowercase SHA-256 of the first `size` bytes readable from `fd`, and how many there were. It stops
-// at `size` without a read to find the end: the stamps taken before and after tell a file that changed
-// size or bytes meanwhile.
-QString digestOfSize(int fd, std::uint64_t size, const std::filesystem::path& path, std::uint64_t& count)
-{
-    const std::span<std::byte> buffer = transferBuffer();
-    Sha256 hasher;
-    count = 0;
-    while (count < size) {
-        const std::size_t wanted = std::size_t(std::min<std::uint64_t>(buffer.size(), size - count));
-        const ssize_t n = ::read(fd, buffer.data(), wanted);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throwErrno("read", path);
-        }
-        if (n == 0)
-            break;
-        hasher.update(buffer.data(), std::size_t(n));
-        count += std::uint64_t(n);
-    }
-    return hexDigest(hasher.finish());
 }
 
 } // namespace
@@ -155,7 +127,11 @@ std::optional<SteadyMeasurement> measureSteadilyIn(int folder, const std::filesy
     std::uint64_t count = 0;
     QString digest;
     try {
-        digest = digestOfSize(fd.get(), std::uint64_t(before.st_size), path, count);
+        // Stops at the stamped size without a read to find the end: the stamps taken before and after
+        // tell a file that changed size or bytes meanwhile.
+        unsigned long long hashed = 0;
+        digest = sha256HexOfDescriptor(fd.get(), path.c_str(), &hashed, std::uint64_t(before.st_size));
+        count = hashed;
     } catch (const std::system_error&) {
         return std::nullopt;
     }
