@@ -52,6 +52,15 @@ void press(QWidget* inWindow, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt:
     QTest::keyClick(inWindow->window()->windowHandle(), key, modifiers);
 }
 
+// The details sheet opens as a plain dialog, each opening counted in `sheets`.
+void countSheets(ContentView& view, int& sheets)
+{
+    view.setDetailsSheetFactory([&sheets](QWidget* parent) {
+        ++sheets;
+        return new QDialog(parent);
+    });
+}
+
 void clearFocus()
 {
     if (QWidget* focused = QApplication::focusWidget())
@@ -112,10 +121,7 @@ TEST(KeyboardPaths, ReturnActivatesTheFocusedButtonOnlyAndOtherwiseThePrimaryAct
         WindowHarness window;
         ContentView& view = window.view();
         int sheets = 0;
-        view.setDetailsSheetFactory([&sheets](QWidget* parent) {
-            ++sheets;
-            return new QDialog(parent);
-        });
+        countSheets(view, sheets);
         window.setState(c.state);
         window.activate();
         clearFocus();
@@ -241,10 +247,7 @@ TEST(KeyboardPaths, AFocusedControlDisabledNotByItsOwnWorkPassesTheFocusOnSoRetu
         WindowHarness window;
         ContentView& view = window.view();
         int sheets = 0;
-        view.setDetailsSheetFactory([&sheets](QWidget* parent) {
-            ++sheets;
-            return new QDialog(parent);
-        });
+        countSheets(view, sheets);
         window.setState(states::ready());
         window.activate();
         view.restoreButton()->setFocus(c.reason);
