@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace orvane {
 
@@ -27,6 +28,12 @@ struct FolderItem {
     int folder = AT_FDCWD;
     std::filesystem::path name;
     std::filesystem::path path; // the item's whole path, for errors and fault injection
+};
+
+// Files to remove from one folder: their own names there.
+struct FolderFiles {
+    std::filesystem::path folder;
+    std::vector<std::filesystem::path> names;
 };
 
 // Every file operation of the core that writes, moves or reads whole files goes through here,
@@ -78,6 +85,13 @@ public:
     virtual void moveNoReplaceAt(const FolderItem& from, const FolderItem& to);
     virtual void hardLinkAt(const FolderItem& existing, const FolderItem& link);
     virtual void removeFileAt(const FolderItem& item);
+
+    // Removes the named files of each of the caller's own folders, each folder opened by its path
+    // without following a final link, quietly: a file that cannot be removed, or whose folder cannot
+    // be opened, stays for a later clean-up. The default goes one file at a time
+    // through removeFileAt; the system's implementation spreads a long list over a few threads, since
+    // freeing many files' space costs a journaled file system far more than finding them.
+    virtual void removeFilesQuietly(const std::vector<FolderFiles>& files);
 
     // The process-wide real implementation.
     static std::shared_ptr<FileOperations> system();

@@ -33,26 +33,19 @@ int openFolderIn(int parentFd, const char* name)
     return -1;
 }
 
-// The folder a standardised path below a root lies in.
-std::string_view folderOf(std::string_view path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
-}
-
-std::string_view nameOf(std::string_view path)
-{
-    return path.substr(path.rfind('/') + 1);
-}
-
 // The standardised text of `path`: its own when it is already standardised (the usual case, which
 // then costs no copy), else that of `spare`, made from it.
+std::string_view standardText(std::string_view path, std::filesystem::path& spare)
+{
+    if (isStandardised(path))
+        return path;
+    spare = standardised(std::filesystem::path(path));
+    return spare.native();
+}
+
 std::string_view standardText(const std::filesystem::path& path, std::filesystem::path& spare)
 {
-    if (isStandardised(path.native()))
-        return path.native();
-    spare = standardised(path);
-    return spare.native();
+    return standardText(std::string_view(path.native()), spare);
 }
 
 } // namespace
@@ -129,14 +122,14 @@ const FolderDescriptorCache::Folder& FolderDescriptorCache::keptFolder(std::stri
         return found->second->folder;
     }
     // Opened from the nearest folder above it that is kept, else from the root.
-    std::string_view above = folderOf(folder);
+    std::string_view above = folderText(folder);
     const Folder* from = &m_rootFolder;
     while (above != m_root.native() && above.size() > m_root.native().size()) {
         if (const auto found = m_index.find(above); found != m_index.end()) {
             from = &found->second->folder;
             break;
         }
-        above = folderOf(above);
+        above = folderText(above);
     }
     if (from == &m_rootFolder)
         above = m_root.native();
@@ -172,13 +165,13 @@ FolderDescriptorCache::Look FolderDescriptorCache::lookIn(const Folder& folder, 
     return look;
 }
 
-FolderDescriptorCache::Look FolderDescriptorCache::look(const std::filesystem::path& path)
+FolderDescriptorCache::Look FolderDescriptorCache::look(std::string_view path)
 {
     std::filesystem::path spare;
     const std::string_view text = standardText(path, spare);
     if (!isBelowRoot(text))
         return Look{true, EXDEV, {}};
-    return lookIn(keptFolder(folderOf(text)), nameOf(text));
+    return lookIn(keptFolder(folderText(text)), nameText(text));
 }
 
 FolderDescriptorCache::Look FolderDescriptorCache::lookNow(const std::filesystem::path& path)
@@ -187,10 +180,10 @@ FolderDescriptorCache::Look FolderDescriptorCache::lookNow(const std::filesystem
     const std::string_view text = standardText(path, spare);
     if (!isBelowRoot(text))
         return Look{true, EXDEV, {}};
-    const std::string_view folder = folderOf(text);
+    const std::string_view folder = folderText(text);
     if (folder == m_root.native())
-        return lookIn(m_rootFolder, nameOf(text));
-    return lookIn(openBelow(m_rootFolder, m_root.native(), folder), nameOf(text));
+        return lookIn(m_rootFolder, nameText(text));
+    return lookIn(openBelow(m_rootFolder, m_root.native(), folder), nameText(text));
 }
 
 FolderDescriptorCache::Folder FolderDescriptorCache::openNow(const std::filesystem::path& folder) const

@@ -49,7 +49,9 @@ public:
 
     // Looks at `path` (strictly below the root) through its folder's kept descriptor: a folder swapped
     // for a link after it was kept is not seen, yet nothing found through it lies outside the root.
-    Look look(const std::filesystem::path& path);
+    Look look(const std::filesystem::path& path) { return look(std::string_view(path.native())); }
+    // The same for a path's text, which then need not be made into a path.
+    Look look(std::string_view path);
 
     // Looks at `path` through its folder opened afresh now: for a check right before a change, where a
     // folder swapped for a link since it was kept must be seen.

@@ -65,6 +65,31 @@ std::filesystem::path standardised(const std::filesystem::path& path)
     return std::filesystem::path(s);
 }
 
+std::string joinedText(const std::filesystem::path& folder, std::string_view relative)
+{
+    const std::string& base = folder.native();
+    std::string joined;
+    joined.reserve(base.size() + 1 + relative.size());
+    joined += base;
+    if (!base.empty() && base.back() != '/')
+        joined += '/';
+    joined += relative;
+    return joined;
+}
+
+std::string_view folderText(std::string_view path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos)
+        return {};
+    return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
+}
+
+std::string_view nameText(std::string_view path)
+{
+    return path.substr(path.rfind('/') + 1);
+}
+
 bool isContained(const std::filesystem::path& path, const std::filesystem::path& root)
 {
     const std::filesystem::path p = standardised(path);

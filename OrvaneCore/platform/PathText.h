@@ -3,8 +3,9 @@
 #include <QString>
 
 #include <filesystem>
-#include <string_view>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace orvane {
 
@@ -24,6 +25,16 @@ std::filesystem::path pathFromText(const QString& text);
 std::filesystem::path standardised(const std::filesystem::path& path);
 // True when `path` is already standardised, so that a caller may use its text as it is.
 bool isStandardised(std::string_view path);
+
+// The folder a standardised absolute path lies in, and the name it has there, as parts of its text
+// (no path is made: a restore asks this of every file several times).
+std::string_view folderText(std::string_view path);
+std::string_view nameText(std::string_view path);
+
+// The text of `folder / relative`, made without a path, for a relative path that does not begin with
+// "/". For a standardised folder other than "" and a relative path with no empty, "." or ".." piece,
+// the result is standardised and lies strictly inside `folder`.
+std::string joinedText(const std::filesystem::path& folder, std::string_view relative);
 
 // True when `path` lies strictly inside `root`, both standardised: root + "/" is a prefix of path.
 bool isContained(const std::filesystem::path& path, const std::filesystem::path& root);

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -26,6 +27,30 @@ namespace orvane {
 namespace {
 
 constexpr std::uint64_t kEarlyWriteBytes = std::uint64_t(64) << 10;
+
+// Below this many files, starting threads costs more than it saves.
+constexpr std::size_t kParallelRemovalFiles = 512;
+constexpr unsigned kRemovalThreads = 4;
+
+// Calls `remove(folderFd, folder, name)` for the files `first` to `last` (in the order of `files`,
+// folder by folder), each folder opened once by its path, never through a final link, with at most
+// one descriptor open at a time. A folder that cannot be opened keeps its files.
+template <typename Remove>
+void forEachFileToRemove(const std::vector<FolderFiles>& files, std::size_t first, std::size_t last, Remove remove)
+{
+    std::size_t index = 0;
+    for (const FolderFiles& folder : files) {
+        const std::size_t end = index + folder.names.size();
+        if (end > first && index < last) {
+            const FileDescriptor fd(::open(folder.folder.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            for (std::size_t i = std::max(index, first); fd && i < std::min(end, last); ++i)
+                remove(fd.get(), folder.folder, folder.names[i - index]);
+        }
+        index = end;
+        if (index >= last)
+            break;
+    }
+}
 
 void writeAll(int fd, const char* data, std::size_t size, const std::filesystem::path& path)
 {
@@ -314,6 +339,49 @@ void PosixFileOperations::removeFileAt(const FolderItem& item)
 {
     if (::unlinkat(item.folder, item.name.c_str(), 0) != 0)
         throwErrno("remove", item.path);
+}
+
+void FileOperations::removeFilesQuietly(const std::vector<FolderFiles>& files)
+{
+    std::size_t count = 0;
+    for (const FolderFiles& folder : files)
+        count += folder.names.size();
+    forEachFileToRemove(files, 0, count, [this](int fd, const std::filesystem::path& folder,
+                                                const std::filesystem::path& name) {
+        try {
+            removeFileAt(FolderItem{fd, name, folder / name});
+        } catch (const std::system_error&) {
+            // Left for the next clean-up.
+        }
+    });
+}
+
+void PosixFileOperations::removeFilesQuietly(const std::vector<FolderFiles>& files)
+{
+    std::size_t count = 0;
+    for (const FolderFiles& folder : files)
+        count += folder.names.size();
+    const auto remove = [](int fd, const std::filesystem::path&, const std::filesystem::path& name) {
+        ::unlinkat(fd, name.c_str(), 0); // quietly: what stays is left for a later clean-up
+    };
+    const unsigned threads =
+        count < kParallelRemovalFiles ? 1 : std::clamp(std::thread::hardware_concurrency(), 1u, kRemovalThreads);
+    // Each thread takes one run of files; a thread that cannot start leaves its run to this one.
+    std::vector<std::thread> started;
+    std::vector<unsigned> left;
+    for (unsigned t = 1; t < threads; ++t) {
+        const std::size_t first = count * t / threads, last = count * (t + 1) / threads;
+        try {
+            started.emplace_back([&files, first, last, remove] { forEachFileToRemove(files, first, last, remove); });
+        } catch (const std::system_error&) {
+            left.push_back(t);
+        }
+    }
+    forEachFileToRemove(files, 0, count / threads, remove);
+    for (const unsigned t : left)
+        forEachFileToRemove(files, count * t / threads, count * (t + 1) / threads, remove);
+    for (std::thread& thread : started)
+        thread.join();
 }
 
 void FileOperations::syncFileSystem(const std::filesystem::path& path)

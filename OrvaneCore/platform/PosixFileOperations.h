@@ -21,6 +21,7 @@ public:
     void moveNoReplaceAt(const FolderItem& from, const FolderItem& to) override;
     void hardLinkAt(const FolderItem& existing, const FolderItem& link) override;
     void removeFileAt(const FolderItem& item) override;
+    void removeFilesQuietly(const std::vector<FolderFiles>& files) override;
 };
 
 } // namespace orvane

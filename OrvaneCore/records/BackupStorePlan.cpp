@@ -21,11 +21,11 @@ namespace {
 
 // True when `path` is reached through a link; a look that could not be made for want of descriptors
 // is reported as such, never taken for a path without links.
-bool throughLink(FolderDescriptorCache& folders, const std::filesystem::path& path)
+bool throughLink(FolderDescriptorCache& folders, std::string_view path)
 {
     const auto look = folders.look(path);
     if (!look.throughLink && isOutOfOpenFiles(look.error))
-        throw outOfOpenFiles(path);
+        throw outOfOpenFiles(std::filesystem::path(path));
     return look.throughLink;
 }
 
@@ -59,30 +59,34 @@ void BackupStore::planRestore(const BackupManifest& manifest, const std::filesys
     // Hashed: a world has tens of thousands of files, and paths compare slowly part by part.
     std::unordered_set<QString> relatives;
     std::unordered_set<std::string> destinations; // standardised, so equal text is the same path
+    // Paths are compared as text: a safe relative path joined to a standardised folder is standardised
+    // and lies inside it, and a world has tens of thousands of paths to check.
     for (const auto& file : manifest.files) {
         const QString& relative = file.relativePath;
         if (!isSafeRelativeBackupPath(relative))
             refuse(QStringLiteral("unsafe relative path ") + relative);
         if (!relatives.insert(relative).second)
             refuse(QStringLiteral("duplicate relative path ") + relative);
-        if (!isContained(folder / pathFromText(relative), folder))
+        if (folder.empty())
             refuse(QStringLiteral("backup path escapes its snapshot directory"));
-        const std::filesystem::path destination = standardised(pathFromText(file.originalPath));
-        if (!destinations.insert(destination.native()).second)
+        const std::string relativeText = relative.toStdString();
+        std::string destination = file.originalPath.toStdString();
+        if (!isStandardised(destination))
+            destination = standardised(std::filesystem::path(destination)).native();
+        if (!destinations.insert(destination).second)
             refuse(QStringLiteral("duplicate restore destination ") + pathText(destination));
 
         if (relative == backupTexts::technicSettingsPath) {
             if (world)
                 refuse(QStringLiteral("world backup targets Technic settings"));
-            if (!settingsTarget || destination != *settingsTarget)
+            if (!settingsTarget || destination != settingsTarget->native())
                 refuse(QStringLiteral("Technic settings path does not match the selected instance"));
             if (throughLink(*technicFolders, destination))
                 refuse(QStringLiteral("Technic settings path contains a symbolic link"));
         } else {
             if (world && !relative.startsWith(QLatin1String("saves/")))
                 refuse(QStringLiteral("world backup targets a non-save path"));
-            const std::filesystem::path expected = standardised(instance / pathFromText(relative));
-            if (!isContained(expected, instance) || destination != expected)
+            if (destination != joinedText(instance, relativeText))
                 refuse(QStringLiteral("restore destination does not match ") + relative);
             if (throughLink(instanceFolders, destination))
                 refuse(QStringLiteral("restore destination contains a symbolic link"));
@@ -102,7 +106,7 @@ void BackupStore::planRestore(const BackupManifest& manifest, const std::filesys
             refuse(QStringLiteral("created path is also a restore destination"));
         if (!overlayFiles.count(path))
             refuse(QStringLiteral("created path is not an overlay file"));
-        if (throughLink(instanceFolders, path))
+        if (throughLink(instanceFolders, path.native()))
             refuse(QStringLiteral("created path contains a symbolic link"));
     }
 }

@@ -575,14 +575,16 @@ private:
             }
             // Every file holds the backed-up bytes or its prior ones: the undo data is no longer needed.
             m_workspace.endCommit();
-            for (const auto& undo : m_undoFiles) {
-                try {
-                    undoFolderOf(undo).removeQuietly(m_files, undo.filename());
-                } catch (const std::exception&) {
-                    restoreItems::removeQuietly(m_files, undo); // its folder could not be opened
-                }
-            }
             m_undoFolder.reset();
+            // The undo links, folder by folder as they were made; removing them frees the prior files.
+            std::vector<FolderFiles> undoLinks;
+            for (const auto& undo : m_undoFiles) {
+                const std::string_view folder = folderText(undo.native());
+                if (undoLinks.empty() || undoLinks.back().folder.native() != folder)
+                    undoLinks.push_back(FolderFiles{std::filesystem::path(folder), {}});
+                undoLinks.back().names.push_back(undo.filename());
+            }
+            m_files.removeFilesQuietly(undoLinks);
             for (const auto& setAside : m_setAside) {
                 if (!setAside.putBack)
                     restoreItems::removeQuietly(m_files, setAside.aside);

@@ -248,3 +248,55 @@ TEST(PathText, StandardisedAndContainment)
     EXPECT_FALSE(exactPathText(std::filesystem::path(std::string("a\xc3"))));
     EXPECT_EQ(*exactPathText("caf\xc3\xa9"), QStringLiteral("caf\u00e9"));
 }
+
+TEST(PathText, JoinedFolderAndNameTextsAgreeWithPaths)
+{
+    for (const char* folder : {"/a/b", "/", "", "a", "a/"}) {
+        for (const char* relative : {"x", "x/y.dat", "..dots/.hidden"})
+            EXPECT_EQ(joinedText(folder, relative), (std::filesystem::path(folder) / relative).native())
+                << folder << " " << relative;
+    }
+    for (const char* path : {"/a/b/c.dat", "/a", "/", "/a/b"}) {
+        const std::filesystem::path p(path);
+        const std::string expected = p.has_relative_path() ? p.parent_path().native() : "/";
+        EXPECT_EQ(folderText(path), expected) << path;
+        EXPECT_EQ(nameText(path), p.filename().native()) << path;
+    }
+}
+
+// Many files in several folders (enough for the system's implementation to spread them over threads),
+// a name already gone, a folder that is a link and a file left off the list: every listed file of a real
+// folder goes, nothing else, and the default through removeFileAt does the same one call per file.
+TEST(RemoveFilesQuietly, RemovesEveryListedFileOfTheFoldersThemselvesAndNothingElse)
+{
+    TempDir dir;
+    auto faulty = std::make_shared<FaultyFileOperations>();
+    const std::pair<const char*, std::shared_ptr<FileOperations>> implementations[] = {
+        {"system", FileOperations::system()}, {"default", faulty}};
+    for (const auto& [name, files] : implementations) {
+        SCOPED_TRACE(name);
+        const std::filesystem::path root = dir / name;
+        std::vector<FolderFiles> listed;
+        for (int f = 0; f < 3; ++f) {
+            FolderFiles folder{root / ("f" + std::to_string(f)), {}};
+            std::filesystem::create_directories(folder.folder);
+            for (int i = 0; i < 300; ++i) {
+                folder.names.push_back("r." + std::to_string(i));
+                writeFile(folder.folder / folder.names.back(), "x");
+            }
+            folder.names.push_back("gone");
+            listed.push_back(std::move(folder));
+        }
+        writeFile(root / "f1" / "kept", "k");
+        std::filesystem::create_directories(root / "target");
+        writeFile(root / "target" / "r.0", "outside");
+        std::filesystem::create_directory_symlink(root / "target", root / "link");
+        listed.push_back(FolderFiles{root / "link", {"r.0"}});
+
+        files->removeFilesQuietly(listed);
+        for (int f = 0; f < 3; ++f)
+            EXPECT_EQ(entriesIn(root / ("f" + std::to_string(f))), f == 1 ? 1 : 0);
+        EXPECT_EQ(readFile(root / "target" / "r.0"), QByteArray("outside"));
+    }
+    EXPECT_EQ(faulty->calls(FaultyFileOperations::Op::removeFile), 3 * 301);
+}
