@@ -41,6 +41,18 @@ QJsonValue JsonReader::required(const QString& key) const
     return *it;
 }
 
+std::int64_t JsonReader::integer(const QString& key, std::int64_t min, std::int64_t max) const
+{
+    const QJsonValue value = required(key);
+    if (value.isDouble()) {
+        // A whole number representable in 64 bits reads the same whatever default toInteger is given.
+        const qint64 a = value.toInteger(0);
+        if (a == value.toInteger(1) && a >= min && a <= max)
+            return a;
+    }
+    return decodeInteger(value, name(key), min, max);
+}
+
 std::vector<QString> JsonReader::strings(const QString& key) const
 {
     return list(key, decodeString);

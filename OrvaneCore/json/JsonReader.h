@@ -25,13 +25,16 @@ public:
     // The value of a required key (present and not null).
     QJsonValue required(const QString& key) const;
 
-    QString string(const QString& key) const { return decodeString(required(key), name(key)); }
+    // These name the value (which costs a string per field) only when it is refused: a world
+    // manifest holds tens of thousands of records.
+    QString string(const QString& key) const
+    {
+        const QJsonValue value = required(key);
+        return value.isString() ? value.toString() : decodeString(value, name(key));
+    }
     bool boolean(const QString& key) const { return decodeBool(required(key), name(key)); }
     double number(const QString& key) const { return decodeNumber(required(key), name(key)); }
-    std::int64_t integer(const QString& key, std::int64_t min = INT64_MIN, std::int64_t max = INT64_MAX) const
-    {
-        return decodeInteger(required(key), name(key), min, max);
-    }
+    std::int64_t integer(const QString& key, std::int64_t min = INT64_MIN, std::int64_t max = INT64_MAX) const;
     std::uint64_t unsignedInteger(const QString& key) const { return decodeUnsigned(required(key), name(key)); }
     QDateTime date(const QString& key) const { return decodeDate(required(key), name(key)); }
     QUuid uuid(const QString& key) const { return decodeUuid(required(key), name(key)); }
@@ -46,11 +49,12 @@ public:
     template <class F>
     auto list(const QString& key, F&& decode) const
     {
-        const QJsonArray array = decodeArray(required(key), name(key));
+        const QString listName = name(key);
+        const QJsonArray array = decodeArray(required(key), listName);
         std::vector<decltype(decode(QJsonValue(), QString()))> out;
         out.reserve(std::size_t(array.size()));
         for (qsizetype i = 0; i < array.size(); ++i)
-            out.push_back(decode(array.at(i), QStringLiteral("%1[%2]").arg(name(key)).arg(i)));
+            out.push_back(decode(array.at(i), listName + QLatin1Char('[') + QString::number(i) + QLatin1Char(']')));
         return out;
     }
 

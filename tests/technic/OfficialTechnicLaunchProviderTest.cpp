@@ -374,7 +374,8 @@ TEST(OfficialTechnicLaunchProvider, ALauncherJarThatFailsToStartEndsTheLaunchAsF
         if (c.message) {
             EXPECT_EQ(kinds(result.events),
                       (std::vector{Kind::preparing, Kind::openingProvider, Kind::waitingForPlayer, Kind::failed}));
-            EXPECT_EQ(launch.clock->sleeps(), 1); // seen at the first poll after the end
+            // Seen at the first poll after the end, or at once when Java ended before the watch first looked.
+            EXPECT_LE(launch.clock->sleeps(), 1);
             EXPECT_EQ(result.state, LaunchResultState::failed);
             EXPECT_TRUE(result.message.startsWith(*c.message)) << result.message.toStdString();
             EXPECT_EQ(result.events.back().message, result.message);
