@@ -208,7 +208,7 @@ FolderDescriptorCache::Folder FolderDescriptorCache::openNow(const std::filesyst
     return openBelow(m_rootFolder, m_root.native(), text);
 }
 
-int FolderDescriptorCache::kept(const std::filesystem::path& folder)
+int FolderDescriptorCache::kept(std::string_view folder)
 {
     std::filesystem::path spare;
     const std::string_view text = standardText(folder, spare);

@@ -63,7 +63,8 @@ public:
 
     // The kept descriptor of `folder` (the root or a folder below it), valid until the next call on
     // this cache; -1 with errno set on failure.
-    int kept(const std::filesystem::path& folder);
+    int kept(const std::filesystem::path& folder) { return kept(std::string_view(folder.native())); }
+    int kept(std::string_view folder);
 
     // The lstat of `name` in the open folder `folder` (the folder's failure when it is not open).
     static Look lookIn(const Folder& folder, std::string_view name);

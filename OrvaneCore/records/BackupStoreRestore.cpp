@@ -20,6 +20,8 @@
 #include <cerrno>
 #include <exception>
 #include <map>
+#include <string>
+#include <string_view>
 #include <optional>
 #include <set>
 
@@ -181,7 +183,7 @@ private:
     // The destination by its folder's kept descriptor (checked for links while staging) and its name.
     FolderItem keptItem(const BackupFile& record, const std::filesystem::path& destination)
     {
-        const int folder = foldersOf(record).kept(destination.parent_path());
+        const int folder = foldersOf(record).kept(folderText(destination.native()));
         if (folder < 0) {
             const int error = errno;
             if (error == ELOOP || error == EXDEV)
@@ -206,10 +208,10 @@ private:
     // one descriptor, whatever the tree holds.
     const CheckedFolder& undoFolderOf(const std::filesystem::path& undo)
     {
-        const std::filesystem::path folder = undo.parent_path();
-        if (!m_undoFolder || m_undoFolder->path().native() != folder.native()) {
+        const std::string_view folder = folderText(undo.native());
+        if (!m_undoFolder || m_undoFolder->path().native() != folder) {
             m_undoFolder.reset();
-            m_undoFolder.emplace(CheckedFolder::openOwn(folder));
+            m_undoFolder.emplace(CheckedFolder::openOwn(std::filesystem::path(folder)));
         }
         return *m_undoFolder;
     }
@@ -217,12 +219,12 @@ private:
     // The folder a stage lies in: the destination's own, or one of the few work areas kept open.
     const CheckedFolder& stageFolderOf(const PreparedRestoreFile& file, const CheckedFolder& destination)
     {
-        const std::filesystem::path folder = file.staged.parent_path();
-        if (folder == destination.path())
+        const std::string_view folder = folderText(file.staged.native());
+        if (folder == destination.path().native())
             return destination;
         auto found = m_stageFolders.find(folder);
         if (found == m_stageFolders.end())
-            found = m_stageFolders.emplace(folder, CheckedFolder::openOwn(folder)).first;
+            found = m_stageFolders.emplace(folder, CheckedFolder::openOwn(std::filesystem::path(folder))).first;
         return found->second;
     }
 
@@ -615,7 +617,7 @@ private:
     FolderDescriptorCache m_sourceFolders;
     FolderDescriptorCache m_instanceFolders;
     std::optional<FolderDescriptorCache> m_technicFolders;
-    std::map<std::filesystem::path, CheckedFolder> m_stageFolders; // the private and hidden work areas: a few
+    std::map<std::string, CheckedFolder, std::less<>> m_stageFolders; // the private and hidden work areas: a few
     RestoreWorkspace m_workspace;
     std::set<std::filesystem::path> m_madeFolders; // destination folders made or found already
     std::filesystem::path m_lastMadeFolder;

@@ -8,6 +8,8 @@
 #include <QUuid>
 
 #include <exception>
+#include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -31,9 +33,13 @@ bool startsWith(std::string_view name, std::string_view prefix)
     return name.substr(0, prefix.size()) == prefix;
 }
 
-std::filesystem::path named(const char* prefix)
+std::filesystem::path named(std::string_view prefix)
 {
-    return std::filesystem::path(prefix + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toStdString());
+    // The UUID in capitals, made as bytes: a restore names a stage for every file.
+    const QByteArray uuid = QUuid::createUuid().toByteArray(QUuid::WithoutBraces).toUpper();
+    std::string name(prefix);
+    name.append(uuid.constData(), std::size_t(uuid.size()));
+    return std::filesystem::path(std::move(name));
 }
 
 } // namespace
