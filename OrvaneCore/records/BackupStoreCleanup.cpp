@@ -6,8 +6,8 @@
 #include "records/RestoreWorkspace.h"
 
 #include <set>
-
 #include <string>
+#include <string_view>
 #include <system_error>
 
 namespace orvane {
@@ -65,11 +65,18 @@ bool BackupStore::removeInterruptedWork(const std::filesystem::path& instanceRoo
     });
     // A restore killed while it staged leaves a probe beside a new file, recorded nowhere.
     if (restoring) {
-        std::set<std::filesystem::path> folders;
-        for (const BackupFile& file : restoring->files)
-            folders.insert(standardised(pathFromText(file.originalPath)).parent_path());
+        // As text: a world lists tens of thousands of files in a few folders.
+        std::set<std::string, std::less<>> folders;
+        for (const BackupFile& file : restoring->files) {
+            std::string destination = file.originalPath.toStdString();
+            if (!isStandardised(destination))
+                destination = standardised(std::filesystem::path(destination)).native();
+            const std::string_view folder = folderText(destination);
+            if (folders.find(folder) == folders.end())
+                folders.emplace(folder);
+        }
         for (const auto& folder : folders) {
-            if (const auto opened = restoreItems::openWithinRoots(folder, instance, technic))
+            if (const auto opened = restoreItems::openWithinRoots(std::filesystem::path(folder), instance, technic))
                 restoreItems::removeLeftovers(*m_files, *opened, [](const CopiedFile&) { return false; });
         }
     }
