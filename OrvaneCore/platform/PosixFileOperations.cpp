@@ -366,13 +366,22 @@ void PosixFileOperations::removeFilesQuietly(const std::vector<FolderFiles>& fil
     };
     const unsigned threads =
         count < kParallelRemovalFiles ? 1 : std::clamp(std::thread::hardware_concurrency(), 1u, kRemovalThreads);
-    // Each thread takes one run of files; a thread that cannot start leaves its run to this one.
-    std::vector<std::thread> started;
+    // Each thread takes one run of files; a thread that cannot start leaves its run to this one. Every
+    // thread is joined before `files` goes, whatever happens here.
+    struct Joined {
+        std::vector<std::thread> threads;
+        ~Joined()
+        {
+            for (std::thread& thread : threads)
+                thread.join();
+        }
+    } started;
     std::vector<unsigned> left;
     for (unsigned t = 1; t < threads; ++t) {
         const std::size_t first = count * t / threads, last = count * (t + 1) / threads;
         try {
-            started.emplace_back([&files, first, last, remove] { forEachFileToRemove(files, first, last, remove); });
+            started.threads.emplace_back(
+                [&files, first, last, remove] { forEachFileToRemove(files, first, last, remove); });
         } catch (const std::system_error&) {
             left.push_back(t);
         }
@@ -380,8 +389,6 @@ void PosixFileOperations::removeFilesQuietly(const std::vector<FolderFiles>& fil
     forEachFileToRemove(files, 0, count / threads, remove);
     for (const unsigned t : left)
         forEachFileToRemove(files, count * t / threads, count * (t + 1) / threads, remove);
-    for (std::thread& thread : started)
-        thread.join();
 }
 
 void FileOperations::syncFileSystem(const std::filesystem::path& path)
