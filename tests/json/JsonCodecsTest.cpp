@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 
 using namespace orvane;
@@ -135,6 +136,34 @@ TEST(JsonReader, ListsDecodeEachElementAndNameTheBadOne)
     } catch (const DecodingError& e) {
         EXPECT_TRUE(e.description().contains("Thing.b[1]")) << e.description().toStdString();
     }
+}
+
+// A value is named only when it is refused: each refusal reads exactly as the codec's own for the
+// field's whole name, down to a field of the second record of a list.
+TEST(JsonReader, RefusalsNameTheWholeFieldAsTheCodecsDo)
+{
+    const auto description = [](const std::function<void()>& read) {
+        try {
+            read();
+        } catch (const DecodingError& e) {
+            return e.description();
+        }
+        return QStringLiteral("accepted");
+    };
+    const auto r = read(R"({"s":3,"i":"7","f":1.5,"big":1e300,"low":-2})");
+    const QJsonObject o = r.object();
+    EXPECT_EQ(description([&] { r.string("s"); }), description([&] { decodeString(o["s"], "Thing.s"); }));
+    for (const char* key : {"i", "f", "big", "low"}) {
+        const QString name = QStringLiteral("Thing.") + key;
+        EXPECT_EQ(description([&] { r.integer(key, 0); }), description([&] { decodeInteger(o[key], name, 0); })) << key;
+    }
+
+    const auto records = read(R"({"files":[{"n":1},{"n":1.5}]})");
+    const auto decodeRecord = [](const QJsonValue& value, const QString& what) {
+        return JsonReader(value, what).integer("n");
+    };
+    EXPECT_EQ(description([&] { records.list("files", decodeRecord); }),
+              description([&] { decodeInteger(QJsonValue(1.5), "Thing.files[1].n"); }));
 }
 
 TEST(JsonReader, DocumentsMustBeObjects)
