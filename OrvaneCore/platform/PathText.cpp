@@ -90,6 +90,14 @@ std::string_view nameText(std::string_view path)
     return path.substr(path.rfind('/') + 1);
 }
 
+std::string standardisedText(const QString& text)
+{
+    std::string path = text.toStdString();
+    if (!isStandard(path))
+        path = standardised(std::filesystem::path(path)).native();
+    return path;
+}
+
 bool isContained(const std::filesystem::path& path, const std::filesystem::path& root)
 {
     const std::filesystem::path p = standardised(path);

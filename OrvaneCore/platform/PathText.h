@@ -25,6 +25,9 @@ std::filesystem::path pathFromText(const QString& text);
 std::filesystem::path standardised(const std::filesystem::path& path);
 // True when `path` is already standardised, so that a caller may use its text as it is.
 bool isStandardised(std::string_view path);
+// The standardised bytes of the path written as `text`, made without a path when they are already
+// standardised (the usual case).
+std::string standardisedText(const QString& text);
 
 // The folder a standardised absolute path lies in, and the name it has there, as parts of its text
 // (no path is made: a restore asks this of every file several times).

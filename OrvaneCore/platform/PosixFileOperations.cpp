@@ -32,6 +32,14 @@ constexpr std::uint64_t kEarlyWriteBytes = std::uint64_t(64) << 10;
 constexpr std::size_t kParallelRemovalFiles = 512;
 constexpr unsigned kRemovalThreads = 4;
 
+std::size_t fileCount(const std::vector<FolderFiles>& files)
+{
+    std::size_t count = 0;
+    for (const FolderFiles& folder : files)
+        count += folder.names.size();
+    return count;
+}
+
 // Calls `remove(folderFd, folder, name)` for the files `first` to `last` (in the order of `files`,
 // folder by folder), each folder opened once by its path, never through a final link, with at most
 // one descriptor open at a time. A folder that cannot be opened keeps its files.
@@ -343,9 +351,7 @@ void PosixFileOperations::removeFileAt(const FolderItem& item)
 
 void FileOperations::removeFilesQuietly(const std::vector<FolderFiles>& files)
 {
-    std::size_t count = 0;
-    for (const FolderFiles& folder : files)
-        count += folder.names.size();
+    const std::size_t count = fileCount(files);
     forEachFileToRemove(files, 0, count, [this](int fd, const std::filesystem::path& folder,
                                                 const std::filesystem::path& name) {
         try {
@@ -358,9 +364,7 @@ void FileOperations::removeFilesQuietly(const std::vector<FolderFiles>& files)
 
 void PosixFileOperations::removeFilesQuietly(const std::vector<FolderFiles>& files)
 {
-    std::size_t count = 0;
-    for (const FolderFiles& folder : files)
-        count += folder.names.size();
+    const std::size_t count = fileCount(files);
     const auto remove = [](int fd, const std::filesystem::path&, const std::filesystem::path& name) {
         ::unlinkat(fd, name.c_str(), 0); // quietly: what stays is left for a later clean-up
     };

@@ -68,9 +68,7 @@ bool BackupStore::removeInterruptedWork(const std::filesystem::path& instanceRoo
         // As text: a world lists tens of thousands of files in a few folders.
         std::set<std::string, std::less<>> folders;
         for (const BackupFile& file : restoring->files) {
-            std::string destination = file.originalPath.toStdString();
-            if (!isStandardised(destination))
-                destination = standardised(std::filesystem::path(destination)).native();
+            const std::string destination = standardisedText(file.originalPath);
             const std::string_view folder = folderText(destination);
             if (folders.find(folder) == folders.end())
                 folders.emplace(folder);

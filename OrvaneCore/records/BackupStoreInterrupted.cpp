@@ -97,18 +97,8 @@ QStringList putSetAsideBack(FileOperations& files, const std::vector<SetAsideIte
     for (auto it = items.rbegin(); it != items.rend(); ++it) {
         if (!stampIfPossible(it->aside))
             continue; // never moved there, or back already
-        try {
-            const CheckedFolder folder
-                = CheckedFolder::open(folders, it->original.parent_path(), restoreTexts::createdPathLink);
-            const FolderItem back = folder.itemAt(it->original);
-            try {
-                files.moveNoReplaceAt(FolderItem{AT_FDCWD, it->aside, it->aside}, back);
-            } catch (const std::system_error& error) {
-                throw OrvaneError::io(restoreTexts::moveFailed(back.path, error));
-            }
-        } catch (const std::exception& error) {
-            failures.push_back(pathText(it->original) + QStringLiteral(": ") + describe(error));
-        }
+        if (auto failure = restoreItems::putBack(files, folders, it->aside, it->original))
+            failures.push_back(std::move(*failure));
     }
     return failures;
 }

@@ -70,9 +70,7 @@ void BackupStore::planRestore(const BackupManifest& manifest, const std::filesys
         if (folder.empty())
             refuse(QStringLiteral("backup path escapes its snapshot directory"));
         const std::string relativeText = relative.toStdString();
-        std::string destination = file.originalPath.toStdString();
-        if (!isStandardised(destination))
-            destination = standardised(std::filesystem::path(destination)).native();
+        const std::string destination = standardisedText(file.originalPath);
         if (!destinations.insert(destination).second)
             refuse(QStringLiteral("duplicate restore destination ") + pathText(destination));
 

@@ -523,14 +523,10 @@ private:
     {
         QStringList failures;
         for (auto it = m_setAside.rbegin(); it != m_setAside.rend(); ++it) {
-            try {
-                const CheckedFolder folder = CheckedFolder::open(m_instanceFolders, it->original.parent_path(),
-                                                                 restoreTexts::createdPathLink);
-                moveExclusively(FolderItem{AT_FDCWD, it->aside, it->aside}, folder.itemAt(it->original));
+            if (auto failure = restoreItems::putBack(m_files, m_instanceFolders, it->aside, it->original))
+                failures.push_back(std::move(*failure));
+            else
                 it->putBack = true;
-            } catch (const std::exception& error) {
-                failures.push_back(pathText(it->original) + QStringLiteral(": ") + describe(error));
-            }
         }
         return failures;
     }

@@ -1,9 +1,12 @@
 #include "records/RestoreTemporaryItems.h"
 
+#include "json/DescribedError.h"
+#include "model/OrvaneError.h"
 #include "platform/FileDescriptor.h"
 #include "platform/FolderDescriptorCache.h"
 #include "platform/PathText.h"
 #include "records/FileEvidence.h"
+#include "records/RestoreTexts.h"
 
 #include <QUuid>
 
@@ -159,6 +162,23 @@ bool removeFolderAt(FileOperations& files, int parent, const std::filesystem::pa
         return everything && (::unlinkat(parent, name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT);
     } catch (...) {
         return false;
+    }
+}
+
+std::optional<QString> putBack(FileOperations& files, const FolderDescriptorCache& folders,
+                               const std::filesystem::path& aside, const std::filesystem::path& original)
+{
+    try {
+        const CheckedFolder folder = CheckedFolder::open(folders, original.parent_path(), restoreTexts::createdPathLink);
+        const FolderItem back = folder.itemAt(original);
+        try {
+            files.moveNoReplaceAt(FolderItem{AT_FDCWD, aside, aside}, back);
+        } catch (const std::system_error& error) {
+            throw OrvaneError::io(restoreTexts::moveFailed(back.path, error));
+        }
+        return std::nullopt;
+    } catch (const std::exception& error) {
+        return pathText(original) + QStringLiteral(": ") + describe(error);
     }
 }
 

@@ -59,6 +59,12 @@ void removeLeftovers(FileOperations& files, const std::filesystem::path& root, c
 bool removeFolderAt(FileOperations& files, int parent, const std::filesystem::path& name,
                     const std::filesystem::path& path) noexcept;
 
+// Moves the file a restore set aside at `aside` back to `original` (below the root of `folders`)
+// without replacing anything there, through its folder opened afresh without links. Nothing when it
+// is back; otherwise "<original>: <why not>", for the rollback's report.
+std::optional<QString> putBack(FileOperations& files, const FolderDescriptorCache& folders,
+                               const std::filesystem::path& aside, const std::filesystem::path& original);
+
 // Removes a temporary item; a failure leaves it and is not reported.
 void removeQuietly(FileOperations& files, const std::filesystem::path& path);
 // The same, and only while the item holds exactly these bytes: anything else in it is kept.

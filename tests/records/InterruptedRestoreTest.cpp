@@ -68,6 +68,19 @@ struct InterruptedRestore : ::testing::Test {
         changed = world();
     }
 
+    // Each case starts from the changed world with the backup in place (made again when an earlier
+    // case deleted it) and an empty private folder.
+    void startCase()
+    {
+        if (!std::filesystem::exists(layout.worldStore / backup.id.toStdString())) {
+            for (const auto& [relative, bytes] : backedUp)
+                writeFile(layout.saves / relative, bytes);
+            backup = store(FileOperations::system()).createWorldBackup(layout.instance, "w");
+        }
+        changeWorld();
+        std::filesystem::remove_all(layout.tmp);
+    }
+
     void changeWorld() const
     {
         writeFile(villages, "villages v2");
@@ -308,13 +321,7 @@ TEST_F(InterruptedRestore, WhenItsBackupIsGoneTheRestoreIsUndoneFromItsUndoFolde
                 found.push_back(item);
             return found;
         };
-        if (!std::filesystem::exists(layout.worldStore / backup.id.toStdString())) {
-            for (const auto& [relative, bytes] : backedUp)
-                writeFile(layout.saves / relative, bytes);
-            backup = store(FileOperations::system()).createWorldBackup(layout.instance, "w");
-        }
-        changeWorld();
-        std::filesystem::remove_all(layout.tmp);
+        startCase();
         killRestoreAtSwap(c.killAtSwap, volumes);
         std::filesystem::remove_all(layout.worldStore / backup.id.toStdString());
         const auto mixed = world();
@@ -395,13 +402,7 @@ TEST_F(InterruptedRestore, AFailedRollbackKeepsItsRecordSoNoMixedWorldIsEverReco
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        if (!std::filesystem::exists(layout.worldStore / backup.id.toStdString())) {
-            for (const auto& [relative, bytes] : backedUp)
-                writeFile(layout.saves / relative, bytes);
-            backup = store(FileOperations::system()).createWorldBackup(layout.instance, "w");
-        }
-        changeWorld();
-        std::filesystem::remove_all(layout.tmp);
+        startCase();
 
         // The third file's commit stops, and swapping the first two back fails.
         const auto faulty = std::make_shared<FaultyFileOperations>();
