@@ -30,8 +30,10 @@ struct FolderItem {
     std::filesystem::path path; // the item's whole path, for errors and fault injection
 };
 
-// Files to remove from one folder: their own names there.
+// Files to remove from one folder: their own names there. The folder is `root` (taken as given) or
+// lies below it, and is opened from it without following any link.
 struct FolderFiles {
+    std::filesystem::path root;
     std::filesystem::path folder;
     std::vector<std::filesystem::path> names;
 };
@@ -86,9 +88,9 @@ public:
     virtual void hardLinkAt(const FolderItem& existing, const FolderItem& link);
     virtual void removeFileAt(const FolderItem& item);
 
-    // Removes the named files of each of the caller's own folders, each folder opened by its path
-    // without following a final link, quietly: a file that cannot be removed, or whose folder cannot
-    // be opened, stays for a later clean-up. The default goes one file at a time
+    // Removes the named files of each of the caller's own folders, each opened below its root without
+    // following a link, quietly: a file that cannot be removed, or whose folder cannot be opened so,
+    // stays for a later clean-up. The default goes one file at a time
     // through removeFileAt; the system's implementation spreads a long list over a few threads, since
     // freeing many files' space costs a journaled file system far more than finding them.
     virtual void removeFilesQuietly(const std::vector<FolderFiles>& files);

@@ -2,7 +2,9 @@
 
 #include "platform/AtomicWriteTemporary.h"
 #include "platform/FileDescriptor.h"
+#include "platform/FolderDescriptorCache.h"
 #include "platform/HexDigest.h"
+#include "platform/PathText.h"
 #include "platform/RegularFile.h"
 #include "platform/Sha256.h"
 #include "platform/SystemError.h"
@@ -12,6 +14,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -41,18 +44,24 @@ std::size_t fileCount(const std::vector<FolderFiles>& files)
 }
 
 // Calls `remove(folderFd, folder, name)` for the files `first` to `last` (in the order of `files`,
-// folder by folder), each folder opened once by its path, never through a final link, with at most
-// one descriptor open at a time. A folder that cannot be opened keeps its files.
+// folder by folder), each folder opened once from its root without following a link (a folder
+// swapped for a link since it was made is never followed), with a root and one folder open at a time.
+// A folder that cannot be opened so keeps its files.
 template <typename Remove>
 void forEachFileToRemove(const std::vector<FolderFiles>& files, std::size_t first, std::size_t last, Remove remove)
 {
+    std::optional<FolderDescriptorCache> below; // of the root of the folder in hand
     std::size_t index = 0;
     for (const FolderFiles& folder : files) {
         const std::size_t end = index + folder.names.size();
         if (end > first && index < last) {
-            const FileDescriptor fd(::open(folder.folder.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-            for (std::size_t i = std::max(index, first); fd && i < std::min(end, last); ++i)
-                remove(fd.get(), folder.folder, folder.names[i - index]);
+            if (!below || below->root() != standardised(folder.root)) {
+                below.reset();
+                below.emplace(folder.root, 1);
+            }
+            const FolderDescriptorCache::Folder opened = below->openNow(folder.folder);
+            for (std::size_t i = std::max(index, first); opened.fd && i < std::min(end, last); ++i)
+                remove(opened.fd.get(), folder.folder, folder.names[i - index]);
         }
         index = end;
         if (index >= last)

@@ -318,7 +318,7 @@ private:
                 m_workspace.makeUndoFolders(area, undo.parent_path());
                 // Through the folder checked for links: never a file a link planted since points at.
                 m_files.hardLinkAt(keptItem(record, destination), undoFolderOf(undo).itemAt(undo));
-                m_undoFiles.push_back(undo);
+                m_undoFiles.emplace_back(&area, undo);
                 file.undo = undo;
             }
             const std::filesystem::path staged = area.folder / restoreItems::stageName();
@@ -574,12 +574,14 @@ private:
             // Every file holds the backed-up bytes or its prior ones: the undo data is no longer needed.
             m_workspace.endCommit();
             m_undoFolder.reset();
-            // The undo links, folder by folder as they were made; removing them frees the prior files.
+            // The undo links, folder by folder as they were made, each folder opened from its work area
+            // without links; removing them frees the prior files.
             std::vector<FolderFiles> undoLinks;
-            for (const auto& undo : m_undoFiles) {
+            for (const auto& [area, undo] : m_undoFiles) {
                 const std::string_view folder = folderText(undo.native());
-                if (undoLinks.empty() || undoLinks.back().folder.native() != folder)
-                    undoLinks.push_back(FolderFiles{std::filesystem::path(folder), {}});
+                if (undoLinks.empty() || undoLinks.back().folder.native() != folder
+                    || undoLinks.back().root.native() != area->folder.native())
+                    undoLinks.push_back(FolderFiles{area->folder, std::filesystem::path(folder), {}});
                 undoLinks.back().names.push_back(undo.filename());
             }
             m_files.removeFilesQuietly(undoLinks);
@@ -619,7 +621,7 @@ private:
     std::filesystem::path m_lastMadeFolder;
     std::optional<CheckedFolder> m_undoFolder; // see undoFolderOf
     std::set<std::filesystem::path> m_probedFolders; // destination folders a rename from their area was shown to reach
-    std::vector<std::filesystem::path> m_undoFiles;
+    std::vector<std::pair<const RestoreWorkspace::Area*, std::filesystem::path>> m_undoFiles; // and their work areas
     std::vector<PreparedRestoreFile> m_prepared;
     std::vector<Stamps> m_stamps; // by index into m_prepared
     std::vector<std::size_t> m_committed;

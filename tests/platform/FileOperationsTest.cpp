@@ -265,8 +265,9 @@ TEST(PathText, JoinedFolderAndNameTextsAgreeWithPaths)
 }
 
 // Many files in several folders (enough for the system's implementation to spread them over threads),
-// a name already gone, a folder that is a link and a file left off the list: every listed file of a real
-// folder goes, nothing else, and the default through removeFileAt does the same one call per file.
+// a name already gone, a folder that is a link, a folder below one that is a link and a file left off
+// the list: every listed file of a folder reached without links goes, nothing else, and the default
+// through removeFileAt does the same one call per file.
 TEST(RemoveFilesQuietly, RemovesEveryListedFileOfTheFoldersThemselvesAndNothingElse)
 {
     TempDir dir;
@@ -278,7 +279,7 @@ TEST(RemoveFilesQuietly, RemovesEveryListedFileOfTheFoldersThemselvesAndNothingE
         const std::filesystem::path root = dir / name;
         std::vector<FolderFiles> listed;
         for (int f = 0; f < 3; ++f) {
-            FolderFiles folder{root / ("f" + std::to_string(f)), {}};
+            FolderFiles folder{root, root / ("f" + std::to_string(f)), {}};
             std::filesystem::create_directories(folder.folder);
             for (int i = 0; i < 300; ++i) {
                 folder.names.push_back("r." + std::to_string(i));
@@ -290,13 +291,16 @@ TEST(RemoveFilesQuietly, RemovesEveryListedFileOfTheFoldersThemselvesAndNothingE
         writeFile(root / "f1" / "kept", "k");
         std::filesystem::create_directories(root / "target");
         writeFile(root / "target" / "r.0", "outside");
+        writeFile(root / "target" / "below" / "r.0", "outside");
         std::filesystem::create_directory_symlink(root / "target", root / "link");
-        listed.push_back(FolderFiles{root / "link", {"r.0"}});
+        listed.push_back(FolderFiles{root, root / "link", {"r.0"}});
+        listed.push_back(FolderFiles{root, root / "link" / "below", {"r.0"}});
 
         files->removeFilesQuietly(listed);
         for (int f = 0; f < 3; ++f)
             EXPECT_EQ(entriesIn(root / ("f" + std::to_string(f))), f == 1 ? 1 : 0);
         EXPECT_EQ(readFile(root / "target" / "r.0"), QByteArray("outside"));
+        EXPECT_EQ(readFile(root / "target" / "below" / "r.0"), QByteArray("outside"));
     }
     EXPECT_EQ(faulty->calls(FaultyFileOperations::Op::removeFile), 3 * 301);
 }
