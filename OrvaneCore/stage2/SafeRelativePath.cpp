@@ -58,7 +58,9 @@ bool isWorldSavePath(QStringView path)
 
 QString pathCollisionKey(const QString& path)
 {
-    return path.normalized(QString::NormalizationForm_C).toLower();
+    // Qt folds one character to one, so toCaseFolded alone would part U+0130 from the "i" and
+    // combining dot it lowers to; lowering first keeps that full mapping, and is otherwise the same.
+    return path.normalized(QString::NormalizationForm_C).toLower().toCaseFolded();
 }
 
 QStringList properLeadingParts(const QString& path)

@@ -39,7 +39,8 @@ private:
 bool isWorldSavePath(QStringView path);
 
 // The key under which two spellings of a path name the same file on a case-insensitive file
-// system: canonical composition (NFC), then lower case.
+// system: canonical composition (NFC), then case folding, so that "σ" and "ς", or "ſ" and "S",
+// are one name. Install roots are compared under the same key.
 QString pathCollisionKey(const QString& path);
 
 // The folders a "/"-separated path or key needs, shortest first: "a" and "a/b" for "a/b/c".

@@ -92,6 +92,28 @@ TEST(ArchiveSafetyValidator, WorldSavesAndCollisionsAreRefused)
               QString::fromUtf8("Archive contains duplicate or case-colliding paths: m/\xc3\xa4"));
 }
 
+TEST(ArchiveSafetyValidator, NamesACaseFoldingVolumeJoinsAreOnePath)
+{
+    struct Case {
+        std::vector<ArchiveEntryDescriptor> entries;
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {{file("mods/\u03c3.jar"), file("mods/\u03c2.jar")},
+         "Archive contains duplicate or case-colliding paths: mods/\u03c2.jar"},
+        {{file("mods/s.jar"), file("mods/\u017f.jar")},
+         "Archive contains duplicate or case-colliding paths: mods/\u017f.jar"},
+        {{file("\u017f"), file("S/x")}, "Archive file conflicts with a descendant: S/x"},
+        {{file("S/x"), file("\u017f")}, "Archive file conflicts with a descendant: S/x"},
+        {{directory("\u017f/"), file("S/x")}, "<no error>"},
+        {{file("m/\u00df"), file("m/ss")}, "<no error>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.refusal);
+        EXPECT_EQ(refusal(roomy(), c.entries), QString::fromUtf8(c.refusal));
+    }
+}
+
 TEST(ArchiveSafetyValidator, SizeLimits)
 {
     const ArchiveSafetyValidator limits(10, 1000, 1500, 1000);

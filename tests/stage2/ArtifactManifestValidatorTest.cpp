@@ -322,4 +322,27 @@ TEST(ArtifactManifestValidator, descendantConflictsInEitherOrder)
     EXPECT_NO_THROW(s.validate());
 }
 
+TEST(ArtifactManifestValidator, pathsACaseFoldingVolumeJoinsAreOnePath)
+{
+    struct Case {
+        const char16_t* first;
+        const char16_t* second;
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {u"mods/\u03c3.jar", u"mods/\u03c2.jar", "Duplicate or case-colliding artifact path: mods/\u03c2.jar"},
+        {u"mods/s.jar", u"mods/\u017f.jar", "Duplicate or case-colliding artifact path: mods/\u017f.jar"},
+        {u"\u017f", u"S/x", "Artifact path conflicts with a descendant: S/x"},
+        {u"S/x", u"\u017f", "Artifact path conflicts with a descendant: S/x"},
+        {u"mods/\u00df.jar", u"mods/ss.jar", "<no error>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.refusal);
+        ManifestWorld s;
+        s.manifest.artifacts[0].relativePath = QString::fromUtf16(c.first);
+        s.manifest.artifacts[1].relativePath = QString::fromUtf16(c.second);
+        EXPECT_EQ(s.refusal(), QString::fromUtf8(c.refusal));
+    }
+}
+
 } // namespace

@@ -126,6 +126,33 @@ TEST(SafeRelativePath, CollisionKeyJoinsCaseAndNormalForms)
     EXPECT_NE(pathCollisionKey(QStringLiteral("mods/a.jar")), pathCollisionKey(QString::fromUtf8("mods/\u0430.jar")));
 }
 
+TEST(SafeRelativePath, CollisionKeyJoinsNamesACaseInsensitiveVolumeTreatsAsOne)
+{
+    struct Case {
+        const char16_t* a;
+        const char16_t* b;
+        bool collide;
+    };
+    const Case cases[] = {
+        {u"mods/\u03c3.jar", u"mods/\u03c2.jar", true}, // σ and final ς
+        {u"mods/\u03a3.jar", u"mods/\u03c2.jar", true}, // Σ and final ς
+        {u"mods/s.jar", u"mods/\u017f.jar", true},       // s and long ſ
+        {u"\u017f", u"S", true},
+        {u"mods/\u00b5.jar", u"mods/\u03bc.jar", true}, // micro sign and μ
+        {u"m/\u00df", u"m/\u1e9e", true},               // ß and ẞ
+        {u"m/\u0130", u"m/i\u0307", true},              // İ and the "i" with a dot it lowers to
+        {u"m/\u00df", u"m/ss", false},                  // one letter never becomes two
+        {u"m/\u0130", u"m/i", false},
+        {u"m/\u0131", u"m/i", false},                   // dotless ı
+    };
+    for (const Case& c : cases) {
+        const QString a = QString::fromUtf16(c.a);
+        const QString b = QString::fromUtf16(c.b);
+        SCOPED_TRACE(a.toStdString() + " / " + b.toStdString());
+        EXPECT_EQ(pathCollisionKey(a) == pathCollisionKey(b), c.collide);
+    }
+}
+
 TEST(SafeRelativePath, JsonIsTheBareStringAndDecodingRunsTheRules)
 {
     const SafeRelativePath path(QStringLiteral("mods/x.jar"));
