@@ -3,6 +3,7 @@
 #include "model/OrvaneError.h"
 #include "platform/PathText.h"
 #include "platform/SystemError.h"
+#include "stage2/SafeRelativePath.h"
 #include "stage2/UnicodeTextChecks.h"
 
 #include <QStringList>
@@ -10,6 +11,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,17 +28,35 @@ constexpr qsizetype maximumComponentByteCount = 255;
     throw OrvaneError::policyDenied(QString::fromUtf8(text) + subject);
 }
 
-// Two names that a case-insensitive, normalisation-insensitive file system would treat as one.
-QString aliasKey(const QString& name)
-{
-    return name.normalized(QString::NormalizationForm_C).toCaseFolded();
-}
-
 QString withTrailingSlash(QString text)
 {
     if (!text.endsWith(u'/'))
         text += u'/';
     return text;
+}
+
+// What `path` names, without following a final link; nothing when it does not exist. Callers
+// reach it only through components already found not to be links, so no link is followed at all.
+std::optional<mode_t> kindWithoutFollowing(const std::filesystem::path& path)
+{
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0)
+        return info.st_mode;
+    if (errno == ENOENT || errno == ENOTDIR)
+        return std::nullopt;
+    throwErrno("lstat", path);
+}
+
+void refuseLink(mode_t kind, const QString& component)
+{
+    if (S_ISLNK(kind))
+        refuse("Install root contains a symbolic link at component: ", component);
+}
+
+// A canonical root as a volume that ignores case and normal form would name it, ending with "/".
+QString rootKey(const std::filesystem::path& root)
+{
+    return withTrailingSlash(pathCollisionKey(pathText(root)));
 }
 
 } // namespace
@@ -120,12 +140,12 @@ void walkInstallRoot(const std::filesystem::path& root)
     std::filesystem::path current("/");
     for (qsizetype i = 0; i < components.size(); ++i) {
         const QString& component = components[i];
-        const QString key = aliasKey(component);
+        const QString key = pathCollisionKey(component);
         std::vector<QString> matches;
         for (const auto& entry : std::filesystem::directory_iterator(current)) {
             // A name that is not UTF-8 cannot be the component, nor one of its spellings.
             const std::optional<QString> name = exactPathText(entry.path().filename());
-            if (name && aliasKey(*name) == key)
+            if (name && pathCollisionKey(*name) == key)
                 matches.push_back(*name);
         }
         if (matches.empty())
@@ -134,14 +154,37 @@ void walkInstallRoot(const std::filesystem::path& root)
             refuse("Install root uses a case alias or colliding path component.");
 
         current /= pathFromText(component);
-        struct stat info {};
-        if (::lstat(current.c_str(), &info) != 0)
-            throwErrno("lstat", current);
-        if (S_ISLNK(info.st_mode))
-            refuse("Install root contains a symbolic link at component: ", component);
-        if (i + 1 < components.size() && !S_ISDIR(info.st_mode))
+        const std::optional<mode_t> kind = kindWithoutFollowing(current);
+        if (!kind)
+            return; // gone since the listing: the rest does not exist either
+        refuseLink(*kind, component);
+        if (i + 1 < components.size() && !S_ISDIR(*kind))
             refuse("Install root traverses a non-directory component.");
     }
+}
+
+void walkInstallLocation(const std::filesystem::path& root, const QString& relativePath)
+{
+    std::filesystem::path current = root;
+    for (const QString& component : relativePath.split(u'/', Qt::SkipEmptyParts)) {
+        current /= pathFromText(component);
+        const std::optional<mode_t> kind = kindWithoutFollowing(current);
+        if (!kind)
+            return;
+        refuseLink(*kind, component);
+    }
+}
+
+bool installRootsCoincide(const std::filesystem::path& a, const std::filesystem::path& b)
+{
+    return rootKey(a) == rootKey(b);
+}
+
+bool installRootIsInside(const std::filesystem::path& path, const std::filesystem::path& root)
+{
+    const QString pathKey = rootKey(path);
+    const QString key = rootKey(root);
+    return pathKey.size() > key.size() && pathKey.startsWith(key);
 }
 
 std::filesystem::path joinUnderRoot(const std::filesystem::path& root, const QString& relativePath)

@@ -30,6 +30,16 @@ std::filesystem::path canonicalizeInstallRoot(const QUrl& url, bool mustExist);
 // The walk ends quietly at the first component that does not exist yet.
 void walkInstallRoot(const std::filesystem::path& root);
 
+// Checks each component of `relativePath` that exists under the walked `root` without following
+// links: a location that passes through or ends at a link is refused, as on a root. Names are
+// resolved as the volume resolves them; the check ends quietly at the first that does not exist.
+void walkInstallLocation(const std::filesystem::path& root, const QString& relativePath);
+
+// Canonical roots compared as a volume that ignores case and normal form would see them (the key
+// of pathCollisionKey): one folder, or `path` strictly inside `root`.
+bool installRootsCoincide(const std::filesystem::path& a, const std::filesystem::path& b);
+bool installRootIsInside(const std::filesystem::path& path, const std::filesystem::path& root);
+
 // The file under `root` at `relativePath`; refuses a result that is not strictly inside the root.
 std::filesystem::path joinUnderRoot(const std::filesystem::path& root, const QString& relativePath);
 

@@ -6,6 +6,7 @@
 #include "stage2/InstallRootPaths.h"
 
 #include <iterator>
+#include <utility>
 
 #include <sys/stat.h>
 
@@ -61,9 +62,10 @@ SafeStagedInstallPlan SafeStagedInstallPlanner::plan(const ValidatedArtifactMani
     const std::filesystem::path finalFolder = checkedInnerRoot(finalRoot, approved,
                                                          "The final install root must be a file URL.",
                                                          "The final install root is outside the approved root.");
-    if (staging == finalFolder)
+    // Compared as the volume would: "work" and "WORK", not yet made, may become one folder.
+    if (installRootsCoincide(staging, finalFolder))
         refuse("Staging and final install roots must differ.");
-    if (isContained(finalFolder, staging) || isContained(staging, finalFolder))
+    if (installRootIsInside(finalFolder, staging) || installRootIsInside(staging, finalFolder))
         refuse("Staging and final install roots must not overlap.");
 
     SafeStagedInstallPlan plan;
@@ -77,7 +79,11 @@ SafeStagedInstallPlan SafeStagedInstallPlanner::plan(const ValidatedArtifactMani
     plan.placements.reserve(manifest.artifacts.size());
     for (const ValidatedArtifact& validated : manifest.artifacts) {
         const QString& relative = validated.relativePath.rawValue();
-        plan.placements.push_back({validated.artifact, joinUnderRoot(staging, relative), joinUnderRoot(finalFolder, relative)});
+        std::filesystem::path stagingURL = joinUnderRoot(staging, relative);
+        walkInstallLocation(staging, relative);
+        std::filesystem::path finalURL = joinUnderRoot(finalFolder, relative);
+        walkInstallLocation(finalFolder, relative);
+        plan.placements.push_back({validated.artifact, std::move(stagingURL), std::move(finalURL)});
     }
     plan.preservedRelativePaths = {QStringLiteral("saves")};
     return plan;

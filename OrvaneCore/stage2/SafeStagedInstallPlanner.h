@@ -11,12 +11,13 @@ namespace orvane {
 
 // Plans where each artifact of a validated manifest is staged and where it finally goes, both
 // strictly inside one approved install root. Refuses roots that are too broad, reached through a
-// link or a case alias, outside the approved root, or overlapping each other. It only plans:
-// nothing is created, moved or deleted, and every refusal is OrvaneError::policyDenied.
+// link or a case alias, outside the approved root, or overlapping each other (also as a volume
+// that ignores case would see them), and a location that passes through or ends at a link. It
+// only plans: nothing is created, moved or deleted, and every refusal is OrvaneError::policyDenied.
 //
-// The roots are checked at the moment of the call, not what lies below them at install time: a
-// link or folder created inside a root afterwards, or a root swapped after planning, is not
-// caught here. Whatever writes the plan must open each location without following links.
+// Roots and locations are checked at the moment of the call, not at install time: a link or
+// folder created inside a root afterwards, or a root swapped after planning, is not caught here.
+// Whatever writes the plan must open each location without following links.
 class SafeStagedInstallPlanner final {
 public:
     SafeStagedInstallPlanner() = delete;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -144,6 +145,66 @@ TEST_F(PlannerTest, stagingAndFinalMustNeitherCoincideNorNest)
               QStringLiteral("Staging and final install roots must not overlap."));
     // Only a "/" boundary makes one inside the other.
     EXPECT_EQ(planRefusal(stage, fileUrl(approved / "stage2")), QStringLiteral("<no error>"));
+}
+
+TEST_F(PlannerTest, rootsThatDifferOnlyInCaseAreOneFolderOrNested)
+{
+    struct Case {
+        const char16_t* staging;
+        const char16_t* final;
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {u"work", u"WORK", "Staging and final install roots must differ."},
+        {u"\u017ftage", u"Stage", "Staging and final install roots must differ."},
+        {u"Next", u"next/final", "Staging and final install roots must not overlap."},
+        {u"next/stage", u"NEXT", "Staging and final install roots must not overlap."},
+        {u"stage", u"STAGE2", "<no error>"},
+        {u"stage/a", u"STAGE/b", "<no error>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.refusal);
+        const QString root = text(approved) + u'/';
+        EXPECT_EQ(planRefusal(fileUrl(root + QString::fromUtf16(c.staging)), fileUrl(root + QString::fromUtf16(c.final))),
+                  QString::fromUtf8(c.refusal));
+    }
+}
+
+TEST_F(PlannerTest, aLocationThatPassesThroughOrEndsAtALinkIsRefused)
+{
+    const fs::path outside = base / "outside";
+    fs::create_directory(outside);
+    writeFile(outside / "a.jar", "x");
+    const fs::path stage = approved / "stage";
+    const fs::path final = approved / "final";
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {"a linked folder inside the staging root", [&] { fs::create_directories(stage);
+                                                          fs::create_directory_symlink(outside, stage / "mods"); },
+         "Install root contains a symbolic link at component: mods"},
+        {"a link at the final location", [&] { fs::create_directories(final / "mods");
+                                               fs::create_symlink(outside / "a.jar", final / "mods" / "a.jar"); },
+         "Install root contains a symbolic link at component: a.jar"},
+        {"a dangling link at the staging location", [&] { fs::create_directories(stage / "mods");
+                                                          fs::create_symlink(base / "gone", stage / "mods" / "a.jar"); },
+         "Install root contains a symbolic link at component: a.jar"},
+        {"a file already at the final location", [&] { writeFile(final / "mods" / "a.jar", "old"); }, "<no error>"},
+        {"a file where the final folder would be", [&] { writeFile(final / "mods", "x"); }, "<no error>"},
+        {"a link beside the location", [&] { fs::create_directories(stage / "mods");
+                                             fs::create_symlink(outside / "a.jar", stage / "mods" / "b.jar"); },
+         "<no error>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(stage);
+        fs::remove_all(final);
+        c.arrange();
+        EXPECT_EQ(planRefusal(fileUrl(stage), fileUrl(final)), QString::fromUtf8(c.refusal));
+    }
 }
 
 TEST_F(PlannerTest, innerRootsAreWalkedForAliasesLinksAndFiles)
