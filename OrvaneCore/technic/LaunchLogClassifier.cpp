@@ -38,8 +38,6 @@ const QLatin1String liblwjgl("liblwjgl");
 const QLatin1String crashReportHeader("---- Minecraft Crash Report ----");
 const QLatin1String forgeLoaded("Forge Mod Loader has successfully loaded");
 const QLatin1String vintageFix("VintageFix: Game launch took");
-const QLatin1String minecraftForge("MinecraftForge");
-const QLatin1String loading("loading");
 
 // Where a scan of a text that grew from `scanned` must begin to find every marker that ends in the
 // new part: the longest marker could begin up to its length minus one before the old end.
@@ -82,14 +80,12 @@ void LaunchTextMarkers::scanGameText(const QString& gameText)
     if (gameText.size() <= m_gameScanned)
         return;
     const QStringView fresh = QStringView(gameText).mid(scanStart(
-        m_gameScanned, {unsatisfiedLink, liblwjgl, crashReportHeader, forgeLoaded, vintageFix, minecraftForge, loading}));
+        m_gameScanned, {unsatisfiedLink, liblwjgl, crashReportHeader, forgeLoaded, vintageFix}));
     find(m_unsatisfiedLink, fresh, unsatisfiedLink);
     find(m_lwjgl, fresh, liblwjgl);
     find(m_crashReport, fresh, crashReportHeader);
     find(m_forgeLoaded, fresh, forgeLoaded);
     find(m_vintageFix, fresh, vintageFix);
-    find(m_minecraftForge, fresh, minecraftForge);
-    find(m_loading, fresh, loading);
     m_gameScanned = gameText.size();
 }
 
@@ -113,7 +109,7 @@ std::optional<LaunchClassification> LaunchTextMarkers::decide(const QString& gam
         return LaunchClassification{LaunchOutcome::crashDetected, LaunchMessages::lwjglArchitecture, gameText};
     if (m_crashReport)
         return LaunchClassification{LaunchOutcome::crashDetected, LaunchMessages::crashReport, gameText};
-    if (m_forgeLoaded || m_vintageFix || (m_minecraftForge && m_loading))
+    if (m_forgeLoaded || m_vintageFix)
         return LaunchClassification{LaunchOutcome::forgeLoaded,
                                     translated ? LaunchMessages::forgeLoadedTranslated
                                                : LaunchMessages::forgeLoadedNative,

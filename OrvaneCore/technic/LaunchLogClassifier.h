@@ -35,7 +35,9 @@ bool isRosettaFailure(QStringView text);
 bool isLWJGLArchitectureFailure(const QString& text);
 
 // The texts seen so far decide the launch, first rule first: a Rosetta failure in the launcher
-// text, an LWJGL architecture failure, a crash report, then Forge having loaded (in the game text).
+// text, an LWJGL architecture failure, a crash report, then Forge having loaded (in the game text:
+// "Forge Mod Loader has successfully loaded" or "VintageFix: Game launch took"; the lines Forge
+// writes as it starts decide nothing, since mods may still fail to load).
 std::optional<LaunchClassification> classify(const QString& gameLog, const QString& launcherLog, bool translated);
 
 // The same decision for texts that keep growing over a watch: each scan searches only what a text
@@ -61,8 +63,6 @@ private:
     bool m_crashReport = false;
     bool m_forgeLoaded = false;
     bool m_vintageFix = false;
-    bool m_minecraftForge = false;
-    bool m_loading = false;
 };
 
 } // namespace orvane

@@ -404,3 +404,129 @@ TEST(LaunchObserver, ALauncherThatFailsInItsFirstSecondsEndsTheWatchAsAStartupIs
         }
     }
 }
+
+namespace {
+
+QByteArray sample(const char* relative)
+{
+    return readFile(std::filesystem::path(ORVANE_TEST_FIXTURES) / "technic" / relative);
+}
+
+// `text` up to the first occurrence of `marker`, plus `into` bytes of it; and the rest.
+std::pair<QByteArray, QByteArray> splitAt(const QByteArray& text, const char* marker, qsizetype into = 0)
+{
+    const qsizetype at = text.indexOf(marker);
+    EXPECT_GE(at, 0) << marker;
+    const qsizetype lineStart = into == 0 ? text.lastIndexOf('\n', at) + 1 : at + into;
+    return {text.left(lineStart), text.mid(lineStart)};
+}
+
+} // namespace
+
+TEST(LaunchObserver, RealForgeStartsAndCrashesEndTheWatchAsWhatTheyAre)
+{
+    const QByteArray clean = sample("instance/logs/latest.log.clean-start.sample");
+    const QByteArray modCrash = sample("instance/logs/latest.log.mod-loading-crash.sample");
+    const QByteArray modCrashReport = sample("instance/crash-reports/crash-2026-12-09_10.04.12-client.txt.mod-loading.sample");
+    const QByteArray gameConsole = sample("logs/techniclauncher-game-console.sample");
+
+    const auto [cleanStart, cleanLoaded] = splitAt(clean, "Forge Mod Loader has successfully loaded");
+    const auto [cleanUpToForge, cleanFromForge] = splitAt(cleanStart, "MinecraftForge v14.23.5.2860 Initialized");
+    // The success line cut inside its marker, as a writer flushing mid-line leaves it.
+    const auto [cleanLoadedHead, cleanLoadedTail] = splitAt(cleanLoaded, "successfully", 5);
+    const auto [modStart, modFailure] = splitAt(modCrash, "Fatal errors were detected");
+    const auto [modUntilReport, modPrintedReport] = splitAt(modCrash, "[STDOUT]");
+    const QByteArray vintageFix = "[10:04:33] [Client thread/INFO] [vintagefix]: VintageFix: Game launch took 49.1 seconds\n";
+    const QByteArray lwjglFailure =
+        "[10:03:51] [Client thread/ERROR] [minecraft/Minecraft]: Couldn't load natives\n"
+        "java.lang.UnsatisfiedLinkError: /Users/example/Library/Application Support/technic/modpacks/tekkit-2/bin/natives/"
+        "liblwjgl.dylib: dlopen(liblwjgl.dylib, 0x0001): tried: 'liblwjgl.dylib' (mach-o file, but is an incompatible "
+        "architecture (have 'x86_64', need 'arm64'))\n";
+
+    enum class File { gameLog, crashReport, launcherLog };
+    struct Write {
+        int afterSleep;
+        File file;
+        QByteArray bytes;
+    };
+    const Answers game = FakeProcessInspector::technicAndGame("x86_64", true);
+    const Answers technic = FakeProcessInspector::technicApp();
+    struct Case {
+        const char* name;
+        std::vector<Answers> processes;
+        std::vector<Write> writes;
+        double timeout;
+        LaunchOutcome outcome;
+        QString message;
+        int sleeps;
+        std::vector<const char*> excerptHas;
+    } cases[] = {
+        {"a clean start is Forge loaded only once the mods have loaded",
+         {technic, game},
+         {{1, File::gameLog, cleanUpToForge},
+          {3, File::gameLog, cleanFromForge},
+          {5, File::gameLog, cleanLoadedHead},
+          {6, File::gameLog, cleanLoadedTail}},
+         180, LaunchOutcome::forgeLoaded, LaunchMessages::forgeLoadedTranslated, 6,
+         {"Forge Mod Loader version 14.23.5.2860 for Minecraft 1.12.2 loading",
+          "Forge Mod Loader has successfully loaded 184 mods", "$HOME/Library/Application Support/technic"}},
+        {"VintageFix's launch time is Forge loaded too",
+         {technic, game},
+         {{1, File::gameLog, cleanStart}, {4, File::gameLog, vintageFix}},
+         180, LaunchOutcome::forgeLoaded, LaunchMessages::forgeLoadedTranslated, 4,
+         {"VintageFix: Game launch took 49.1 seconds"}},
+        {"Forge's start-up lines alone decide nothing",
+         {technic, game},
+         {{1, File::gameLog, cleanUpToForge}, {2, File::gameLog, cleanFromForge}},
+         4, LaunchOutcome::javaStarted, LaunchMessages::javaStarted, 10,
+         {"MinecraftForge v14.23.5.2860 Initialized"}},
+        {"the game's console in the launcher log decides nothing",
+         {technic, game},
+         {{1, File::launcherLog, gameConsole}, {1, File::gameLog, cleanUpToForge}},
+         2, LaunchOutcome::javaStarted, LaunchMessages::javaStarted, 5,
+         {"<![CDATA[Forge Mod Loader version 14.23.5.2860 for Minecraft 1.12.2 loading]]>"}},
+        {"a crash while mods load, printed into the game log",
+         {technic, game},
+         {{1, File::gameLog, modStart}, {4, File::gameLog, modFailure}, {4, File::crashReport, modCrashReport}},
+         180, LaunchOutcome::crashDetected, LaunchMessages::crashReport, 4,
+         {"net.minecraftforge.fml.common.LoaderExceptionModCrash: Caught exception from examplemod042",
+          "#@!@# Game crashed!"}},
+        {"a crash while mods load, shown by its crash report alone",
+         {technic, game},
+         {{1, File::gameLog, modStart}, {3, File::gameLog, modUntilReport.mid(modStart.size())},
+          {5, File::crashReport, modCrashReport}},
+         180, LaunchOutcome::crashDetected, LaunchMessages::crashReport, 5,
+         {"Description: There was a severe problem during mod loading"}},
+        {"LWJGL natives of the wrong architecture",
+         {technic, game},
+         {{1, File::gameLog, modStart + lwjglFailure}},
+         180, LaunchOutcome::crashDetected, LaunchMessages::lwjglArchitecture, 1, {"UnsatisfiedLinkError"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Watch watch(c.processes);
+        const auto path = [&](File file) {
+            switch (file) {
+            case File::gameLog: return watch.latestLog();
+            case File::crashReport: return watch.crashReport("crash-2026-12-09_10.04.12-client.txt");
+            case File::launcherLog: return watch.launcherLog();
+            }
+            return std::filesystem::path();
+        };
+        for (const Write& write : c.writes) {
+            const auto before = watch.hooks[write.afterSleep];
+            watch.hooks[write.afterSleep] = [&, before] {
+                if (before)
+                    before();
+                appendFile(path(write.file), write.bytes);
+            };
+        }
+        const LaunchObservation seen = watch.observe(c.timeout);
+        EXPECT_EQ(seen.outcome, c.outcome);
+        EXPECT_EQ(seen.message, c.message);
+        EXPECT_EQ(watch.clock->sleeps(), c.sleeps);
+        for (const char* part : c.excerptHas)
+            EXPECT_TRUE(seen.logExcerpt.contains(QString::fromUtf8(part))) << part;
+        EXPECT_FALSE(seen.logExcerpt.contains(QStringLiteral("/Users/example")));
+    }
+}
