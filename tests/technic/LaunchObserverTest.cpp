@@ -530,3 +530,48 @@ TEST(LaunchObserver, RealForgeStartsAndCrashesEndTheWatchAsWhatTheyAre)
         EXPECT_FALSE(seen.logExcerpt.contains(QStringLiteral("/Users/example")));
     }
 }
+
+TEST(LaunchObserver, AHugeLogStreamedOverPollsKeepsOnlyTheTailTheExcerptShows)
+{
+    constexpr qsizetype gameLogBytes = qsizetype(256) << 20;
+    constexpr qsizetype pieceBytes = qsizetype(8) << 20;
+    // A warning a broken pack repeats by the million; nothing in it decides anything.
+    const QByteArray warning = "[10:04:02] [Client thread/WARN] [FML]: Potentially Dangerous alternative prefix "
+                               "`minecraft` for name `examplemod042:block`, expected `examplemod042`. This could be a "
+                               "intended override, but in most cases indicates a broken mod.\n";
+    QByteArray piece;
+    while (piece.size() < pieceBytes)
+        piece += warning;
+    const QByteArray launcherPiece = piece.left(piece.size() / 8);
+
+    FixtureHome home;
+    const auto gameLog = home.instanceRoot() / "logs" / "latest.log";
+    const auto launcherLog = home.dataRoot() / "logs" / "techniclauncher_2026-12-09.log";
+    LaunchWatch watch(std::make_shared<FakeProcessInspector>(), home.instanceRoot(), home.dataRoot(),
+                      QDateTime::currentDateTimeUtc());
+    qsizetype mostKept = 0;
+    for (qsizetype written = 0; written < gameLogBytes; written += piece.size()) {
+        appendFile(gameLog, piece);
+        appendFile(launcherLog, launcherPiece);
+        EXPECT_FALSE(watch.poll());
+        mostKept = std::max(mostKept, watch.gameText().size() + watch.launcherText().size());
+    }
+    // The game prints its crash report into the log; the header is cut between two polls.
+    appendFile(gameLog, "[10:04:12] [Client thread/INFO] [STDOUT]: [net.minecraft.init.Bootstrap:func_179870_a:553]: "
+                        "---- Minecraft Cra");
+    EXPECT_FALSE(watch.poll());
+    appendFile(gameLog, "sh Report ----\n// Why did you do that?\n");
+    const auto decided = watch.poll();
+
+    ASSERT_TRUE(decided);
+    EXPECT_EQ(decided->outcome, LaunchOutcome::crashDetected);
+    EXPECT_EQ(decided->message, LaunchMessages::crashReport);
+    EXPECT_GE(watch.bytesRead(), std::uint64_t(gameLogBytes + gameLogBytes / 8));
+    EXPECT_LE(mostKept, 2 * LaunchWatch::keptTextLength);
+    EXPECT_LE(watch.gameText().size(), LaunchWatch::keptTextLength);
+    EXPECT_LE(decided->logExcerpt.size(), LaunchWatch::keptTextLength);
+    EXPECT_GT(decided->logExcerpt.size(), LaunchWatch::keptTextLength / 2);
+    // The tail starts at a whole line and ends with what the game wrote last.
+    EXPECT_TRUE(decided->logExcerpt.startsWith(QStringLiteral("[10:04:02] [Client thread/WARN]")));
+    EXPECT_TRUE(decided->logExcerpt.endsWith(QStringLiteral("---- Minecraft Crash Report ----\n// Why did you do that?\n")));
+}
