@@ -129,7 +129,7 @@ std::optional<LaunchClassification> LaunchTextMarkers::decide(const QString& gam
         return LaunchClassification{LaunchOutcome::crashDetected, LaunchMessages::rosettaFailure, launcherText};
     if (m_unsatisfiedLink && m_lwjgl)
         return LaunchClassification{LaunchOutcome::crashDetected, LaunchMessages::lwjglArchitecture, gameText};
-    if (m_crashReport)
+    if (m_crashReport || m_fatalErrorLog)
         return LaunchClassification{LaunchOutcome::crashDetected, LaunchMessages::crashReport, gameText};
     if (m_forgeLoaded || m_vintageFix)
         return LaunchClassification{LaunchOutcome::forgeLoaded,

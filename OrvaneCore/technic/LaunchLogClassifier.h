@@ -48,6 +48,8 @@ class LaunchTextMarkers final {
 public:
     void scanGameText(QStringView text, QString& carry);
     void scanLauncherText(QStringView text, QString& carry);
+    // A JVM fatal-error log of the game appeared: the game crashed, as with a crash report.
+    void noteFatalErrorLog() { m_fatalErrorLog = true; }
 
     // The decision for what was scanned so far; the excerpt is the given text of the deciding rule.
     std::optional<LaunchClassification> decide(const QString& gameText, const QString& launcherText,
@@ -58,6 +60,7 @@ private:
     bool m_unsatisfiedLink = false;
     bool m_lwjgl = false;
     bool m_crashReport = false;
+    bool m_fatalErrorLog = false;
     bool m_forgeLoaded = false;
     bool m_vintageFix = false;
 };

@@ -45,6 +45,13 @@ bool isLauncherLogName(const std::filesystem::path& path)
     return name.starts_with("techniclauncher") && path.extension() == ".log";
 }
 
+// The log a HotSpot JVM writes into its working folder (the instance) as it dies.
+bool isFatalErrorLogName(const std::filesystem::path& path)
+{
+    const std::string name = path.filename().native();
+    return name.starts_with("hs_err_pid") && path.extension() == ".log";
+}
+
 } // namespace
 
 LaunchWatch::LaunchWatch(std::shared_ptr<ProcessInspecting> enumerator,
@@ -100,8 +107,11 @@ std::optional<LaunchObservation> LaunchWatch::poll()
     }
     readLauncherLog();
     readGameLogs();
-    if (m_instanceRoot)
+    if (m_instanceRoot) {
         readNewReports(*m_instanceRoot / "crash-reports", nullptr, m_crashReports);
+        if (readNewReports(*m_instanceRoot, isFatalErrorLogName, m_fatalErrorLogs))
+            m_markers.noteFatalErrorLog();
+    }
 
     const auto decided = m_markers.decide(gameText(), launcherText(), m_translated.value_or(false));
     if (!decided)
@@ -145,7 +155,7 @@ std::uint64_t LaunchWatch::bytesRead() const
     std::uint64_t total = 0;
     for (const WatchedFile& file : m_gameLogs)
         total += file.tail.bytesRead();
-    for (const WatchedFiles* files : {&m_launcherLogs, &m_crashReports}) {
+    for (const WatchedFiles* files : {&m_launcherLogs, &m_crashReports, &m_fatalErrorLogs}) {
         for (const auto& [path, file] : *files)
             total += file.tail.bytesRead();
     }

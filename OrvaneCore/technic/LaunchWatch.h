@@ -19,8 +19,9 @@
 namespace orvane {
 
 // The state of one watch of a game start and one polling cycle of it: the processes, the new
-// text of the game's and the launcher's logs, and new crash reports. It never writes anything and
-// never throws; what cannot be read counts as nothing new. The observer drives it on its clock.
+// text of the game's and the launcher's logs, new crash reports and new JVM fatal-error logs. It
+// never writes anything and never throws; what cannot be read counts as nothing new. The observer
+// drives it on its clock.
 //
 // Text is searched as it is read and only the end of it is kept, for the excerpt: a watch costs
 // the same memory whatever the size of the logs.
@@ -28,14 +29,15 @@ class LaunchWatch final {
 public:
     // The game logs, relative to the instance folder, in reading order.
     static const std::array<const char*, 2> gameLogPaths;
-    // Only the first and the last this many bytes of a crash report are read.
+    // Only the first and the last this many bytes of a crash report or a fatal-error log are read.
     static constexpr std::uint64_t crashReportEdgeBytes = 8000;
     // How much of the game text and of the launcher text is kept for the excerpt (UTF-16 units,
     // each): room for a crash report's head and tail and the game log lines before them.
     static constexpr qsizetype keptTextLength = 32 * 1024;
 
     // Takes the logs as they are now as already read: only text written after `start` counts.
-    // Crash reports count when modified at or after `start` minus one second.
+    // Crash reports, and the JVM's fatal-error logs ("hs_err_pid….log" in the instance folder),
+    // count when modified at or after `start` minus one second.
     LaunchWatch(std::shared_ptr<ProcessInspecting> enumerator, std::optional<std::filesystem::path> instanceRoot,
                 std::optional<std::filesystem::path> dataRoot, QDateTime start);
 
@@ -94,8 +96,9 @@ private:
     // Each launcher log keeps its own offset: one present at the start from its size then, a new
     // one (the next day's) from its beginning.
     WatchedFiles m_launcherLogs;
-    // Crash reports modified since the start; each is read again while it grows.
+    // Crash reports and fatal-error logs modified since the start; each is read again while it grows.
     WatchedFiles m_crashReports;
+    WatchedFiles m_fatalErrorLogs;
 
     bool m_technicRunning = false;
     bool m_javaSeen = false;

@@ -119,3 +119,16 @@ TEST(LaunchLogClassifier, AMarkerSplitOverManySmallPiecesIsFoundOnceWhole)
     apart.scanGameText(QStringView(text).mid(20), second);
     EXPECT_FALSE(apart.decide(text, QString(), false));
 }
+
+TEST(LaunchLogClassifier, AFatalErrorLogIsACrashLikeACrashReport)
+{
+    LaunchTextMarkers markers;
+    QString carry;
+    markers.scanGameText(forgeLine, carry);
+    markers.noteFatalErrorLog();
+    const auto decided = markers.decide(QStringLiteral("# A fatal error\n"), QString(), false);
+    ASSERT_TRUE(decided);
+    EXPECT_EQ(decided->outcome, LaunchOutcome::crashDetected);
+    EXPECT_EQ(decided->message, LaunchMessages::crashReport);
+    EXPECT_EQ(decided->excerpt, QStringLiteral("# A fatal error\n"));
+}

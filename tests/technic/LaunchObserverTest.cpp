@@ -428,6 +428,8 @@ TEST(LaunchObserver, RealForgeStartsAndCrashesEndTheWatchAsWhatTheyAre)
     const QByteArray clean = sample("instance/logs/latest.log.clean-start.sample");
     const QByteArray modCrash = sample("instance/logs/latest.log.mod-loading-crash.sample");
     const QByteArray modCrashReport = sample("instance/crash-reports/crash-2026-12-09_10.04.12-client.txt.mod-loading.sample");
+    const QByteArray jvmDies = sample("instance/logs/latest.log.jvm-dies.sample");
+    const QByteArray fatalErrorLog = sample("instance/hs_err_pid4242.log.sample");
     const QByteArray gameConsole = sample("logs/techniclauncher-game-console.sample");
 
     const auto [cleanStart, cleanLoaded] = splitAt(clean, "Forge Mod Loader has successfully loaded");
@@ -443,9 +445,9 @@ TEST(LaunchObserver, RealForgeStartsAndCrashesEndTheWatchAsWhatTheyAre)
         "liblwjgl.dylib: dlopen(liblwjgl.dylib, 0x0001): tried: 'liblwjgl.dylib' (mach-o file, but is an incompatible "
         "architecture (have 'x86_64', need 'arm64'))\n";
 
-    enum class File { gameLog, crashReport, launcherLog };
+    enum class File { gameLog, crashReport, fatalErrorLog, launcherLog };
     struct Write {
-        int afterSleep;
+        int afterSleep; // 0: before the watch starts
         File file;
         QByteArray bytes;
     };
@@ -497,9 +499,23 @@ TEST(LaunchObserver, RealForgeStartsAndCrashesEndTheWatchAsWhatTheyAre)
           {5, File::crashReport, modCrashReport}},
          180, LaunchOutcome::crashDetected, LaunchMessages::crashReport, 5,
          {"Description: There was a severe problem during mod loading"}},
+        {"a JVM that dies leaves a fatal-error log, seen the poll it appears",
+         {technic, game, game, game, technic},
+         {{1, File::gameLog, jvmDies}, {3, File::fatalErrorLog, fatalErrorLog}},
+         180, LaunchOutcome::crashDetected, LaunchMessages::crashReport, 3,
+         {"LWJGL Version: 2.9.4", "# A fatal error has been detected by the Java Runtime Environment:",
+          "C  [liblwjgl.dylib+0x1de2b]", "elapsed time: 9.821411 seconds"}},
+        {"a fatal-error log still empty counts once it has text",
+         {technic, game},
+         {{1, File::gameLog, jvmDies}, {2, File::fatalErrorLog, ""}, {3, File::fatalErrorLog, fatalErrorLog}},
+         180, LaunchOutcome::crashDetected, LaunchMessages::crashReport, 3, {"SIGSEGV (0xb)"}},
+        {"a fatal-error log from before the start is no crash",
+         {technic, game},
+         {{0, File::fatalErrorLog, fatalErrorLog}, {1, File::gameLog, jvmDies}},
+         2, LaunchOutcome::javaStarted, LaunchMessages::javaStarted, 5, {"LWJGL Version: 2.9.4"}},
         {"LWJGL natives of the wrong architecture",
          {technic, game},
-         {{1, File::gameLog, modStart + lwjglFailure}},
+         {{1, File::gameLog, jvmDies + lwjglFailure}},
          180, LaunchOutcome::crashDetected, LaunchMessages::lwjglArchitecture, 1, {"UnsatisfiedLinkError"}},
     };
     for (const Case& c : cases) {
@@ -509,11 +525,17 @@ TEST(LaunchObserver, RealForgeStartsAndCrashesEndTheWatchAsWhatTheyAre)
             switch (file) {
             case File::gameLog: return watch.latestLog();
             case File::crashReport: return watch.crashReport("crash-2026-12-09_10.04.12-client.txt");
+            case File::fatalErrorLog: return watch.home.instanceRoot() / "hs_err_pid4242.log";
             case File::launcherLog: return watch.launcherLog();
             }
             return std::filesystem::path();
         };
         for (const Write& write : c.writes) {
+            if (write.afterSleep == 0) {
+                appendFile(path(write.file), write.bytes);
+                setModified(path(write.file), watch.clock->currentDate().addSecs(-5));
+                continue;
+            }
             const auto before = watch.hooks[write.afterSleep];
             watch.hooks[write.afterSleep] = [&, before] {
                 if (before)
