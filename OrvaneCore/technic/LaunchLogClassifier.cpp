@@ -30,25 +30,49 @@ const QString technicOpen = QStringLiteral(
 
 namespace {
 
-const QLatin1String unknownErrorNull("Unknown error: null");
-const QLatin1String error86("error=86");
-const QLatin1String badCpuType("Bad CPU type");
-const QLatin1String unsatisfiedLink("UnsatisfiedLinkError");
-const QLatin1String liblwjgl("liblwjgl");
-const QLatin1String crashReportHeader("---- Minecraft Crash Report ----");
-const QLatin1String forgeLoaded("Forge Mod Loader has successfully loaded");
-const QLatin1String vintageFix("VintageFix: Game launch took");
-const QLatin1String minecraftForge("MinecraftForge");
-const QLatin1String loading("loading");
+constexpr QLatin1String unknownErrorNull("Unknown error: null");
+constexpr QLatin1String error86("error=86");
+constexpr QLatin1String badCpuType("Bad CPU type");
+constexpr QLatin1String unsatisfiedLink("UnsatisfiedLinkError");
+constexpr QLatin1String liblwjgl("liblwjgl");
+constexpr QLatin1String crashReportHeader("---- Minecraft Crash Report ----");
+constexpr QLatin1String forgeLoaded("Forge Mod Loader has successfully loaded");
+constexpr QLatin1String vintageFix("VintageFix: Game launch took");
 
-// Where a scan of a text that grew from `scanned` must begin to find every marker that ends in the
-// new part: the longest marker could begin up to its length minus one before the old end.
-qsizetype scanStart(qsizetype scanned, std::initializer_list<QLatin1String> markers)
+// How much of a file's text to keep between pieces: a marker that began in the last piece ends
+// within this many characters of the new one's start.
+constexpr qsizetype carryLength(std::initializer_list<QLatin1String> markers)
 {
     qsizetype longest = 0;
     for (const auto marker : markers)
         longest = std::max(longest, marker.size());
-    return std::max<qsizetype>(0, scanned - (longest - 1));
+    return longest - 1;
+}
+
+constexpr qsizetype gameCarry = carryLength({unsatisfiedLink, liblwjgl, crashReportHeader, forgeLoaded, vintageFix});
+constexpr qsizetype launcherCarry = carryLength({unknownErrorNull, error86, badCpuType});
+
+// Looks for the markers in `text` and across the seam between `carry` and `text`, then keeps the
+// end of both as the carry for the next piece.
+template <typename Search>
+void scan(QStringView text, QString& carry, qsizetype keep, Search search)
+{
+    if (text.isEmpty())
+        return;
+    if (carry.isEmpty()) {
+        search(text);
+    } else {
+        QString seam = carry;
+        seam += text.left(keep);
+        search(seam);
+        search(text);
+    }
+    if (text.size() >= keep) {
+        carry = text.right(keep).toString();
+    } else {
+        carry += text;
+        carry = carry.right(keep);
+    }
 }
 
 void find(bool& flag, QStringView text, QLatin1String marker, Qt::CaseSensitivity cs = Qt::CaseSensitive)
@@ -72,36 +96,30 @@ bool isLWJGLArchitectureFailure(const QString& text)
 std::optional<LaunchClassification> classify(const QString& gameLog, const QString& launcherLog, bool translated)
 {
     LaunchTextMarkers markers;
-    markers.scanGameText(gameLog);
-    markers.scanLauncherText(launcherLog);
+    QString gameCarry;
+    QString launcherCarry;
+    markers.scanGameText(gameLog, gameCarry);
+    markers.scanLauncherText(launcherLog, launcherCarry);
     return markers.decide(gameLog, launcherLog, translated);
 }
 
-void LaunchTextMarkers::scanGameText(const QString& gameText)
+void LaunchTextMarkers::scanGameText(QStringView text, QString& carry)
 {
-    if (gameText.size() <= m_gameScanned)
-        return;
-    const QStringView fresh = QStringView(gameText).mid(scanStart(
-        m_gameScanned, {unsatisfiedLink, liblwjgl, crashReportHeader, forgeLoaded, vintageFix, minecraftForge, loading}));
-    find(m_unsatisfiedLink, fresh, unsatisfiedLink);
-    find(m_lwjgl, fresh, liblwjgl);
-    find(m_crashReport, fresh, crashReportHeader);
-    find(m_forgeLoaded, fresh, forgeLoaded);
-    find(m_vintageFix, fresh, vintageFix);
-    find(m_minecraftForge, fresh, minecraftForge);
-    find(m_loading, fresh, loading);
-    m_gameScanned = gameText.size();
+    scan(text, carry, gameCarry, [this](QStringView part) {
+        find(m_unsatisfiedLink, part, unsatisfiedLink);
+        find(m_lwjgl, part, liblwjgl);
+        find(m_crashReport, part, crashReportHeader);
+        find(m_forgeLoaded, part, forgeLoaded);
+        find(m_vintageFix, part, vintageFix);
+    });
 }
 
-void LaunchTextMarkers::scanLauncherText(const QString& launcherText)
+void LaunchTextMarkers::scanLauncherText(QStringView text, QString& carry)
 {
-    if (launcherText.size() <= m_launcherScanned)
-        return;
-    const QStringView fresh =
-        QStringView(launcherText).mid(scanStart(m_launcherScanned, {unknownErrorNull, error86, badCpuType}));
-    if (!m_rosettaFailure)
-        m_rosettaFailure = isRosettaFailure(fresh);
-    m_launcherScanned = launcherText.size();
+    scan(text, carry, launcherCarry, [this](QStringView part) {
+        if (!m_rosettaFailure)
+            m_rosettaFailure = isRosettaFailure(part);
+    });
 }
 
 std::optional<LaunchClassification> LaunchTextMarkers::decide(const QString& gameText, const QString& launcherText,
@@ -111,9 +129,9 @@ std::optional<LaunchClassification> LaunchTextMarkers::decide(const QString& gam
         return LaunchClassification{LaunchOutcome::crashDetected, LaunchMessages::rosettaFailure, launcherText};
     if (m_unsatisfiedLink && m_lwjgl)
         return LaunchClassification{LaunchOutcome::crashDetected, LaunchMessages::lwjglArchitecture, gameText};
-    if (m_crashReport)
+    if (m_crashReport || m_fatalErrorLog)
         return LaunchClassification{LaunchOutcome::crashDetected, LaunchMessages::crashReport, gameText};
-    if (m_forgeLoaded || m_vintageFix || (m_minecraftForge && m_loading))
+    if (m_forgeLoaded || m_vintageFix)
         return LaunchClassification{LaunchOutcome::forgeLoaded,
                                     translated ? LaunchMessages::forgeLoadedTranslated
                                                : LaunchMessages::forgeLoadedNative,

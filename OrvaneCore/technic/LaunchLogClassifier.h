@@ -35,34 +35,34 @@ bool isRosettaFailure(QStringView text);
 bool isLWJGLArchitectureFailure(const QString& text);
 
 // The texts seen so far decide the launch, first rule first: a Rosetta failure in the launcher
-// text, an LWJGL architecture failure, a crash report, then Forge having loaded (in the game text).
+// text, an LWJGL architecture failure, a crash report, then Forge having loaded (in the game text:
+// "Forge Mod Loader has successfully loaded" or "VintageFix: Game launch took"; the lines Forge
+// writes as it starts decide nothing, since mods may still fail to load).
 std::optional<LaunchClassification> classify(const QString& gameLog, const QString& launcherLog, bool translated);
 
-// The same decision for texts that keep growing over a watch: each scan searches only what a text
-// gained since the scan before (plus a marker's length of the old end, so that a marker split
-// across two appends is still found), so a poll costs what was appended, not what was kept.
+// The same decision over a watch, for texts of any size: each piece of text is searched once as it
+// arrives and the markers found are remembered, so that the texts themselves need not be kept. A
+// file's pieces are searched with the end of its piece before (`carry`, the caller's, one per
+// file, cleared when the file starts again), so a marker split between two pieces is still found.
 class LaunchTextMarkers final {
 public:
-    // `gameText` and `launcherText` must only ever have grown since the last scan.
-    void scanGameText(const QString& gameText);
-    void scanLauncherText(const QString& launcherText);
+    void scanGameText(QStringView text, QString& carry);
+    void scanLauncherText(QStringView text, QString& carry);
+    // A JVM fatal-error log of the game appeared: the game crashed, as with a crash report.
+    void noteFatalErrorLog() { m_fatalErrorLog = true; }
 
-    // The decision for the texts last scanned; the excerpt is the whole text of the deciding rule.
+    // The decision for what was scanned so far; the excerpt is the given text of the deciding rule.
     std::optional<LaunchClassification> decide(const QString& gameText, const QString& launcherText,
                                                bool translated) const;
 
 private:
-    qsizetype m_gameScanned = 0;
-    qsizetype m_launcherScanned = 0;
-
     bool m_rosettaFailure = false;
     bool m_unsatisfiedLink = false;
     bool m_lwjgl = false;
     bool m_crashReport = false;
+    bool m_fatalErrorLog = false;
     bool m_forgeLoaded = false;
     bool m_vintageFix = false;
-    bool m_minecraftForge = false;
-    bool m_loading = false;
 };
 
 } // namespace orvane

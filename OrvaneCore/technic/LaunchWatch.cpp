@@ -21,11 +21,15 @@ struct ListedEntry {
     std::int64_t modifiedMs = std::numeric_limits<std::int64_t>::min();
 };
 
-// The folder's entries in the order the file system gives them; empty when it cannot be listed.
-std::vector<ListedEntry> listWithDates(const std::filesystem::path& folder)
+// The folder's entries that `matches` accepts (all without it), in the order the file system
+// gives them; empty when it cannot be listed.
+std::vector<ListedEntry> listWithDates(const std::filesystem::path& folder,
+                                       bool (*matches)(const std::filesystem::path&) = nullptr)
 {
     std::vector<ListedEntry> entries;
     for (auto& path : listFolder(folder).value_or(std::vector<std::filesystem::path>())) {
+        if (matches && !matches(path))
+            continue;
         ListedEntry entry{std::move(path)};
         struct stat status {};
         if (::lstat(entry.path.c_str(), &status) == 0)
@@ -41,6 +45,13 @@ bool isLauncherLogName(const std::filesystem::path& path)
     return name.starts_with("techniclauncher") && path.extension() == ".log";
 }
 
+// The log a HotSpot JVM writes into its working folder (the instance) as it dies.
+bool isFatalErrorLogName(const std::filesystem::path& path)
+{
+    const std::string name = path.filename().native();
+    return name.starts_with("hs_err_pid") && path.extension() == ".log";
+}
+
 } // namespace
 
 LaunchWatch::LaunchWatch(std::shared_ptr<ProcessInspecting> enumerator,
@@ -52,18 +63,14 @@ LaunchWatch::LaunchWatch(std::shared_ptr<ProcessInspecting> enumerator,
       m_start(std::move(start))
 {
     if (m_instanceRoot) {
-        for (const char* relative : gameLogPaths) {
-            LogTail& tail = m_gameLogs.emplace_back(*m_instanceRoot / relative);
-            tail.skipExisting();
-        }
+        for (const char* relative : gameLogPaths)
+            m_gameLogs.emplace_back(WatchedFile{LogTail(*m_instanceRoot / relative), {}}).tail.skipExisting();
     }
     if (m_dataRoot) {
-        for (const auto& entry : listWithDates(*m_dataRoot / "logs")) {
-            if (!isLauncherLogName(entry.path))
-                continue;
+        for (const auto& entry : listWithDates(*m_dataRoot / "logs", isLauncherLogName)) {
             LogTail tail(entry.path);
             tail.skipExisting();
-            m_launcherLogs.emplace(entry.path, std::move(tail));
+            m_launcherLogs.emplace(entry.path, WatchedFile{std::move(tail), {}});
         }
     }
 }
@@ -79,8 +86,8 @@ bool LaunchWatch::isTechnicRunning(const ProcessInspecting& enumerator)
 std::optional<std::filesystem::path> LaunchWatch::latestLauncherLog(const std::filesystem::path& dataRoot)
 {
     std::optional<ListedEntry> latest;
-    for (auto& entry : listWithDates(dataRoot / "logs")) {
-        if (isLauncherLogName(entry.path) && (!latest || entry.modifiedMs > latest->modifiedMs))
+    for (auto& entry : listWithDates(dataRoot / "logs", isLauncherLogName)) {
+        if (!latest || entry.modifiedMs > latest->modifiedMs)
             latest = std::move(entry);
     }
     if (!latest)
@@ -100,11 +107,13 @@ std::optional<LaunchObservation> LaunchWatch::poll()
     }
     readLauncherLog();
     readGameLogs();
-    readCrashReports();
+    if (m_instanceRoot) {
+        readNewReports(*m_instanceRoot / "crash-reports", nullptr, m_crashReports);
+        if (readNewReports(*m_instanceRoot, isFatalErrorLogName, m_fatalErrorLogs))
+            m_markers.noteFatalErrorLog();
+    }
 
-    m_markers.scanGameText(m_gameText);
-    m_markers.scanLauncherText(m_launcherText);
-    const auto decided = m_markers.decide(m_gameText, m_launcherText, m_translated.value_or(false));
+    const auto decided = m_markers.decide(gameText(), launcherText(), m_translated.value_or(false));
     if (!decided)
         return std::nullopt;
     return observation(decided->outcome, decided->message, decided->excerpt);
@@ -117,7 +126,7 @@ LaunchObservation LaunchWatch::finish()
                                 : m_technicRunning ? LaunchOutcome::openedTechnicWaitingForPlayer
                                                    : LaunchOutcome::timedOut;
     return observation(outcome, m_javaSeen ? LaunchMessages::javaStarted : LaunchMessages::technicOpen,
-                       m_gameText + m_launcherText);
+                       gameText() + launcherText());
 }
 
 LaunchObservation LaunchWatch::failedStart(const QString& message, const QString& errorOutput)
@@ -141,6 +150,18 @@ LaunchObservation LaunchWatch::observation(LaunchOutcome outcome, const QString&
     };
 }
 
+std::uint64_t LaunchWatch::bytesRead() const
+{
+    std::uint64_t total = 0;
+    for (const WatchedFile& file : m_gameLogs)
+        total += file.tail.bytesRead();
+    for (const WatchedFiles* files : {&m_launcherLogs, &m_crashReports, &m_fatalErrorLogs}) {
+        for (const auto& [path, file] : *files)
+            total += file.tail.bytesRead();
+    }
+    return total;
+}
+
 void LaunchWatch::readLauncherLog()
 {
     if (!m_dataRoot)
@@ -149,30 +170,49 @@ void LaunchWatch::readLauncherLog()
     if (!latest)
         return;
     auto found = m_launcherLogs.find(*latest);
-    if (found == m_launcherLogs.end())
-        found = m_launcherLogs.emplace(*latest, LogTail(*latest)).first; // new since the start: all of it
-    m_launcherText += found->second.readNew();
+    if (found == m_launcherLogs.end()) // new since the start: all of it
+        found = m_launcherLogs.emplace(*latest, WatchedFile{LogTail(*latest), {}}).first;
+    read(found->second, Stream::launcher);
 }
 
 void LaunchWatch::readGameLogs()
 {
-    for (LogTail& tail : m_gameLogs)
-        m_gameText += tail.readNew();
+    for (WatchedFile& file : m_gameLogs)
+        read(file, Stream::game);
 }
 
-void LaunchWatch::readCrashReports()
+bool LaunchWatch::readNewReports(const std::filesystem::path& folder, bool (*matches)(const std::filesystem::path&),
+                                 WatchedFiles& reports)
 {
-    if (!m_instanceRoot)
-        return;
     const std::int64_t since = m_start.toMSecsSinceEpoch() - 1000;
-    for (const auto& entry : listWithDates(*m_instanceRoot / "crash-reports")) {
+    bool gained = false;
+    for (const auto& entry : listWithDates(folder, matches)) {
         if (entry.modifiedMs < since)
             continue;
-        auto found = m_crashReports.find(entry.path);
-        if (found == m_crashReports.end())
-            found = m_crashReports.emplace(entry.path, LogTail(entry.path, crashReportEdgeBytes)).first;
-        m_gameText += found->second.readNew();
+        auto found = reports.find(entry.path);
+        if (found == reports.end())
+            found = reports.emplace(entry.path, WatchedFile{LogTail(entry.path, crashReportEdgeBytes), {}}).first;
+        gained = read(found->second, Stream::game) || gained;
     }
+    return gained;
+}
+
+bool LaunchWatch::read(WatchedFile& file, Stream stream)
+{
+    bool gained = false;
+    file.tail.readNew([&](QStringView text, bool continues) {
+        if (!continues)
+            file.carry.clear();
+        if (stream == Stream::game) {
+            m_markers.scanGameText(text, file.carry);
+            m_gameText.append(text);
+        } else {
+            m_markers.scanLauncherText(text, file.carry);
+            m_launcherText.append(text);
+        }
+        gained = true;
+    });
+    return gained;
 }
 
 } // namespace orvane

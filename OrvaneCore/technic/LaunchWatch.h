@@ -4,6 +4,7 @@
 #include "technic/LaunchLogClassifier.h"
 #include "technic/LogTail.h"
 #include "technic/ProcessInspecting.h"
+#include "technic/TextTail.h"
 
 #include <QDateTime>
 #include <QString>
@@ -18,17 +19,25 @@
 namespace orvane {
 
 // The state of one watch of a game start and one polling cycle of it: the processes, the new
-// text of the game's and the launcher's logs, and new crash reports. It never writes anything and
-// never throws; what cannot be read counts as nothing new. The observer drives it on its clock.
+// text of the game's and the launcher's logs, new crash reports and new JVM fatal-error logs. It
+// never writes anything and never throws; what cannot be read counts as nothing new. The observer
+// drives it on its clock.
+//
+// Text is searched as it is read and only the end of it is kept, for the excerpt: a watch costs
+// the same memory whatever the size of the logs.
 class LaunchWatch final {
 public:
     // The game logs, relative to the instance folder, in reading order.
     static const std::array<const char*, 2> gameLogPaths;
-    // Only the first and the last this many bytes of a crash report are read.
+    // Only the first and the last this many bytes of a crash report or a fatal-error log are read.
     static constexpr std::uint64_t crashReportEdgeBytes = 8000;
+    // How much of the game text and of the launcher text is kept for the excerpt (UTF-16 units,
+    // each): room for a crash report's head and tail and the game log lines before them.
+    static constexpr qsizetype keptTextLength = 32 * 1024;
 
     // Takes the logs as they are now as already read: only text written after `start` counts.
-    // Crash reports count when modified at or after `start` minus one second.
+    // Crash reports, and the JVM's fatal-error logs ("hs_err_pid….log" in the instance folder),
+    // count when modified at or after `start` minus one second.
     LaunchWatch(std::shared_ptr<ProcessInspecting> enumerator, std::optional<std::filesystem::path> instanceRoot,
                 std::optional<std::filesystem::path> dataRoot, QDateTime start);
 
@@ -49,31 +58,47 @@ public:
     // listed first. Nothing when the folder cannot be listed or holds none.
     static std::optional<std::filesystem::path> latestLauncherLog(const std::filesystem::path& dataRoot);
 
-    // Everything read so far.
-    const QString& gameText() const { return m_gameText; }
-    const QString& launcherText() const { return m_launcherText; }
+    // The end of the text read so far, as an excerpt shows it.
+    const QString& gameText() const { return m_gameText.text(); }
+    const QString& launcherText() const { return m_launcherText.text(); }
+    // Bytes read from the files so far (for tests and benchmarks of the reading cost).
+    std::uint64_t bytesRead() const;
 
 private:
+    // A file followed over the watch and the end of its text searched so far.
+    struct WatchedFile {
+        LogTail tail;
+        QString carry;
+    };
+    using WatchedFiles = std::map<std::filesystem::path, WatchedFile>;
+    enum class Stream { game, launcher };
+
     LaunchObservation observation(LaunchOutcome outcome, const QString& message, const QString& excerpt) const;
     void readLauncherLog();
     void readGameLogs();
-    void readCrashReports();
+    // Reads the files of `folder` whose names `matches` accepts, modified since the start, into
+    // the game text; true when any of them gave text.
+    bool readNewReports(const std::filesystem::path& folder, bool (*matches)(const std::filesystem::path&),
+                        WatchedFiles& reports);
+    // Searches and keeps what `file` gained, as text of `stream`; true when it gained any.
+    bool read(WatchedFile& file, Stream stream);
 
     std::shared_ptr<ProcessInspecting> m_enumerator;
     std::optional<std::filesystem::path> m_instanceRoot;
     std::optional<std::filesystem::path> m_dataRoot;
     QDateTime m_start;
 
-    QString m_gameText;
-    QString m_launcherText;
+    TextTail m_gameText{keptTextLength};
+    TextTail m_launcherText{keptTextLength};
     LaunchTextMarkers m_markers;
 
-    std::vector<LogTail> m_gameLogs;
+    std::vector<WatchedFile> m_gameLogs;
     // Each launcher log keeps its own offset: one present at the start from its size then, a new
     // one (the next day's) from its beginning.
-    std::map<std::filesystem::path, LogTail> m_launcherLogs;
-    // Crash reports modified since the start; each is read again while it grows.
-    std::map<std::filesystem::path, LogTail> m_crashReports;
+    WatchedFiles m_launcherLogs;
+    // Crash reports and fatal-error logs modified since the start; each is read again while it grows.
+    WatchedFiles m_crashReports;
+    WatchedFiles m_fatalErrorLogs;
 
     bool m_technicRunning = false;
     bool m_javaSeen = false;

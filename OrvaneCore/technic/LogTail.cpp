@@ -50,6 +50,7 @@ void LogTail::restart()
     m_offset = 0;
     m_pending.clear();
     m_skipContinuation = false;
+    m_broken = true;
 }
 
 void LogTail::skipExisting()
@@ -67,12 +68,19 @@ void LogTail::skipExisting()
 
 QString LogTail::readNew()
 {
+    QString text;
+    readNew([&text](QStringView piece, bool) { text += piece; });
+    return text;
+}
+
+void LogTail::readNew(const TextSink& sink)
+{
     struct stat status {};
     FileDescriptor fd;
     try {
         fd = openRegularFile(m_path, "read", &status);
     } catch (const std::system_error&) {
-        return {};
+        return;
     }
     const Identity identity{status.st_dev, status.st_ino};
     if (m_identity != identity) {
@@ -84,26 +92,24 @@ QString LogTail::readNew()
     if (size < m_offset)
         restart(); // truncated in place
     if (size == m_offset)
-        return {};
+        return;
 
-    QString text;
     if (!m_edgeBytes) {
-        readRange(fd.get(), m_offset, size, text);
-        return text;
+        readRange(fd.get(), m_offset, size, sink);
+        return;
     }
     const std::uint64_t edge = *m_edgeBytes;
-    if (m_offset < edge && !readRange(fd.get(), m_offset, std::min(size, edge), text))
-        return text;
+    if (m_offset < edge && !readRange(fd.get(), m_offset, std::min(size, edge), sink))
+        return;
     const std::uint64_t tailStart = std::max(m_offset, size > edge ? size - edge : 0);
     if (tailStart > m_offset) {
         cutHere();
         m_offset = tailStart;
     }
-    readRange(fd.get(), m_offset, size, text);
-    return text;
+    readRange(fd.get(), m_offset, size, sink);
 }
 
-bool LogTail::readRange(int fd, std::uint64_t from, std::uint64_t to, QString& text)
+bool LogTail::readRange(int fd, std::uint64_t from, std::uint64_t to, const TextSink& sink)
 {
     std::uint64_t position = from;
     while (position < to) {
@@ -117,12 +123,12 @@ bool LogTail::readRange(int fd, std::uint64_t from, std::uint64_t to, QString& t
         position += std::uint64_t(count);
         m_offset = position;
         m_bytesRead += std::uint64_t(count);
-        appendDecoded(std::move(buffer), text);
+        decode(std::move(buffer), sink);
     }
     return true;
 }
 
-void LogTail::appendDecoded(QByteArray bytes, QString& text)
+void LogTail::decode(QByteArray bytes, const TextSink& sink)
 {
     if (m_skipContinuation) {
         qsizetype skip = 0;
@@ -140,7 +146,10 @@ void LogTail::appendDecoded(QByteArray bytes, QString& text)
         m_pending = bytes.right(held);
         bytes.chop(held);
     }
-    text += QString::fromUtf8(bytes);
+    if (bytes.isEmpty())
+        return;
+    sink(QString::fromUtf8(bytes), !m_broken);
+    m_broken = false;
 }
 
 void LogTail::cutHere()
@@ -149,6 +158,7 @@ void LogTail::cutHere()
     // edge is dropped rather than shown as replacement characters.
     m_pending.clear();
     m_skipContinuation = true;
+    m_broken = true;
 }
 
 } // namespace orvane

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 namespace orvane {
@@ -30,8 +31,16 @@ public:
     // A file that is missing (or not a regular file) now will be read from its start when it appears.
     void skipExisting();
 
+    // Receives the text of a read piece by piece, in file order. `continues` is false for a piece
+    // that does not follow on from the text given before: the file read again from its start, or
+    // the tail after a skipped middle.
+    using TextSink = std::function<void(QStringView text, bool continues)>;
+
     // The text gained since the last read: from the saved offset up to the size the file had when
-    // this read began (what is written meanwhile comes next time, once).
+    // this read began (what is written meanwhile comes next time, once). It reaches `sink` in pieces
+    // of about a MiB, so that however much a file gained, it is never held whole.
+    void readNew(const TextSink& sink);
+    // The same text in one string, for files that stay small.
     QString readNew();
 
     // Bytes of the current file taken into account so far.
@@ -49,8 +58,8 @@ private:
 
     void restart();
     // Reads [from, to) of `fd` into the decoder; false when the file ended early or failed.
-    bool readRange(int fd, std::uint64_t from, std::uint64_t to, QString& text);
-    void appendDecoded(QByteArray bytes, QString& text);
+    bool readRange(int fd, std::uint64_t from, std::uint64_t to, const TextSink& sink);
+    void decode(QByteArray bytes, const TextSink& sink);
     void cutHere();
 
     std::filesystem::path m_path;
@@ -62,6 +71,8 @@ private:
     QByteArray m_pending;
     // After a deliberate cut, continuation bytes of the character cut in two are skipped.
     bool m_skipContinuation = false;
+    // The next piece does not follow on from the last one given.
+    bool m_broken = true;
 };
 
 } // namespace orvane

@@ -64,24 +64,30 @@ TEST(LaunchLogClassifier, LwjglNeedsBothMarkers)
 TEST(LaunchLogClassifier, ForgeMarkers)
 {
     EXPECT_TRUE(classify(QStringLiteral("VintageFix: Game launch took 93.2 s"), QString(), false));
-    EXPECT_TRUE(classify(QStringLiteral("MinecraftForge v14.23.5.2860 ... loading mods"), QString(), false));
+    // The lines Forge writes as it starts come before any mod is loaded: they decide nothing.
+    EXPECT_FALSE(classify(QStringLiteral("MinecraftForge v14.23.5.2860 ... loading mods"), QString(), false));
+    EXPECT_FALSE(classify(QStringLiteral("[FML]: Forge Mod Loader version 14.23.5.2860 for Minecraft 1.12.2 loading\n"
+                                         "[FML]: MinecraftForge v14.23.5.2860 Initialized\n"),
+                          QString(), false));
     EXPECT_FALSE(classify(QStringLiteral("MinecraftForge v14.23.5.2860 Initialized"), QString(), false));
     EXPECT_FALSE(classify(QStringLiteral("forge mod loader has successfully loaded"), QString(), false));
 }
 
-TEST(LaunchLogClassifier, GrowingTextsDecideExactlyAsTheWholeTexts)
+TEST(LaunchLogClassifier, TextsScannedInPiecesDecideExactlyAsTheWholeTexts)
 {
-    // Every way of cutting the texts into two appends, including cuts inside each marker.
+    // Every way of cutting the texts into two pieces, including cuts inside each marker.
     const auto check = [](const QString& game, const QString& launcher, bool translated) {
         const auto whole = classify(game, launcher, translated);
         ASSERT_TRUE(whole);
         for (qsizetype cut = 0; cut <= std::max(game.size(), launcher.size()); ++cut) {
             LaunchTextMarkers markers;
-            markers.scanGameText(game.left(cut));
-            markers.scanLauncherText(launcher.left(cut));
-            EXPECT_FALSE(markers.decide(game.left(cut), launcher.left(cut), translated) && cut < 20) << cut;
-            markers.scanGameText(game);
-            markers.scanLauncherText(launcher);
+            QString gameCarry;
+            QString launcherCarry;
+            markers.scanGameText(QStringView(game).left(cut), gameCarry);
+            markers.scanLauncherText(QStringView(launcher).left(cut), launcherCarry);
+            EXPECT_FALSE(markers.decide(game, launcher, translated) && cut < 20) << cut;
+            markers.scanGameText(QStringView(game).mid(std::min(cut, game.size())), gameCarry);
+            markers.scanLauncherText(QStringView(launcher).mid(std::min(cut, launcher.size())), launcherCarry);
             EXPECT_EQ(markers.decide(game, launcher, translated), whole) << cut;
         }
     };
@@ -89,8 +95,40 @@ TEST(LaunchLogClassifier, GrowingTextsDecideExactlyAsTheWholeTexts)
     check(noise + lwjglLine.left(30) + noise + lwjglLine.mid(30), QString(), false);
     check(noise + crashHeader, noise, false);
     check(noise + forgeLine, QString(), true);
-    check(QStringLiteral("[main] MinecraftForge v14.23.5.2860\n") + noise + QStringLiteral("loading mods\n"), QString(),
-          false);
+    check(noise + QStringLiteral("[Client thread/INFO] VintageFix: Game launch took 47.2 seconds\n"), QString(), false);
     check(noise, noise + QStringLiteral("IOException: BAD CPU TYPE in executable\n"), false);
     check(noise, noise + QStringLiteral("java.io.IOException: Unknown error: null\n"), false);
+}
+
+TEST(LaunchLogClassifier, AMarkerSplitOverManySmallPiecesIsFoundOnceWhole)
+{
+    // One character a piece: the carry alone holds the marker until its last character arrives.
+    const QString text = QStringLiteral("[FML]: Forge Mod Loader has successfully loaded 184 mods\n");
+    LaunchTextMarkers markers;
+    QString carry;
+    const qsizetype markerEnd = text.indexOf(QStringLiteral("loaded")) + 6;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        markers.scanGameText(QStringView(text).mid(i, 1), carry);
+        EXPECT_EQ(markers.decide(text, QString(), false).has_value(), i + 1 >= markerEnd) << i;
+    }
+    // A carry from another file (cleared) does not join two files' texts.
+    LaunchTextMarkers apart;
+    QString first;
+    apart.scanGameText(QStringView(text).left(20), first);
+    QString second;
+    apart.scanGameText(QStringView(text).mid(20), second);
+    EXPECT_FALSE(apart.decide(text, QString(), false));
+}
+
+TEST(LaunchLogClassifier, AFatalErrorLogIsACrashLikeACrashReport)
+{
+    LaunchTextMarkers markers;
+    QString carry;
+    markers.scanGameText(forgeLine, carry);
+    markers.noteFatalErrorLog();
+    const auto decided = markers.decide(QStringLiteral("# A fatal error\n"), QString(), false);
+    ASSERT_TRUE(decided);
+    EXPECT_EQ(decided->outcome, LaunchOutcome::crashDetected);
+    EXPECT_EQ(decided->message, LaunchMessages::crashReport);
+    EXPECT_EQ(decided->excerpt, QStringLiteral("# A fatal error\n"));
 }

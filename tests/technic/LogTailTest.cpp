@@ -134,3 +134,35 @@ TEST(LogTail, WithEdgesACutInsideACharacterLeavesNoReplacementCharacters)
     EXPECT_FALSE(text.contains(QChar::ReplacementCharacter));
     EXPECT_GE(text.size(), 5330);
 }
+
+TEST(LogTail, GivesALargeGainInPiecesAndSaysWhereTheTextStartsAgain)
+{
+    using Pieces = std::vector<std::pair<qsizetype, bool>>; // size, continues
+    TempDir dir;
+    const auto log = dir / "latest.log";
+    const auto report = dir / "crash.txt";
+    LogTail tail(log);
+    LogTail edges(report, 8000);
+    const auto read = [](LogTail& from) {
+        Pieces pieces;
+        from.readNew([&](QStringView text, bool continues) { pieces.emplace_back(text.size(), continues); });
+        return pieces;
+    };
+    constexpr qsizetype mebibyte = qsizetype(1) << 20;
+
+    writeFile(log, QByteArray(3 * mebibyte + 5, 'x'));
+    EXPECT_EQ(read(tail), (Pieces{{mebibyte, false}, {mebibyte, true}, {mebibyte, true}, {5, true}}));
+    appendFile(log, "more\n");
+    EXPECT_EQ(read(tail), (Pieces{{5, true}}));
+    replaceFile(log, "rotated\n");
+    EXPECT_EQ(read(tail), (Pieces{{8, false}}));
+    truncateFile(log, 0);
+    appendFile(log, "cut\n");
+    EXPECT_EQ(read(tail), (Pieces{{4, false}}));
+
+    // The tail after a skipped middle does not follow on from the head.
+    writeFile(report, QByteArray(30000, 'r'));
+    EXPECT_EQ(read(edges), (Pieces{{8000, false}, {8000, false}}));
+    appendFile(report, "end\n");
+    EXPECT_EQ(read(edges), (Pieces{{4, true}}));
+}
