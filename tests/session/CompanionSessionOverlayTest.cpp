@@ -5,6 +5,7 @@
 #include "model/TechnicMemory.h"
 #include "platform/PathText.h"
 #include "session/OverlayFiles.h"
+#include "records/KilledChild.h"
 #include "session/SessionHarness.h"
 #include "support/FaultyFileOperations.h"
 
@@ -71,6 +72,15 @@ std::vector<std::filesystem::path> snapshotFolders(const FixtureHome& home)
             folders.push_back(it->path());
     }
     return folders;
+}
+
+// A harness for `home`'s instance whose sessions go through `files`.
+SessionHarness harnessFor(const FixtureHome& home, std::shared_ptr<FileOperations> files = FileOperations::system())
+{
+    SessionHarness harness;
+    harness.labInstance = home.instanceRoot();
+    harness.files = std::move(files);
+    return harness;
 }
 
 } // namespace
@@ -329,4 +339,72 @@ TEST(CompanionSessionOverlay, ApplyTestsAStoredInspectionAgainWithoutReinspectin
     }
     EXPECT_EQ(overlayState(home), before);
     EXPECT_FALSE(std::filesystem::exists(backupsOf(home)));
+}
+
+TEST(CompanionSessionOverlay, TheRestoreGivesBackTheFilesFromBeforeTheFirstApply)
+{
+    enum class Step { apply, applyKilledAfterReplacingOptions, restoreKilledAfterReplacingOptions, gameChangesOptions };
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+        bool runData = true;
+    };
+    const Case cases[] = {
+        {"apply once", {Step::apply}},
+        {"apply twice", {Step::apply, Step::apply}},
+        {"apply twice to an instance without bin/runData", {Step::apply, Step::apply}, false},
+        {"an Apply killed after it replaced options.txt, then Apply",
+         {Step::applyKilledAfterReplacingOptions, Step::apply}},
+        {"a restore killed after it replaced options.txt, then Apply and a game",
+         {Step::apply, Step::restoreKilledAfterReplacingOptions, Step::apply, Step::gameChangesOptions}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FixtureHome::Options options;
+        options.instanceContent.runData = c.runData;
+        FixtureHome home(options);
+        const SessionHarness harness = harnessFor(home);
+        auto session = harness.build(home);
+        const OverlayState before = overlayState(home);
+        // Each killed step runs in a child, and the application starts again after it.
+        const auto killedAt = [&](const std::function<bool(FaultyFileOperations::Op, const std::filesystem::path&)>& stop,
+                                  const std::function<void(CompanionSession&)>& work) {
+            ASSERT_TRUE(killedWhen(stop, [&](const std::shared_ptr<FaultyFileOperations>& files) {
+                work(*harnessFor(home, files).build(home));
+            }));
+            session = harness.build(home);
+        };
+        for (const Step step : c.steps) {
+            switch (step) {
+            case Step::apply:
+                session->applyBalanced();
+                break;
+            case Step::applyKilledAfterReplacingOptions:
+                killedAt([](FaultyFileOperations::Op op, const std::filesystem::path& path) {
+                    return op == FaultyFileOperations::Op::writeAtomically && path.filename() == "runData";
+                }, [](CompanionSession& s) { s.applyBalanced(); });
+                ASSERT_NE(fileState(optionsOf(home)), before.options);
+                ASSERT_EQ(fileState(runDataOf(home)), before.runData);
+                break;
+            case Step::restoreKilledAfterReplacingOptions: {
+                const FileState applied = fileState(runDataOf(home));
+                int swaps = 0;
+                killedAt([&swaps](FaultyFileOperations::Op op, const std::filesystem::path&) {
+                    return op == FaultyFileOperations::Op::swap && ++swaps == 2;
+                }, [](CompanionSession& s) { s.restoreOverlay(); });
+                ASSERT_EQ(fileState(optionsOf(home)).bytes, before.options.bytes);
+                ASSERT_EQ(fileState(runDataOf(home)), applied);
+                break;
+            }
+            case Step::gameChangesOptions:
+                writeFile(optionsOf(home), readFile(optionsOf(home)) + "chatVisibility:0\n");
+                break;
+            }
+        }
+
+        const RestoreResult result = session->restoreOverlay();
+
+        EXPECT_EQ(overlayState(home), before);
+        EXPECT_EQ(result.message, QStringLiteral("Original overlay files restored."));
+    }
 }
