@@ -198,6 +198,10 @@ ApplyResult CompanionSession::applyBalanced()
     try {
         TransactionalInstaller(m_files).apply(plan, inspection, policy);
     } catch (const std::exception& applyError) {
+        // A write that failed before its rename replaced nothing: there is nothing to put back, and a
+        // staged restore would need the very space that may have run out.
+        if (before && OverlayFileEvidence::measure(targets) == before)
+            throw;
         // Always with the inspection's data folder: an instance outside <data folder>/modpacks could
         // not otherwise have its settings.json put back.
         try {

@@ -408,3 +408,36 @@ TEST(CompanionSessionOverlay, TheRestoreGivesBackTheFilesFromBeforeTheFirstApply
         EXPECT_EQ(result.message, QStringLiteral("Original overlay files restored."));
     }
 }
+
+TEST(CompanionSessionOverlay, ADiskFullAtApplysFirstWriteReportsTheApplyErrorAlone)
+{
+    for (const bool appliedBefore : {false, true}) {
+        SCOPED_TRACE(appliedBefore ? "Balanced applied before" : "first Apply");
+        FixtureHome home;
+        auto files = std::make_shared<FaultyFileOperations>();
+        const auto session = harnessFor(home, files).build(home);
+        if (appliedBefore)
+            session->applyBalanced();
+        const OverlayState before = overlayState(home);
+        // From the write of options.txt on, the disk has no room: no file, copy or folder can be made.
+        auto full = std::make_shared<bool>(false);
+        files->beforeEach = [full](FaultyFileOperations::Op op, const std::filesystem::path& path) {
+            using Op = FaultyFileOperations::Op;
+            if (op == Op::writeAtomically && path.filename() == "options.txt")
+                *full = true;
+            if (*full && (op == Op::writeAtomically || op == Op::cloneOrCopy || op == Op::createDirectories
+                          || op == Op::hardLink))
+                throw std::system_error(ENOSPC, std::generic_category(), "write " + path.native());
+        };
+
+        try {
+            session->applyBalanced();
+            ADD_FAILURE() << "Apply succeeded";
+        } catch (const std::exception& error) {
+            EXPECT_EQ(describe(error), QString::fromStdString("write " + optionsOf(home).native() + ": "
+                                                              + std::generic_category().message(ENOSPC)));
+        }
+        EXPECT_EQ(overlayState(home), before);
+        EXPECT_EQ(snapshotFolders(home).size(), 1u);
+    }
+}
