@@ -113,6 +113,22 @@ std::optional<BackupManifest> snapshotToKeep(const BackupStore& store, const std
     return std::nullopt;
 }
 
+// The newest pre-overlay snapshot put back. The listing leaves a damaged backup out; when nothing
+// is left but damaged ones, the restore says what failed rather than that no backup exists.
+RestoreResult restoreLatestOverlayBackup(BackupStore& store, const std::filesystem::path& instance,
+                                         const std::optional<std::filesystem::path>& technicRoot)
+{
+    try {
+        return store.restoreLatestBackup(instance, technicRoot, BackupKind::preOverlay);
+    } catch (const OrvaneError& error) {
+        if (error.kind() != OrvaneError::Kind::backupMissing)
+            throw;
+        if (auto failure = store.restoreCandidateFailure(instance, BackupKind::preOverlay))
+            throw *failure;
+        throw;
+    }
+}
+
 } // namespace
 
 std::vector<std::filesystem::path> CompanionSession::overlayTargetFiles(const InstallInspection& inspection,
@@ -230,7 +246,7 @@ RestoreResult CompanionSession::restoreOverlay()
     requireOverlayTargetsWithoutLinks(inspection, instance);
     const StoreLock held = store.lock();
     removeOverlayWriteLeftovers(*m_files, inspection, instance);
-    RestoreResult result = store.restoreLatestBackup(instance, inspection.technicRoot, BackupKind::preOverlay);
+    RestoreResult result = restoreLatestOverlayBackup(store, instance, inspection.technicRoot);
     m_lastBackup.reset();
     try {
         inspect(locked);

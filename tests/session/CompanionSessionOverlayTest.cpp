@@ -441,3 +441,49 @@ TEST(CompanionSessionOverlay, ADiskFullAtApplysFirstWriteReportsTheApplyErrorAlo
         EXPECT_EQ(snapshotFolders(home).size(), 1u);
     }
 }
+
+TEST(CompanionSessionOverlay, ARestoreWhoseOnlySnapshotIsDamagedSaysWhatFailedVerification)
+{
+    struct Case {
+        const char* name;
+        void (*damage)(const std::filesystem::path& snapshot);
+        QString message;
+        bool namesTheSnapshot = false;
+    };
+    const Case cases[] = {
+        {"its options.txt truncated",
+         [](const std::filesystem::path& snapshot) { std::filesystem::resize_file(snapshot / "options.txt", 10); },
+         QStringLiteral("The backup failed verification: byte count mismatch options.txt")},
+        {"its manifest truncated",
+         [](const std::filesystem::path& snapshot) {
+             const auto manifest = snapshot / "manifest.json";
+             std::filesystem::resize_file(manifest, std::filesystem::file_size(manifest) / 2);
+         },
+         QStringLiteral("The backup failed verification: unreadable manifest for "), true},
+        {"its options.txt changed within its size",
+         [](const std::filesystem::path& snapshot) {
+             QByteArray copy = readFile(snapshot / "options.txt");
+             copy[0] = char(copy[0] ^ 0x01);
+             writeFile(snapshot / "options.txt", copy);
+         },
+         QStringLiteral("The backup failed verification: hash mismatch options.txt")},
+        {"it removed", [](const std::filesystem::path& snapshot) { std::filesystem::remove_all(snapshot); },
+         QStringLiteral("No Orvane backup exists for this instance.")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FixtureHome home;
+        const auto session = harnessFor(home).build(home);
+        const ApplyResult applied = session->applyBalanced();
+        c.damage(backupsOf(home) / pathFromText(applied.backupId));
+        const OverlayState balanced = overlayState(home);
+
+        try {
+            session->restoreOverlay();
+            ADD_FAILURE() << "Restore succeeded";
+        } catch (const OrvaneError& error) {
+            EXPECT_EQ(error.description(), c.message + (c.namesTheSnapshot ? applied.backupId : QString()));
+        }
+        EXPECT_EQ(overlayState(home), balanced);
+    }
+}
