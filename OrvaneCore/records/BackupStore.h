@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/BackupManifest.h"
+#include "model/OrvaneError.h"
 #include "model/RestoreResult.h"
 #include "platform/FileOperations.h"
 #include "platform/StoreLock.h"
@@ -132,6 +133,13 @@ public:
     // Every backup latestBackup() could choose, in the order a restore tries them (its choice first).
     std::vector<ListedBackup> restorableBackups(const std::filesystem::path& instanceRoot,
                                                 std::optional<BackupKind> kind) const;
+    // Why the backups a restore of the instance could take all fail: the verification failure
+    // (OrvaneError::backupCorrupt) of its newest backup of `kind` (chosen as latestBackup() chooses)
+    // that fails its checks, else of the newest backup whose manifest cannot be read, whose instance
+    // cannot be told. Nothing when no backup fails so. Reads every backup in full; throws the
+    // platform's error when the store cannot be listed or a copy cannot be read.
+    std::optional<OrvaneError> restoreCandidateFailure(const std::filesystem::path& instanceRoot,
+                                                       std::optional<BackupKind> kind) const;
 
     // Throws OrvaneError::backupCorrupt at the first place a restore of `manifest` would write or delete
     // outside where it may. Recorded paths must be absolute: a relative one is never resolved. Only the

@@ -9,6 +9,7 @@
 #include "records/OutOfOpenFiles.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 #include <QUuid>
@@ -304,6 +305,55 @@ std::vector<ListedBackup> BackupStore::restorableBackups(const std::filesystem::
     while (auto backup = candidates.next())
         all.push_back(std::move(*backup));
     return all;
+}
+
+std::optional<OrvaneError> BackupStore::restoreCandidateFailure(const std::filesystem::path& instanceRoot,
+                                                                std::optional<BackupKind> kind) const
+{
+    if (!itemExistsAt(m_root))
+        return std::nullopt;
+    const std::filesystem::path instance = standardised(instanceRoot);
+    std::vector<ListedBackup> failed;
+    std::map<std::filesystem::path, OrvaneError> failures; // by folder
+    std::optional<QString> unreadable; // the newest id whose manifest cannot be read
+    // Throws the platform's error when the folder cannot be listed.
+    for (const auto& entry : std::filesystem::directory_iterator(m_root)) {
+        const std::filesystem::path folder = entry.path();
+        const auto id = exactPathText(folder.filename());
+        if (!id || folder.filename() == "saves") // the world store inside the overlay store
+            continue;
+        std::optional<BackupManifest> manifest;
+        try {
+            if (!itemExistsAt(folder / "manifest.json") || pathContainsSymbolicLink(folder, m_root))
+                continue;
+            manifest = readManifestIn(*m_files, folder);
+        } catch (const std::exception& error) {
+            rethrowIfOutOfOpenFiles(error, folder);
+            // Only a folder named as backups are named is taken for one (never a partial snapshot).
+            if (recordedTimeOfId(*id) && (!unreadable || *id > *unreadable))
+                unreadable = *id;
+            continue;
+        }
+        if (standardised(pathFromText(manifest->instanceRoot)) != instance)
+            continue;
+        try {
+            if (manifest->id != *id)
+                throw OrvaneError::backupCorrupt(QStringLiteral("manifest id does not match its backup directory"));
+            verifySnapshot(*manifest, folder, SnapshotCheck::sizes); // a truncated copy reads as such
+            verifySnapshot(*manifest, folder, SnapshotCheck::digests);
+        } catch (const OrvaneError& error) {
+            rethrowIfOutOfOpenFiles(error, folder);
+            failures.emplace(folder, error);
+            failed.push_back(ListedBackup{std::move(*manifest), folder});
+        }
+    }
+    std::sort(failed.begin(), failed.end(),
+              [](const ListedBackup& a, const ListedBackup& b) { return isNewer(a.manifest, b.manifest); });
+    if (const auto newest = pick(std::move(failed), kind))
+        return failures.at(newest->directory);
+    if (unreadable)
+        return OrvaneError::backupCorrupt(QStringLiteral("unreadable manifest for ") + *unreadable);
+    return std::nullopt;
 }
 
 std::optional<ListedBackup> BackupStore::loadBackup(const std::optional<BackupManifest>& manifest) const

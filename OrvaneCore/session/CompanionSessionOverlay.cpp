@@ -4,6 +4,8 @@
 #include "model/OrvaneError.h"
 #include "platform/AtomicWriteTemporary.h"
 #include "platform/PathText.h"
+#include "records/RestoreWorkspace.h"
+#include "session/OverlayFileEvidence.h"
 #include "session/PlanResolver.h"
 #include "session/TransactionalInstaller.h"
 #include "technic/InstallInspector.h"
@@ -50,6 +52,80 @@ void removeOverlayWriteLeftovers(FileOperations& files, const InstallInspection&
         const std::string name = file.filename().native();
         atomicWriteTemporary::removeLeftovers(files, file.parent_path(),
                                               [&](std::string_view target) { return target == name; });
+    }
+}
+
+// True when a restore cut off among its replacements left what finishing it needs. The next backup or
+// restore completes or undoes it before anything else looks at the files, so Apply takes its snapshot
+// then (which does that) instead of keeping one over files that restore may still change.
+bool interruptedRestoreLeft(FileOperations& files, const BackupStore& store, const InstallInspection& inspection)
+{
+    std::vector<std::filesystem::path> places{store.temporaryFolder(),
+                                              RestoreWorkspace::hiddenFolder(*inspection.instanceRoot)};
+    if (inspection.technicRoot)
+        places.push_back(RestoreWorkspace::hiddenFolder(*inspection.technicRoot));
+    for (const auto& place : places) {
+        if (!place.empty() && !RestoreWorkspace::recordedUndoFolders(place).empty())
+            return true;
+    }
+    // A restore that worked in the destination folders themselves names them in a journal in the store.
+    return !RestoreWorkspace::journalsIn(files, store.root()).empty();
+}
+
+// The pre-overlay snapshot Apply keeps instead of taking a new one: the one a restore would take,
+// when every overlay file holds either what restoring it leaves there or what this Apply writes
+// (Balanced applied already, or an Apply killed midway). A new snapshot would then hold Balanced
+// files and hide those from before Orvane's first Apply from every restore. Nothing when a file
+// holds anything else, the player having changed it since: a new snapshot is taken.
+std::optional<BackupManifest> snapshotToKeep(const BackupStore& store, const std::shared_ptr<FileOperations>& files,
+                                             const OverlayPlan& plan, const InstallInspection& inspection,
+                                             const OverlayFileEvidence& held)
+{
+    const std::filesystem::path instance = *inspection.instanceRoot;
+    if (interruptedRestoreLeft(*files, store, inspection))
+        return std::nullopt;
+    // As the restore chooses: the newest first, passing over one whose copies no longer match.
+    for (const ListedBackup& backup : store.restorableBackups(instance, BackupKind::preOverlay)) {
+        if (backup.manifest.kind != BackupKind::preOverlay)
+            return std::nullopt; // a manual snapshot is the user's own: never the one Apply keeps
+        try {
+            store.planRestore(backup.manifest, backup.directory, instance, inspection.technicRoot);
+        } catch (const OrvaneError&) {
+            return std::nullopt; // a restore would refuse it: a new snapshot serves instead
+        }
+        try {
+            store.verifySnapshot(backup.manifest, backup.directory);
+        } catch (const OrvaneError& error) {
+            if (error.kind() != OrvaneError::Kind::backupCorrupt)
+                throw;
+            continue;
+        }
+        std::vector<TransactionalInstaller::PendingWrite> writes;
+        try {
+            writes = TransactionalInstaller(files).prepare(plan, inspection);
+        } catch (const std::exception&) {
+            return std::nullopt; // the installer meets the same error after the snapshot, and reports it
+        }
+        if (!held.eachHoldsSnapshotOrWrite(backup.manifest, writes))
+            return std::nullopt;
+        return backup.manifest;
+    }
+    return std::nullopt;
+}
+
+// The newest pre-overlay snapshot put back. The listing leaves a damaged backup out; when nothing
+// is left but damaged ones, the restore says what failed rather than that no backup exists.
+RestoreResult restoreLatestOverlayBackup(BackupStore& store, const std::filesystem::path& instance,
+                                         const std::optional<std::filesystem::path>& technicRoot)
+{
+    try {
+        return store.restoreLatestBackup(instance, technicRoot, BackupKind::preOverlay);
+    } catch (const OrvaneError& error) {
+        if (error.kind() != OrvaneError::Kind::backupMissing)
+            throw;
+        if (auto failure = store.restoreCandidateFailure(instance, BackupKind::preOverlay))
+            throw *failure;
+        throw;
     }
 }
 
@@ -123,12 +199,25 @@ ApplyResult CompanionSession::applyBalanced()
     policy.now = now();
     policy.authorize(plan.requiredComponents);
 
+    const std::vector<std::filesystem::path> targets = overlayTargetFiles(inspection, instance);
+    const std::optional<OverlayFileEvidence> before = OverlayFileEvidence::measure(targets);
     const std::vector<QString> created = missingOverlayFiles(inspection);
-    const BackupManifest snapshot = createOverlaySnapshot(locked, BackupKind::preOverlay, created, preOverlayNotes);
+    const std::optional<BackupManifest> kept =
+        before ? snapshotToKeep(makeBackupStore(m_paths.backups), m_files, plan, inspection, *before) : std::nullopt;
+    if (kept) {
+        writeGuard(locked); // as a new snapshot would
+        m_lastBackup = kept;
+    }
+    const BackupManifest snapshot =
+        kept ? *kept : createOverlaySnapshot(locked, BackupKind::preOverlay, created, preOverlayNotes);
 
     try {
         TransactionalInstaller(m_files).apply(plan, inspection, policy);
     } catch (const std::exception& applyError) {
+        // A write that failed before its rename replaced nothing: there is nothing to put back, and a
+        // staged restore would need the very space that may have run out.
+        if (before && OverlayFileEvidence::measure(targets) == before)
+            throw;
         // Always with the inspection's data folder: an instance outside <data folder>/modpacks could
         // not otherwise have its settings.json put back.
         try {
@@ -143,7 +232,7 @@ ApplyResult CompanionSession::applyBalanced()
     inspect(locked);
 
     std::vector<QString> changedFiles;
-    for (const auto& file : overlayTargetFiles(inspection, instance))
+    for (const auto& file : targets)
         changedFiles.push_back(pathText(file));
     return ApplyResult{snapshot.id, std::move(changedFiles), plan};
 }
@@ -157,7 +246,7 @@ RestoreResult CompanionSession::restoreOverlay()
     requireOverlayTargetsWithoutLinks(inspection, instance);
     const StoreLock held = store.lock();
     removeOverlayWriteLeftovers(*m_files, inspection, instance);
-    RestoreResult result = store.restoreLatestBackup(instance, inspection.technicRoot, BackupKind::preOverlay);
+    RestoreResult result = restoreLatestOverlayBackup(store, instance, inspection.technicRoot);
     m_lastBackup.reset();
     try {
         inspect(locked);

@@ -5,6 +5,7 @@
 #include "model/TechnicMemory.h"
 #include "platform/PathText.h"
 #include "session/OverlayFiles.h"
+#include "records/KilledChild.h"
 #include "session/SessionHarness.h"
 #include "support/FaultyFileOperations.h"
 
@@ -71,6 +72,15 @@ std::vector<std::filesystem::path> snapshotFolders(const FixtureHome& home)
             folders.push_back(it->path());
     }
     return folders;
+}
+
+// A harness for `home`'s instance whose sessions go through `files`.
+SessionHarness harnessFor(const FixtureHome& home, std::shared_ptr<FileOperations> files = FileOperations::system())
+{
+    SessionHarness harness;
+    harness.labInstance = home.instanceRoot();
+    harness.files = std::move(files);
+    return harness;
 }
 
 } // namespace
@@ -329,4 +339,151 @@ TEST(CompanionSessionOverlay, ApplyTestsAStoredInspectionAgainWithoutReinspectin
     }
     EXPECT_EQ(overlayState(home), before);
     EXPECT_FALSE(std::filesystem::exists(backupsOf(home)));
+}
+
+TEST(CompanionSessionOverlay, TheRestoreGivesBackTheFilesFromBeforeTheFirstApply)
+{
+    enum class Step { apply, applyKilledAfterReplacingOptions, restoreKilledAfterReplacingOptions, gameChangesOptions };
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+        bool runData = true;
+    };
+    const Case cases[] = {
+        {"apply once", {Step::apply}},
+        {"apply twice", {Step::apply, Step::apply}},
+        {"apply twice to an instance without bin/runData", {Step::apply, Step::apply}, false},
+        {"an Apply killed after it replaced options.txt, then Apply",
+         {Step::applyKilledAfterReplacingOptions, Step::apply}},
+        {"a restore killed after it replaced options.txt, then Apply and a game",
+         {Step::apply, Step::restoreKilledAfterReplacingOptions, Step::apply, Step::gameChangesOptions}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FixtureHome::Options options;
+        options.instanceContent.runData = c.runData;
+        FixtureHome home(options);
+        const SessionHarness harness = harnessFor(home);
+        auto session = harness.build(home);
+        const OverlayState before = overlayState(home);
+        // Each killed step runs in a child, and the application starts again after it.
+        const auto killedAt = [&](const std::function<bool(FaultyFileOperations::Op, const std::filesystem::path&)>& stop,
+                                  const std::function<void(CompanionSession&)>& work) {
+            ASSERT_TRUE(killedWhen(stop, [&](const std::shared_ptr<FaultyFileOperations>& files) {
+                work(*harnessFor(home, files).build(home));
+            }));
+            session = harness.build(home);
+        };
+        for (const Step step : c.steps) {
+            switch (step) {
+            case Step::apply:
+                session->applyBalanced();
+                break;
+            case Step::applyKilledAfterReplacingOptions:
+                killedAt([](FaultyFileOperations::Op op, const std::filesystem::path& path) {
+                    return op == FaultyFileOperations::Op::writeAtomically && path.filename() == "runData";
+                }, [](CompanionSession& s) { s.applyBalanced(); });
+                ASSERT_NE(fileState(optionsOf(home)), before.options);
+                ASSERT_EQ(fileState(runDataOf(home)), before.runData);
+                break;
+            case Step::restoreKilledAfterReplacingOptions: {
+                const FileState applied = fileState(runDataOf(home));
+                int swaps = 0;
+                killedAt([&swaps](FaultyFileOperations::Op op, const std::filesystem::path&) {
+                    return op == FaultyFileOperations::Op::swap && ++swaps == 2;
+                }, [](CompanionSession& s) { s.restoreOverlay(); });
+                ASSERT_EQ(fileState(optionsOf(home)).bytes, before.options.bytes);
+                ASSERT_EQ(fileState(runDataOf(home)), applied);
+                break;
+            }
+            case Step::gameChangesOptions:
+                writeFile(optionsOf(home), readFile(optionsOf(home)) + "chatVisibility:0\n");
+                break;
+            }
+        }
+
+        const RestoreResult result = session->restoreOverlay();
+
+        EXPECT_EQ(overlayState(home), before);
+        EXPECT_EQ(result.message, QStringLiteral("Original overlay files restored."));
+    }
+}
+
+TEST(CompanionSessionOverlay, ADiskFullAtApplysFirstWriteReportsTheApplyErrorAlone)
+{
+    for (const bool appliedBefore : {false, true}) {
+        SCOPED_TRACE(appliedBefore ? "Balanced applied before" : "first Apply");
+        FixtureHome home;
+        auto files = std::make_shared<FaultyFileOperations>();
+        const auto session = harnessFor(home, files).build(home);
+        if (appliedBefore)
+            session->applyBalanced();
+        const OverlayState before = overlayState(home);
+        // From the write of options.txt on, the disk has no room: no file, copy or folder can be made.
+        auto full = std::make_shared<bool>(false);
+        files->beforeEach = [full](FaultyFileOperations::Op op, const std::filesystem::path& path) {
+            using Op = FaultyFileOperations::Op;
+            if (op == Op::writeAtomically && path.filename() == "options.txt")
+                *full = true;
+            if (*full && (op == Op::writeAtomically || op == Op::cloneOrCopy || op == Op::createDirectories
+                          || op == Op::hardLink))
+                throw std::system_error(ENOSPC, std::generic_category(), "write " + path.native());
+        };
+
+        try {
+            session->applyBalanced();
+            ADD_FAILURE() << "Apply succeeded";
+        } catch (const std::exception& error) {
+            EXPECT_EQ(describe(error), QString::fromStdString("write " + optionsOf(home).native() + ": "
+                                                              + std::generic_category().message(ENOSPC)));
+        }
+        EXPECT_EQ(overlayState(home), before);
+        EXPECT_EQ(snapshotFolders(home).size(), 1u);
+    }
+}
+
+TEST(CompanionSessionOverlay, ARestoreWhoseOnlySnapshotIsDamagedSaysWhatFailedVerification)
+{
+    struct Case {
+        const char* name;
+        void (*damage)(const std::filesystem::path& snapshot);
+        QString message;
+        bool namesTheSnapshot = false;
+    };
+    const Case cases[] = {
+        {"its options.txt truncated",
+         [](const std::filesystem::path& snapshot) { std::filesystem::resize_file(snapshot / "options.txt", 10); },
+         QStringLiteral("The backup failed verification: byte count mismatch options.txt")},
+        {"its manifest truncated",
+         [](const std::filesystem::path& snapshot) {
+             const auto manifest = snapshot / "manifest.json";
+             std::filesystem::resize_file(manifest, std::filesystem::file_size(manifest) / 2);
+         },
+         QStringLiteral("The backup failed verification: unreadable manifest for "), true},
+        {"its options.txt changed within its size",
+         [](const std::filesystem::path& snapshot) {
+             QByteArray copy = readFile(snapshot / "options.txt");
+             copy[0] = char(copy[0] ^ 0x01);
+             writeFile(snapshot / "options.txt", copy);
+         },
+         QStringLiteral("The backup failed verification: hash mismatch options.txt")},
+        {"it removed", [](const std::filesystem::path& snapshot) { std::filesystem::remove_all(snapshot); },
+         QStringLiteral("No Orvane backup exists for this instance.")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FixtureHome home;
+        const auto session = harnessFor(home).build(home);
+        const ApplyResult applied = session->applyBalanced();
+        c.damage(backupsOf(home) / pathFromText(applied.backupId));
+        const OverlayState balanced = overlayState(home);
+
+        try {
+            session->restoreOverlay();
+            ADD_FAILURE() << "Restore succeeded";
+        } catch (const OrvaneError& error) {
+            EXPECT_EQ(error.description(), c.message + (c.namesTheSnapshot ? applied.backupId : QString()));
+        }
+        EXPECT_EQ(overlayState(home), balanced);
+    }
 }
