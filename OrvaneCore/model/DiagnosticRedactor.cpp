@@ -57,20 +57,31 @@ void appendExpanded(QString& out, const QString& replacement, const QRegularExpr
     }
 }
 
+// A match that its replacement leaves as it is (a value redacted on an earlier pass) is skipped, so a
+// text that has settled is scanned but not copied again.
 QString apply(const QString& text, const Rule& rule)
 {
     QRegularExpressionMatchIterator it = rule.expression.globalMatch(text);
-    if (!it.hasNext())
-        return text;
     QString out;
-    out.reserve(text.size());
+    QString expanded;
     qsizetype last = 0;
+    bool changed = false;
     while (it.hasNext()) {
         const QRegularExpressionMatch match = it.next();
+        expanded.clear();
+        appendExpanded(expanded, rule.replacement, match);
+        if (expanded == match.capturedView())
+            continue;
+        if (!changed) {
+            out.reserve(text.size());
+            changed = true;
+        }
         out += QStringView(text).mid(last, match.capturedStart() - last);
-        appendExpanded(out, rule.replacement, match);
+        out += expanded;
         last = match.capturedEnd();
     }
+    if (!changed)
+        return text;
     out += QStringView(text).mid(last);
     return out;
 }
