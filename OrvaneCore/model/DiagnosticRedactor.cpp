@@ -14,16 +14,16 @@ namespace {
 // The patterns and templates are kept exactly as written; templates use "$n" for groups and "\" to escape.
 const char* const homeTemplate = R"re(\$HOME)re";
 
-std::vector<Rule> compile(std::initializer_list<std::pair<const char*, const char*>> table,
+std::vector<Rule> compile(std::initializer_list<std::pair<QString, QString>> table,
                           QRegularExpression::PatternOptions options)
 {
     std::vector<Rule> out;
     for (const auto& [pattern, replacement] : table) {
-        QRegularExpression expression(QString::fromUtf8(pattern), options);
+        QRegularExpression expression(pattern, options);
         // isValid() compiles now, so later matching from any thread only reads the compiled pattern.
         if (!expression.isValid())
             continue;
-        out.push_back(Rule{expression, QString::fromUtf8(replacement)});
+        out.push_back(Rule{expression, replacement});
     }
     return out;
 }
@@ -57,20 +57,31 @@ void appendExpanded(QString& out, const QString& replacement, const QRegularExpr
     }
 }
 
+// A match that its replacement leaves as it is (a value redacted on an earlier pass) is skipped, so a
+// text that has settled is scanned but not copied again.
 QString apply(const QString& text, const Rule& rule)
 {
     QRegularExpressionMatchIterator it = rule.expression.globalMatch(text);
-    if (!it.hasNext())
-        return text;
     QString out;
-    out.reserve(text.size());
+    QString expanded;
     qsizetype last = 0;
+    bool changed = false;
     while (it.hasNext()) {
         const QRegularExpressionMatch match = it.next();
+        expanded.clear();
+        appendExpanded(expanded, rule.replacement, match);
+        if (expanded == match.capturedView())
+            continue;
+        if (!changed) {
+            out.reserve(text.size());
+            changed = true;
+        }
         out += QStringView(text).mid(last, match.capturedStart() - last);
-        appendExpanded(out, rule.replacement, match);
+        out += expanded;
         last = match.capturedEnd();
     }
+    if (!changed)
+        return text;
     out += QStringView(text).mid(last);
     return out;
 }
@@ -148,6 +159,20 @@ std::optional<QString> usableHome(const QString& home)
     return clean;
 }
 
+// A command-line flag named by one of `names` and its value: "--uuid <value>", "--uuid=<value>", or as
+// elements of a printed argument list ("--uuid, <value>", "\"--uuid\", \"<value>\""). Blanks stay on the
+// line, and a following flag is not a value.
+QString flagValue(const char* names)
+{
+    return QStringLiteral(R"re((--(?:)re") + QLatin1String(names)
+        + QStringLiteral(R"re()(?![\p{L}\p{N}_-])\\?["']?(?:\h*[=,]\h*|\h+)\\?["']?)(?!--)[^\s,;"'\\\[\]]+)re");
+}
+
+// Hosts that name no player's server: the launcher's, sign-in and download services (a failure to reach
+// them is diagnosis) and this machine itself.
+const char* const notAKeptHost =
+    R"re((?!(?:(?:[a-z0-9-]+\.)*(?:technicpack\.net|mojang\.com|minecraft\.net|minecraftservices\.com|minecraftforge\.net|xboxlive\.com|live\.com|microsoftonline\.com)|localhost|127(?:\.\d{1,3}){3}|::1)(?![a-z0-9.:-])))re";
+
 // One pass of every rule, in order: the home as text, then the user-folder rules, then the others.
 QString redactOnce(QString result, const std::optional<QString>& home)
 {
@@ -162,6 +187,8 @@ QString redactOnce(QString result, const std::optional<QString>& home)
     for (const Rule& rule : userPathRules())
         result = apply(result, rule);
     for (const Rule& rule : rules())
+        result = apply(result, rule);
+    for (const Rule& rule : logShapeRules())
         result = apply(result, rule);
     return result;
 }
@@ -209,6 +236,71 @@ const std::vector<Rule>& rules()
             {R"re((?i)(uuid\\?[\"']?\s*[:=]\s*\\?[\"']?\s*)[0-9a-f-]{32,36})re", R"re($1[REDACTED_ID])re"},
         },
         baseOptions | QRegularExpression::CaseInsensitiveOption);
+    return list;
+}
+
+const std::vector<Rule>& logShapeRules()
+{
+    // Where a rule needs a break before its start, a JSON escape ("\n") counts as one: the bundle writer
+    // redacts its whole JSON text too. A value never takes a quote or backslash, so that JSON stays whole.
+    static const std::vector<Rule> list = [] {
+        std::vector<Rule> out = compile(
+            {
+                {flagValue("access[_-]?token|session"), R"re($1[REDACTED_TOKEN])re"},
+                {flagValue("uuid|xuid|client[_-]?id"), R"re($1[REDACTED_ID])re"},
+                {flagValue("username"), R"re($1[REDACTED_USER])re"},
+                // "XBL3.0 x=<user hash>;<token>"; in a header the scheme word is already a marker.
+                {R"re(((?:\bxbl3\.0|\[REDACTED_TOKEN\])\h+x=)[^\s,;}&"'\\]*;[^\s,}&"'\\]+)re", R"re($1[REDACTED_TOKEN])re"},
+                {R"re(((?<![\p{L}\p{N}])rpsticket\\?["']?\h*[:=]\h*\\?["']?\h*(?:[dt]=)?)[^\s,;}&"'\\]+)re",
+                 R"re($1[REDACTED_TOKEN])re"},
+                // The user hash and Xbox user id in the sign-in bodies.
+                {R"re(((?<![\p{L}\p{N}_-])(?:uhs|xuid)\\?["']?\h*[:=]\h*\\?["']?\h*)[^\s,;}&"'\\]+)re", R"re($1[REDACTED_ID])re"},
+                // Signed download links.
+                {R"re(([?&]token=)[^&#\s"'\\]+)re", R"re($1[REDACTED_QUERY])re"},
+                // A percent-encoded e-mail address ("%40" for "@"): its name holds what a plain one holds,
+                // "+", ".", "-" and "_" also encoded, and any other escape ("%3D" of a query) ends it. The
+                // character before the name is matched and kept, so a match is only tried where a name can
+                // begin and a long run without "%40" is read once.
+                {R"re((^|\\[nrt]|[^A-Z0-9._%+-]|%(?!2[BDE]|5F|40)[0-9A-F]{2})(?:[A-Z0-9._+-]|%2[BDE]|%5F)++%40[A-Z0-9.-]+\.[A-Z]{2,})re",
+                 R"re($1[REDACTED_EMAIL])re"},
+                // The game's connection lines: "Connecting to <host>, <port>", a name that did not resolve and
+                // a refused or timed-out "<host>/<address>:<port>".
+                {QStringLiteral(R"re((connecting to\h+))re") + QLatin1String(notAKeptHost)
+                     + QStringLiteral(R"re([^\s,"'\\]++(?=,\h*\d{1,5}(?!\d)))re"),
+                 R"re($1[REDACTED_SERVER])re"},
+                {QStringLiteral(R"re((unknownhostexception:\h*))re") + QLatin1String(notAKeptHost)
+                     + QStringLiteral(R"re([^\s,;:"'\\()]++)re"),
+                 R"re($1[REDACTED_SERVER])re"},
+                {QStringLiteral(R"re((connection (?:refused|timed out):\h*(?:no further information:\h*)?))re")
+                     + QLatin1String(notAKeptHost) + QStringLiteral(R"re([^\s/,;"'\\()]*+/[^\s,;"'\\()]++)re"),
+                 R"re($1[REDACTED_SERVER])re"},
+                // Shared-address (carrier-grade NAT and overlay network) IPv4, 100.64.0.0/10, with a port.
+                {R"re((?<![\p{N}.])100\.(?:6[4-9]|[7-9]\d|1[01]\d|12[0-7])(?:\.\d{1,3}){2}(?::\d{1,5})?\b(?!\.\d))re",
+                 R"re([REDACTED_SERVER])re"},
+                // Unique local IPv6, fd00::/8, bracketed with a port or bare.
+                {R"re((?:(?<![\p{L}\p{N}:.])|(?<=\\[nrt]))(?:\[fd[0-9a-f]{2}(?::[0-9a-f]{0,4}){2,7}\](?::\d{1,5})?|fd[0-9a-f]{2}(?::[0-9a-f]{0,4}){2,7}(?![\p{L}\p{N}:])))re",
+                 R"re([REDACTED_SERVER])re"},
+                {R"re((setting user:\h*)[^\s,;"'\\]+)re", R"re($1[REDACTED_USER])re"},
+                {R"re(((?:(?<![\p{L}\p{N}_.-])|(?<=-D|\\[nrt]))user\.name\\?["']?\h*[:=]\h*\\?["']?\h*)[^\s,;}&"'\\]+)re",
+                 R"re($1[REDACTED_USER])re"},
+            },
+            baseOptions | QRegularExpression::CaseInsensitiveOption);
+        const std::vector<Rule> caseSensitive = compile(
+            {
+                // Environment dumps; the names are upper case, so prose such as "user: " is left alone.
+                {R"re(((?:(?<![\p{L}\p{N}_])|(?<=\\[nrt]))(?:USER|LOGNAME|USERNAME)\\?["']?\h*[:=]\h*\\?["']?\h*)[^\s,;}&"'\\]+)re",
+                 R"re($1[REDACTED_USER])re"},
+                {R"re(((?:/|\\/)var(?:/|\\/)(?:spool(?:/|\\/))?mail(?:/|\\/))[^/\\\s"']+)re", R"re($1[REDACTED_USER])re"},
+                // "~name/": another account's home as the shell writes it; "~/" names no one and stays.
+                {R"re((?:(?<![^\s"'=:,;(\[{])|(?<=\\[nrt]))~[\p{L}_][\p{L}\p{N}._-]*+(?=/|\\/))re", homeTemplate},
+                // A user folder after a doubled "/". A user folder nested in it is left to the user-path
+                // rules, which peel such nests from the inside.
+                {R"re((?:/|\\/)(?:home|Users)(?:/|\\/){2,}+(?!(?:home|Users)(?:/|\\/))[^/\\\s"']+)re", homeTemplate},
+            },
+            baseOptions);
+        out.insert(out.end(), caseSensitive.begin(), caseSensitive.end());
+        return out;
+    }();
     return list;
 }
 

@@ -21,6 +21,11 @@ struct Rule {
 const std::vector<Rule>& userPathRules();
 // The credential, server, address and identifier rules, in the order they are applied. Case-insensitive.
 const std::vector<Rule>& rules();
+// Applied after rules(): the shapes launcher and game logs write the same secrets in (command-line
+// flags with a blank before the value, sign-in headers, connection lines, environment and property
+// dumps), account names ("[REDACTED_USER]") and the home spellings "~name" and "/home//name".
+// Case-insensitive, but for the environment names and the paths.
+const std::vector<Rule>& logShapeRules();
 
 // Redacts `text` for the current user's home folder.
 QString redact(const QString& text);

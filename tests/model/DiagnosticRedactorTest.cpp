@@ -217,3 +217,99 @@ TEST(DiagnosticRedactor, RedactionIsSettledAfterOneCall)
         EXPECT_EQ(redact(once), once);
     }
 }
+
+TEST(DiagnosticRedactor, EveryLogShapeRuleCompiles)
+{
+    EXPECT_EQ(DiagnosticRedactor::logShapeRules().size(), 19u);
+}
+
+// The shapes launcher and game logs write secrets in, and the diagnosis lines around them that must stay.
+TEST(DiagnosticRedactor, LogShapesLoseTheirSecretsAndDiagnosisStays)
+{
+    struct Case {
+        const char* input;
+        const char* expected; // nullptr: unchanged
+    };
+    const Case cases[] = {
+        // The game's command line, as the launcher runs it and as an argument list prints it.
+        {"Running java -Xmx4096m -cp /home/tester/.technic/bin/minecraft.jar net.minecraft.launchwrapper.Launch "
+         "--username SteveCraft42 --version 1.12.2 --gameDir /home/tester/.technic/modpacks/tekkit-2 "
+         "--uuid 069a79f444e94726a5befca90e38aaf5 --accessToken 8f14e45fceea167a5a36dedd4bea2543 --userType msa "
+         "--tweakClass net.minecraftforge.fml.common.launcher.FMLTweaker",
+         "Running java -Xmx4096m -cp $HOME/.technic/bin/minecraft.jar net.minecraft.launchwrapper.Launch "
+         "--username [REDACTED_USER] --version 1.12.2 --gameDir $HOME/.technic/modpacks/tekkit-2 "
+         "--uuid [REDACTED_ID] --accessToken [REDACTED_TOKEN] --userType msa "
+         "--tweakClass net.minecraftforge.fml.common.launcher.FMLTweaker"},
+        {"--session token:8f14e45f:069a79f4 --xuid 2535405290987654 --clientId MTIzNDU2Nzg5MA== --username=Steve",
+         "--session [REDACTED_TOKEN] --xuid [REDACTED_ID] --clientId [REDACTED_ID] --username=[REDACTED_USER]"},
+        {"[--username, SteveCraft42, --accessToken, 8f14e45fceea167a5a36dedd4bea2543]",
+         "[--username, [REDACTED_USER], --accessToken, [REDACTED_TOKEN]]"},
+        {R"(["--uuid", "069a79f4-44e9-4726-a5be-fca90e38aaf5", "--demo"])", R"(["--uuid", "[REDACTED_ID]", "--demo"])"},
+        {"--accessToken --version 1.12.2", nullptr}, // a flag is not a value
+        // Xbox Live values and the sign-in ticket.
+        {"Authorization: XBL3.0 x=12345678901234567890;EwAoA8l6BAAUkj+x/Y=", "Authorization: [REDACTED_TOKEN] x=[REDACTED_TOKEN]"},
+        {R"({"identityToken":"XBL3.0 x=12345678901234567890;EwAoA8l6BAAUkj"})",
+         R"({"identityToken":"XBL3.0 x=[REDACTED_TOKEN]"})"},
+        {R"({"RpsTicket":"d=EwAoA8l6BAAUkj+x/Y=="})", R"({"RpsTicket":"d=[REDACTED_TOKEN]"})"},
+        {R"({"xui":[{"uhs":"12345678901234567890"}]})", R"({"xui":[{"uhs":"[REDACTED_ID]"}]})"},
+        // Signed download links and percent-encoded e-mail addresses.
+        {"GET https://cdn.example.net/p.zip?token=st=1700000000~exp=1700003600~acl=/*~hmac=9f2c&v=2",
+         "GET https://cdn.example.net/p.zip?token=[REDACTED_QUERY]&v=2"},
+        {"login_hint=alice.smith%2Btekkit%40mail.example.co.uk&prompt=login", "login_hint=[REDACTED_EMAIL]&prompt=login"},
+        {"redirect=https%3A%2F%2Fx.test%2Fcb%3Fhint%3Dalice%40mail.example.com",
+         "redirect=https%3A%2F%2Fx.test%2Fcb%3Fhint%3D[REDACTED_EMAIL]"},
+        // The servers the game connects to, by name or address; shared and unique-local addresses anywhere.
+        {"[Server Connector #1/INFO]: Connecting to play.friends-smp.net, 25565",
+         "[Server Connector #1/INFO]: Connecting to [REDACTED_SERVER], 25565"},
+        {"Connecting to 2001:db8:85a3::8a2e:370:7334, 25565", "Connecting to [REDACTED_SERVER], 25565"},
+        {"Connecting to 100.101.102.103, 25565", "Connecting to [REDACTED_SERVER], 25565"},
+        {"java.net.UnknownHostException: play.friends-smp.net: Name or service not known",
+         "java.net.UnknownHostException: [REDACTED_SERVER]: Name or service not known"},
+        {"AnnotatedConnectException: Connection refused: play.friends-smp.net/203.0.113.7:25565",
+         "AnnotatedConnectException: Connection refused: [REDACTED_SERVER]"},
+        {"connection timed out: no further information: /10.0.0.5:25565",
+         "connection timed out: no further information: [REDACTED_SERVER]"},
+        {"peer 100.64.0.1:25565, [fd12:3456:789a::1]:25565 and fd00::2",
+         "peer [REDACTED_SERVER], [REDACTED_SERVER] and [REDACTED_SERVER]"},
+        {"resolved 203.0.113.7, 8.8.8.8, 2001:db8::1, 100.63.255.1 and 100.128.0.1; fe80::1 is local", nullptr},
+        {"java.net.UnknownHostException: api.technicpack.net", nullptr},
+        {"Connecting to localhost, 25565; Connection refused: localhost/127.0.0.1:25565", nullptr},
+        {"java.net.ConnectException: Connection refused: connect", nullptr},
+        {"Connecting to https://api.technicpack.net/launcher/version/stable4", nullptr},
+        // Account names.
+        {"[Client thread/INFO]: Setting user: SteveCraft42", "[Client thread/INFO]: Setting user: [REDACTED_USER]"},
+        {"USER=alice\nLOGNAME=alice\nMAIL=/var/mail/alice\nSHELL=/bin/bash",
+         "USER=[REDACTED_USER]\nLOGNAME=[REDACTED_USER]\nMAIL=/var/mail/[REDACTED_USER]\nSHELL=/bin/bash"},
+        {"user.name=alice\nuser.dir=/home/tester/.technic -Duser.name=alice",
+         "user.name=[REDACTED_USER]\nuser.dir=$HOME/.technic -Duser.name=[REDACTED_USER]"},
+        {R"({\"USER\":\"alice\",\"log\":\"x\nUSER=bob\"})", R"({\"USER\":\"[REDACTED_USER]\",\"log\":\"x\nUSER=[REDACTED_USER]\"})"},
+        // Home folders written with a tilde or a doubled slash; the own "~/" names no one.
+        {"cd ~alice/.technic && ls ~/.technic", "cd $HOME/.technic && ls ~/.technic"},
+        {"/home//alice/.technic/logs and \\/Users\\/\\/bob\\/x", "$HOME/.technic/logs and $HOME\\/x"},
+        // Diagnosis: a crash report's System Details, the mod list, JVM flags, the Forge version line.
+        {"\tMinecraft Version: 1.12.2\n\tOperating System: Linux (amd64) version 6.1.0-17-amd64\n"
+         "\tJava Version: 1.8.0_392, Temurin\n"
+         "\tMemory: 1565397096 bytes (1492 MB) / 3817865216 bytes (3641 MB) up to 3817865216 bytes (3641 MB)\n"
+         "\tIntCache: cache: 0, tcache: 0, allocated: 12, tallocated: 94\n"
+         "\tGL info: ' Vendor: 'Intel' Version: '4.6 (Compatibility Profile) Mesa 22.3.6'\n"
+         "\tIs Modded: Definitely; Client brand changed to 'fml,forge'\n"
+         "\tCPU: 8x Intel(R) Core(TM) i5-8250U CPU @ 1.60GHz",
+         nullptr},
+        {"\tFML: MCP 9.42 Powered by Forge 14.23.5.2860 12 mods loaded, 12 mods active\n"
+         "\t| LCHIJA | appliedenergistics2 | rv6-stable-7 | appliedenergistics2-rv6-stable-7.jar | "
+         "dfa4d3ac143316c6f32aa1a1beda1e34d42132e5 |",
+         nullptr},
+        {"\tJVM Flags: 4 total; -Xms1024m -Xmx4096m -XX:+UseG1GC -Dfml.ignoreInvalidMinecraftCertificates=true", nullptr},
+        {"[main/INFO] [FML]: Forge Mod Loader version 14.23.5.2860 for Minecraft 1.12.2 loading", nullptr},
+        {"[Client thread/INFO] [FML]: Searching /home/tester/.technic/modpacks/tekkit-2/mods for mods",
+         "[Client thread/INFO] [FML]: Searching $HOME/.technic/modpacks/tekkit-2/mods for mods"},
+        {"[CHAT] Steve: meet at x=120, y=64; z=-300 on ~Tuesday", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        const QString input = QString::fromUtf8(c.input);
+        const QString once = redact(input);
+        EXPECT_EQ(once, c.expected ? QString::fromUtf8(c.expected) : input);
+        EXPECT_EQ(redact(once), once);
+    }
+}

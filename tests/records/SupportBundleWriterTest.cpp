@@ -82,6 +82,22 @@ TEST(SupportBundleWriter, TheAccountNameAndSecretsNeverReachTheFile)
     EXPECT_EQ(seen[0], summaryAt(second).redactedLog);
     EXPECT_EQ(seen[1], QStringLiteral("Preview"));
     EXPECT_TRUE(seen[2].startsWith(QLatin1Char('{')));
+
+    // A log with the game's command line and a connection line, as the launcher and the game write them.
+    DiagnosticSummary launch = summaryAt(second);
+    launch.redactedLog = QStringLiteral(
+        "Running java -cp /home/jodoe/.technic/bin/minecraft.jar net.minecraft.launchwrapper.Launch "
+        "--username SteveCraft42 --uuid 069a79f444e94726a5befca90e38aaf5 "
+        "--accessToken 8f14e45fceea167a5a36dedd4bea2543 --version 1.12.2\n"
+        "[12:01:00] [Server Connector #1/INFO]: Connecting to play.friends-smp.net, 25565");
+    const QByteArray launchBytes = test::readFile(SupportBundleWriter(dir / "launch", redactionFor(home)).write(launch));
+    for (const char* secret : {"jodoe", "SteveCraft42", "069a79f4", "8f14e45f", "friends-smp"})
+        EXPECT_FALSE(launchBytes.contains(secret)) << secret;
+    EXPECT_EQ(fromJson<DiagnosticSummary>(QJsonDocument::fromJson(launchBytes).object()).redactedLog,
+              QStringLiteral("Running java -cp $HOME/.technic/bin/minecraft.jar net.minecraft.launchwrapper.Launch "
+                             "--username [REDACTED_USER] --uuid [REDACTED_ID] "
+                             "--accessToken [REDACTED_TOKEN] --version 1.12.2\n"
+                             "[12:01:00] [Server Connector #1/INFO]: Connecting to [REDACTED_SERVER], 25565"));
 }
 
 TEST(SupportBundleWriter, ARedactionThatBreaksTheJsonIsRefusedAndNothingIsWritten)

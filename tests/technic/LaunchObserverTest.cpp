@@ -238,8 +238,8 @@ TEST(LaunchObserver, TimeoutWithTechnicOpen)
     EXPECT_EQ(seen.outcome, LaunchOutcome::openedTechnicWaitingForPlayer);
     EXPECT_EQ(seen.message, LaunchMessages::technicOpen);
     EXPECT_TRUE(seen.technicRunning);
-    // Game text first, then the launcher's.
-    EXPECT_EQ(seen.logExcerpt, QStringLiteral("[main/INFO] Setting user: Player\n"
+    // Game text first, then the launcher's; the excerpt is redacted, the player's name too.
+    EXPECT_EQ(seen.logExcerpt, QStringLiteral("[main/INFO] Setting user: [REDACTED_USER]\n"
                                               "[B#910] Launching modpack tekkit-2 build 1.2.6\n"));
     // Polls at 0, 0.4, 0.8, 1.2 and 1.6 seconds, each followed by a 0.4-second sleep.
     EXPECT_EQ(watch.clock->sleeps(), 5);
