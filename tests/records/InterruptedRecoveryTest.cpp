@@ -1,0 +1,99 @@
+#include "platform/PathText.h"
+#include "records/BackupStore.h"
+#include "records/RestoreCommitRecord.h"
+#include "support/FaultyFileOperations.h"
+
+#include "support/QtPrinters.h"
+
+#include "InterruptedWorld.h"
+#include "KilledChild.h"
+#include "RestoreLayout.h"
+#include "SeparateVolumes.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+#include <cerrno>
+
+using namespace orvane;
+using namespace orvane::test;
+using Op = FaultyFileOperations::Op;
+
+namespace {
+
+using InterruptedRecovery = InterruptedWorld;
+
+} // namespace
+
+TEST_F(InterruptedRecovery, ARecoveryShortOfSpaceSaysHowMuchToFreeAndWhereThenStagesOnlyWhatIsNotRestoredYet)
+{
+    struct Case {
+        const char* name;
+        bool nextIsRestore;
+        bool noSpaceWhileStaging; // the check passes, the disk fills up while the recovery stages
+        std::vector<std::filesystem::path> volumes;
+    };
+    const std::vector<Case> cases{
+        {"too little space, then a backup", false, false, {}},
+        {"too little space, then a restore", true, false, {}},
+        {"too little space, the saves on a volume of their own", false, false, {layout.tmp, layout.saves}},
+        {"the disk full while staging: nothing more is replaced", false, true, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto volumes = std::make_shared<SeparateVolumes>(c.volumes);
+        startCase();
+        killRestoreAtSwap(2, volumes); // villages.dat replaced; level.dat and the region staged, not yet
+        const auto stagesLeft = [&] {
+            auto found = namedBelow(layout.tmp, ".orvane-restore-stage-");
+            for (const auto& stage : namedBelow(layout.saves, ".orvane-restore-stage-"))
+                found.push_back(stage);
+            return found;
+        };
+        ASSERT_FALSE(stagesLeft().empty());
+        const auto records = [&] {
+            auto found = namedBelow(layout.tmp, ".orvane-restore-commit");
+            for (const auto& record : namedBelow(layout.saves, ".orvane-restore-commit"))
+                found.push_back(record);
+            return found;
+        };
+        const auto recordsBefore = records();
+        const auto mixed = world();
+
+        const auto files = std::make_shared<FaultyFileOperations>(volumes);
+        const auto next = [&] {
+            BackupStore store = this->store(files);
+            if (c.nextIsRestore)
+                store.restoreLatestBackup(layout.instance, std::nullopt, BackupKind::saves);
+            else
+                std::filesystem::remove_all(layout.worldStore
+                                            / store.createWorldBackup(layout.instance, "after").id.toStdString());
+            return store.interruptedRestoreNotice();
+        };
+        if (c.noSpaceWhileStaging) {
+            files->failOn(Op::cloneOrCopy, 1, ENOSPC);
+            EXPECT_THROW(next(), std::system_error);
+        } else {
+            // level.dat and the region (8 and 100,000 bytes) in whole blocks, and a margin for records.
+            files->reportAvailableBytes(0);
+            EXPECT_EQ(orvaneErrorOf(next),
+                      ioError("There is not enough free space to finish a world restore that was interrupted: free at "
+                              "least 1.2 MB on the disk that holds "
+                              + text(layout.instance) + ", then try again. Nothing was changed."));
+        }
+        // What the killed run no longer needed is gone; its undo data and records stay, the world as it was.
+        EXPECT_EQ(stagesLeft(), std::vector<std::filesystem::path>{});
+        EXPECT_EQ(records(), recordsBefore);
+        EXPECT_EQ(world(), mixed);
+
+        // With the space there it finishes, copying only the two files not restored yet, and then three
+        // for the backup or restore itself.
+        files->reportAvailableBytes(std::nullopt);
+        const int copies = files->calls(Op::cloneOrCopy);
+        EXPECT_EQ(next(), kFinished);
+        EXPECT_EQ(files->calls(Op::cloneOrCopy) - copies, 2 + 3);
+        EXPECT_EQ(world(), backedUp);
+        EXPECT_EQ(workLeft(), std::vector<std::filesystem::path>{});
+    }
+}
