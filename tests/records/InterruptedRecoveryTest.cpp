@@ -97,3 +97,65 @@ TEST_F(InterruptedRecovery, ARecoveryShortOfSpaceSaysHowMuchToFreeAndWhereThenSt
         EXPECT_EQ(workLeft(), std::vector<std::filesystem::path>{});
     }
 }
+
+TEST_F(InterruptedRecovery, ARestoreInterruptedThroughOneSpellingOfItsFoldersIsFinishedThroughAnother)
+{
+    // A link to the Technic data folder, as ~/.technic often is, and one to Orvane's own data folder.
+    const auto technicLink = layout.home / "technic-link";
+    const auto dataLink = layout.home / "orvane-link";
+    std::filesystem::create_directory_symlink(layout.technicRoot, technicLink);
+    std::filesystem::create_directory_symlink(layout.tmp.parent_path(), dataLink);
+    const auto linkedInstance = technicLink / "modpacks/tekkit-2";
+    const auto linkedSaves = linkedInstance / "saves";
+    struct Spelling {
+        std::filesystem::path instance;
+        std::filesystem::path data; // holds backups/ and tmp/
+    };
+    const Spelling plain{layout.instance, layout.tmp.parent_path()};
+    struct Case {
+        const char* name;
+        Spelling killed, next;
+        std::vector<std::filesystem::path> volumes;
+    };
+    const std::vector<Case> cases{
+        {"killed through the link, then a backup through its target", {linkedInstance, plain.data}, plain, {}},
+        {"killed through the target, then a backup through the link", plain, {linkedInstance, plain.data}, {}},
+        {"the saves a volume of their own, so their folders serve: killed through the link",
+         {linkedInstance, plain.data},
+         plain,
+         {layout.tmp, linkedSaves, layout.saves}},
+        {"Orvane's data folder reached through a link when the restore was killed", {plain.instance, dataLink}, plain,
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto volumes = std::make_shared<SeparateVolumes>(c.volumes);
+        const auto storeAt = [&](const Spelling& spelling, std::shared_ptr<FileOperations> files) {
+            return BackupStore(spelling.data / "backups/saves", std::move(files), spelling.data / "tmp");
+        };
+        for (const auto& [relative, bytes] : backedUp)
+            writeFile(layout.saves / relative, bytes);
+        // A backup recorded through the spelling the restore is made through.
+        const BackupManifest made = storeAt(c.killed, FileOperations::system()).createWorldBackup(c.killed.instance, "w");
+        changeWorld();
+        auto swaps = std::make_shared<int>(0);
+        ASSERT_TRUE(killedWhen([=](Op op, const std::filesystem::path&) { return op == Op::swap && ++*swaps == 2; },
+                               [&](const auto& files) {
+                                   storeAt(c.killed, files).restoreLatestBackup(c.killed.instance, std::nullopt,
+                                                                                BackupKind::saves);
+                               },
+                               volumes));
+        ASSERT_NE(world(), changed);
+
+        BackupStore next = storeAt(c.next, volumes);
+        const BackupManifest after = next.createWorldBackup(c.next.instance, "after");
+        EXPECT_EQ(next.interruptedRestoreNotice(), kFinished);
+        EXPECT_EQ(world(), backedUp);
+        for (const auto& file : after.files)
+            EXPECT_EQ(readFile(layout.worldStore / after.id.toStdString() / pathFromText(file.relativePath)),
+                      backedUp.at(file.relativePath.mid(6).toStdString())); // after "saves/"
+        EXPECT_EQ(workLeft(), std::vector<std::filesystem::path>{});
+        std::filesystem::remove_all(layout.worldStore / after.id.toStdString());
+        std::filesystem::remove_all(layout.worldStore / made.id.toStdString());
+    }
+}
