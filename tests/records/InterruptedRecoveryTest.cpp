@@ -24,6 +24,29 @@ namespace {
 
 using InterruptedRecovery = InterruptedWorld;
 
+QString joined(const std::vector<std::filesystem::path>& folders)
+{
+    QStringList texts;
+    for (const auto& folder : folders)
+        texts.push_back(text(folder));
+    return texts.join(QStringLiteral(" and "));
+}
+
+QString waysOut(const std::vector<std::filesystem::path>& kept)
+{
+    return " To go on, restore a backup, or remove " + joined(kept) + " to keep the world as it is.";
+}
+
+// What a file manager that hides dot files leaves when the user deletes everything in a kept folder:
+// its record.
+void emptyButForItsRecord(const std::filesystem::path& keptFolder)
+{
+    for (const auto& [relative, bytes] : treeOf(keptFolder)) {
+        if (keptFolder / relative != RestoreCommitRecord::fileIn(keptFolder))
+            std::filesystem::remove(keptFolder / relative);
+    }
+}
+
 } // namespace
 
 TEST_F(InterruptedRecovery, ARecoveryShortOfSpaceSaysHowMuchToFreeAndWhereThenStagesOnlyWhatIsNotRestoredYet)
@@ -157,5 +180,116 @@ TEST_F(InterruptedRecovery, ARestoreInterruptedThroughOneSpellingOfItsFoldersIsF
         EXPECT_EQ(workLeft(), std::vector<std::filesystem::path>{});
         std::filesystem::remove_all(layout.worldStore / after.id.toStdString());
         std::filesystem::remove_all(layout.worldStore / made.id.toStdString());
+    }
+}
+
+TEST_F(InterruptedRecovery, ARefusalOfAKeptRestoreSaysWhatIsTrueNowAndEndsOnceTheWorldIsWholeOrTheKeptFolderIsGone)
+{
+    enum class Damage { undoCopyDeleted, undoCopyCorrupted, worldFolderLinkedBack };
+    enum class WayOut { removeKeptFolder, emptyKeptFolder, restoreOlderBackup, moveWorldFolderBack };
+    struct Case {
+        const char* name;
+        int killAtSwap;
+        Damage damage;
+        WayOut wayOut;
+        const char* why; // what the refusal says is true now, after the file's path
+    };
+    const Case cases[] = {
+        {"an undo copy deleted, the backup gone: the kept folder removed", 3, Damage::undoCopyDeleted,
+         WayOut::removeKeptFolder, ": verified undo data is missing"},
+        {"an undo copy deleted, the backup gone: an older backup restored", 3, Damage::undoCopyDeleted,
+         WayOut::restoreOlderBackup, ": verified undo data is missing"},
+        {"an undo copy damaged, the backup gone: every file of the kept folder deleted but its hidden record", 2,
+         Damage::undoCopyCorrupted, WayOut::emptyKeptFolder, ": undo data failed verification"},
+        {"the world folder moved away and linked back, then moved back", 2, Damage::worldFolderLinkedBack,
+         WayOut::moveWorldFolderBack, nullptr},
+    };
+    const auto worldFolder = layout.saves / "World";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        startCase();
+        // An older backup of the world as it is now, which a restore may take instead.
+        BackupStore past = store(FileOperations::system());
+        past.setClock([] { return QDateTime(QDate(2020, 1, 1), QTime(0, 0), Qt::UTC); });
+        const BackupManifest older = past.createWorldBackup(layout.instance, "older");
+        killRestoreAtSwap(c.killAtSwap, FileOperations::system());
+        const auto undo = namedBelow(layout.tmp, "orvane-restore-undo-");
+        ASSERT_EQ(undo.size(), 1u);
+        const auto moved = layout.home / "World moved";
+        switch (c.damage) {
+        case Damage::undoCopyDeleted:
+            std::filesystem::remove(undo[0] / "saves/World/data/villages.dat");
+            break;
+        case Damage::undoCopyCorrupted:
+            writeFile(undo[0] / "saves/World/data/villages.dat", "villages vX");
+            break;
+        case Damage::worldFolderLinkedBack:
+            std::filesystem::rename(worldFolder, moved);
+            std::filesystem::create_directory_symlink(moved, worldFolder);
+            break;
+        }
+        if (c.damage != Damage::worldFolderLinkedBack)
+            std::filesystem::remove_all(layout.worldStore / backup.id.toStdString());
+        const auto worldNow = [&] { return treeOf(std::filesystem::exists(moved) ? moved : worldFolder); };
+
+        // The first refusal puts back what it can (level.dat, when it was replaced); from then on the
+        // world stays as it is, mixed, and no backup records it.
+        std::vector<std::pair<OrvaneError::Kind, QString>> refusals;
+        std::map<std::string, QByteArray> mixed;
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            refusals.push_back(orvaneErrorOf([&] { store(FileOperations::system()).createWorldBackup(layout.instance, "w"); }));
+            if (attempt == 0)
+                mixed = worldNow();
+        }
+        EXPECT_EQ(mixed.at("data/villages.dat"), backedUp.at("World/data/villages.dat"));
+        const auto kept = namedBelow(layout.tmp, "orvane-restore-kept-");
+        ASSERT_EQ(kept.size(), 1u);
+        const QString why = c.why ? text(villages) + c.why
+                                  : text(worldFolder) + " is a symbolic link now, so Orvane will not put files back through it";
+        EXPECT_EQ(refusals[0], ioError("Orvane could neither finish nor undo a restore that was interrupted: " + why
+                                       + ". The files as they were before that restore are kept at " + text(kept[0])
+                                       + "." + waysOut(kept)));
+        EXPECT_EQ(refusals[1], refusals[0]);
+        EXPECT_EQ(worldNow(), mixed);
+
+        std::optional<std::map<std::string, QByteArray>> whole; // the world once the way out is taken
+        switch (c.wayOut) {
+        case WayOut::removeKeptFolder:
+            std::filesystem::remove_all(kept[0]);
+            break;
+        case WayOut::emptyKeptFolder:
+            emptyButForItsRecord(kept[0]);
+            break;
+        case WayOut::restoreOlderBackup:
+            EXPECT_EQ(store(FileOperations::system())
+                          .restoreLatestBackup(layout.instance, std::nullopt, BackupKind::saves)
+                          .backupId,
+                      older.id);
+            whole = changed;
+            break;
+        case WayOut::moveWorldFolderBack:
+            std::filesystem::remove(worldFolder);
+            std::filesystem::rename(moved, worldFolder);
+            whole = backedUp;
+            break;
+        }
+        BackupStore next = store(FileOperations::system());
+        const BackupManifest made = next.createWorldBackup(layout.instance, "w");
+        EXPECT_EQ(made.files.size(), 3u);
+        if (whole) {
+            EXPECT_EQ(world(), *whole);
+        }
+        EXPECT_EQ(next.interruptedRestoreNotice(),
+                  c.wayOut == WayOut::moveWorldFolderBack ? std::optional(kFinished) : std::nullopt);
+        // A kept folder that holds nothing but its record is gone; one that holds files keeps them.
+        for (const auto& folder : kept) {
+            EXPECT_FALSE(std::filesystem::exists(RestoreCommitRecord::fileIn(folder)));
+            if (c.wayOut == WayOut::emptyKeptFolder) {
+                EXPECT_FALSE(std::filesystem::exists(folder));
+            }
+            std::filesystem::remove_all(folder);
+        }
+        std::filesystem::remove_all(layout.worldStore / made.id.toStdString());
+        std::filesystem::remove_all(layout.worldStore / older.id.toStdString());
     }
 }
