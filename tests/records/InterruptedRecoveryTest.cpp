@@ -293,3 +293,87 @@ TEST_F(InterruptedRecovery, ARefusalOfAKeptRestoreSaysWhatIsTrueNowAndEndsOnceTh
         std::filesystem::remove_all(layout.worldStore / older.id.toStdString());
     }
 }
+
+TEST_F(InterruptedRecovery, AWorldKeptAsItIsIsNeverRecordedUntilABackupIsRestoredOrTheKeptFolderRemoved)
+{
+    enum class WayOut { restore, removeKeptFolder, emptyKeptFolder };
+    struct Case {
+        const char* name;
+        bool firstIsRestore; // the operation that finds the played world
+        WayOut wayOut;
+    };
+    const Case cases[] = {
+        {"found by a backup, then a backup restored", false, WayOut::restore},
+        {"found by a backup, then the kept folder removed", false, WayOut::removeKeptFolder},
+        {"found by a restore, then every file of the kept folder deleted but its hidden record", true,
+         WayOut::emptyKeptFolder},
+        {"found by a restore, which replaces nothing; the next restore replaces it", true, WayOut::restore},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        startCase();
+        killRestoreAtSwap(2, FileOperations::system()); // villages.dat replaced, level.dat not yet
+        // The game writes in place: to the restored file, and to one the restore had not replaced.
+        writeFile(villages, "villages played");
+        writeFile(level, "level played");
+        const auto played = world();
+        const auto backups = [&] { return store(FileOperations::system()).listBackups().size(); };
+        const std::size_t backupsBefore = backups();
+
+        BackupStore first = store(FileOperations::system());
+        const auto firstError = orvaneErrorOf([&] {
+            if (c.firstIsRestore)
+                first.restoreLatestBackup(layout.instance, std::nullopt, BackupKind::saves);
+            else
+                first.createWorldBackup(layout.instance, "found");
+        });
+        const auto kept = namedBelow(layout.tmp, "orvane-restore-kept-");
+        ASSERT_EQ(kept.size(), 1u);
+        const QString keptAsItIs = "Orvane kept the world as it is, because it changed after a restore was interrupted; "
+                                   "the replaced files are kept at " + text(kept[0]) + ".";
+        if (c.firstIsRestore) {
+            EXPECT_EQ(firstError, ioError(keptAsItIs + " Nothing was replaced."));
+        } else {
+            EXPECT_EQ(first.interruptedRestoreNotice(), keptAsItIs);
+            std::filesystem::remove_all(layout.worldStore / first.listBackups().front().manifest.id.toStdString());
+        }
+        EXPECT_EQ(world(), played);
+
+        // Every later backup refuses with one text until a way out is taken.
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            EXPECT_EQ(orvaneErrorOf([&] { store(FileOperations::system()).createWorldBackup(layout.instance, "w"); }),
+                      ioError(keptAsItIs + waysOut(kept)));
+        }
+        EXPECT_EQ(backups(), backupsBefore);
+        EXPECT_EQ(world(), played);
+        EXPECT_EQ(readFile(kept[0] / "saves/World/data/villages.dat"), "villages v2");
+
+        switch (c.wayOut) {
+        case WayOut::restore:
+            store(FileOperations::system()).restoreLatestBackup(layout.instance, std::nullopt, BackupKind::saves);
+            EXPECT_EQ(world(), backedUp);
+            // Its record is gone; the files it kept stay, as the user was told.
+            EXPECT_FALSE(std::filesystem::exists(RestoreCommitRecord::fileIn(kept[0])));
+            EXPECT_EQ(readFile(kept[0] / "saves/World/data/villages.dat"), "villages v2");
+            break;
+        case WayOut::removeKeptFolder:
+            std::filesystem::remove_all(kept[0]);
+            break;
+        case WayOut::emptyKeptFolder:
+            emptyButForItsRecord(kept[0]);
+            break;
+        }
+        BackupStore next = store(FileOperations::system());
+        const BackupManifest made = next.createWorldBackup(layout.instance, "w");
+        EXPECT_EQ(next.interruptedRestoreNotice(), std::nullopt);
+        const auto& recorded = c.wayOut == WayOut::restore ? backedUp : played;
+        for (const auto& file : made.files)
+            EXPECT_EQ(readFile(layout.worldStore / made.id.toStdString() / pathFromText(file.relativePath)),
+                      recorded.at(file.relativePath.mid(6).toStdString())); // after "saves/"
+        if (c.wayOut == WayOut::emptyKeptFolder) {
+            EXPECT_FALSE(std::filesystem::exists(kept[0]));
+        }
+        std::filesystem::remove_all(kept[0]);
+        std::filesystem::remove_all(layout.worldStore / made.id.toStdString());
+    }
+}
