@@ -377,3 +377,75 @@ TEST_F(InterruptedRecovery, AWorldKeptAsItIsIsNeverRecordedUntilABackupIsRestore
         std::filesystem::remove_all(layout.worldStore / made.id.toStdString());
     }
 }
+
+TEST_F(InterruptedRecovery, AnUndoFolderWhoseRecordCannotBeReadStopsEveryBackupAndRestoreAndKeepsAllItHolds)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const std::filesystem::path& record)> damage;
+    };
+    const Case cases[] = {
+        {"cut to half its length", [](const auto& record) {
+             const QByteArray bytes = readFile(record);
+             writeFile(record, bytes.left(bytes.size() / 2));
+         }},
+        {"bytes that are no record", [](const auto& record) { writeFile(record, "not a record"); }},
+        {"a folder in its place", [](const auto& record) {
+             std::filesystem::remove(record);
+             std::filesystem::create_directory(record);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        startCase();
+        killRestoreAtSwap(2, FileOperations::system());
+        const auto undo = namedBelow(layout.tmp, "orvane-restore-undo-");
+        ASSERT_EQ(undo.size(), 1u);
+        c.damage(RestoreCommitRecord::fileIn(undo[0]));
+        const auto held = treeOf(undo[0]);
+        const auto mixed = world();
+        const auto refusal = ioError("Orvane cannot read the record of a restore that was interrupted in " + text(undo[0])
+                                     + ", so it cannot tell which files that restore replaced. Nothing was changed. "
+                                       "Take back what you need from "
+                                     + text(undo[0]) + ", then remove it.");
+
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            EXPECT_EQ(orvaneErrorOf([&] { store(FileOperations::system()).createWorldBackup(layout.instance, "w"); }),
+                      refusal);
+            EXPECT_EQ(orvaneErrorOf([&] {
+                          store(FileOperations::system())
+                              .restoreLatestBackup(layout.instance, std::nullopt, BackupKind::saves);
+                      }),
+                      refusal);
+        }
+        EXPECT_EQ(treeOf(undo[0]), held);
+        EXPECT_EQ(world(), mixed);
+        EXPECT_EQ(store(FileOperations::system()).listBackups().size(), 1u);
+
+        // Removed by the user, it stops nothing any more.
+        std::filesystem::remove_all(undo[0]);
+        std::filesystem::remove_all(layout.worldStore
+                                    / store(FileOperations::system()).createWorldBackup(layout.instance, "w").id.toStdString());
+    }
+}
+
+TEST_F(InterruptedRecovery, ADamagedRecordOfAnotherInstanceLeavesThisInstancesRecoveryAlone)
+{
+    killRestoreAtSwap(2, FileOperations::system());
+    const auto undo = namedBelow(layout.tmp, "orvane-restore-undo-");
+    ASSERT_EQ(undo.size(), 1u);
+    auto record = RestoreCommitRecord::decode(readFile(RestoreCommitRecord::fileIn(undo[0])));
+    ASSERT_TRUE(record);
+    record->instanceRoot = layout.technicRoot / "modpacks/another-pack";
+    const QByteArray other = record->encode();
+    const auto otherUndo = layout.tmp / "orvane-restore-undo-0F8FAD5B-D9CB-469F-A165-70867728950E";
+    writeFile(RestoreCommitRecord::fileIn(otherUndo), other.left(other.size() / 2));
+    writeFile(otherUndo / "saves/World/level.dat", "another pack's level");
+    const auto held = treeOf(otherUndo);
+
+    BackupStore next = store(FileOperations::system());
+    next.createWorldBackup(layout.instance, "w");
+    EXPECT_EQ(next.interruptedRestoreNotice(), kFinished);
+    EXPECT_EQ(world(), backedUp);
+    EXPECT_EQ(treeOf(otherUndo), held);
+}
