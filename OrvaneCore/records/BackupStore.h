@@ -7,7 +7,6 @@
 #include "records/ListedBackup.h"
 #include "records/PreparedRestoreFile.h"
 #include "records/RestoreCommitRecord.h"
-#include "records/RestoreRoots.h"
 #include "records/RestoreCheckpoint.h"
 
 #include <QDateTime>
@@ -218,17 +217,11 @@ private:
     // mixed: it refuses while one is kept. A restore replaces such a world (the way out the refusal
     // names), except right when the recovery first finds it, which it reports instead.
     enum class Purpose { backup, restore };
-    // A kept undo folder, the roots its restore's record names and the roots in hand.
-    struct KeptUndoFolder {
-        std::filesystem::path folder;
-        RestoreRoots recorded;
-        RestoreRoots inHand;
-    };
     // What the recovery left of restores that were interrupted while they replaced files.
     struct Recovery {
         bool keptNow = false; // one was kept as it is just now: the notice says where its files are
         // The undo folders of ones an earlier operation kept, left for the restore to release.
-        std::vector<KeptUndoFolder> keptBefore;
+        std::vector<std::filesystem::path> keptBefore;
     };
     // Partial snapshots, and the stages and undo folders of restores that never finished; a restore of
     // this store onto this instance interrupted while it replaced files is finished first. Probes left
@@ -248,7 +241,7 @@ private:
                                        const std::optional<std::filesystem::path>& technicDataRoot, Purpose purpose);
     // After a restore over restores kept earlier: their records go, and a kept folder left with nothing
     // else goes with its record.
-    void releaseKeptRestores(const std::vector<KeptUndoFolder>& undoFolders) const;
+    void releaseKeptRestores(const std::vector<std::filesystem::path>& undoFolders) const;
     // True for `folder` at or below the instance or Technic root, reached from it without a link.
     static bool isWithinRoots(const std::filesystem::path& folder, const std::filesystem::path& instance,
                               const std::optional<std::filesystem::path>& technic);

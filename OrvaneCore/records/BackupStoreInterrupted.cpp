@@ -273,7 +273,8 @@ BackupStore::Recovery BackupStore::finishInterruptedRestores(const std::filesyst
         std::erase_if(restore.folders, [&](const InterruptedRestore::UndoFolder& folder) {
             if (!wasEmptied(folder))
                 return false;
-            removeUndoFolder(*m_files, folder.path, open);
+            restoreItems::removeQuietly(*m_files, RestoreCommitRecord::fileIn(folder.path));
+            removeEmptyFolders(folder.path);
             return true;
         });
         if (restore.folders.empty())
@@ -296,8 +297,7 @@ BackupStore::Recovery BackupStore::finishInterruptedRestores(const std::filesyst
         const auto keep = [&](const QStringList& failures, const std::vector<std::filesystem::path>& undo) {
             const auto kept = keepUndoFolders(*m_files, undo);
             if (told && purpose == Purpose::restore) {
-                for (const auto& folder : kept)
-                    recovery.keptBefore.push_back(KeptUndoFolder{folder, roots, inHand});
+                recovery.keptBefore.insert(recovery.keptBefore.end(), kept.begin(), kept.end());
                 return;
             }
             throw OrvaneError::io(restoreTexts::interruptedRestoreKept(kind, failures, kept));
@@ -311,8 +311,7 @@ BackupStore::Recovery BackupStore::finishInterruptedRestores(const std::filesyst
                 m_interruptedRestoreNotice = restoreTexts::interruptedRestoreKeptAsItIs(kind, kept);
                 recovery.keptNow = true;
             } else if (purpose == Purpose::restore) {
-                for (const auto& folder : kept)
-                    recovery.keptBefore.push_back(KeptUndoFolder{folder, roots, inHand});
+                recovery.keptBefore.insert(recovery.keptBefore.end(), kept.begin(), kept.end());
             } else {
                 throw OrvaneError::io(restoreTexts::interruptedRestoreStillKeptAsItIs(kind, kept));
             }
@@ -419,12 +418,12 @@ BackupStore::Recovery BackupStore::finishInterruptedRestores(const std::filesyst
 
         // Every file holds either the backed-up bytes or its prior ones: the undo data has served.
         removeLeftovers(*m_files, restore, open);
-        std::vector<KeptUndoFolder> kept;
+        std::vector<std::filesystem::path> kept;
         for (const auto& folder : restore.undoFolders)
             restoreItems::removeQuietly(*m_files, RestoreCommitRecord::fileIn(folder));
         for (const auto& folder : restore.undoFolders) {
             if (isKeptUndoFolder(folder))
-                kept.push_back(KeptUndoFolder{folder, roots, inHand});
+                kept.push_back(folder);
             else
                 removeUndoFolder(*m_files, folder, open);
         }
@@ -436,15 +435,12 @@ BackupStore::Recovery BackupStore::finishInterruptedRestores(const std::filesyst
     return recovery;
 }
 
-void BackupStore::releaseKeptRestores(const std::vector<KeptUndoFolder>& undoFolders) const
+void BackupStore::releaseKeptRestores(const std::vector<std::filesystem::path>& undoFolders) const
 {
-    const std::filesystem::path privateFolder = m_temporaryFolder.empty() ? std::filesystem::path()
-                                                                          : standardised(m_temporaryFolder);
-    for (const KeptUndoFolder& kept : undoFolders) {
-        restoreItems::removeQuietly(*m_files, RestoreCommitRecord::fileIn(kept.folder));
+    for (const auto& folder : undoFolders) {
+        restoreItems::removeQuietly(*m_files, RestoreCommitRecord::fileIn(folder));
         // Named to the user, who may still want what it holds: it goes only when nothing is left in it.
-        if (holdsNoFileBut(kept.folder, RestoreCommitRecord::fileIn(kept.folder)))
-            removeUndoFolder(*m_files, kept.folder, RecoveryFolders(kept.recorded, kept.inHand, privateFolder));
+        removeEmptyFolders(folder);
     }
 }
 

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace orvane {
 
@@ -35,6 +36,20 @@ std::optional<std::filesystem::path> firstLinkBelow(const std::filesystem::path&
             return current;
     }
     return std::nullopt;
+}
+
+// True when nothing but folders (and `except`) lies below `folder`; false when it cannot be looked through.
+bool holdsNoFileBut(const std::filesystem::path& folder, const std::filesystem::path& except)
+{
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        std::error_code statusError;
+        const auto status = it->symlink_status(statusError);
+        if (statusError || (!std::filesystem::is_directory(status) && it->path() != except))
+            return false;
+    }
+    return !ec; // a folder that cannot be looked through may hold anything
 }
 
 } // namespace
@@ -171,17 +186,22 @@ bool wasEmptied(const InterruptedRestore::UndoFolder& folder)
         && holdsNoFileBut(folder.path, RestoreCommitRecord::fileIn(folder.path));
 }
 
-bool holdsNoFileBut(const std::filesystem::path& folder, const std::filesystem::path& except)
+void removeEmptyFolders(const std::filesystem::path& folder)
 {
+    std::vector<std::filesystem::path> folders;
     std::error_code ec;
     for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
          !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
         std::error_code statusError;
-        const auto status = it->symlink_status(statusError);
-        if (statusError || (!std::filesystem::is_directory(status) && it->path() != except))
-            return false;
+        if (std::filesystem::is_directory(it->symlink_status(statusError)) && !statusError)
+            folders.push_back(it->path());
     }
-    return !ec; // a folder that cannot be looked through may hold anything
+    std::sort(folders.begin(), folders.end(),
+              [](const auto& a, const auto& b) { return a.native().size() > b.native().size(); });
+    folders.push_back(folder);
+    // rmdir never removes a file, nor follows a link put in a folder's place.
+    for (const auto& empty : folders)
+        ::rmdir(empty.c_str());
 }
 
 std::vector<RecordedFile> filesOfManifest(const BackupManifest& manifest, const InterruptedRestore& restore)

@@ -70,8 +70,9 @@ struct InterruptedRestore {
 // The kept name an undo folder takes when its restore can be neither finished nor undone for now.
 bool isKeptUndoFolder(const std::filesystem::path& folder);
 
-// True when nothing but folders (and `except`) lies below `folder`; false when it cannot be looked through.
-bool holdsNoFileBut(const std::filesystem::path& folder, const std::filesystem::path& except);
+// Removes `folder` when nothing but folders is left in it: folder by folder, deepest first, each only
+// while it is empty, so a file put there meanwhile stays (and so do the folders holding it).
+void removeEmptyFolders(const std::filesystem::path& folder);
 
 // A kept undo folder whose record lists undo data (prior bytes, set-aside files) and that holds none
 // of it any more, nor any other file: emptied by the user, whose file manager left the hidden record
