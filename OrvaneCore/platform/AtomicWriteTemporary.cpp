@@ -1,5 +1,7 @@
 #include "platform/AtomicWriteTemporary.h"
 
+#include "platform/OwnItemNames.h"
+
 #include <algorithm>
 #include <cctype>
 #include <optional>
@@ -12,7 +14,7 @@ namespace orvane::atomicWriteTemporary {
 
 namespace {
 
-constexpr std::string_view kMarker = ".orvane-tmp-";
+constexpr std::string_view kMarker = ownItemNames::atomicWriteMarker;
 constexpr std::size_t kRandomLength = 6; // the XXXXXX mkstemp replaces
 
 bool isMkstempCharacter(char c)

@@ -95,6 +95,10 @@ public:
     // freeing many files' space costs a journaled file system far more than finding them.
     virtual void removeFilesQuietly(const std::vector<FolderFiles>& files);
 
+    // The bytes an unprivileged writer may still use on the file system that holds the existing
+    // `path`; nothing when the file system cannot tell.
+    virtual std::optional<std::uint64_t> availableBytes(const std::filesystem::path& path);
+
     // The process-wide real implementation.
     static std::shared_ptr<FileOperations> system();
 };

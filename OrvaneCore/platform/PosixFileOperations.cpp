@@ -23,6 +23,7 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace orvane {
@@ -311,6 +312,14 @@ void FileOperations::hardLink(const std::filesystem::path& existing, const std::
 {
     if (::link(existing.c_str(), link.c_str()) != 0)
         throwErrno("link", link);
+}
+
+std::optional<std::uint64_t> FileOperations::availableBytes(const std::filesystem::path& path)
+{
+    struct statvfs st {};
+    if (::statvfs(path.c_str(), &st) != 0 || st.f_frsize == 0)
+        return std::nullopt;
+    return std::uint64_t(st.f_bavail) * std::uint64_t(st.f_frsize);
 }
 
 void FileOperations::swapAt(const FolderItem& a, const FolderItem& b)

@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstddef>
 #include <map>
+#include <string>
+#include <system_error>
 #include <mutex>
 #include <thread>
 
@@ -18,13 +20,14 @@ namespace orvane {
 
 namespace {
 
-// One lock this process holds: the descriptor whose open file description carries the flock, and
-// how many holds of its thread are still open.
+// One lock this process holds: the descriptors whose open file descriptions carry the flocks (the
+// lock file's and its folder's), and how many holds of its thread are still open.
 struct Holding {
     pid_t process = 0;
     std::thread::id thread;
     std::size_t count = 0;
-    FileDescriptor descriptor;
+    FileDescriptor file;
+    FileDescriptor folder;
 };
 
 struct Registry {
@@ -81,46 +84,114 @@ void createFolders(const std::filesystem::path& folder)
         throwErrno("create folder", folder);
 }
 
+// Tries again until the lock is taken, or fails when another holder keeps it past the patience.
+class Waiting final {
+public:
+    Waiting(const StoreLock::Patience& patience, const std::filesystem::path& path)
+        : m_patience(patience), m_path(path), m_start(now())
+    {
+    }
+
+    // Takes the flock of `descriptor`; false once the wait is over.
+    bool lock(int descriptor) const
+    {
+        // Another thread of this process holds it through its own description: flock tells it as it
+        // tells another process's hold.
+        while (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno != EWOULDBLOCK)
+                throwErrno("lock", m_path);
+            if (now() - m_start >= m_patience.limit)
+                return false;
+            if (m_patience.pause)
+                m_patience.pause(m_patience.interval);
+            else
+                std::this_thread::sleep_for(m_patience.interval);
+        }
+        return true;
+    }
+
+    // The folder's own flock, where its file system locks folders; where it cannot (a network file
+    // system that locks only files opened for writing), the file's lock alone serves.
+    bool lockFolder(int descriptor) const
+    {
+        try {
+            return lock(descriptor);
+        } catch (const std::system_error& error) {
+            const int code = error.code().value();
+            if (code == EBADF || code == ENOLCK || code == EOPNOTSUPP || code == EINVAL)
+                return true;
+            throw;
+        }
+    }
+
+private:
+    std::chrono::steady_clock::time_point now() const
+    {
+        return m_patience.now ? m_patience.now() : std::chrono::steady_clock::now();
+    }
+
+    const StoreLock::Patience& m_patience;
+    const std::filesystem::path& m_path;
+    std::chrono::steady_clock::time_point m_start;
+};
+
+bool sameItem(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// A lock file replaced between its open and its flock is given up and opened again; one replaced over
+// and over is not a lock anyone holds for long.
+constexpr int kAttempts = 8;
+
 } // namespace
 
 std::optional<StoreLock> StoreLock::acquire(const std::filesystem::path& path, const Patience& patience)
 {
+    const std::filesystem::path folderPath = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
     createFolders(path.parent_path());
-    // The lock file is never removed, so the file locked is always the one every process opens.
-    FileDescriptor descriptor(
-        ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600));
-    if (!descriptor)
-        throwErrno("open lock file", path);
-    struct stat st {};
-    if (::fstat(descriptor.get(), &st) != 0)
-        throwErrno("stat", path);
-    if (!S_ISREG(st.st_mode))
-        throwSystemError(EINVAL, "open lock file", path);
-    const Key key{st.st_dev, st.st_ino};
-    if (enterAgain(key))
-        return StoreLock(key);
+    const std::string name = path.filename().native();
+    const Waiting waiting(patience, path);
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        // The folder may lie behind a link (a data folder moved to another disk); the file never does.
+        FileDescriptor folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!folder)
+            throwErrno("open", folderPath);
+        struct stat folderStatus {};
+        if (::fstat(folder.get(), &folderStatus) != 0)
+            throwErrno("stat", folderPath);
+        Key key{folderStatus.st_dev, folderStatus.st_ino, name};
+        if (enterAgain(key))
+            return StoreLock(std::move(key));
 
-    const auto now = [&] { return patience.now ? patience.now() : std::chrono::steady_clock::now(); };
-    const auto start = now();
-    // Another thread of this process holds it through its own description: flock tells it as it
-    // tells another process's hold.
-    while (::flock(descriptor.get(), LOCK_EX | LOCK_NB) != 0) {
-        if (errno == EINTR)
-            continue;
-        if (errno != EWOULDBLOCK)
-            throwErrno("lock", path);
-        if (now() - start >= patience.limit)
+        // The lock file is never removed by Orvane, so the file locked is the one every process opens.
+        FileDescriptor file(::openat(folder.get(), name.c_str(),
+                                     O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600));
+        if (!file)
+            throwErrno("open lock file", path);
+        struct stat fileStatus {};
+        if (::fstat(file.get(), &fileStatus) != 0)
+            throwErrno("stat", path);
+        if (!S_ISREG(fileStatus.st_mode))
+            throwSystemError(EINVAL, "open lock file", path);
+        if (!waiting.lock(file.get()) || !waiting.lockFolder(folder.get()))
             return std::nullopt;
-        if (patience.pause)
-            patience.pause(patience.interval);
-        else
-            std::this_thread::sleep_for(patience.interval);
-    }
 
-    Registry& r = registry();
-    const std::lock_guard guard(r.mutex);
-    r.held[key] = Holding{::getpid(), std::this_thread::get_id(), 1, std::move(descriptor)};
-    return StoreLock(key);
+        // Held: the path must still name what was locked. A file deleted or replaced meanwhile was
+        // locked by no one who matters; closing both descriptors lets go of it.
+        struct stat atPath {}, folderAtPath {};
+        if (::lstat(path.c_str(), &atPath) != 0 || !sameItem(atPath, fileStatus)
+            || ::stat(folderPath.c_str(), &folderAtPath) != 0 || !sameItem(folderAtPath, folderStatus))
+            continue;
+
+        Registry& r = registry();
+        const std::lock_guard guard(r.mutex);
+        r.held[key] = Holding{::getpid(), std::this_thread::get_id(), 1, std::move(file), std::move(folder)};
+        return StoreLock(std::move(key));
+    }
+    return std::nullopt;
 }
 
 StoreLock& StoreLock::operator=(StoreLock&& other) noexcept

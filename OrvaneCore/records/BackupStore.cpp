@@ -99,7 +99,7 @@ BackupManifest BackupStore::createBackup(const std::vector<std::filesystem::path
                                          const QString& notes, const std::vector<QString>& createdPaths)
 {
     const StoreLock held = lock();
-    removeInterruptedWork(instanceRoot, std::nullopt);
+    removeInterruptedWork(instanceRoot, std::nullopt, Purpose::backup);
     return assembleBackup(files, instanceRoot, kind, notes, createdPaths);
 }
 

@@ -35,7 +35,7 @@ public:
 
     // `temporaryFolder` (applicationSupport/tmp, made private 0700) holds the stages and undo links of
     // restores whose files lie on its volume; for files on another volume (or none given) a private
-    // hidden folder ".orvane-restore" at the top of the instance or Technic root serves, so every commit
+    // hidden work folder at the top of the instance or Technic root serves, so every commit
     // is one rename on one volume.
     BackupStore(std::filesystem::path root, std::shared_ptr<FileOperations> fileOperations,
                 std::filesystem::path temporaryFolder = {});
@@ -221,20 +221,35 @@ private:
                                      const std::optional<std::filesystem::path>& technicDataRoot);
     RestoreResult runRestore(const ListedBackup& backup, const std::filesystem::path& instanceRoot,
                              const std::optional<std::filesystem::path>& technicDataRoot);
+    // The operation a recovery runs before. A backup never records a world an interrupted restore left
+    // mixed: it refuses while one is kept. A restore replaces such a world (the way out the refusal
+    // names), except right when the recovery first finds it, which it reports instead.
+    enum class Purpose { backup, restore };
+    // What the recovery left of restores that were interrupted while they replaced files.
+    struct Recovery {
+        bool keptNow = false; // one was kept as it is just now: the notice says where its files are
+        // The undo folders of ones an earlier operation kept, left for the restore to release.
+        std::vector<std::filesystem::path> keptBefore;
+    };
     // Partial snapshots, and the stages and undo folders of restores that never finished; a restore of
     // this store onto this instance interrupted while it replaced files is finished first. Probes left
-    // beside the files `restoring` puts back go too. False when such a restore was kept as it is
-    // because its files changed since (the notice says where its undo data is).
-    bool removeInterruptedWork(const std::filesystem::path& instanceRoot,
-                               const std::optional<std::filesystem::path>& technicDataRoot,
-                               const BackupManifest* restoring = nullptr);
-    // Runs each such restore again to its end, or where its backup is gone or no longer verifies puts
-    // the replaced files back from its undo folders; only then are the undo folders removed. A file that
-    // holds neither the backed-up nor its prior bytes was changed since: then nothing is overwritten, the
-    // undo folders are kept, and it returns false. Throws, keeping everything and the record, when it can
-    // do neither for now.
-    bool finishInterruptedRestores(const std::filesystem::path& instanceRoot,
-                                   const std::optional<std::filesystem::path>& technicDataRoot);
+    // beside the files `restoring` puts back go too.
+    Recovery removeInterruptedWork(const std::filesystem::path& instanceRoot,
+                                   const std::optional<std::filesystem::path>& technicDataRoot, Purpose purpose,
+                                   const BackupManifest* restoring = nullptr);
+    // Runs each such restore to its end (staging only the files that do not hold the backed-up bytes
+    // yet), or where its backup is gone or no longer verifies puts the replaced files back from its
+    // undo folders; only then are the undo folders removed. What the interrupted run left and no longer
+    // needs goes first, and the free space still needed is checked before anything is changed.
+    // A file that holds neither the backed-up nor its prior bytes was changed since: then nothing is
+    // overwritten and the restore is kept as it is, its record kept in its kept undo folders. Throws,
+    // keeping everything and the record, when it can do neither for now; for a backup, also when a
+    // restore kept earlier is still kept; and for both when an undo folder's record cannot be read.
+    Recovery finishInterruptedRestores(const std::filesystem::path& instanceRoot,
+                                       const std::optional<std::filesystem::path>& technicDataRoot, Purpose purpose);
+    // After a restore over restores kept earlier: their records go, and a kept folder left with nothing
+    // else goes with its record.
+    void releaseKeptRestores(const std::vector<std::filesystem::path>& undoFolders) const;
     // True for `folder` at or below the instance or Technic root, reached from it without a link.
     static bool isWithinRoots(const std::filesystem::path& folder, const std::filesystem::path& instance,
                               const std::optional<std::filesystem::path>& technic);

@@ -1,10 +1,14 @@
 #include "records/BackupStore.h"
 
+#include "platform/OwnItemNames.h"
 #include "platform/PathText.h"
 #include "records/CheckedFolder.h"
+#include "records/FileEvidence.h"
+#include "records/RestoreRoots.h"
 #include "records/RestoreTemporaryItems.h"
 #include "records/RestoreWorkspace.h"
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <string_view>
@@ -12,27 +16,21 @@
 
 namespace orvane {
 
-namespace {
-
-constexpr const char* kPartialPrefix = ".orvane-partial-";
-
-} // namespace
-
 std::filesystem::path BackupStore::partialSnapshotFolder(const QString& id) const
 {
-    return m_root / (kPartialPrefix + id.toStdString());
+    return m_root / (std::string(ownItemNames::partialBackup) + id.toStdString());
 }
 
-bool BackupStore::removeInterruptedWork(const std::filesystem::path& instanceRoot,
-                                        const std::optional<std::filesystem::path>& technicDataRoot,
-                                        const BackupManifest* restoring)
+BackupStore::Recovery BackupStore::removeInterruptedWork(const std::filesystem::path& instanceRoot,
+                                                         const std::optional<std::filesystem::path>& technicDataRoot,
+                                                         Purpose purpose, const BackupManifest* restoring)
 {
     // Snapshots that never got their id: everything in them is a copy of files still in place. Removed
     // through the store's descriptor, never through a link.
     try {
         const CheckedFolder store = CheckedFolder::openOwn(m_root);
         for (const std::string& name : restoreItems::namesIn(store.fd())) {
-            if (name.rfind(kPartialPrefix, 0) == 0)
+            if (name.starts_with(ownItemNames::partialBackup))
                 restoreItems::removeFolderAt(*m_files, store.fd(), name, m_root / name);
         }
     } catch (const std::exception&) {
@@ -40,7 +38,7 @@ bool BackupStore::removeInterruptedWork(const std::filesystem::path& instanceRoo
     }
 
     // Before anything else looks at the files: a restore cut off among its replacements is completed.
-    const bool whole = finishInterruptedRestores(instanceRoot, technicDataRoot);
+    Recovery recovery = finishInterruptedRestores(instanceRoot, technicDataRoot, purpose);
 
     // Stages and undo folders of restores that never finished; kept undo folders stay. Each folder is
     // opened without links (the private one as the restore's own) and cleaned through its descriptor.
@@ -59,11 +57,17 @@ bool BackupStore::removeInterruptedWork(const std::filesystem::path& instanceRoo
         if (const auto hidden = restoreItems::openBelow(*technic, RestoreWorkspace::hiddenFolder(*technic)))
             RestoreWorkspace::removeInterruptedWork(*m_files, *hidden);
     }
-    // Only folders of the roots in hand, reached without a link.
-    RestoreWorkspace::removeJournaledWork(*m_files, m_root, [&](const std::filesystem::path& folder) {
-        return restoreItems::openWithinRoots(folder, instance, technic);
-    });
-    // A restore killed while it staged leaves a probe beside a new file, recorded nowhere.
+    // Only folders below the roots of a journal's own restore onto this instance (however it is reached
+    // now), reached without a link.
+    const std::filesystem::path store = standardised(std::filesystem::absolute(m_root));
+    RestoreWorkspace::removeJournaledWork(
+        *m_files, m_root, [&](const RestoreWorkspace::Journal& journal, const std::filesystem::path& folder) {
+            const auto roots = journal.record ? rootsOf(*journal.record, store, instance, technic)
+                                              : std::optional(RestoreRoots{instance, technic});
+            return roots ? restoreItems::openWithinRoots(folder, roots->instance, roots->technic) : std::nullopt;
+        });
+    // A restore killed while it staged leaves a probe beside a new file, recorded nowhere; it holds a
+    // file of the backup it restored, most likely this one again.
     if (restoring) {
         // As text: a world lists tens of thousands of files in a few folders.
         std::set<std::string, std::less<>> folders;
@@ -73,12 +77,17 @@ bool BackupStore::removeInterruptedWork(const std::filesystem::path& instanceRoo
             if (folders.find(folder) == folders.end())
                 folders.emplace(folder);
         }
+        const auto isBackedUp = [&](const CopiedFile& bytes) {
+            return std::any_of(restoring->files.begin(), restoring->files.end(), [&](const BackupFile& file) {
+                return matchesEvidence(bytes, file.sha256, file.byteCount);
+            });
+        };
         for (const auto& folder : folders) {
             if (const auto opened = restoreItems::openWithinRoots(std::filesystem::path(folder), instance, technic))
-                restoreItems::removeLeftovers(*m_files, *opened, [](const CopiedFile&) { return false; });
+                restoreItems::removeLeftovers(*m_files, *opened, isBackedUp);
         }
     }
-    return whole;
+    return recovery;
 }
 
 bool BackupStore::isWithinRoots(const std::filesystem::path& folder, const std::filesystem::path& instance,

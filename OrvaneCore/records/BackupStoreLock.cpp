@@ -1,6 +1,7 @@
 #include "records/BackupStore.h"
 
 #include "model/OrvaneError.h"
+#include "platform/OwnItemNames.h"
 #include "platform/PathText.h"
 #include "records/BackupStoreTexts.h"
 #include "records/OutOfOpenFiles.h"
@@ -19,7 +20,7 @@ namespace orvane {
 std::filesystem::path BackupStore::lockFile() const
 {
     const std::filesystem::path& base = m_temporaryFolder.empty() ? m_root : m_temporaryFolder;
-    return standardised(std::filesystem::absolute(base)).parent_path() / "orvane.lock";
+    return standardised(std::filesystem::absolute(base)).parent_path() / ownItemNames::storeLock;
 }
 
 StoreLock BackupStore::lock() const

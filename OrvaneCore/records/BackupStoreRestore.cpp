@@ -653,7 +653,8 @@ RestoreResult BackupStore::restoreFirstUsable(const std::function<std::optional<
 {
     std::optional<ListedBackup> candidate = nextCandidate();
     if (!candidate) {
-        removeInterruptedWork(instanceRoot, technicDataRoot); // a killed backup's partial folder goes first
+        // A killed backup's partial folder goes first.
+        removeInterruptedWork(instanceRoot, technicDataRoot, Purpose::restore);
         throw OrvaneError::backupMissing();
     }
     std::optional<OrvaneError> mismatch;
@@ -671,12 +672,16 @@ RestoreResult BackupStore::restoreFirstUsable(const std::function<std::optional<
                 throw;
             continue; // an older backup that no longer serves either
         }
-        // Files changed since an interrupted restore are not replaced now: the notice says where its
-        // replaced files are kept.
-        if (!removeInterruptedWork(instanceRoot, technicDataRoot, &backup.manifest))
+        // Files changed since an interrupted restore are not replaced by the restore that finds them:
+        // the notice says where its replaced files are kept. One kept earlier is replaced now, the way
+        // out its refusals named, and is over once this restore is done.
+        const Recovery recovery = removeInterruptedWork(instanceRoot, technicDataRoot, Purpose::restore, &backup.manifest);
+        if (recovery.keptNow)
             throw OrvaneError::io(*m_interruptedRestoreNotice + QStringLiteral(" Nothing was replaced."));
         try {
-            return runRestore(backup, instanceRoot, technicDataRoot);
+            RestoreResult result = runRestore(backup, instanceRoot, technicDataRoot);
+            releaseKeptRestores(recovery.keptBefore);
+            return result;
         } catch (const SnapshotCopyMismatch& failed) {
             if (!mismatch)
                 mismatch = failed.error; // nothing was replaced: the next older backup may serve

@@ -13,7 +13,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <set>
+#include <utility>
 
 #include <sys/stat.h>
 
@@ -31,9 +33,10 @@ BackupManifest BackupStore::createWorldBackup(const std::filesystem::path& insta
     const StoreLock held = lock();
 
     // An interrupted restore may have left its work beside the world files: gone before they are listed.
-    removeInterruptedWork(root, std::nullopt);
+    removeInterruptedWork(root, std::nullopt, Purpose::backup);
     WorldSaveScan scan = scanWorldSaves(saves);
-    // Orvane's own items are never world files: a probe goes, anything else it made stays out of the backup.
+    // Orvane's own items (names of exactly their form) are never world files: a probe holding a backed-up
+    // file's bytes goes, anything else it made stays out of the backup.
     std::set<std::filesystem::path> holdingItems;
     std::erase_if(scan.files, [&](const std::filesystem::path& file) {
         const std::filesystem::path relative = file.lexically_relative(saves);
@@ -44,8 +47,20 @@ BackupManifest BackupStore::createWorldBackup(const std::filesystem::path& insta
             holdingItems.insert(file.parent_path());
         return ours;
     });
+    // The bytes a probe may hold: a file of a backup of this world. Read only when an item is found.
+    std::optional<std::set<std::pair<QString, std::uint64_t>>> backedUp;
+    const auto isBackedUp = [&](const CopiedFile& bytes) {
+        if (!backedUp) {
+            backedUp.emplace();
+            for (const ListedBackup& backup : restorableBackups(root, BackupKind::saves)) {
+                for (const BackupFile& file : backup.manifest.files)
+                    backedUp->emplace(file.sha256, std::uint64_t(file.byteCount));
+            }
+        }
+        return backedUp->count({bytes.sha256, bytes.byteCount}) != 0;
+    };
     for (const auto& folder : holdingItems)
-        restoreItems::removeLeftovers(*m_files, root, folder, [](const CopiedFile&) { return false; });
+        restoreItems::removeLeftovers(*m_files, root, folder, isBackedUp);
     if (scan.files.empty())
         throw OrvaneError::io(
             QStringLiteral("No world files exist in this instance. Orvane will not create an empty recovery point."));

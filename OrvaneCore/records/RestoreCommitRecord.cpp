@@ -1,19 +1,24 @@
 #include "records/RestoreCommitRecord.h"
 
+#include "platform/OwnItemNames.h"
 #include "platform/PathText.h"
+#include "records/OutOfOpenFiles.h"
 
 #include <QList>
 #include <QStringList>
 
 #include <algorithm>
+#include <cerrno>
 #include <limits>
 #include <string_view>
+#include <system_error>
+
+#include <sys/stat.h>
 
 namespace orvane {
 
 namespace {
 
-constexpr const char* kRecordName = ".orvane-restore-commit";
 // A record lists the files of one area, a few hundred bytes each; anything larger is not one of ours.
 constexpr std::uint64_t kRecordByteLimit = std::uint64_t(256) << 20;
 
@@ -130,8 +135,6 @@ std::optional<RestoreCommitRecord::File> decodeFileEntry(const QByteArray& value
     return file;
 }
 
-constexpr std::string_view kSetAsidePrefix = ".orvane-restore-created-";
-
 // "<name in the undo folder> <original path>".
 QByteArray setAsideEntry(const RestoreCommitRecord::SetAside& item)
 {
@@ -145,8 +148,9 @@ std::optional<RestoreCommitRecord::SetAside> decodeSetAside(const QByteArray& va
         return std::nullopt;
     const QByteArray name = value.left(space);
     const std::filesystem::path original = bytesPath(value.mid(space + 1));
-    if (!name.startsWith(QByteArray(kSetAsidePrefix.data(), qsizetype(kSetAsidePrefix.size()))) || name.contains('/')
-        || !original.is_absolute())
+    // A name in the undo folder itself, of the set-aside kind.
+    if (!std::string_view(name.constData(), std::size_t(name.size())).starts_with(ownItemNames::setAside)
+        || name.contains('/') || !original.is_absolute())
         return std::nullopt;
     return RestoreCommitRecord::SetAside{bytesPath(name), standardised(original)};
 }
@@ -179,12 +183,27 @@ QByteArray RestoreCommitRecord::encode() const
 
 std::optional<RestoreCommitRecord> RestoreCommitRecord::decode(const QByteArray& bytes)
 {
+    return decodeEntries(bytes, false);
+}
+
+std::optional<RestoreCommitRecord> RestoreCommitRecord::decodeHead(const QByteArray& bytes)
+{
+    return decodeEntries(bytes, true);
+}
+
+std::optional<RestoreCommitRecord> RestoreCommitRecord::decodeEntries(const QByteArray& bytes, bool headOnly)
+{
+    // Every entry ends with a NUL: bytes that do not were cut short, and only a head may still be read
+    // from the entries before the cut.
+    if (!bytes.endsWith('\0') && !headOnly)
+        return std::nullopt;
     RestoreCommitRecord record;
     bool hasRestore = false, hasStore = false, hasBackup = false, hasInstance = false, filesWhole = true;
     std::optional<std::uint64_t> fileCount;
     std::vector<File> files;
     std::vector<std::optional<std::filesystem::path>> elsewhere; // a file's "to", by index into `files`
-    for (const QByteArray& entry : bytes.split('\0')) {
+    const QByteArray whole = bytes.left(bytes.lastIndexOf('\0') + 1);
+    for (const QByteArray& entry : whole.split('\0')) {
         const qsizetype equals = entry.indexOf('=');
         if (entry.isEmpty() || entry.startsWith('/') || equals <= 0)
             continue;
@@ -204,6 +223,8 @@ std::optional<RestoreCommitRecord> RestoreCommitRecord::decode(const QByteArray&
             hasInstance = true;
         } else if (key == "technic") {
             record.technicRoot = bytesPath(value);
+        } else if (headOnly) {
+            continue;
         } else if (key == "files") {
             const auto count = countOf(value);
             filesWhole = filesWhole && count.has_value() && !fileCount;
@@ -247,14 +268,25 @@ std::optional<RestoreCommitRecord> RestoreCommitRecord::decode(const QByteArray&
 
 std::filesystem::path RestoreCommitRecord::fileIn(const std::filesystem::path& undoFolder)
 {
-    return undoFolder / kRecordName;
+    return undoFolder / ownItemNames::commitRecord;
 }
 
-std::optional<RestoreCommitRecord> RestoreCommitRecord::readFrom(FileOperations& files,
-                                                                 const std::filesystem::path& undoFolder)
+FoundCommitRecord RestoreCommitRecord::readFrom(FileOperations& files, const std::filesystem::path& undoFolder)
 {
-    const auto bytes = readFileIfPossible(files, fileIn(undoFolder), kRecordByteLimit, false);
-    return bytes ? decode(*bytes) : std::nullopt;
+    const std::filesystem::path file = fileIn(undoFolder);
+    struct stat st {};
+    if (::lstat(file.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR))
+        return FoundCommitRecord{FoundCommitRecord::State::absent, std::nullopt};
+    QByteArray bytes;
+    try {
+        bytes = files.readRegularFile(file, kRecordByteLimit, false);
+    } catch (const std::system_error& error) {
+        rethrowIfOutOfOpenFiles(error, file);
+        return FoundCommitRecord{FoundCommitRecord::State::damaged, std::nullopt}; // a link, a folder, a FIFO, unreadable…
+    }
+    if (auto record = decode(bytes))
+        return FoundCommitRecord{FoundCommitRecord::State::whole, std::move(record)};
+    return FoundCommitRecord{FoundCommitRecord::State::damaged, decodeHead(bytes)};
 }
 
 } // namespace orvane

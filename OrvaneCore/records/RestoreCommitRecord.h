@@ -12,6 +12,8 @@
 
 namespace orvane {
 
+struct FoundCommitRecord;
+
 // What the next backup or restore needs to finish or undo a restore interrupted while it replaced files:
 // which backup it was restoring, from which store, onto which instance, and the files whose stages or
 // undo links lie in this undo folder's area. From right before the first replacement until the restore
@@ -36,7 +38,7 @@ struct RestoreCommitRecord {
 
     // A created path the restore moved into this undo folder: its name there, and where it lay.
     struct SetAside {
-        std::filesystem::path name; // ".orvane-restore-created-<UUID>"
+        std::filesystem::path name; // restoreItems::setAsideName() gave it
         std::filesystem::path original;
 
         bool operator==(const SetAside&) const = default;
@@ -56,14 +58,29 @@ struct RestoreCommitRecord {
 
     // "key=value" entries, each ended by a NUL (no path holds one).
     QByteArray encode() const;
-    // Nothing when the entries do not make a whole record. Entries that are absolute paths (a
-    // journal's folders) are passed over.
+    // Nothing when the entries do not make a whole record (one cut short included). Entries that are
+    // absolute paths (a journal's folders) are passed over.
     static std::optional<RestoreCommitRecord> decode(const QByteArray& bytes);
+    // What can still be read of a record whose files cannot: which restore, from where, onto what
+    // (without files); nothing when even that is not whole.
+    static std::optional<RestoreCommitRecord> decodeHead(const QByteArray& bytes);
 
     // The record's file in an undo folder.
     static std::filesystem::path fileIn(const std::filesystem::path& undoFolder);
-    // The record in `undoFolder`, or nothing when there is none or it cannot be read.
-    static std::optional<RestoreCommitRecord> readFrom(FileOperations& files, const std::filesystem::path& undoFolder);
+    // What the record file in `undoFolder` holds (see FoundCommitRecord). Running out of open files
+    // while reading it throws outOfOpenFiles; nothing is taken for damaged then.
+    static FoundCommitRecord readFrom(FileOperations& files, const std::filesystem::path& undoFolder);
+
+private:
+    static std::optional<RestoreCommitRecord> decodeEntries(const QByteArray& bytes, bool headOnly);
+};
+
+// What an undo folder's record file holds. A record that is there but cannot be read or decoded is
+// damaged: a restore of unknown extent (its head tells whose, when it can still be read).
+struct FoundCommitRecord {
+    enum class State { absent, whole, damaged };
+    State state = State::absent;
+    std::optional<RestoreCommitRecord> record; // whole: the record; damaged: its head, when readable
 };
 
 } // namespace orvane

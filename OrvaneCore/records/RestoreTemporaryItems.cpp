@@ -4,11 +4,10 @@
 #include "model/OrvaneError.h"
 #include "platform/FileDescriptor.h"
 #include "platform/FolderDescriptorCache.h"
+#include "platform/OwnItemNames.h"
 #include "platform/PathText.h"
 #include "records/FileEvidence.h"
 #include "records/RestoreTexts.h"
-
-#include <QUuid>
 
 #include <exception>
 #include <string>
@@ -25,40 +24,25 @@
 
 namespace orvane::restoreItems {
 
-namespace {
+namespace names = ownItemNames;
 
-constexpr std::string_view kProbePrefix = ".orvane-restore-probe-";
-constexpr std::string_view kStagePrefix = ".orvane-restore-stage-";
-constexpr std::string_view kRollbackPrefix = ".orvane-restore-rollback-";
-
-bool startsWith(std::string_view name, std::string_view prefix)
-{
-    return name.substr(0, prefix.size()) == prefix;
-}
-
-std::filesystem::path named(std::string_view prefix)
-{
-    // The UUID in capitals, made as bytes: a restore names a stage for every file.
-    const QByteArray uuid = QUuid::createUuid().toByteArray(QUuid::WithoutBraces).toUpper();
-    std::string name(prefix);
-    name.append(uuid.constData(), std::size_t(uuid.size()));
-    return std::filesystem::path(std::move(name));
-}
-
-} // namespace
-
-std::filesystem::path undoFolderName() { return named("orvane-restore-undo-"); }
-std::filesystem::path stageName() { return named(".orvane-restore-stage-"); }
-std::filesystem::path rollbackName() { return named(".orvane-restore-rollback-"); }
-std::filesystem::path preservedName() { return named(".orvane-restore-preserved-"); }
-std::filesystem::path setAsideName() { return named(".orvane-restore-created-"); }
-std::filesystem::path keptUndoFolderName() { return named("orvane-restore-kept-"); }
-std::filesystem::path journalName() { return named(".orvane-restore-areas-"); }
-std::filesystem::path probeName() { return named(".orvane-restore-probe-"); }
+std::filesystem::path undoFolderName() { return names::fresh(names::undoFolder); }
+std::filesystem::path stageName() { return names::fresh(names::stage); }
+std::filesystem::path rollbackName() { return names::fresh(names::rollback); }
+std::filesystem::path preservedName() { return names::fresh(names::preserved); }
+std::filesystem::path setAsideName() { return names::fresh(names::setAside); }
+std::filesystem::path keptUndoFolderName() { return names::fresh(names::keptUndoFolder); }
+std::filesystem::path journalName() { return names::fresh(names::journal); }
+std::filesystem::path probeName() { return names::fresh(names::probe); }
 
 bool isItemName(std::string_view name)
 {
-    return startsWith(name, ".orvane-restore") || startsWith(name, "orvane-restore-");
+    for (const std::string_view prefix : {names::undoFolder, names::keptUndoFolder, names::stage, names::rollback,
+                                          names::preserved, names::setAside, names::journal, names::probe}) {
+        if (names::isFresh(name, prefix))
+            return true;
+    }
+    return false;
 }
 
 std::optional<CheckedFolder> openBelow(const std::filesystem::path& root, const std::filesystem::path& folder) noexcept
@@ -109,16 +93,16 @@ void removeLeftovers(FileOperations& files, const CheckedFolder& folder,
 {
     try {
         for (const std::string& name : namesIn(folder.fd())) {
-            if (!startsWith(name, kProbePrefix) && !startsWith(name, kStagePrefix) && !startsWith(name, kRollbackPrefix))
+            if (!names::isFresh(name, names::probe) && !names::isFresh(name, names::stage)
+                && !names::isFresh(name, names::rollback))
                 continue;
             const auto look = folder.look(name);
             if (look.error != 0 || look.throughLink || !S_ISREG(look.item.st_mode))
                 continue;
-            if (!startsWith(name, kProbePrefix)) {
-                const auto measured = folder.measure(name);
-                if (!measured || !known(*measured))
-                    continue;
-            }
+            // Named like one is not enough: it must hold what such an item holds.
+            const auto measured = folder.measure(name);
+            if (!measured || !known(*measured))
+                continue;
             folder.removeQuietly(files, name);
         }
     } catch (...) {

@@ -15,7 +15,7 @@
 
 namespace orvane {
 
-// Names of the items a restore makes, each "<prefix><fresh upper-case UUID>".
+// Names of the items a restore makes, each "<prefix><fresh upper-case UUID>" (platform/OwnItemNames).
 namespace restoreItems {
 std::filesystem::path undoFolderName();   // orvane-restore-undo-<UUID>: prior bytes of existing destinations
 std::filesystem::path stageName();        // .orvane-restore-stage-<UUID>: backed-up bytes waiting for their rename
@@ -26,8 +26,8 @@ std::filesystem::path keptUndoFolderName(); // orvane-restore-kept-<UUID>: an un
 std::filesystem::path journalName();      // .orvane-restore-areas-<UUID>: the destination folders a restore works in
 std::filesystem::path probeName();        // .orvane-restore-probe-<UUID>: a link that tests a rename's reach, at once removed
 
-// True for the name of anything a restore makes (the items above, the hidden work folder, the commit
-// record and its temporary file): never a world file of its own.
+// True for a name of exactly the form of one of the items above: never a world file of its own. A
+// player's file that only begins like one (orvane-restore-notes.txt) is not one.
 bool isItemName(std::string_view name);
 
 // `folder` (`root` or below it) opened afresh from `root` without following a link; nothing when it
@@ -42,11 +42,12 @@ std::optional<CheckedFolder> openWithinRoots(const std::filesystem::path& folder
 // The names in an open folder (without "." and ".."); none when it cannot be listed.
 std::vector<std::string> namesIn(int folder);
 
-// Removes from `folder` the regular files an interrupted restore left there: probes, which only ever
-// hold backed-up bytes, and stages and rollback copies whose bytes `known` accepts (such a copy may
-// hold bytes that changed while it was in use, which stay). Each is looked at, measured and removed
-// through the folder's descriptor by its own name. Never a link, a folder or preserved bytes; what
-// cannot be removed is left for the next time.
+// Removes from `folder` the regular files an interrupted restore left there: probes, stages and
+// rollback copies (names of exactly their form) whose bytes `known` accepts. A probe only ever holds
+// backed-up bytes; a stage or rollback copy may hold bytes that changed while it was in use, which
+// stay, and so does a file merely named like one. Each is looked at, measured and removed through the
+// folder's descriptor by its own name. Never a link, a folder or preserved bytes; what cannot be
+// removed is left for the next time.
 void removeLeftovers(FileOperations& files, const CheckedFolder& folder,
                      const std::function<bool(const CopiedFile&)>& known) noexcept;
 // The same in `folder`, opened below `root` without links; nothing is removed when it cannot be.

@@ -1,5 +1,6 @@
 #include "records/RestoreTexts.h"
 
+#include "model/ByteCountFormat.h"
 #include "platform/PathText.h"
 
 #include <system_error>
@@ -86,6 +87,22 @@ QStringList folderTexts(const std::vector<std::filesystem::path>& folders)
     return texts;
 }
 
+// The two ways out of a kept interrupted restore, which every refusal of one names.
+QString waysOut(BackupKind kind, const std::vector<std::filesystem::path>& keptFolders)
+{
+    return QStringLiteral(" To go on, restore a backup, or remove ") + folderTexts(keptFolders).join(QStringLiteral(" and "))
+        + (kind == BackupKind::saves ? QStringLiteral(" to keep the world as it is.")
+                                     : QStringLiteral(" to keep the settings as they are."));
+}
+
+// `bytes` rounded up to the last digit its text shows, so that freeing what it says is enough.
+std::uint64_t roundedUpForText(std::uint64_t bytes)
+{
+    const std::uint64_t step = bytes < 1000000 ? 1000 : bytes < 1000000000 ? 100000 : bytes < 1000000000000 ? 10000000
+                                                                                                           : 10000000000;
+    return (bytes + step - 1) / step * step;
+}
+
 } // namespace
 
 QString interruptedRestoreFinished(BackupKind kind)
@@ -108,13 +125,41 @@ QString interruptedRestoreKeptAsItIs(BackupKind kind, const std::vector<std::fil
         + folderTexts(keptFolders).join(QStringLiteral(" and ")) + QLatin1Char('.');
 }
 
-QString interruptedRestoreKept(const QStringList& failures, const std::vector<std::filesystem::path>& undoFolders)
+QString interruptedRestoreStillKeptAsItIs(BackupKind kind, const std::vector<std::filesystem::path>& keptFolders)
+{
+    return interruptedRestoreKeptAsItIs(kind, keptFolders) + waysOut(kind, keptFolders);
+}
+
+QString interruptedRestoreKept(BackupKind kind, const QStringList& failures,
+                               const std::vector<std::filesystem::path>& undoFolders)
 {
     return QStringLiteral("Orvane could neither finish nor undo a restore that was interrupted: ")
         + failures.join(QStringLiteral("; "))
         + QStringLiteral(". The files as they were before that restore are kept at ")
-        + folderTexts(undoFolders).join(QStringLiteral(" and "))
-        + QStringLiteral(". Keep the verified Orvane backup and do not launch the affected instance.");
+        + folderTexts(undoFolders).join(QStringLiteral(" and ")) + QLatin1Char('.') + waysOut(kind, undoFolders);
+}
+
+QString interruptedRestoreThroughLink(const std::filesystem::path& link)
+{
+    return pathText(link) + QStringLiteral(" is a symbolic link now, so Orvane will not put files back through it");
+}
+
+QString interruptedRestoreUnreadable(const std::vector<std::filesystem::path>& undoFolders)
+{
+    const QString folders = folderTexts(undoFolders).join(QStringLiteral(" and "));
+    return QStringLiteral("Orvane cannot read the record of a restore that was interrupted in ") + folders
+        + QStringLiteral(", so it cannot tell which files that restore replaced. Nothing was changed. Take back "
+                         "what you need from ")
+        + folders + (undoFolders.size() == 1 ? QStringLiteral(", then remove it.") : QStringLiteral(", then remove them."));
+}
+
+QString interruptedRestoreNeedsSpace(BackupKind kind, bool finishing, std::uint64_t bytes,
+                                     const std::filesystem::path& folder)
+{
+    return QStringLiteral("There is not enough free space to %1 a %2 that was interrupted: free at least %3 on the "
+                          "disk that holds %4, then try again. Nothing was changed.")
+        .arg(finishing ? QStringLiteral("finish") : QStringLiteral("undo"), restoreOf(kind),
+             fileByteCountText(std::int64_t(roundedUpForText(bytes))), pathText(folder));
 }
 
 QString doubleFailure(const QString& stopping, const QStringList& failures,

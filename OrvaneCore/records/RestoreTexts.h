@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -51,8 +52,19 @@ QString interruptedRestoreUndone(BackupKind kind);
 // An interrupted restore was left as it is because files changed after it was interrupted (bytes
 // that are neither the backup's nor the prior ones); the replaced files stay in `keptFolders`.
 QString interruptedRestoreKeptAsItIs(BackupKind kind, const std::vector<std::filesystem::path>& keptFolders);
+// The same, when a later backup finds it still kept: the two ways out.
+QString interruptedRestoreStillKeptAsItIs(BackupKind kind, const std::vector<std::filesystem::path>& keptFolders);
 // An interrupted restore could be neither finished nor put back; the prior bytes stay in `undoFolders`.
-QString interruptedRestoreKept(const QStringList& failures, const std::vector<std::filesystem::path>& undoFolders);
+QString interruptedRestoreKept(BackupKind kind, const QStringList& failures,
+                               const std::vector<std::filesystem::path>& undoFolders);
+// Why one cannot: a folder on the way to its files is a link now.
+QString interruptedRestoreThroughLink(const std::filesystem::path& link);
+// The record of an interrupted restore in each of `undoFolders` cannot be read: of unknown extent.
+QString interruptedRestoreUnreadable(const std::vector<std::filesystem::path>& undoFolders);
+// Finishing (or else undoing) an interrupted restore needs `bytes` more free space on the disk that
+// holds `folder`.
+QString interruptedRestoreNeedsSpace(BackupKind kind, bool finishing, std::uint64_t bytes,
+                                     const std::filesystem::path& folder);
 // The restore failed and so did the rollback of some files; the prior bytes stay in `undoFolders`.
 QString doubleFailure(const QString& stopping, const QStringList& failures,
                       const std::vector<std::filesystem::path>& undoFolders);

@@ -1,6 +1,7 @@
 #include "records/RestoreWorkspace.h"
 
 #include "platform/AtomicWriteTemporary.h"
+#include "platform/OwnItemNames.h"
 #include "platform/PathText.h"
 #include "platform/SystemError.h"
 #include "records/RestoreTemporaryItems.h"
@@ -20,8 +21,8 @@ namespace orvane {
 
 namespace {
 
-constexpr const char* kHiddenFolder = ".orvane-restore";
-constexpr const char* kJournalPrefix = ".orvane-restore-areas-";
+namespace names = ownItemNames;
+
 // A journal names a few folders; anything larger is not one of ours.
 constexpr std::uint64_t kJournalByteLimit = std::uint64_t(1) << 20;
 
@@ -37,11 +38,6 @@ bool crossesFileSystems(const std::system_error& error)
 {
     return error.code() == std::error_code(EXDEV, std::generic_category())
         || error.code() == std::error_code(EXDEV, std::system_category());
-}
-
-bool startsWith(const std::string& name, const char* prefix)
-{
-    return name.rfind(prefix, 0) == 0;
 }
 
 // The same for the undo folder `name` in the open folder `folder`.
@@ -88,7 +84,7 @@ std::filesystem::path RestoreWorkspace::journalIn(const std::filesystem::path& f
 
 std::filesystem::path RestoreWorkspace::hiddenFolder(const std::filesystem::path& root)
 {
-    return root / kHiddenFolder;
+    return root / names::hiddenWorkFolder;
 }
 
 RestoreWorkspace::Area* RestoreWorkspace::areaAt(const std::filesystem::path& folder, Place place)
@@ -287,20 +283,20 @@ bool RestoreWorkspace::removeInterruptedWork(FileOperations& files, const Checke
             struct stat st {};
             if (::fstatat(folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
                 continue;
-            if (startsWith(name, "orvane-restore-undo-") && S_ISDIR(st.st_mode)) {
+            if (names::isFresh(name, names::undoFolder) && S_ISDIR(st.st_mode)) {
                 // Its commit may be half done: only finishing that restore removes it.
                 if (holdsCommitRecordAt(folder.fd(), name))
                     everything = false;
                 else if (!restoreItems::removeFolderAt(files, folder.fd(), name, folder.path() / name))
                     everything = false;
-            } else if (startsWith(name, "orvane-restore-kept-") && S_ISDIR(st.st_mode)
+            } else if (names::isFresh(name, names::keptUndoFolder) && S_ISDIR(st.st_mode)
                        && holdsCommitRecordAt(folder.fd(), name)) {
                 everything = false; // a restore not undone yet: its journal leads the next recovery here
-            } else if (startsWith(name, ".orvane-restore-stage-") && S_ISREG(st.st_mode)) {
+            } else if (names::isFresh(name, names::stage) && S_ISREG(st.st_mode)) {
                 folder.removeQuietly(files, name);
             }
         }
-        if (folder.path().filename() == kHiddenFolder)
+        if (folder.path().filename() == names::hiddenWorkFolder)
             ::rmdir(folder.path().c_str()); // only ever an empty folder
     } catch (...) {
         // What cannot be removed now is tried again next time.
@@ -317,7 +313,7 @@ std::vector<std::filesystem::path> RestoreWorkspace::recordedUndoFolders(const s
          it.increment(ec)) {
         struct stat st {};
         const std::string name = it->path().filename().native();
-        if ((startsWith(name, "orvane-restore-undo-") || startsWith(name, "orvane-restore-kept-"))
+        if ((names::isFresh(name, names::undoFolder) || names::isFresh(name, names::keptUndoFolder))
             && ::lstat(it->path().c_str(), &st) == 0
             && S_ISDIR(st.st_mode) && holdsCommitRecord(it->path()))
             found.push_back(it->path());
@@ -333,12 +329,12 @@ std::vector<RestoreWorkspace::Journal> RestoreWorkspace::journalsIn(FileOperatio
     std::error_code ec;
     for (auto it = std::filesystem::directory_iterator(folder, ec); !ec && it != std::filesystem::directory_iterator();
          it.increment(ec)) {
-        if (!startsWith(it->path().filename().native(), kJournalPrefix))
+        if (!names::isFresh(it->path().filename().native(), names::journal))
             continue;
         const auto bytes = readFileIfPossible(files, it->path(), kJournalByteLimit, false);
         if (!bytes)
             continue;
-        Journal journal{it->path(), {}};
+        Journal journal{it->path(), {}, RestoreCommitRecord::decode(*bytes)};
         for (const QByteArray& named : bytes->split('\0')) {
             // Lexically resolved first: the folder judged is the folder cleaned. The record's
             // "key=value" entries are not folders.
@@ -351,18 +347,19 @@ std::vector<RestoreWorkspace::Journal> RestoreWorkspace::journalsIn(FileOperatio
     return journals;
 }
 
-void RestoreWorkspace::removeJournaledWork(FileOperations& files, const std::filesystem::path& folder,
-                                           const std::function<std::optional<CheckedFolder>(const std::filesystem::path&)>& open) noexcept
+void RestoreWorkspace::removeJournaledWork(
+    FileOperations& files, const std::filesystem::path& folder,
+    const std::function<std::optional<CheckedFolder>(const Journal&, const std::filesystem::path&)>& open) noexcept
 {
     try {
         // A journal's own temporary file, from a restore killed while it wrote the journal.
         atomicWriteTemporary::removeLeftovers(files, folder, [](std::string_view target) {
-            return target.rfind(kJournalPrefix, 0) == 0;
+            return names::isFresh(target, names::journal);
         });
         for (const Journal& journal : journalsIn(files, folder)) {
             bool everyFolder = true;
             for (const auto& area : journal.folders) {
-                const auto opened = area.is_absolute() ? open(area) : std::nullopt;
+                const auto opened = area.is_absolute() ? open(journal, area) : std::nullopt;
                 if (!opened || !removeInterruptedWork(files, *opened))
                     everyFolder = false;
             }

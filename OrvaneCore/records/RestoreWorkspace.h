@@ -15,7 +15,7 @@ namespace orvane {
 // Where one restore keeps its stages and the files it sets aside: always on the file system of the
 // files they are renamed with, so that every commit is one rename whatever volume the instance is on.
 // For each destination folder it takes the first of these that shares its file system: the
-// application's private temporary folder, a private hidden folder ".orvane-restore" at the top of the
+// application's private temporary folder, a private hidden folder (ownItemNames::hiddenWorkFolder) at the top of the
 // root being restored, the destination folder itself. A destination folder that serves is first named
 // in the restore's journal, so that the clean-up after an interruption finds what lies there.
 class RestoreWorkspace final {
@@ -90,6 +90,7 @@ public:
     struct Journal {
         std::filesystem::path file;
         std::vector<std::filesystem::path> folders; // lexically standardised
+        std::optional<RestoreCommitRecord> record;   // its restore (without files); none in older ones
     };
     static std::vector<Journal> journalsIn(FileOperations& files, const std::filesystem::path& folder);
 
@@ -97,11 +98,12 @@ public:
     static std::filesystem::path journalIn(const std::filesystem::path& folder);
 
     // Removes what interrupted restores left in the folders their journals in `folder` name, each as
-    // `open` opens it (nothing for a folder it may not clean). A journal goes once every folder it names
-    // was cleaned; one naming folders of another instance stays for the clean-up that reaches them.
+    // `open` opens it for its journal (nothing for a folder it may not clean). A journal goes once every
+    // folder it names was cleaned; one naming folders of another instance stays for the clean-up that
+    // reaches them.
     static void removeJournaledWork(
         FileOperations& files, const std::filesystem::path& folder,
-        const std::function<std::optional<CheckedFolder>(const std::filesystem::path&)>& open) noexcept;
+        const std::function<std::optional<CheckedFolder>(const Journal&, const std::filesystem::path&)>& open) noexcept;
 
 private:
     enum class Place { privateFolder, hidden, destination };

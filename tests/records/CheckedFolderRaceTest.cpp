@@ -121,14 +121,16 @@ TEST(CheckedFolderRace, AFolderSwappedForALinkRightBeforeACleanUpRemovalIsNeverF
     };
     RestoreLayout paths;
     const auto relativeTo = [&](const std::filesystem::path& path) { return path.lexically_relative(paths.home.path()); };
+    const std::string uuid = "0F8FAD5B-D9CB-469F-A165-70867728950E"; // Orvane's own names end in one
     const Case cases[] = {
-        {"a probe among the world files", relativeTo(paths.saves / "World/region/.orvane-restore-probe-A"),
+        {"a probe among the world files", relativeTo(paths.saves / ("World/region/.orvane-restore-probe-" + uuid)),
          relativeTo(paths.saves / "World/region")},
         {"a stage in the instance's hidden work folder",
-         relativeTo(paths.instance / ".orvane-restore/.orvane-restore-stage-A"),
+         relativeTo(paths.instance / (".orvane-restore/.orvane-restore-stage-" + uuid)),
          relativeTo(paths.instance / ".orvane-restore")},
-        {"an undo folder in the private folder", relativeTo(paths.tmp / "orvane-restore-undo-A/saves/World/level.dat"),
-         relativeTo(paths.tmp / "orvane-restore-undo-A/saves/World")},
+        {"an undo folder in the private folder",
+         relativeTo(paths.tmp / ("orvane-restore-undo-" + uuid + "/saves/World/level.dat")),
+         relativeTo(paths.tmp / ("orvane-restore-undo-" + uuid + "/saves/World"))},
         {"a killed backup's partial folder", relativeTo(paths.worldStore / ".orvane-partial-A/saves/World/level.dat"),
          relativeTo(paths.worldStore / ".orvane-partial-A/saves/World")},
     };
@@ -140,7 +142,9 @@ TEST(CheckedFolderRace, AFolderSwappedForALinkRightBeforeACleanUpRemovalIsNeverF
         const auto left = layout.home / c.left;
         const auto swapped = layout.home / c.swapped;
         const auto outside = layout.home / "outside";
-        writeFile(left, "left behind");
+        // A probe holds the bytes of a file of a backup of this world.
+        BackupStore(layout.worldStore, FileOperations::system(), layout.tmp).createWorldBackup(layout.instance, "w");
+        writeFile(left, "level v1");
         writeFile(outside / left.filename(), "not Orvane's");
         const auto before = treeOf(outside);
 

@@ -5,6 +5,7 @@
 
 #include "support/QtPrinters.h"
 
+#include "InterruptedWorld.h"
 #include "KilledChild.h"
 #include "RestoreLayout.h"
 #include "SeparateVolumes.h"
@@ -18,113 +19,7 @@ using Op = FaultyFileOperations::Op;
 
 namespace {
 
-const QString kFinished = QStringLiteral("Orvane first finished a world restore that was interrupted.");
-const QString kUndone =
-    QStringLiteral("Orvane first undid a world restore that was interrupted, because its backup no longer verifies.");
-
-bool isRestoreItem(const std::filesystem::path& path)
-{
-    for (const auto& part : path) {
-        if (part.native().find("orvane-restore") != std::string::npos)
-            return true;
-    }
-    return false;
-}
-
-// Every path below `folder` whose name contains `needle` (not looking into matched folders).
-std::vector<std::filesystem::path> namedBelow(const std::filesystem::path& folder, const std::string& needle)
-{
-    std::vector<std::filesystem::path> found;
-    std::error_code ec;
-    for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
-         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-        if (it->path().filename().native().find(needle) != std::string::npos) {
-            found.push_back(it->path());
-            it.disable_recursion_pending();
-        }
-    }
-    return found;
-}
-
-// A world of three files, backed up, then changed: a restore swaps all three, in manifest order
-// data/villages.dat, level.dat, region/r.0.0.mca.
-struct InterruptedRestore : ::testing::Test {
-    RestoreLayout layout;
-    std::filesystem::path villages = layout.saves / "World/data/villages.dat";
-    std::filesystem::path level = layout.saves / "World/level.dat";
-    std::filesystem::path region = layout.saves / "World/region/r.0.0.mca";
-    BackupManifest backup;
-    std::map<std::string, QByteArray> backedUp; // the world the backup holds
-    std::map<std::string, QByteArray> changed;  // the world before the restore
-
-    InterruptedRestore()
-    {
-        writeFile(villages, "villages v1");
-        writeFile(level, "level v1");
-        writeFile(region, QByteArray(100000, 'a'));
-        backup = store(FileOperations::system()).createWorldBackup(layout.instance, "w");
-        backedUp = world();
-        changeWorld();
-        changed = world();
-    }
-
-    // Each case starts from the changed world with the backup in place (made again when an earlier
-    // case deleted it) and an empty private folder.
-    void startCase()
-    {
-        if (!std::filesystem::exists(layout.worldStore / backup.id.toStdString())) {
-            for (const auto& [relative, bytes] : backedUp)
-                writeFile(layout.saves / relative, bytes);
-            backup = store(FileOperations::system()).createWorldBackup(layout.instance, "w");
-        }
-        changeWorld();
-        std::filesystem::remove_all(layout.tmp);
-    }
-
-    void changeWorld() const
-    {
-        writeFile(villages, "villages v2");
-        writeFile(level, "level v2");
-        writeFile(region, QByteArray(90000, 'b'));
-    }
-
-    BackupStore store(std::shared_ptr<FileOperations> files) const
-    {
-        return BackupStore(layout.worldStore, std::move(files), layout.tmp);
-    }
-
-    // The world files, without any restore's items among them.
-    std::map<std::string, QByteArray> world() const
-    {
-        auto tree = treeOf(layout.saves);
-        std::erase_if(tree, [](const auto& entry) { return isRestoreItem(entry.first); });
-        return tree;
-    }
-
-    // A restore killed right before its `nthSwap`-th swap.
-    void killRestoreAtSwap(int nthSwap, const std::shared_ptr<FileOperations>& volumes) const
-    {
-        auto swaps = std::make_shared<int>(0);
-        ASSERT_TRUE(killedWhen([=](Op op, const std::filesystem::path&) { return op == Op::swap && ++*swaps == nthSwap; },
-                               [&](const auto& files) {
-                                   store(files).restoreLatestBackup(layout.instance, std::nullopt, BackupKind::saves);
-                               },
-                               volumes));
-    }
-
-    // Restore items in the private folder, in the instance and journals in the store.
-    std::vector<std::filesystem::path> workLeft() const
-    {
-        auto found = namedBelow(layout.tmp, "orvane-restore");
-        for (const auto& item : namedBelow(layout.instance, "orvane-restore"))
-            found.push_back(item);
-        for (const auto& entry : entriesOf(layout.worldStore)) {
-            if (entry.filename().native().rfind(".orvane-restore-areas-", 0) == 0)
-                found.push_back(entry);
-        }
-        return found;
-    }
-};
+using InterruptedRestore = InterruptedWorld;
 
 } // namespace
 
@@ -370,11 +265,14 @@ TEST_F(InterruptedRestore, WhenItsBackupIsGoneTheRestoreIsUndoneFromItsUndoFolde
         EXPECT_EQ(refusals[0], refusals[1]);
         const QString prefix = "Orvane could neither finish nor undo a restore that was interrupted: " + text(villages)
             + ": undo data failed verification. The files as they were before that restore are kept at ";
-        const QString suffix = ". Keep the verified Orvane backup and do not launch the affected instance.";
+        const QString waysOut = ". To go on, restore a backup, or remove ";
+        const QString suffix = " to keep the world as it is.";
         const QString said = refusals[0].second;
         EXPECT_EQ(refusals[0].first, OrvaneError::Kind::io);
-        ASSERT_TRUE(said.startsWith(prefix) && said.endsWith(suffix)) << said.toStdString();
-        QStringList named = said.mid(prefix.size(), said.size() - prefix.size() - suffix.size()).split(" and ");
+        ASSERT_TRUE(said.startsWith(prefix) && said.endsWith(suffix) && said.contains(waysOut)) << said.toStdString();
+        const QString keptAt = said.mid(prefix.size(), said.indexOf(waysOut) - prefix.size());
+        EXPECT_EQ(said, prefix + keptAt + waysOut + keptAt + suffix);
+        QStringList named = keptAt.split(" and ");
         named.sort();
         keptTexts.sort();
         EXPECT_EQ(named, keptTexts);
@@ -454,8 +352,8 @@ TEST_F(InterruptedRestore, AFailedRollbackKeepsItsRecordSoNoMixedWorldIsEverReco
                                        + swapFailed + text(level) + ": Input/output error; " + text(villages)
                                        + swapFailed + text(villages)
                                        + ": Input/output error. The files as they were before that restore are kept at "
-                                       + text(kept[0])
-                                       + ". Keep the verified Orvane backup and do not launch the affected instance.");
+                                       + text(kept[0]) + ". To go on, restore a backup, or remove " + text(kept[0])
+                                       + " to keep the world as it is.");
             EXPECT_TRUE(BackupStore(layout.worldStore, FileOperations::system()).listBackups().empty());
         }
         std::filesystem::remove_all(kept[0]);
@@ -509,7 +407,7 @@ TEST_F(InterruptedRestore, FilesWrittenSinceTheInterruptionAreNeverOverwrittenNo
         std::filesystem::path keptVillages;
         for (const auto& folder : kept) {
             keptTexts.push_back(text(folder));
-            EXPECT_FALSE(std::filesystem::exists(RestoreCommitRecord::fileIn(folder)));
+            EXPECT_TRUE(std::filesystem::exists(RestoreCommitRecord::fileIn(folder))); // the kept state stays recorded
             if (std::filesystem::exists(folder / "saves/World/data/villages.dat"))
                 keptVillages = folder / "saves/World/data/villages.dat";
         }
@@ -524,15 +422,19 @@ TEST_F(InterruptedRestore, FilesWrittenSinceTheInterruptionAreNeverOverwrittenNo
         EXPECT_EQ(named, keptTexts);
         EXPECT_EQ(readFile(keptVillages), "villages v2");
 
-        // Told once; the kept folders stay out of every later clean-up and backup.
+        // Told once; a later backup refuses to record the mixed world, naming the kept folders, until
+        // they are removed. They stay out of every later clean-up.
         BackupStore after = store(volumes);
-        const BackupManifest again = after.createWorldBackup(layout.instance, "again");
-        EXPECT_EQ(again.files.size(), 3u);
-        std::filesystem::remove_all(layout.worldStore / again.id.toStdString());
-        EXPECT_EQ(after.interruptedRestoreNotice(), std::nullopt);
+        const auto [kind, refusal] = orvaneErrorOf([&] { after.createWorldBackup(layout.instance, "again"); });
+        EXPECT_EQ(kind, OrvaneError::Kind::io);
+        EXPECT_TRUE(refusal.startsWith(prefix) && refusal.contains(". To go on, restore a backup, or remove "))
+            << refusal.toStdString();
         EXPECT_EQ(readFile(keptVillages), "villages v2");
         for (const auto& folder : kept)
             std::filesystem::remove_all(folder);
+        const BackupManifest again = store(volumes).createWorldBackup(layout.instance, "again");
+        EXPECT_EQ(again.files.size(), 3u);
+        std::filesystem::remove_all(layout.worldStore / again.id.toStdString());
     }
 }
 
@@ -684,8 +586,8 @@ TEST(InterruptedOverlayRestore, ACreatedPathItSetAsideGoesBackWhenItIsUndoneWith
             ASSERT_EQ(kept.size(), 1u);
             EXPECT_EQ(error, "Orvane could neither finish nor undo a restore that was interrupted: " + text(kept[0])
                                  + ": holds files the restore had moved aside. The files as they were before that "
-                                   "restore are kept at " + text(kept[0])
-                                 + ". Keep the verified Orvane backup and do not launch the affected instance.");
+                                   "restore are kept at " + text(kept[0]) + ". To go on, restore a backup, or remove "
+                                 + text(kept[0]) + " to keep the settings as they are.");
             EXPECT_FALSE(std::filesystem::exists(runData));
         } else if (c.madeSince) {
             EXPECT_EQ(error, "<no OrvaneError>");

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <functional>
+#include <thread>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -210,5 +211,75 @@ TEST(SharedStore, ALockFileThatCannotBeUsedRefusesTheBackupNamingItAndFollowsNoL
         if (std::filesystem::exists(layout.home / "elsewhere")) {
             EXPECT_EQ(readFile(layout.home / "elsewhere"), QByteArray("the user's"));
         }
+    }
+}
+
+TEST(SharedStore, ALockFileDeletedWhileARestoreHoldsItLetsNoSecondOperationInBesideIt)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const std::filesystem::path& lockFile)> meddle;
+        bool inThisProcess; // the second comes from another thread of this process, else another process
+    };
+    const Case cases[] = {
+        {"deleted: another process's world backup refused", [](const auto& file) { std::filesystem::remove(file); },
+         false},
+        {"deleted and made again: another process's world backup refused",
+         [](const auto& file) {
+             std::filesystem::remove(file);
+             writeFile(file, "");
+         },
+         false},
+        {"deleted: another thread's world backup refused", [](const auto& file) { std::filesystem::remove(file); },
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RestoreLayout layout;
+        const auto level = layout.saves / "World/level.dat";
+        const auto region = layout.saves / "World/region/r.0.0.mca";
+        writeFile(level, "level v1");
+        writeFile(region, QByteArray(3000, 'a'));
+        BackupStore(layout.worldStore, FileOperations::system(), layout.tmp).createWorldBackup(layout.instance, "w");
+        writeFile(level, "level v2");
+        writeFile(region, QByteArray(2000, 'b'));
+
+        RestoreInAnotherProcess restore(layout);
+        ASSERT_TRUE(restore.inside());
+        const auto undo = undoFolders(layout.tmp);
+        ASSERT_EQ(undo.size(), 1u);
+        BackupStore world(layout.worldStore, FileOperations::system(), layout.tmp);
+        c.meddle(world.lockFile());
+
+        StoreLock::Patience patience{milliseconds(0), milliseconds(50), {}, {}};
+        world.setLockPatience(patience);
+        std::pair<OrvaneError::Kind, QString> refusal;
+        const auto backUp = [&] { refusal = orvaneErrorOf([&] { world.createWorldBackup(layout.instance, "second"); }); };
+        if (c.inThisProcess) {
+            std::thread(backUp).join();
+        } else {
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                backUp();
+                ::_exit(refusal == ioError(backupTexts::storeBusy) ? 0 : 1);
+            }
+            int status = 0;
+            ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+            refusal = ioError(backupTexts::storeBusy);
+        }
+        EXPECT_EQ(refusal, ioError(backupTexts::storeBusy));
+        // The running restore's undo data is untouched and no backup recorded its half-done world.
+        EXPECT_EQ(undoFolders(layout.tmp), undo);
+        EXPECT_EQ(readFile(undo[0] / "saves/World/level.dat"), "level v2");
+        EXPECT_EQ(world.listBackups().size(), 1u);
+
+        EXPECT_EQ(restore.finish(), 0);
+        EXPECT_EQ(readFile(level), "level v1");
+        EXPECT_EQ(readFile(region), QByteArray(3000, 'a'));
+        EXPECT_TRUE(undoFolders(layout.tmp).empty());
+        // Once it is done, the next backup goes ahead and records the restored world.
+        world.createWorldBackup(layout.instance, "after");
+        EXPECT_EQ(world.listBackups().size(), 2u);
     }
 }

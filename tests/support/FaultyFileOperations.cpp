@@ -30,6 +30,22 @@ void FaultyFileOperations::corruptCopy(int nth)
     m_corruptNth = m_calls[Op::cloneOrCopy] + nth;
 }
 
+void FaultyFileOperations::reportAvailableBytes(std::optional<std::uint64_t> bytes)
+{
+    std::lock_guard lock(m_mutex);
+    m_availableBytes = bytes;
+}
+
+std::optional<std::uint64_t> FaultyFileOperations::availableBytes(const std::filesystem::path& path)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_availableBytes)
+            return *m_availableBytes;
+    }
+    return m_real->availableBytes(path);
+}
+
 int FaultyFileOperations::calls(Op op) const
 {
     std::lock_guard lock(m_mutex);

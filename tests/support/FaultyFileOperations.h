@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace orvane::test {
@@ -24,6 +25,8 @@ public:
     void failFrom(Op op, int nth, int error = 5);
     // The `nth` copy succeeds but its target's first byte is flipped afterwards.
     void corruptCopy(int nth);
+    // From now on the file systems report `bytes` free (nothing: they cannot tell), whatever they hold.
+    void reportAvailableBytes(std::optional<std::uint64_t> bytes);
     // Called before every operation with its name and first path (to kill or observe midway).
     std::function<void(Op, const std::filesystem::path&)> beforeEach;
 
@@ -46,6 +49,8 @@ public:
     void moveNoReplaceAt(const FolderItem& from, const FolderItem& to) override;
     void hardLinkAt(const FolderItem& existing, const FolderItem& link) override;
     void removeFileAt(const FolderItem& item) override;
+    // The real answer until reportAvailableBytes; not counted, and no hook runs.
+    std::optional<std::uint64_t> availableBytes(const std::filesystem::path& path) override;
 
 private:
     struct Rule {
@@ -60,6 +65,7 @@ private:
     std::map<Op, int> m_calls;
     std::multimap<Op, Rule> m_rules;
     int m_corruptNth = 0;
+    std::optional<std::optional<std::uint64_t>> m_availableBytes;
 };
 
 // Makes the temporary file writeAtomically makes for `target`, holding a few bytes, as a write killed

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "model/BackupKind.h"
+#include "model/BackupManifest.h"
+#include "records/ListedBackup.h"
+#include "records/RestoreCommitRecord.h"
+#include "records/RestoreRoots.h"
+
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+namespace orvane {
+
+// One restore that was interrupted while it replaced files, as the records in its undo folders tell
+// it (kept ones too, when an earlier attempt could not finish or undo it), and what its files hold now.
+struct InterruptedRestore {
+    // An undo folder of the restore and the record it holds: the files whose stages or undo links lie
+    // in its work area.
+    struct UndoFolder {
+        std::filesystem::path path;
+        RestoreCommitRecord record;
+    };
+    // A created path the restore moved into an undo folder, as its record lists it.
+    struct SetAsideItem {
+        std::filesystem::path aside; // in its undo folder
+        std::filesystem::path original;
+    };
+    // Where a file is now, against what the record says it may be.
+    enum class FileState {
+        untouched, // never replaced: an existing file is still its undo link's, with its prior bytes; a new one absent
+        restored,  // holds the backed-up bytes
+        prior,     // replaced, and holds its prior bytes again
+        changed,   // neither: written since the restore was interrupted
+    };
+
+    RestoreCommitRecord record; // which backup, from where, onto what: the same in each undo folder
+    RestoreRoots roots;         // as the record spells them
+    std::vector<UndoFolder> folders;
+
+    // Gathered from the folders' records by gather().
+    std::vector<std::filesystem::path> undoFolders;
+    std::vector<RestoreCommitRecord::File> files;
+    std::vector<SetAsideItem> setAside;
+    bool listsFiles = true; // false when a record was written before records listed files
+
+    void gather();
+    // Told to the user already: an earlier operation kept it under a kept name.
+    bool keptBefore() const;
+
+    // Where the undo folders keep the prior bytes of the file at `relativePath`, when it existed before.
+    std::optional<std::filesystem::path> undoCopyOf(const QString& relativePath) const;
+    FileState stateOf(const RestoreCommitRecord::File& file) const;
+    // True once the restore replaced the file: an existing destination is no longer its undo link's
+    // file, or a new one is in place. Until then it is as it was, whatever was written to it since.
+    bool wasReplaced(const RestoreCommitRecord::File& file) const;
+    // A world backup's files all lie below the saves folder; anything else is an overlay's.
+    BackupKind kind(const std::optional<ListedBackup>& backup) const;
+    // Whether `undoFolder` holds items the restore moved there from paths the manifest does not name:
+    // any, or only those its records do not list.
+    enum class SetAsideItems { any, unlisted };
+    bool holdsSetAside(const std::filesystem::path& undoFolder, SetAsideItems which) const;
+    // A folder on the way from its root to a recorded file or created path that is a link now; nothing
+    // when every one lies below the roots without a link.
+    std::optional<std::filesystem::path> linkOnTheWay() const;
+    // True when every recorded file and created path lies at or below the roots (as text).
+    bool liesWithinRoots() const;
+};
+
+// The kept name an undo folder takes when its restore can be neither finished nor undone for now.
+bool isKeptUndoFolder(const std::filesystem::path& folder);
+
+// Removes `folder` when nothing but folders is left in it: folder by folder, deepest first, each only
+// while it is empty, so a file put there meanwhile stays (and so do the folders holding it).
+void removeEmptyFolders(const std::filesystem::path& folder);
+
+// A kept undo folder whose record lists undo data (prior bytes, set-aside files) and that holds none
+// of it any more, nor any other file: emptied by the user, whose file manager left the hidden record
+// behind. It counts as removed.
+bool wasEmptied(const InterruptedRestore::UndoFolder& folder);
+
+// A record written before records listed their files: the files are the manifest's, and the prior
+// bytes those the undo links in `undoFolders` hold now.
+std::vector<RestoreCommitRecord::File> filesOfManifest(const BackupManifest& manifest,
+                                                       const InterruptedRestore& restore);
+
+// A set-aside path that something occupies again: bytes written since, which nothing is put back over.
+bool isOccupiedAgain(const InterruptedRestore::SetAsideItem& item);
+
+} // namespace orvane
