@@ -310,7 +310,8 @@ bool BackupStore::finishInterruptedRestores(const std::filesystem::path& instanc
         return restoreItems::openWithinRoots(folder, instance, technic);
     };
     bool keptAsItIs = false;
-    for (auto& [token, restore] : interrupted) {
+    for (auto& entry : interrupted) {
+        auto& restore = entry.second;
         std::optional<ListedBackup> backup;
         try {
             BackupManifest wanted;
