@@ -60,14 +60,6 @@ FolderDescriptorCache::FolderDescriptorCache(std::filesystem::path root, std::si
         ++m_opened;
 }
 
-std::size_t FolderDescriptorCache::heldDescriptors() const
-{
-    std::size_t held = m_rootFolder.fd ? 1 : 0;
-    for (const Entry& entry : m_entries)
-        held += entry.folder.fd ? 1 : 0;
-    return held;
-}
-
 bool FolderDescriptorCache::isBelowRoot(std::string_view path) const
 {
     const std::string_view root = m_root.native();

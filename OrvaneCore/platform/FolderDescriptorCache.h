@@ -69,9 +69,8 @@ public:
     // The lstat of `name` in the open folder `folder` (the folder's failure when it is not open).
     static Look lookIn(const Folder& folder, std::string_view name);
 
-    // Folders opened so far (the root included), and descriptors held now: for tests and benchmarks.
+    // Folders opened so far (the root included): for tests and benchmarks.
     std::size_t openedFolders() const { return m_opened; }
-    std::size_t heldDescriptors() const;
 
 private:
     struct Entry {

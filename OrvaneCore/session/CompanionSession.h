@@ -206,6 +206,30 @@ private:
         }
     };
 
+    // The running launch and what its live events have shown so far.
+    struct ActiveLaunch {
+        LaunchOperationToken token;
+        // Stops the running provider; the caller's token is linked to it for the launch's length.
+        std::stop_source stop;
+        // Keeps the deliveries to its handler in acceptance order (its sink holds a reference too).
+        std::shared_ptr<std::mutex> delivery;
+        std::set<QUuid> eventIDs;
+        std::vector<LaunchEvent> events;
+        std::optional<QDateTime> eventDate;
+        std::optional<LaunchEventKind> terminalEvent;
+        std::optional<QString> eventContractViolation;
+    };
+
+    // What the steps under the lock hand to the provider's run.
+    struct StartedLaunch {
+        std::shared_ptr<LaunchProvider> provider;
+        std::optional<InstallInspection> inspection;
+        PackLaunchRequest request;
+        LaunchOperationToken token;
+        std::stop_source stop;
+        std::shared_ptr<std::mutex> delivery;
+    };
+
     // --- Selection and inspection (CompanionSessionSelection.cpp) ---
 
     CapabilityReport refreshCapability(Locked& locked);
@@ -240,6 +264,16 @@ private:
 
     // --- Launch (CompanionSessionLaunch.cpp) ---
 
+    // The selected pack, when no launch runs and the pack may be launched.
+    PackDescriptor launchablePack(Locked& locked) const;
+    // The inspection a launch through official Technic starts from (none for a direct launch, once the
+    // direct-launch gate lets it through).
+    std::optional<InstallInspection> launchInspection(Locked& locked, const PackDescriptor& pack);
+    // Checks the selected pack and records a new launch of it as the running one.
+    StartedLaunch startLaunch(Locked& locked);
+    // Runs the provider on the calling thread with the lock released; on a throw the launch is cleared.
+    LaunchResult runProvider(const StartedLaunch& launch, const LaunchEventHandler& onEvent,
+                             const std::stop_token& callerStop);
     // Reads only fixed state.
     std::shared_ptr<LaunchProvider> launchProvider(const PackDescriptor& pack) const;
     // Takes the lock itself: called from the provider's event sink. Judges and records the event under
@@ -301,18 +335,8 @@ private:
     bool m_instanceChosenExplicitly = false;
     std::uint64_t m_stateGeneration = 0;
 
-    // The running launch; all empty while idle.
-    std::optional<QUuid> m_activeLaunchID;
-    std::optional<std::uint64_t> m_activeLaunchGeneration;
-    // Stops the running provider; the caller's token is linked to it for the launch's length.
-    std::optional<std::stop_source> m_activeLaunchStop;
-    // Keeps the running launch's deliveries to its handler in acceptance order (its sink holds a reference too).
-    std::shared_ptr<std::mutex> m_activeLaunchDelivery;
-    std::set<QUuid> m_activeEventIDs;
-    std::vector<LaunchEvent> m_activeEvents;
-    std::optional<QDateTime> m_activeEventDate;
-    std::optional<LaunchEventKind> m_activeTerminalEvent;
-    std::optional<QString> m_activeEventContractViolation;
+    // The running launch; none while idle.
+    std::optional<ActiveLaunch> m_activeLaunch;
     // Launches the user cancelled; never more than 32 after a cancel.
     std::set<LaunchOperationToken> m_cancelledLaunches;
 };

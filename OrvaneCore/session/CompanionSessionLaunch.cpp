@@ -36,64 +36,72 @@ LaunchObservation CompanionSession::openTechnic(std::stop_token callerStop)
 
 LaunchResult CompanionSession::launchSelectedPack(const LaunchEventHandler& onEvent, std::stop_token callerStop)
 {
-    // What the steps under the lock hand to the provider's run.
-    struct Started {
-        std::shared_ptr<LaunchProvider> provider;
-        std::optional<InstallInspection> inspection;
-        PackLaunchRequest request;
-        LaunchOperationToken token;
-        std::stop_source stop;
-        std::shared_ptr<std::mutex> delivery;
-    };
-    const Started launch = [this] {
+    const StartedLaunch launch = [this] {
         Locked locked(m_mutex);
-        if (m_activeLaunchID)
-            throw LaunchProviderError::launchInProgress();
-        const std::optional<PackDescriptor> pack = findPack(m_selectedPackID);
-        if (!pack)
-            throw OrvaneError::io(QStringLiteral("Selected pack ") + m_selectedPackID.rawValue()
-                                  + QStringLiteral(" is not available in this build."));
-        if (!pack->isAvailable())
-            throw LaunchProviderError::unavailable(pack->supportReason);
-        std::shared_ptr<LaunchProvider> provider = launchProvider(*pack);
-        std::optional<InstallInspection> inspection;
-        if (pack->launchMode == LaunchMode::direct) {
-            const DirectLaunchGateReport gate = m_directLaunchGateEvaluator.evaluate(m_directLaunchGateEvidence);
-            if (!gate.isEligible)
-                throw LaunchProviderError::directLaunchBlocked(gate.missing);
-        } else {
-            inspection = m_lastInspection ? *m_lastInspection : inspectCertified(locked);
-        }
-
-        const LaunchOperationToken token{m_makeUuid(), m_stateGeneration};
-        Started started{
-            std::move(provider),
-            inspection,
-            PackLaunchRequest{
-                token.id,
-                *pack,
-                inspection ? inspection->technicApp : std::nullopt,
-                inspection ? inspection->technicRoot : std::nullopt,
-                inspection ? inspection->instanceRoot : std::nullopt,
-            },
-            token,
-            std::stop_source(),
-            std::make_shared<std::mutex>(),
-        };
-        m_activeLaunchID = token.id;
-        m_activeLaunchGeneration = token.generation;
-        m_activeEventIDs.clear();
-        m_activeEvents.clear();
-        m_activeEventDate.reset();
-        m_activeTerminalEvent.reset();
-        m_activeEventContractViolation.reset();
-        m_activeLaunchStop = started.stop;
-        m_activeLaunchDelivery = started.delivery;
-        return started;
+        return startLaunch(locked);
     }();
+    const LaunchResult result = runProvider(launch, onEvent, callerStop);
+    Locked locked(m_mutex);
+    return finishLaunch(locked, result, launch.request, *launch.provider, launch.token, launch.inspection,
+                        callerStop);
+}
 
-    // The provider runs here, on the caller's thread, with the lock released.
-    std::optional<LaunchResult> result;
+PackDescriptor CompanionSession::launchablePack(Locked&) const
+{
+    if (m_activeLaunch)
+        throw LaunchProviderError::launchInProgress();
+    const std::optional<PackDescriptor> pack = findPack(m_selectedPackID);
+    if (!pack)
+        throw OrvaneError::io(QStringLiteral("Selected pack ") + m_selectedPackID.rawValue()
+                              + QStringLiteral(" is not available in this build."));
+    if (!pack->isAvailable())
+        throw LaunchProviderError::unavailable(pack->supportReason);
+    return *pack;
+}
+
+std::optional<InstallInspection> CompanionSession::launchInspection(Locked& locked, const PackDescriptor& pack)
+{
+    if (pack.launchMode == LaunchMode::direct) {
+        const DirectLaunchGateReport gate = m_directLaunchGateEvaluator.evaluate(m_directLaunchGateEvidence);
+        if (!gate.isEligible)
+            throw LaunchProviderError::directLaunchBlocked(gate.missing);
+        return std::nullopt;
+    }
+    return m_lastInspection ? *m_lastInspection : inspectCertified(locked);
+}
+
+CompanionSession::StartedLaunch CompanionSession::startLaunch(Locked& locked)
+{
+    const PackDescriptor pack = launchablePack(locked);
+    std::shared_ptr<LaunchProvider> provider = launchProvider(pack);
+    std::optional<InstallInspection> inspection = launchInspection(locked, pack);
+
+    const LaunchOperationToken token{m_makeUuid(), m_stateGeneration};
+    StartedLaunch started{
+        std::move(provider),
+        inspection,
+        PackLaunchRequest{
+            token.id,
+            pack,
+            inspection ? inspection->technicApp : std::nullopt,
+            inspection ? inspection->technicRoot : std::nullopt,
+            inspection ? inspection->instanceRoot : std::nullopt,
+        },
+        token,
+        std::stop_source(),
+        std::make_shared<std::mutex>(),
+    };
+    ActiveLaunch active;
+    active.token = token;
+    active.stop = started.stop;
+    active.delivery = started.delivery;
+    m_activeLaunch = std::move(active);
+    return started;
+}
+
+LaunchResult CompanionSession::runProvider(const StartedLaunch& launch, const LaunchEventHandler& onEvent,
+                                           const std::stop_token& callerStop)
+{
     try {
         // A stop of the caller's token stops the provider. The callback only touches the stop source;
         // it runs on whichever thread stops the caller's token, never under the session's lock.
@@ -105,16 +113,12 @@ LaunchResult CompanionSession::launchSelectedPack(const LaunchEventHandler& onEv
                                          delivery = launch.delivery](const LaunchEvent& event) {
             recordLiveEvent(event, request, providerID, generation, onEvent, delivery);
         };
-        result = launch.provider->launch(launch.request, sink, launch.stop.get_token());
+        return launch.provider->launch(launch.request, sink, launch.stop.get_token());
     } catch (...) {
         Locked locked(m_mutex);
         clearActiveLaunch(locked, launch.token.id);
         throw;
     }
-
-    Locked locked(m_mutex);
-    return finishLaunch(locked, *result, launch.request, *launch.provider, launch.token, launch.inspection,
-                        callerStop);
 }
 
 void CompanionSession::recordLiveEvent(const LaunchEvent& event, const PackLaunchRequest& request,
@@ -134,19 +138,20 @@ void CompanionSession::recordLiveEvent(const LaunchEvent& event, const PackLaunc
         Locked locked(m_mutex);
         // Events of a launch that is no longer the running one, was cancelled, or already broke the
         // contract are dropped without judging.
-        if (m_activeLaunchID != request.operationID || m_activeLaunchGeneration != generation
-            || m_cancelledLaunches.contains(LaunchOperationToken{request.operationID, generation})
-            || m_activeEventContractViolation)
+        const LaunchOperationToken token{request.operationID, generation};
+        if (!m_activeLaunch || m_activeLaunch->token != token || m_cancelledLaunches.contains(token)
+            || m_activeLaunch->eventContractViolation)
             return;
-        if (auto violation = liveEventViolation(event, request, providerID, m_activeEventIDs, m_activeEventDate,
-                                                m_activeTerminalEvent)) {
-            m_activeEventContractViolation = std::move(violation);
+        ActiveLaunch& active = *m_activeLaunch;
+        if (auto violation = liveEventViolation(event, request, providerID, active.eventIDs, active.eventDate,
+                                                active.terminalEvent)) {
+            active.eventContractViolation = std::move(violation);
             return;
         }
-        m_activeEventDate = event.occurredAt;
+        active.eventDate = event.occurredAt;
         if (isTerminal(event.kind))
-            m_activeTerminalEvent = event.kind;
-        m_activeEvents.push_back(event);
+            active.terminalEvent = event.kind;
+        active.events.push_back(event);
     }
     if (!onEvent)
         return;
@@ -172,12 +177,14 @@ LaunchResult CompanionSession::finishLaunch(Locked& locked, const LaunchResult& 
             throw CancellationError();
         if (m_stateGeneration != token.generation || m_selectedPackID != request.pack.id)
             throw LaunchProviderError::staleCompletion();
-        if (m_activeEventContractViolation)
-            throw LaunchProviderError::invalidResult(*m_activeEventContractViolation);
+        // Only this launch can be the running one: no other starts until it is cleared.
+        const ActiveLaunch& active = *m_activeLaunch;
+        if (active.eventContractViolation)
+            throw LaunchProviderError::invalidResult(*active.eventContractViolation);
         validateLaunchResult(result, request, provider);
-        if (m_activeTerminalEvent && !terminalKindMatches(*m_activeTerminalEvent, result.state))
+        if (active.terminalEvent && !terminalKindMatches(*active.terminalEvent, result.state))
             throw LaunchProviderError::invalidResult(QStringLiteral("live terminal event does not match result state"));
-        if (!m_activeEvents.empty() && !liveEventsMatchResult(m_activeEvents, result.events))
+        if (!active.events.empty() && !liveEventsMatchResult(active.events, result.events))
             throw LaunchProviderError::invalidResult(QStringLiteral("live event stream does not match result"));
     } catch (...) {
         clearActiveLaunch(locked, token.id);
@@ -194,17 +201,8 @@ LaunchResult CompanionSession::finishLaunch(Locked& locked, const LaunchResult& 
 
 void CompanionSession::clearActiveLaunch(Locked&, const QUuid& operationID)
 {
-    if (m_activeLaunchID != operationID)
-        return;
-    m_activeLaunchID.reset();
-    m_activeLaunchGeneration.reset();
-    m_activeLaunchStop.reset();
-    m_activeLaunchDelivery.reset();
-    m_activeEventIDs.clear();
-    m_activeEvents.clear();
-    m_activeEventDate.reset();
-    m_activeTerminalEvent.reset();
-    m_activeEventContractViolation.reset();
+    if (m_activeLaunch && m_activeLaunch->token.id == operationID)
+        m_activeLaunch.reset();
 }
 
 bool CompanionSession::cancelActiveLaunch()
@@ -212,13 +210,13 @@ bool CompanionSession::cancelActiveLaunch()
     std::stop_source stop(std::nostopstate);
     {
         const Locked locked(m_mutex);
-        if (!m_activeLaunchStop || !m_activeLaunchID || !m_activeLaunchGeneration)
+        if (!m_activeLaunch)
             return false;
-        const LaunchOperationToken token{*m_activeLaunchID, *m_activeLaunchGeneration};
+        const LaunchOperationToken token = m_activeLaunch->token;
         m_cancelledLaunches.insert(token);
         if (m_cancelledLaunches.size() > maximumCancelledLaunches)
             m_cancelledLaunches = {token};
-        stop = *m_activeLaunchStop;
+        stop = m_activeLaunch->stop;
     }
     // The provider's stop callbacks run here, on this thread, and may report through the sink, which
     // takes the lock: so the stop is requested only once the lock is released. The launch is already

@@ -34,6 +34,93 @@ QString launcherJavaNeeded(const QString& hostArchitecture)
              pathText(LauncherJavaReadiness::defaultJvmRoot()));
 }
 
+// What the evaluation reads from its inputs.
+struct Findings {
+    bool hasTechnic = false;
+    bool hasInstance = false;
+    bool certified = false;
+    bool launcherJavaReady = false;
+    bool needsRosetta = false;
+    bool archiveAllowed = false;
+    bool balancedApplied = false;
+    bool technicRunning = false;
+    bool minecraftRunning = false;
+};
+
+HandoffReadinessState readinessState(const Findings& found)
+{
+    if (!found.hasTechnic)
+        return HandoffReadinessState::needsTechnic;
+    if (!found.hasInstance)
+        return HandoffReadinessState::needsTekkitInstall;
+    if (found.needsRosetta || !(found.certified && found.launcherJavaReady) || !found.archiveAllowed)
+        return HandoffReadinessState::blocked;
+    if (found.technicRunning || found.minecraftRunning)
+        return HandoffReadinessState::needsQuit;
+    if (found.balancedApplied)
+        return HandoffReadinessState::ready;
+    return HandoffReadinessState::needsBalancedApply;
+}
+
+// With Balanced applied and only Technic running the state says quit while the step is ready:
+// Play is pressed in the running Technic.
+HandoffSetupKind setupKind(const Findings& found)
+{
+    if (!found.hasTechnic)
+        return HandoffSetupKind::installTechnic;
+    if (!found.hasInstance)
+        return HandoffSetupKind::installTekkit;
+    if (!found.certified)
+        return HandoffSetupKind::selectCertifiedPack;
+    if (!found.launcherJavaReady)
+        return HandoffSetupKind::installLauncherJava;
+    if (found.needsRosetta)
+        return HandoffSetupKind::installRosetta;
+    if (!found.archiveAllowed)
+        return HandoffSetupKind::chooseArchiveExplicitly;
+    if (found.minecraftRunning)
+        return HandoffSetupKind::quitRunning;
+    if (found.balancedApplied)
+        return HandoffSetupKind::ready;
+    if (found.technicRunning)
+        return HandoffSetupKind::quitRunning;
+    return HandoffSetupKind::applyBalanced;
+}
+
+// Every step the user must take, in the order they are shown.
+std::vector<QString> requiredActions(const Findings& found, bool canApplyBalanced,
+                                     const std::optional<LauncherJavaReadiness>& launcherJava,
+                                     const QString& hostArchitecture)
+{
+    std::vector<QString> actions;
+    if (!found.hasTechnic)
+        actions.push_back(QStringLiteral("Install the official Technic Launcher from %1, then open it once.")
+                              .arg(QLatin1String(technicSiteDomain)));
+    else if (!found.launcherJavaReady)
+        actions.push_back(launcherJava && launcherJava->issue ? *launcherJava->issue
+                                                              : launcherJavaNeeded(hostArchitecture));
+    if (!found.hasInstance)
+        actions.push_back(QStringLiteral("Open Technic, sign in, and install the official Tekkit 2 1.2.6 pack."));
+    else if (!found.certified)
+        actions.push_back(QStringLiteral("Select the official Tekkit 2 1.2.6 build with Forge %1. Orvane will not "
+                                         "change an uncertified pack.")
+                              .arg(CertifiedPack::forgeVersion));
+    if (found.needsRosetta)
+        actions.push_back(QStringLiteral(
+            "Install Rosetta 2 before Play. Tekkit 2's LWJGL 2 natives and Mojang Java 8 are Intel-only."));
+    if (!found.archiveAllowed)
+        actions.push_back(QStringLiteral("This auto-discovered instance is an archive copy. Choose it explicitly, or "
+                                         "install Tekkit 2 in official Technic."));
+    if (found.technicRunning)
+        actions.push_back(QStringLiteral("Quit Technic before Orvane applies or repairs settings."));
+    if (found.minecraftRunning)
+        actions.push_back(QStringLiteral("Quit Minecraft before Orvane applies or repairs settings."));
+    if (canApplyBalanced && !found.balancedApplied)
+        actions.push_back(QStringLiteral("Apply Balanced. Orvane will snapshot the existing settings before "
+                                         "changing its approved overlay files."));
+    return actions;
+}
+
 } // namespace
 
 bool isBalancedApplied(const InstallInspection& inspection, const OverlayPlan& plan)
@@ -85,87 +172,31 @@ HandoffReadinessReport evaluate(const CapabilityReport& capability, const Instal
                                 const std::optional<LauncherJavaReadiness>& launcherJava, bool technicRunning,
                                 bool minecraftRunning, bool archiveAllowed)
 {
-    const bool launcherJavaReady = !isJarLauncher(inspection) || (launcherJava && launcherJava->isReady());
-    const bool hasTechnic = inspection.technicApp.has_value();
-    const bool hasInstance = inspection.instanceRoot.has_value();
-    const bool certified = inspection.isCertifiedPack;
     const bool arm64 = capability.architecture == QLatin1String("arm64");
-    const bool needsRosetta = arm64 && !capability.rosettaInstalled;
-    const bool balancedApplied = plan && isBalancedApplied(inspection, *plan);
+    const Findings found{
+        .hasTechnic = inspection.technicApp.has_value(),
+        .hasInstance = inspection.instanceRoot.has_value(),
+        .certified = inspection.isCertifiedPack,
+        .launcherJavaReady = !isJarLauncher(inspection) || (launcherJava && launcherJava->isReady()),
+        .needsRosetta = arm64 && !capability.rosettaInstalled,
+        .archiveAllowed = archiveAllowed,
+        .balancedApplied = plan && isBalancedApplied(inspection, *plan),
+        .technicRunning = technicRunning,
+        .minecraftRunning = minecraftRunning,
+    };
 
     HandoffReadinessReport report;
-    report.canOpenTechnic = hasTechnic && (technicRunning || launcherJavaReady);
-    report.canApplyBalanced = certified && archiveAllowed && !technicRunning && !minecraftRunning;
-    report.canPlayInTechnic = report.canOpenTechnic && certified && balancedApplied && !minecraftRunning
+    report.canOpenTechnic = found.hasTechnic && (technicRunning || found.launcherJavaReady);
+    report.canApplyBalanced = found.certified && archiveAllowed && !technicRunning && !minecraftRunning;
+    report.canPlayInTechnic = report.canOpenTechnic && found.certified && found.balancedApplied && !minecraftRunning
         && (!arm64 || (capability.rosettaInstalled && inspection.useMojangJava == true));
-    report.balancedApplied = balancedApplied;
+    report.balancedApplied = found.balancedApplied;
     report.technicRunning = technicRunning;
     report.minecraftRunning = minecraftRunning;
-
-    if (!hasTechnic)
-        report.state = HandoffReadinessState::needsTechnic;
-    else if (!hasInstance)
-        report.state = HandoffReadinessState::needsTekkitInstall;
-    else if (needsRosetta || !(certified && launcherJavaReady) || !archiveAllowed)
-        report.state = HandoffReadinessState::blocked;
-    else if (technicRunning || minecraftRunning)
-        report.state = HandoffReadinessState::needsQuit;
-    else if (balancedApplied)
-        report.state = HandoffReadinessState::ready;
-    else
-        report.state = HandoffReadinessState::needsBalancedApply;
-
-    // With Balanced applied and only Technic running the state says quit while the step is ready:
-    // Play is pressed in the running Technic.
-    if (!hasTechnic)
-        report.setupKind = HandoffSetupKind::installTechnic;
-    else if (!hasInstance)
-        report.setupKind = HandoffSetupKind::installTekkit;
-    else if (!certified)
-        report.setupKind = HandoffSetupKind::selectCertifiedPack;
-    else if (!launcherJavaReady)
-        report.setupKind = HandoffSetupKind::installLauncherJava;
-    else if (needsRosetta)
-        report.setupKind = HandoffSetupKind::installRosetta;
-    else if (!archiveAllowed)
-        report.setupKind = HandoffSetupKind::chooseArchiveExplicitly;
-    else if (minecraftRunning)
-        report.setupKind = HandoffSetupKind::quitRunning;
-    else if (balancedApplied)
-        report.setupKind = HandoffSetupKind::ready;
-    else if (technicRunning)
-        report.setupKind = HandoffSetupKind::quitRunning;
-    else
-        report.setupKind = HandoffSetupKind::applyBalanced;
-
-    std::vector<QString> actions;
-    if (!hasTechnic)
-        actions.push_back(QStringLiteral("Install the official Technic Launcher from %1, then open it once.")
-                              .arg(QLatin1String(technicSiteDomain)));
-    else if (!launcherJavaReady)
-        actions.push_back(launcherJava && launcherJava->issue ? *launcherJava->issue
-                                                              : launcherJavaNeeded(capability.architecture));
-    if (!hasInstance)
-        actions.push_back(QStringLiteral("Open Technic, sign in, and install the official Tekkit 2 1.2.6 pack."));
-    else if (!certified)
-        actions.push_back(QStringLiteral("Select the official Tekkit 2 1.2.6 build with Forge %1. Orvane will not "
-                                         "change an uncertified pack.")
-                              .arg(CertifiedPack::forgeVersion));
-    if (needsRosetta)
-        actions.push_back(QStringLiteral(
-            "Install Rosetta 2 before Play. Tekkit 2's LWJGL 2 natives and Mojang Java 8 are Intel-only."));
-    if (!archiveAllowed)
-        actions.push_back(QStringLiteral("This auto-discovered instance is an archive copy. Choose it explicitly, or "
-                                         "install Tekkit 2 in official Technic."));
-    if (technicRunning)
-        actions.push_back(QStringLiteral("Quit Technic before Orvane applies or repairs settings."));
-    if (minecraftRunning)
-        actions.push_back(QStringLiteral("Quit Minecraft before Orvane applies or repairs settings."));
-    if (report.canApplyBalanced && !balancedApplied)
-        actions.push_back(QStringLiteral("Apply Balanced. Orvane will snapshot the existing settings before "
-                                         "changing its approved overlay files."));
-
-    report.requiredActions = uniqued(actions);
+    report.state = readinessState(found);
+    report.setupKind = setupKind(found);
+    report.requiredActions =
+        uniqued(requiredActions(found, report.canApplyBalanced, launcherJava, capability.architecture));
     report.warnings = uniqued(inspection.warnings);
     return report;
 }

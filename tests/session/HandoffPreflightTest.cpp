@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
+#include <utility>
 
 using namespace orvane;
 
@@ -92,6 +94,25 @@ TEST(HandoffPreflight, EveryStateAndItsFirstRequiredAction)
         bool canOpen;
         bool canApply;
         bool canPlay;
+    };
+    // The primary button title and the guidance sentence of each setup step.
+    const std::map<Kind, std::pair<QString, QString>> expectedTexts = {
+        {Kind::installTechnic,
+         {u"GET TECHNIC"_qs, u"Install official Technic and Tekkit 2, or choose an existing Tekkit 2 instance."_qs}},
+        {Kind::installTekkit,
+         {u"SELECT INSTANCE"_qs, u"Install Tekkit 2 1.2.6 in Technic, or choose its instance folder."_qs}},
+        {Kind::selectCertifiedPack, {u"CHECK INSTANCE"_qs, u"Choose the certified Tekkit 2 1.2.6 instance."_qs}},
+        {Kind::installLauncherJava, {u"JAVA 8 HELP"_qs, u"Arm64 Zulu 8 is required to open official Technic."_qs}},
+        {Kind::installRosetta,
+         {u"ROSETTA HELP"_qs, u"Rosetta 2 is required for Tekkit 2\u2019s Intel-only game components."_qs}},
+        {Kind::chooseArchiveExplicitly,
+         {u"CHOOSE INSTANCE"_qs,
+          u"This auto-discovered folder is an archive copy. Choose it explicitly before Orvane changes files."_qs}},
+        {Kind::quitRunning,
+         {u"QUIT TO CONTINUE"_qs, u"Quit Technic and Minecraft before Orvane applies, restores, or backs up files."_qs}},
+        {Kind::applyBalanced,
+         {u"PREPARE & OPEN TECHNIC"_qs, u"Back up, apply Balanced, then open official Technic."_qs}},
+        {Kind::ready, {u"OPEN TECHNIC"_qs, u"Open official Technic, then press Play there."_qs}},
     };
     const auto jar = [](Inputs& in) { in.inspection.technicApp = "/Users/u/Applications/TechnicLauncher.jar"; };
     const Case cases[] = {
@@ -190,8 +211,9 @@ TEST(HandoffPreflight, EveryStateAndItsFirstRequiredAction)
         EXPECT_EQ(report.technicRunning, inputs.technicRunning);
         EXPECT_EQ(report.minecraftRunning, inputs.minecraftRunning);
         EXPECT_EQ(HandoffPreflight::needsSetup(c.kind), c.kind != Kind::applyBalanced && c.kind != Kind::ready);
-        EXPECT_EQ(HandoffPreflight::actionTitle(c.kind), report.primaryActionTitle());
-        EXPECT_EQ(HandoffPreflight::summary(c.kind), report.guidance());
+        const auto& [title, summary] = expectedTexts.at(c.kind);
+        EXPECT_EQ(HandoffPreflight::actionTitle(c.kind), title);
+        EXPECT_EQ(HandoffPreflight::summary(c.kind), summary);
     }
 }
 

@@ -293,7 +293,9 @@ TEST(InstallInspector, ResolvesTheInstalledPackDirectory)
 
     // A directory that does not exist gives way to the key's folder.
     home.writeInstalledPacks(R"({"installedPacks": {"tekkit2": {"directory": "%MODPACKS%\\gone"}}})");
-    EXPECT_EQ(resolve(home), home.addModpacksFolder(QStringLiteral("tekkit2")));
+    // Made before resolving: the order in which a comparison's two sides are evaluated is unspecified.
+    const std::filesystem::path keyFolder = home.addModpacksFolder(QStringLiteral("tekkit2"));
+    EXPECT_EQ(resolve(home), keyFolder);
 }
 
 TEST(InstallInspector, ScansModpacksWhenTheTableDoesNotHelp)

@@ -106,9 +106,4 @@ bool DisclosureGroup::isExpanded() const
     return m_toggle->isChecked();
 }
 
-void DisclosureGroup::setExpanded(bool expanded)
-{
-    m_toggle->setChecked(expanded);
-}
-
 } // namespace orvane

@@ -33,12 +33,6 @@ void FittedLabel::setColor(const QColor& color)
     update();
 }
 
-void FittedLabel::setAlignment(Qt::Alignment alignment)
-{
-    m_alignment = alignment;
-    update();
-}
-
 QSize FittedLabel::sizeHint() const
 {
     const QSizeF natural = m_text.naturalSize();

@@ -19,7 +19,6 @@ public:
     const QString& text() const { return m_text.text; }
     void setColor(const QColor& color);
     const QColor& color() const { return m_color; }
-    void setAlignment(Qt::Alignment alignment);
     qreal scale() const { return m_text.scaleFor(width()); }
 
     QSize sizeHint() const override;
