@@ -2,7 +2,7 @@
 
 #include "ui/desktop/FolderChooser.h"
 #include "ui/theme/AccessibilityPrefs.h"
-#include "ui/window/Announcer.h"
+#include "ui/desktop/Announcer.h"
 #include "ui/window/WindowOperations.h"
 
 #include <QCoro/QCoroTask>
