@@ -418,6 +418,7 @@ void ContentView::togglePackMenu()
             m_seams.operations->selectPack(*pack);
     });
     connect(menu, &PackMenu::chooseInstanceChosen, this, [this] { (void)chooseInstanceFolder(); });
+    m_packButton->setMenu(menu);
     menu->popUp(m_packButton);
     refresh();
 }
