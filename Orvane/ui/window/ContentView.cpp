@@ -209,6 +209,7 @@ void ContentView::refresh()
     m_subtitle->setText(ContentViewRules::subtitleText(state));
     m_subtitle->setColor(ContentViewRules::subtitleColor(state, probe, contrast));
     m_subtitle->setAccessibleName(ContentViewRules::subtitleAccessibilityLabel(state));
+    m_subtitle->setHint(ContentViewRules::subtitleAccessibilityHint(state));
 
     m_restoreButton->setEnabled(ContentViewRules::restoreEnabled(state));
     m_restoreButton->setAccessibleDescription(ContentViewRules::restoreHint(state));
