@@ -120,8 +120,11 @@ TEST(ContentViewRules, SubtitleLabelAndColour)
 {
     AppModelState s = ready();
     EXPECT_EQ(rules::subtitleAccessibilityLabel(s), rules::subtitleText(s));
+    EXPECT_EQ(rules::subtitleAccessibilityHint(s), QString());
     s.launch = test::sampleObservation(LaunchOutcome::timedOut);
-    EXPECT_EQ(rules::subtitleAccessibilityLabel(s), s.launch->message) << "the observation's own sentence";
+    EXPECT_EQ(rules::subtitleAccessibilityLabel(s), QStringLiteral("LAST CHECK · TIMEOUT (3 MIN) · GAME NOT DETECTED"))
+        << "what is painted";
+    EXPECT_EQ(rules::subtitleAccessibilityHint(s), s.launch->message) << "the observation's own sentence beside it";
     s.launch.reset();
     s.persistedLaunchReceipt = test::sampleReceipt(LaunchOutcome::forgeLoaded);
     EXPECT_EQ(rules::subtitleAccessibilityLabel(s), QStringLiteral("LAST CHECK · FORGE LOADED"));

@@ -3,7 +3,7 @@
 #include "model/AppModel.h"
 #include "ui/desktop/FolderChooser.h"
 #include "ui/theme/AccessibilityPrefs.h"
-#include "ui/window/Announcer.h"
+#include "ui/desktop/Announcer.h"
 #include "ui/window/ContentView.h"
 #include "ui/window/WindowOperations.h"
 

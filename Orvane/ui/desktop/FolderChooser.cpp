@@ -4,6 +4,7 @@
 #include "technic/MacCapabilityDetector.h"
 #include "technic/TechnicLocator.h"
 
+#include <QApplication>
 #include <QCoro/QCoroSignal>
 #include <QFileDialog>
 #include <QPointer>
@@ -11,6 +12,24 @@
 #include <system_error>
 
 namespace orvane {
+
+namespace {
+
+// The completion list of the dialog's name field is a popup of its own. Still open when Return
+// accepts the dialog (it appears while the folder's entries load), it would keep the application in
+// popup mode after the dialog has gone: the window the keyboard returns to would never be made
+// active again, so no control would have the focus and no key would reach one. Closed while the
+// dialog closes, before the window system hands the keyboard back.
+void closePopupsLeftOpen()
+{
+    while (QWidget* popup = QApplication::activePopupWidget()) {
+        popup->close();
+        if (QApplication::activePopupWidget() == popup)
+            break;
+    }
+}
+
+} // namespace
 
 DialogFolderChooser::DialogFolderChooser(std::filesystem::path home) : m_home(std::move(home)) {}
 
@@ -38,6 +57,7 @@ QFileDialog* DialogFolderChooser::makeDialog(QWidget* parent, const QString& mes
     dialog->setWindowModality(Qt::WindowModal);
     dialog->setFilter(dialog->filter() | QDir::Hidden);
     dialog->setDirectory(pathText(startingFolder()));
+    QObject::connect(dialog, &QDialog::finished, dialog, &closePopupsLeftOpen);
     return dialog;
 }
 

@@ -1,6 +1,7 @@
 #include "ui/details/DetailRowList.h"
 
 #include "ui/details/DetailsLook.h"
+#include "ui/theme/FittedLabel.h"
 #include "ui/theme/OrvaneTheme.h"
 
 #include <QHBoxLayout>
@@ -28,7 +29,9 @@ void DetailRowList::setRows(const DetailRowTexts& rows)
         auto* line = new QHBoxLayout(widget);
         line->setContentsMargins(0, 0, 0, 0);
         line->setSpacing(labelSpacing);
-        auto* label = DetailsLook::text(QString(), DetailsLook::rowFont(), DetailsLook::secondaryColor(m_increasedContrast), widget);
+        auto* label = new FittedLabel(DetailsLook::rowFont(), 0, 1, widget);
+        label->setColor(DetailsLook::secondaryColor(m_increasedContrast));
+        label->setAlignment(Qt::AlignLeft);
         label->setFixedWidth(labelWidth);
         // Both texts share one font and start at the top, so their first baselines line up.
         auto* value = DetailsLook::text(QString(), DetailsLook::rowFont(), OrvaneTheme::textPrimary(), widget, true);
@@ -42,8 +45,11 @@ void DetailRowList::setRows(const DetailRowTexts& rows)
     for (std::size_t i = 0; i < rows.size(); ++i) {
         m_rows[i].label->setText(rows[i].label);
         m_rows[i].value->setText(rows[i].value);
-        // An empty value is still a selectable (so focusable) label: name it after its row.
-        m_rows[i].value->setAccessibleName(rows[i].value.isEmpty() ? rows[i].label : QString());
+        // An empty value is still a selectable (so focusable) label: name it after its row. Set only
+        // when it changes, as each setting tells assistive technology the name changed.
+        const QString name = rows[i].value.isEmpty() ? rows[i].label : QString();
+        if (m_rows[i].value->accessibleName() != name)
+            m_rows[i].value->setAccessibleName(name);
     }
 }
 

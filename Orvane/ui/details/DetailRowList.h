@@ -9,8 +9,11 @@ class QVBoxLayout;
 
 namespace orvane {
 
-// Detail rows one under another: each a label 110 pixels wide in the secondary colour and a
-// selectable value that wraps rather than being cut, 18 pixels apart, in 12-pixel monospaced text.
+class FittedLabel;
+
+// Detail rows one under another: each a label 110 pixels wide in the secondary colour, elided with
+// its whole text in its tooltip when longer (an options.txt key), and a selectable value that wraps
+// rather than being cut, 18 pixels apart, in 12-pixel monospaced text.
 class DetailRowList final : public QWidget {
     Q_OBJECT
 
@@ -30,7 +33,7 @@ public:
 private:
     struct Row {
         QWidget* widget;
-        QLabel* label;
+        FittedLabel* label;
         QLabel* value;
     };
 

@@ -63,6 +63,7 @@ void DetailsDiagnosticSection::copyReport()
                                                      : QStringLiteral("Could not copy the report.");
     m_feedbackLabel->setText(*m_feedback);
     m_feedbackLabel->show();
+    Q_EMIT feedbackShown();
 }
 
 } // namespace orvane

@@ -37,6 +37,8 @@ public:
 
 Q_SIGNALS:
     void folderNotOpened(const QUrl& folder);
+    // Copy report has put its feedback line up.
+    void feedbackShown();
 
 private:
     const AppModel& m_model;

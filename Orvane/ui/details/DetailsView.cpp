@@ -8,6 +8,7 @@
 #include "ui/details/DetailsInstallSection.h"
 #include "ui/details/DetailsMacSection.h"
 #include "ui/details/DetailsOperations.h"
+#include "ui/details/DetailsResultWatch.h"
 #include "ui/details/DetailsSetupSection.h"
 #include "ui/details/DetailsStatusSection.h"
 #include "ui/details/DetailsTask.h"
@@ -31,8 +32,10 @@ namespace orvane {
 
 DetailsView::DetailsView(const AppModel& model, std::shared_ptr<DetailsOperations> operations, DetailsServices services,
                          AccessibilitySettings look, QWidget* parent)
-    : QDialog(parent), m_model(model), m_operations(std::move(operations)), m_services(std::move(services)),
-      m_focusKeeper(new OrvaneKeyboardFocusKeeper(this, [this] { return modelGuidance::workInFlight(m_model.state()); }))
+    : QDialog(parent), m_model(model),
+      m_results(new DetailsResultWatch(std::move(operations), [this] { return working(); }, this)),
+      m_operations(m_results->operations()), m_services(std::move(services)),
+      m_focusKeeper(new OrvaneKeyboardFocusKeeper(this, [this] { return working(); }))
 {
     const bool contrast = look.increasedContrast;
     setWindowTitle(QStringLiteral("Details"));
@@ -95,6 +98,10 @@ DetailsView::DetailsView(const AppModel& model, std::shared_ptr<DetailsOperation
                                                             m_diagnostic, m_backups, m_updates, m_about})
         sections->addWidget(section);
     sections->addStretch(1);
+    if (!m_services.announcer)
+        m_services.announcer = std::make_shared<AccessibleAnnouncer>(this);
+    m_results->watch(m_scroll, {m_status->statusLabel(), m_updates->statusLabel(), m_diagnostic->feedbackLabel()},
+                     m_services.announcer);
 
     connect(m_setup, &DetailsSetupSection::linkActivated, this, &DetailsView::openSetupLink);
     connect(m_setup, &DetailsSetupSection::chooseInstanceRequested, this, [this] { startTask(chooseInstanceFolder()); });
@@ -104,6 +111,8 @@ DetailsView::DetailsView(const AppModel& model, std::shared_ptr<DetailsOperation
     connect(m_updates, &DetailsUpdatesSection::openRequested, this, &DetailsView::openAddress);
     connect(m_diagnostic, &DetailsDiagnosticSection::folderNotOpened, this,
             [this](const QUrl& folder) { m_operations->reportNotOpened(folder); });
+    connect(m_diagnostic, &DetailsDiagnosticSection::feedbackShown, this,
+            [this] { m_results->showNow(m_diagnostic->feedbackLabel()); });
     connect(&m_model, &AppModel::changed, this, &DetailsView::refresh);
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(app, &QGuiApplication::applicationStateChanged, this, &DetailsView::applicationStateChanged);
@@ -112,6 +121,8 @@ DetailsView::DetailsView(const AppModel& model, std::shared_ptr<DetailsOperation
 }
 
 DetailsView::~DetailsView() { disconnect(m_focusWatch); }
+
+bool DetailsView::working() const { return modelGuidance::workInFlight(m_model.state()); }
 
 bool DetailsView::focusNextPrevChild(bool next)
 {
@@ -151,6 +162,7 @@ void DetailsView::refresh()
     m_backups->refresh();
     m_updates->refresh();
     m_focusKeeper->settle();
+    m_results->settle();
 }
 
 void DetailsView::openSetupLink(const QString& address)

@@ -18,6 +18,7 @@ namespace orvane {
 
 class AppModel;
 class DetailsOperations;
+class DetailsResultWatch;
 class DetailsAboutSection;
 class DetailsBackupsSection;
 class DetailsDiagnosticSection;
@@ -85,11 +86,14 @@ protected:
 
 private:
     void refresh();
+    // Whether the model runs work that disabled the tools and will enable them again.
+    bool working() const;
     void focusChanged(QWidget* now);
     QMessageBox* confirm(const QString& title, const QString& message, const QString& action);
 
     const AppModel& m_model;
-    std::shared_ptr<DetailsOperations> m_operations;
+    DetailsResultWatch* m_results;
+    std::shared_ptr<DetailsOperations> m_operations; // the watched ones
     DetailsServices m_services;
     bool m_recheckSetupOnForeground = false;
     bool m_appeared = false;

@@ -1,6 +1,7 @@
 #include "ui/details/HeadingLabel.h"
 
 #include "ui/details/DetailsLook.h"
+#include "ui/theme/OrvaneAccessibility.h"
 
 #include <QAccessibleWidget>
 
@@ -15,21 +16,12 @@ QAccessibleInterface* headingElement(const QString& className, QObject* object)
     return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Heading);
 }
 
-void installHeadingAccessibility()
-{
-    static const bool installed = [] {
-        QAccessible::installFactory(headingElement);
-        return true;
-    }();
-    (void)installed;
-}
-
 } // namespace
 
 HeadingLabel::HeadingLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent)
     : QLabel(parent)
 {
-    installHeadingAccessibility();
+    installAccessibleFactoryOnce(headingElement);
     setTextFormat(Qt::PlainText);
     setText(text);
     setFont(font);

@@ -21,6 +21,8 @@ void FittedLabel::setText(const QString& text)
     if (text == m_text.text)
         return;
     m_text.text = text;
+    setAccessibleName(text);
+    describe();
     updateGeometry();
     update();
 }
@@ -33,6 +35,23 @@ void FittedLabel::setColor(const QColor& color)
     update();
 }
 
+void FittedLabel::setHint(const QString& hint)
+{
+    m_hint = hint;
+    describe();
+}
+
+void FittedLabel::describe()
+{
+    const bool cut = elided();
+    const QString tip = cut ? m_text.text : QString();
+    const QString description = cut ? m_text.text : m_hint;
+    if (toolTip() != tip)
+        setToolTip(tip);
+    if (accessibleDescription() != description)
+        setAccessibleDescription(description);
+}
+
 QSize FittedLabel::sizeHint() const
 {
     const QSizeF natural = m_text.naturalSize();
@@ -40,6 +59,8 @@ QSize FittedLabel::sizeHint() const
 }
 
 QSize FittedLabel::minimumSizeHint() const { return {0, sizeHint().height()}; }
+
+void FittedLabel::resizeEvent(QResizeEvent*) { describe(); }
 
 void FittedLabel::paintEvent(QPaintEvent*)
 {

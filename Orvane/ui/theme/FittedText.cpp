@@ -1,5 +1,7 @@
 #include "ui/theme/FittedText.h"
 
+#include "ui/theme/OrvaneTheme.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 
@@ -28,14 +30,21 @@ qreal FittedText::scaleFor(qreal width) const
 {
     // Pixel sizes are whole numbers, so step down one pixel at a time until the text fits.
     const int full = font.pixelSize() > 0 ? font.pixelSize() : qRound(font.pointSizeF());
-    for (int size = full; size >= 1; --size) {
+    const int smallest = std::min(full, OrvaneTheme::minimumTextPixelSize);
+    const qreal floor = std::max(minimumScale, qreal(smallest) / full);
+    for (int size = full; size >= smallest; --size) {
         const qreal scale = qreal(size) / full;
-        if (scale < minimumScale)
+        if (scale < floor)
             break;
         if (QFontMetricsF(fontAt(scale)).horizontalAdvance(text) <= width)
             return scale;
     }
-    return minimumScale;
+    return floor;
+}
+
+bool FittedText::fits(qreal width) const
+{
+    return QFontMetricsF(fontAt(scaleFor(width))).horizontalAdvance(text) <= width;
 }
 
 void FittedText::paint(QPainter& painter, const QRectF& rect, Qt::Alignment alignment, const QColor& color) const

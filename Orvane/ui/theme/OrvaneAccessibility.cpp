@@ -2,9 +2,12 @@
 
 #include "ui/theme/DisclosureGroup.h"
 
-#include <QAccessibleWidget>
+#include <QAbstractButton>
 #include <QHash>
 #include <QWidget>
+
+#include <algorithm>
+#include <vector>
 
 namespace orvane {
 
@@ -12,13 +15,13 @@ namespace {
 
 // A disclosure group's title: a button that expands and collapses its group. Qt would read a
 // checkable button as a check box, "checked"; a screen reader should say "collapsed".
-class DisclosureElement final : public QAccessibleWidget {
+class DisclosureElement final : public PressableElement {
 public:
-    explicit DisclosureElement(DisclosureToggle* toggle) : QAccessibleWidget(toggle, QAccessible::Button) {}
+    explicit DisclosureElement(DisclosureToggle* toggle) : PressableElement(toggle, QAccessible::Button) {}
 
     QAccessible::State state() const override
     {
-        QAccessible::State state = QAccessibleWidget::state();
+        QAccessible::State state = PressableElement::state();
         const auto* toggle = static_cast<const DisclosureToggle*>(widget());
         state.checkable = false;
         state.checked = false;
@@ -27,19 +30,6 @@ public:
         state.collapsed = !toggle->isChecked();
         state.pressed = toggle->isDown();
         return state;
-    }
-
-    QStringList actionNames() const override
-    {
-        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
-    }
-
-    void doAction(const QString& actionName) override
-    {
-        if (actionName == pressAction() && widget()->isEnabled())
-            static_cast<DisclosureToggle*>(widget())->click();
-        else
-            QAccessibleWidget::doAction(actionName);
     }
 };
 
@@ -66,13 +56,31 @@ QAccessibleInterface* orvaneElement(const QString& className, QObject* object)
 
 } // namespace
 
-void installOrvaneAccessibility()
+PressableElement::PressableElement(QAbstractButton* button, QAccessible::Role role) : QAccessibleWidget(button, role) {}
+
+QStringList PressableElement::actionNames() const
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(orvaneElement);
-        return true;
-    }();
-    (void)installed;
+    return QStringList{pressAction()} + QAccessibleWidget::actionNames();
 }
+
+void PressableElement::doAction(const QString& actionName)
+{
+    if (actionName == pressAction() && widget()->isEnabled())
+        static_cast<QAbstractButton*>(widget())->click();
+    else
+        QAccessibleWidget::doAction(actionName);
+}
+
+void installAccessibleFactoryOnce(QAccessible::InterfaceFactory factory)
+{
+    // Views are built on the GUI thread only.
+    static std::vector<QAccessible::InterfaceFactory> installed;
+    if (std::find(installed.begin(), installed.end(), factory) != installed.end())
+        return;
+    installed.push_back(factory);
+    QAccessible::installFactory(factory);
+}
+
+void installOrvaneAccessibility() { installAccessibleFactoryOnce(orvaneElement); }
 
 } // namespace orvane

@@ -3,6 +3,7 @@
 #include "ui/theme/OrvaneTheme.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -23,6 +24,19 @@ std::function<bool()>& screenReaderProbe()
 {
     static std::function<bool()> probe;
     return probe;
+}
+
+// Where the ring is drawn: on the viewport of the nearest scroll area around the control, which
+// clips it with the scrolled content, else on the control's window.
+QWidget* ringParent(const QWidget* control)
+{
+    for (QWidget* ancestor = control->parentWidget(); ancestor && !ancestor->isWindow();
+         ancestor = ancestor->parentWidget()) {
+        const auto* area = qobject_cast<const QAbstractScrollArea*>(ancestor->parentWidget());
+        if (area && area->viewport() == ancestor)
+            return ancestor;
+    }
+    return control->window();
 }
 
 bool isActivationKey(const QKeyEvent& key)
@@ -103,13 +117,14 @@ bool OrvaneKeyboardFocus::activate(QEvent* event)
     return true;
 }
 
-QRectF OrvaneKeyboardFocus::ringRect() const
+QRectF OrvaneKeyboardFocus::ringRect() const { return m_control ? ringRectIn(m_control->window()) : QRectF(); }
+
+QRectF OrvaneKeyboardFocus::ringRectIn(const QWidget* target) const
 {
-    if (!m_control)
-        return {};
-    const QPoint origin = m_control->mapTo(m_control->window(), QPoint(0, 0));
+    const QPoint origin = m_control->mapTo(target, QPoint(0, 0));
     return QRectF(origin, m_control->size()).adjusted(-outset, -outset, outset, outset);
 }
+
 
 void OrvaneKeyboardFocus::follow()
 {
@@ -117,8 +132,8 @@ void OrvaneKeyboardFocus::follow()
     if (!m_control)
         return;
     // A control inside a popup or a reparented one may have a new window since the ring was made.
-    if (parentWidget() != m_control->window())
-        setParent(m_control->window());
+    if (QWidget* parent = ringParent(m_control); parentWidget() != parent)
+        setParent(parent);
     for (QWidget* ancestor = m_control->parentWidget(); ancestor && !ancestor->isWindow();
          ancestor = ancestor->parentWidget()) {
         ancestor->installEventFilter(this);
@@ -140,7 +155,7 @@ void OrvaneKeyboardFocus::release()
 
 void OrvaneKeyboardFocus::place()
 {
-    const QRect ring = ringRect().toAlignedRect();
+    const QRect ring = ringRectIn(parentWidget()).toAlignedRect();
     setGeometry(ring.adjusted(-margin, -margin, margin, margin));
     update();
 }
@@ -196,7 +211,7 @@ void OrvaneKeyboardFocus::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath path;
-    const QRectF ring = ringRect().translated(-QPointF(pos()));
+    const QRectF ring = ringRectIn(parentWidget()).translated(-QPointF(pos()));
     path.addRoundedRect(ring, m_cornerRadius, m_cornerRadius);
     painter.strokePath(path, QPen(OrvaneTheme::lime(), lineWidth));
 }

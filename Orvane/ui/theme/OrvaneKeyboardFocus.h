@@ -10,8 +10,9 @@ namespace orvane {
 
 // The keyboard focus ring: a 2-pixel lime rounded rectangle 4 pixels outside a control while it has
 // the keyboard focus, and nothing otherwise, so the control's layout never moves. The ring lives on
-// the control's window rather than inside the control, takes no clicks and, being a focus frame, is
-// no element of the accessibility tree.
+// the control's window rather than inside the control (inside a scroll area, on its viewport, which
+// clips the ring as it clips the control), takes no clicks and, being a focus frame, is no element of
+// the accessibility tree.
 //
 // The ring shows for focus the keyboard moved (Tab, Backtab, a shortcut), and for any focus while a
 // screen reader runs; not for the focus a window gives its first control when it opens, nor for a
@@ -56,6 +57,7 @@ private:
     void follow();
     void release();
     void place();
+    QRectF ringRectIn(const QWidget* target) const;
 
     QPointer<QWidget> m_control;
     qreal m_cornerRadius;

@@ -50,6 +50,24 @@ bool OrvaneKeyboardFocusKeeper::moveOn(QWidget* from, bool keyboard)
     return true;
 }
 
+void OrvaneKeyboardFocusKeeper::returnFocus(QWidget* opener, QWidget* fallback, bool keyboard)
+{
+    QWidget* target = takesFocus(opener) ? opener : takesFocus(fallback) ? fallback : nullptr;
+    if (!target && opener)
+        target = neighbour(opener, true);
+    if (!target)
+        return;
+    release();
+    if (!target->hasFocus())
+        target->setFocus(keyboard ? Qt::TabFocusReason : Qt::OtherFocusReason);
+}
+
+bool OrvaneKeyboardFocusKeeper::takesFocus(const QWidget* control)
+{
+    return control && control->isEnabled() && control->isVisibleTo(control->window())
+        && (control->focusPolicy() & Qt::TabFocus) == Qt::TabFocus;
+}
+
 QWidget* OrvaneKeyboardFocusKeeper::heldControl() const { return focusIsFree() ? m_held.data() : nullptr; }
 
 bool OrvaneKeyboardFocusKeeper::focusIsFree() const { return m_held && !m_held->window()->focusWidget(); }
@@ -82,8 +100,7 @@ QWidget* OrvaneKeyboardFocusKeeper::neighbour(QWidget* from, bool next)
     QWidget* window = from->window();
     for (QWidget* w = next ? from->nextInFocusChain() : from->previousInFocusChain(); w && w != from;
          w = next ? w->nextInFocusChain() : w->previousInFocusChain()) {
-        if (w->window() == window && (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && !w->focusProxy()
-            && w->isEnabled() && w->isVisibleTo(window) && w != window)
+        if (w->window() == window && takesFocus(w) && !w->focusProxy() && w != window)
             return w;
     }
     return nullptr;

@@ -21,6 +21,9 @@ namespace orvane {
 // next enabled control in the Tab order, with its ring when the focus had come from the keyboard,
 // so that no key reaches the window's default action while the user sees no focus.
 //
+// When a menu, dialog or chooser closes, the focus goes back to the control that opened it while that
+// control can take it, else to the next sensible one (returnFocus).
+//
 // The container (a window's content) forwards its focusNextPrevChild here first, and calls settle()
 // after each refresh of its controls.
 class OrvaneKeyboardFocusKeeper final : public QObject {
@@ -37,6 +40,10 @@ public:
     std::optional<bool> focusNextPrevChild(bool next);
     // Moves the focus on from a held control that is still disabled once no work runs.
     void settle();
+    // A menu, dialog or chooser opened from `opener` has closed: the focus goes to `opener` when it can
+    // take it, else to `fallback`, else on from `opener` in the Tab order; with its ring when the
+    // overlay was opened from the keyboard. An inactive window gives it when it is active again.
+    void returnFocus(QWidget* opener, QWidget* fallback, bool keyboard);
     // The control whose focus is held, while no other control has taken the focus.
     QWidget* heldControl() const;
     // Whether the held focus had come from the keyboard (its ring showed).
@@ -53,6 +60,7 @@ private:
     // Gives the focus to the next enabled control after `from`; false when there is none.
     static bool moveOn(QWidget* from, bool keyboard);
     static QWidget* neighbour(QWidget* from, bool next);
+    static bool takesFocus(const QWidget* control);
 
     QWidget* m_container;
     WorkProbe m_working;

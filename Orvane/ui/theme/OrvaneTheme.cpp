@@ -56,7 +56,7 @@ QFont OrvaneTheme::tracked(const QFont& base, qreal tracking)
 // title 22, large title 26.
 const QFont& OrvaneTheme::captionFont()
 {
-    static const QFont f = monospaced(10, QFont::Medium);
+    static const QFont f = monospaced(minimumTextPixelSize, QFont::Medium);
     return f;
 }
 

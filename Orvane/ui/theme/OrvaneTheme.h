@@ -29,6 +29,10 @@ public:
     static const QColor& panelStroke();
     static const QColor& surface();
 
+    // The smallest type any text is drawn in, the caption's: a text that does not fit at it is elided
+    // or wraps, never shrunk further.
+    static constexpr int minimumTextPixelSize = 10;
+
     static const QFont& captionFont();
     static const QFont& bodyFont();
     static const QFont& labelFont();

@@ -47,6 +47,13 @@ LauncherJavaProbe askedOnce(const LauncherJavaProbe& probe)
     };
 }
 
+// Whether `control` shows its keyboard focus ring.
+bool ringShown(const QWidget* control)
+{
+    const OrvaneKeyboardFocus* ring = control ? OrvaneKeyboardFocus::of(control) : nullptr;
+    return ring && ring->ringShown();
+}
+
 } // namespace
 
 ContentView::ContentView(AppModel& model, Seams seams, QWidget* parent)
@@ -185,19 +192,24 @@ void ContentView::refresh()
                           m_accessibility.reduceMotion});
     const bool watching = state.observingLaunch;
     // The primary button holds the focus while it is disabled; CANCEL takes it over when the card
-    // replaces the button, with the ring when the focus had come from the keyboard.
-    const bool primaryHeld = m_focusKeeper->heldControl() == m_primaryButton;
-    const bool primaryHadFocus = m_primaryButton->hasFocus() || primaryHeld;
-    const bool keyboardFocus = primaryHeld ? m_focusKeeper->heldByKeyboard()
-                                           : OrvaneKeyboardFocus::of(m_primaryButton)->ringShown();
+    // replaces the button, and hands it back when the button returns, with the ring when the focus
+    // had come from the keyboard.
+    TextButton* cancel = m_watchCard->cancelButton();
+    QWidget* replaced = watching ? static_cast<QWidget*>(m_primaryButton) : cancel;
+    const bool replacedHeld = m_focusKeeper->heldControl() == replaced;
+    const bool replacedHadFocus = replaced->isVisible() && (replaced->hasFocus() || replacedHeld);
+    const bool keyboardFocus = replacedHeld ? m_focusKeeper->heldByKeyboard() : ringShown(replaced);
     m_primaryButton->setVisible(!watching);
     m_watchCard->setVisible(watching);
-    if (watching && primaryHadFocus && m_watchCard->cancelButton()->isVisible())
-        m_watchCard->cancelButton()->setFocus(keyboardFocus ? Qt::TabFocusReason : Qt::OtherFocusReason);
+    if (replacedHadFocus && watching && cancel->isVisible())
+        cancel->setFocus(keyboardFocus ? Qt::TabFocusReason : Qt::OtherFocusReason);
+    else if (replacedHadFocus && !watching)
+        m_focusKeeper->returnFocus(m_primaryButton, nullptr, keyboardFocus);
 
     m_subtitle->setText(ContentViewRules::subtitleText(state));
     m_subtitle->setColor(ContentViewRules::subtitleColor(state, probe, contrast));
     m_subtitle->setAccessibleName(ContentViewRules::subtitleAccessibilityLabel(state));
+    m_subtitle->setHint(ContentViewRules::subtitleAccessibilityHint(state));
 
     m_restoreButton->setEnabled(ContentViewRules::restoreEnabled(state));
     m_restoreButton->setAccessibleDescription(ContentViewRules::restoreHint(state));
@@ -234,8 +246,10 @@ void ContentView::announceIfNeeded(const std::optional<QString>& text)
         m_lastAnnouncement = text;
         m_seams.announcer->announce(*text);
     }
+    // What a closing menu or dialog held back is announced where the focus returns to, not at the
+    // primary action.
     const AppModelState& state = m_model.state();
-    if (!state.busy && !state.observingLaunch && m_seams.announcer->screenReaderRunning()
+    if (!m_returningFocus && !state.busy && !state.observingLaunch && m_seams.announcer->screenReaderRunning()
         && m_primaryButton->isVisible())
         m_primaryButton->setFocus(Qt::OtherFocusReason);
 }
@@ -369,11 +383,15 @@ void ContentView::showDetails()
         return;
     m_showingDetails = true;
     m_detailsSheet = sheet;
+    // The focus goes back where it was when the sheet opened, by Details or the primary action.
+    QWidget* focused = QApplication::focusWidget();
+    m_overlayOpener = isAncestorOf(focused) ? focused : m_detailsButton;
+    m_overlayOpenedByKeyboard = m_overlayOpener == focused && ringShown(focused);
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     sheet->setWindowModality(Qt::WindowModal);
     connect(sheet, &QDialog::finished, this, [this] {
         m_showingDetails = false;
-        refresh();
+        overlayClosed(m_overlayOpener, m_overlayOpenedByKeyboard);
     });
     sheet->open();
     refresh();
@@ -407,17 +425,19 @@ void ContentView::togglePackMenu()
     const bool handoff = modelGuidance::selectedLaunchMode(state) == LaunchMode::companionHandoff;
     auto* menu = new PackMenu(entries, handoff, m_accessibility.increasedContrast, this);
     m_packMenu = menu;
+    m_overlayOpenedByKeyboard = ringShown(m_packButton);
     // The menu closes before a choice's work starts, so its announcement is not held back.
     connect(menu, &PackMenu::closed, this, [this, menu] {
         if (m_packMenu == menu)
             m_packMenu = nullptr;
-        refresh();
+        overlayClosed(m_packButton, m_overlayOpenedByKeyboard);
     });
     connect(menu, &PackMenu::packChosen, this, [this](const QString& id) {
         if (const auto pack = PackID::fromRawValue(id))
             m_seams.operations->selectPack(*pack);
     });
     connect(menu, &PackMenu::chooseInstanceChosen, this, [this] { (void)chooseInstanceFolder(); });
+    m_packButton->setMenu(menu);
     menu->popUp(m_packButton);
     refresh();
 }
@@ -426,10 +446,15 @@ QCoro::Task<> ContentView::chooseInstanceFolder()
 {
     QPointer<ContentView> self(this);
     const std::shared_ptr<FolderChooser> chooser = m_seams.folderChooser;
+    const bool keyboard = ringShown(m_packButton) || m_overlayOpenedByKeyboard;
     const std::optional<std::filesystem::path> folder = co_await chooser->chooseFolder(
         this, QStringLiteral("Select a Tekkit 2 1.2.6 instance — the folder that contains bin/ and options.txt."),
         QStringLiteral("Use folder"));
-    if (self && folder)
+    if (!self)
+        co_return;
+    // The chooser was opened from the pack menu, so from the pack button.
+    self->m_focusKeeper->returnFocus(self->m_packButton, self->m_primaryButton, keyboard);
+    if (folder)
         self->m_seams.operations->chooseInstanceFolder(*folder);
 }
 
@@ -452,13 +477,23 @@ void ContentView::confirmRestore()
     box->setDefaultButton(cancel);
     box->setEscapeButton(cancel);
     m_restoreConfirmation = box;
-    connect(box, &QDialog::finished, this, [this, box, restore] {
+    const bool keyboard = ringShown(m_restoreButton);
+    connect(box, &QDialog::finished, this, [this, box, restore, keyboard] {
         const bool confirmed = box->clickedButton() == restore;
         m_restoreConfirmation = nullptr;
+        overlayClosed(m_restoreButton, keyboard);
         if (confirmed)
             m_seams.operations->restoreSettings();
     });
     box->open();
+}
+
+void ContentView::overlayClosed(QWidget* opener, bool keyboard)
+{
+    m_returningFocus = true;
+    refresh();
+    m_returningFocus = false;
+    m_focusKeeper->returnFocus(opener, m_primaryButton, keyboard);
 }
 
 } // namespace orvane

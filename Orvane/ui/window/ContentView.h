@@ -2,7 +2,7 @@
 
 #include "ui/desktop/FolderChooser.h"
 #include "ui/theme/AccessibilityPrefs.h"
-#include "ui/window/Announcer.h"
+#include "ui/desktop/Announcer.h"
 #include "ui/window/WindowOperations.h"
 
 #include <QCoro/QCoroTask>
@@ -118,6 +118,9 @@ private:
     bool takeReturn(QKeyEvent* key);
     void togglePackMenu();
     void confirmRestore();
+    // A menu, dialog or chooser opened from `opener` has closed: what it held back is announced and
+    // the focus goes back to `opener`, or to the primary action when `opener` cannot take it.
+    void overlayClosed(QWidget* opener, bool keyboard);
 
     AppModel& m_model;
     Seams m_seams;
@@ -140,6 +143,9 @@ private:
     QPointer<PackMenu> m_packMenu;
     QPointer<QMessageBox> m_restoreConfirmation;
     QPointer<QDialog> m_detailsSheet;
+    QPointer<QWidget> m_overlayOpener; // the control that had the focus when the sheet opened
+    bool m_overlayOpenedByKeyboard = false; // the sheet or the menu opened with the opener's ring showing
+    bool m_returningFocus = false;
     bool m_showingDetails = false;
     bool m_shownOnce = false;
     std::optional<QString> m_announcementText;

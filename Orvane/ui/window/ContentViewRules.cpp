@@ -18,6 +18,20 @@ bool isBlocked(const AppModelState& state)
 
 bool rosettaInstalled(const AppModelState& state) { return state.capability && state.capability->rosettaInstalled; }
 
+// The error line holds the failed launch's own message: the launch's result, not a later error.
+bool errorIsTheLaunchFailure(const AppModelState& state)
+{
+    return state.errorMessage && state.providerLaunchResult
+        && state.providerLaunchResult->state == LaunchResultState::failed
+        && *state.errorMessage == state.providerLaunchResult->message;
+}
+
+bool showsLastCheck(const AppModelState& state)
+{
+    const std::optional<QString> line = modelGuidance::lastCheckLine(state);
+    return line && ContentViewRules::subtitleText(state) == *line;
+}
+
 } // namespace
 
 QString readinessWord(const AppModelState& state)
@@ -68,7 +82,8 @@ QString subtitleText(const AppModelState& state)
 {
     const PackDescriptor pack = modelGuidance::selectedPack(state);
     const bool direct = modelGuidance::selectedLaunchMode(state) == LaunchMode::direct;
-    if (state.busy || modelGuidance::requiredSetupStep(state) || isBlocked(state) || state.errorMessage)
+    if (state.busy || modelGuidance::requiredSetupStep(state) || isBlocked(state)
+        || (state.errorMessage && !errorIsTheLaunchFailure(state)))
         return modelGuidance::primaryActionDetail(state).toUpper();
     if (!modelGuidance::selectedPackReady(state))
         return QStringLiteral("CHOOSE A CERTIFIED ") + pack.name.toUpper() + QStringLiteral(" INSTANCE");
@@ -94,9 +109,12 @@ QString subtitleAccessibilityLabel(const AppModelState& state)
 {
     if (state.observingLaunch)
         return modelGuidance::primaryActionDetail(state);
-    if (const auto line = modelGuidance::lastCheckLine(state))
-        return state.launch ? state.launch->message : *line;
     return subtitleText(state);
+}
+
+QString subtitleAccessibilityHint(const AppModelState& state)
+{
+    return state.launch && showsLastCheck(state) ? state.launch->message : QString();
 }
 
 std::optional<QString> announcementText(const AppModelState& state, bool showingDetails, bool showingPackMenu)

@@ -20,10 +20,14 @@ QColor accentColor(const AppModelState& state, const LauncherJavaProbe& probe);
 // A handoff pack on an arm64 Mac without Rosetta or without a ready launcher Java.
 bool macNeedsSetup(const AppModelState& state, const LauncherJavaProbe& probe);
 
-// The line under the primary card, always upper case.
+// The line under the primary card, always upper case. A launch that failed shows its LAST CHECK line
+// as soon as its result arrives, though the result's message is also the error line.
 QString subtitleText(const AppModelState& state);
 QColor subtitleColor(const AppModelState& state, const LauncherJavaProbe& probe, bool increasedContrast);
+// What a screen reader reads for the line: what it shows (while a launch is watched, the detail of
+// the watch), and beside a LAST CHECK line the observation's own sentence as its description.
 QString subtitleAccessibilityLabel(const AppModelState& state);
+QString subtitleAccessibilityHint(const AppModelState& state);
 
 // What the window announces to a screen reader; nothing while the details sheet or the pack menu is open.
 std::optional<QString> announcementText(const AppModelState& state, bool showingDetails, bool showingPackMenu);

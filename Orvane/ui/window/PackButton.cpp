@@ -4,6 +4,8 @@
 #include "ui/theme/OrvaneKeyboardFocus.h"
 #include "ui/theme/OrvaneSymbols.h"
 #include "ui/theme/OrvaneTheme.h"
+#include "ui/window/PackMenu.h"
+#include "ui/window/PackMenuAccessibility.h"
 
 #include <QEvent>
 #include <QFontMetricsF>
@@ -21,6 +23,7 @@ QFont versionFont() { return OrvaneTheme::tracked(OrvaneTheme::packFont(), PackB
 
 PackButton::PackButton(QWidget* parent) : QAbstractButton(parent)
 {
+    installPackMenuAccessibility();
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setCursor(Qt::PointingHandCursor);
     OrvaneKeyboardFocus::attach(this, 0);

@@ -2,8 +2,11 @@
 
 #include <QAbstractButton>
 #include <QColor>
+#include <QPointer>
 
 namespace orvane {
+
+class PackMenu;
 
 // The wide pack selector: the selected pack's name in title type, its version, and a chevron, on the
 // panel fill inside a thin outline. Pressing it opens the pack menu.
@@ -38,6 +41,9 @@ public:
     QColor secondaryColor() const;
     QColor borderColor() const;
     qreal borderWidth() const { return m_look.increasedContrast ? 2 : 1; }
+    // The menu the button has open, if any: assistive technology finds it below the button.
+    void setMenu(PackMenu* menu) { m_menu = menu; }
+    PackMenu* menu() const { return m_menu.data(); }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -48,6 +54,7 @@ protected:
 
 private:
     Look m_look;
+    QPointer<PackMenu> m_menu;
 };
 
 } // namespace orvane

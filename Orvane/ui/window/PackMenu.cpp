@@ -4,7 +4,9 @@
 #include "ui/theme/OrvaneTheme.h"
 #include "ui/theme/TerminalDivider.h"
 #include "ui/theme/TextButton.h"
+#include "ui/window/PackMenuAccessibility.h"
 
+#include <QAccessible>
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QPainter>
@@ -74,6 +76,7 @@ void PackRow::paintEvent(QPaintEvent*)
 PackMenu::PackMenu(const QList<Entry>& packs, bool offerInstanceChoice, bool increasedContrast, QWidget* parent)
     : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint)
 {
+    installPackMenuAccessibility();
     setAttribute(Qt::WA_DeleteOnClose);
     setAccessibleName(QStringLiteral("Packs"));
     setFixedWidth(menuWidth);
@@ -120,6 +123,7 @@ void PackMenu::setRowsEnabled(const QList<bool>& enabled)
 
 void PackMenu::popUp(QWidget* anchor)
 {
+    m_anchor = anchor;
     adjustSize();
     const QPoint bottomCentre = anchor->mapToGlobal(QPoint(anchor->width() / 2, anchor->height()));
     QPoint topLeft(bottomCentre.x() - width() / 2, bottomCentre.y() + 6);
@@ -170,10 +174,29 @@ void PackMenu::keyPressEvent(QKeyEvent* event)
     }
 }
 
+void PackMenu::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    announceShown(true);
+}
+
 void PackMenu::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
+    announceShown(false);
     Q_EMIT closed();
+}
+
+void PackMenu::announceShown(bool shown)
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleEvent menu(this, shown ? QAccessible::PopupMenuStart : QAccessible::PopupMenuEnd);
+    QAccessible::updateAccessibility(&menu);
+    if (m_anchor) {
+        QAccessibleEvent children(m_anchor.data(), QAccessible::ObjectReorder);
+        QAccessible::updateAccessibility(&children);
+    }
 }
 
 } // namespace orvane

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QList>
+#include <QPointer>
 #include <QWidget>
 
 namespace orvane {
@@ -62,6 +63,8 @@ public:
     void setRowsEnabled(const QList<bool>& enabled);
     // Shows the menu under `anchor`'s bottom edge, centred on it, and focuses the first enabled entry.
     void popUp(QWidget* anchor);
+    // The control the menu was opened from: its parent for assistive technology.
+    QWidget* anchor() const { return m_anchor.data(); }
 
 Q_SIGNALS:
     void packChosen(const QString& id);
@@ -71,9 +74,14 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
+    // Tells assistive technology that the menu opened or closed below its anchor.
+    void announceShown(bool shown);
+
+    QPointer<QWidget> m_anchor;
     QList<PackRow*> m_rows;
     TextButton* m_chooseInstance = nullptr;
     int m_dividerY = -1;

@@ -6,8 +6,8 @@
 
 namespace orvane {
 
-// Speaks status changes to a screen reader. The window decides what to announce and when (and
-// never repeats a text); the announcer only delivers it.
+// Speaks status changes and results to a screen reader. The window and the details sheet decide what
+// to announce and when; the announcer only delivers it.
 class Announcer {
 public:
     virtual ~Announcer() = default;
@@ -17,7 +17,7 @@ public:
     virtual bool screenReaderRunning() const = 0;
 };
 
-// The hidden element whose name carries the latest announcement.
+// The hidden element of a window whose name carries the latest announcement.
 class AnnouncementRegion final : public QWidget {
     Q_OBJECT
 

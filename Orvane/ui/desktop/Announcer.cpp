@@ -1,4 +1,4 @@
-#include "ui/window/Announcer.h"
+#include "ui/desktop/Announcer.h"
 
 #include "ui/theme/OrvaneAccessibility.h"
 
