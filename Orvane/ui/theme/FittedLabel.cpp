@@ -35,6 +35,12 @@ void FittedLabel::setColor(const QColor& color)
     update();
 }
 
+void FittedLabel::setAlignment(Qt::Alignment alignment)
+{
+    m_alignment = alignment;
+    update();
+}
+
 void FittedLabel::setHint(const QString& hint)
 {
     m_hint = hint;

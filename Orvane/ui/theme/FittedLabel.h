@@ -21,6 +21,7 @@ public:
     const QString& text() const { return m_text.text; }
     void setColor(const QColor& color);
     const QColor& color() const { return m_color; }
+    void setAlignment(Qt::Alignment alignment);
     // The accessible description while the whole text shows.
     void setHint(const QString& hint);
     qreal scale() const { return m_text.scaleFor(width()); }
