@@ -106,4 +106,9 @@ bool DisclosureGroup::isExpanded() const
     return m_toggle->isChecked();
 }
 
+void DisclosureGroup::setExpanded(bool expanded)
+{
+    m_toggle->setChecked(expanded);
+}
+
 } // namespace orvane

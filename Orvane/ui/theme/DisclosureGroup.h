@@ -43,6 +43,7 @@ public:
     QWidget* body() const { return m_body; }
     QVBoxLayout* bodyLayout() const { return m_bodyLayout; }
     bool isExpanded() const;
+    void setExpanded(bool expanded);
 
 private:
     DisclosureToggle* m_toggle;

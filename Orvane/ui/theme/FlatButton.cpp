@@ -56,6 +56,12 @@ void FlatButton::setDestructive(bool destructive)
     update();
 }
 
+void FlatButton::setStyle(OrvaneFlatButtonStyle style)
+{
+    m_style = style;
+    update();
+}
+
 QSize FlatButton::sizeHint() const
 {
     const QFontMetrics metrics(titleFont());

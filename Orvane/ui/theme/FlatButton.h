@@ -20,6 +20,7 @@ public:
     void setTitle(const QString& title);
     void setDestructive(bool destructive);
     // The look; reduce motion turns off press scaling and its animation.
+    void setStyle(OrvaneFlatButtonStyle style);
     const OrvaneFlatButtonStyle& buttonStyle() const { return m_style; }
 
     QSize sizeHint() const override;

@@ -32,8 +32,9 @@ public:
     void setStyle(OrvaneBrutalistPrimaryButtonStyle style);
     const OrvaneBrutalistPrimaryButtonStyle& buttonStyle() const { return m_style; }
 
-    // The rect the title is drawn in.
+    // The rect the title is drawn in, and the scale it is drawn at.
     QRectF titleRect() const;
+    qreal titleScale() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
