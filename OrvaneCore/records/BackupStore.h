@@ -9,6 +9,7 @@
 #include "records/PreparedRestoreFile.h"
 #include "records/RestoreCommitRecord.h"
 #include "records/RestoreCheckpoint.h"
+#include "records/RecoveryOutcome.h"
 
 #include <QDateTime>
 #include <QString>
@@ -25,7 +26,9 @@
 namespace orvane {
 
 // Owns the backups under one folder: overlay snapshots (the backups folder) or world backups (its
-// "saves" subfolder). Each snapshot is <root>/<id>/ with the copies and manifest.json.
+// "saves" subfolder). Each snapshot is <root>/<id>/ with the copies and manifest.json. Making and
+// checking snapshots, listing and choosing them, and planning a restore are its own (BackupStore*.cpp);
+// a restore itself is a RestoreRun, and what an interrupted one left a RestoreRecovery.
 // A short-lived value made for one operation; not thread-safe.
 class BackupStore final {
 public:
@@ -177,30 +180,19 @@ public:
     // whatever its instance, onto the instance its manifest records.
     RestoreResult restoreRecordedBackup(const std::optional<BackupManifest>& manifest, std::optional<BackupKind> kind);
 
-    // --- The restore engine ---
+    // --- The restore engine (RestoreRun stages and commits, RestoreRecovery finishes what was cut off) ---
 
-    // Puts every file of a backup back, each with one rename, checking each copy's digest as it is
-    // staged and re-measuring every destination at each step. Every swap, move, link and removal in a
-    // destination folder acts through the descriptor of that folder as its link-free check opened it
-    // (and the item's own name), so a folder swapped for a link after the check is never followed. Either every file holds the backed-up
-    // bytes afterwards, or every replaced file is put back; bytes that changed meanwhile are never
-    // deleted, and the error says where they are. An undo folder is kept (and named) only after a
-    // failed rollback; what an interrupted restore left is removed first.
+    // Puts every file of a backup back, each with one swap or exclusive rename, checking each copy's
+    // digest as it is staged and re-measuring every destination at each step. Every swap, move, link
+    // and removal in a destination folder acts through the descriptor of that folder as its link-free
+    // check opened it (and the item's own name), so a folder swapped for a link after the check is never
+    // followed. Either every file holds the backed-up bytes afterwards, or every replaced file is put
+    // back; bytes that changed meanwhile are never deleted, and the error says where they are. An undo
+    // folder is kept (and named) only after a failed rollback; what an interrupted restore left is
+    // finished or undone first.
     RestoreResult restoreAtomically(const ListedBackup& backup, const std::filesystem::path& instanceRoot,
                                     const std::optional<std::filesystem::path>& technicDataRoot);
 
-    // Exchanges two existing paths in one step; a file system that cannot is an OrvaneError::io.
-    void swapAtomically(const std::filesystem::path& a, const std::filesystem::path& b) const;
-    // Renames `from` to `to` in one step, never replacing an item at `to`.
-    void moveExclusively(const std::filesystem::path& from, const std::filesystem::path& to) const;
-    // Swaps `stage` into place at `destination`, whose bytes were measured as the previous evidence;
-    // when the bytes swapped out differ from it, swaps them back and throws.
-    void swapIntoPlace(const std::filesystem::path& stage, const std::filesystem::path& destination,
-                       const QString& previousSHA256, std::int64_t previousByteCount) const;
-    // Swaps back a stage whose swapped-out bytes were not the ones measured, and throws; when the swap
-    // back fails, the unexpected bytes are kept under a preserved name and the error names it.
-    [[noreturn]] void swapBackChanged(const std::filesystem::path& stage,
-                                      const std::filesystem::path& destination) const;
     // Puts the committed files (indices into `prepared`) back, last first; returns one text per failure.
     // Each file's folder is opened afresh below its root without links, and every look, move and swap
     // of the file goes through that descriptor and the file's own name, never by path again.
@@ -219,40 +211,18 @@ private:
     RestoreResult restoreFirstUsable(const std::function<std::optional<ListedBackup>()>& nextCandidate,
                                      CandidateChecks passed, const std::filesystem::path& instanceRoot,
                                      const std::optional<std::filesystem::path>& technicDataRoot);
-    RestoreResult runRestore(const ListedBackup& backup, const std::filesystem::path& instanceRoot,
-                             const std::optional<std::filesystem::path>& technicDataRoot);
-    // The operation a recovery runs before. A backup never records a world an interrupted restore left
-    // mixed: it refuses while one is kept. A restore replaces such a world (the way out the refusal
-    // names), except right when the recovery first finds it, which it reports instead.
-    enum class Purpose { backup, restore };
-    // What the recovery left of restores that were interrupted while they replaced files.
-    struct Recovery {
-        bool keptNow = false; // one was kept as it is just now: the notice says where its files are
-        // The undo folders of ones an earlier operation kept, left for the restore to release.
-        std::vector<std::filesystem::path> keptBefore;
-    };
+    using Purpose = RecoveryPurpose;
     // Partial snapshots, and the stages and undo folders of restores that never finished; a restore of
-    // this store onto this instance interrupted while it replaced files is finished first. Probes left
-    // beside the files `restoring` puts back go too.
-    Recovery removeInterruptedWork(const std::filesystem::path& instanceRoot,
-                                   const std::optional<std::filesystem::path>& technicDataRoot, Purpose purpose,
-                                   const BackupManifest* restoring = nullptr);
-    // Runs each such restore to its end (staging only the files that do not hold the backed-up bytes
-    // yet), or where its backup is gone or no longer verifies puts the replaced files back from its
-    // undo folders; only then are the undo folders removed. What the interrupted run left and no longer
-    // needs goes first, and the free space still needed is checked before anything is changed.
-    // A file that holds neither the backed-up nor its prior bytes was changed since: then nothing is
-    // overwritten and the restore is kept as it is, its record kept in its kept undo folders. Throws,
-    // keeping everything and the record, when it can do neither for now; for a backup, also when a
-    // restore kept earlier is still kept; and for both when an undo folder's record cannot be read.
-    Recovery finishInterruptedRestores(const std::filesystem::path& instanceRoot,
-                                       const std::optional<std::filesystem::path>& technicDataRoot, Purpose purpose);
-    // After a restore over restores kept earlier: their records go, and a kept folder left with nothing
-    // else goes with its record.
-    void releaseKeptRestores(const std::vector<std::filesystem::path>& undoFolders) const;
-    // True for `folder` at or below the instance or Technic root, reached from it without a link.
-    static bool isWithinRoots(const std::filesystem::path& folder, const std::filesystem::path& instance,
+    // this store onto this instance interrupted while it replaced files is finished, undone or kept
+    // first (RestoreRecovery). Probes left beside the files `restoring` puts back go too.
+    RecoveryOutcome removeInterruptedWork(const std::filesystem::path& instanceRoot,
+                                          const std::optional<std::filesystem::path>& technicDataRoot, Purpose purpose,
+                                          const BackupManifest* restoring = nullptr);
+    void removePartialSnapshots();
+    void removeUnfinishedWork(const std::filesystem::path& instance,
                               const std::optional<std::filesystem::path>& technic);
+    void removeProbesBeside(const BackupManifest& restoring, const std::filesystem::path& instance,
+                            const std::optional<std::filesystem::path>& technic);
     std::filesystem::path partialSnapshotFolder(const QString& id) const;
     // createBackup after its clean-up, which a world backup does before it lists the saves.
     BackupManifest assembleBackup(const std::vector<std::filesystem::path>& files,

@@ -4,6 +4,7 @@
 #include "platform/FolderDescriptorCache.h"
 #include "platform/PathText.h"
 #include "platform/RegularFile.h"
+#include "records/BackupStoreTexts.h"
 #include "records/OutOfOpenFiles.h"
 #include "records/WorldBackupLimits.h"
 
@@ -98,10 +99,10 @@ void BackupStore::verifySnapshot(const BackupManifest& manifest, const std::file
         const struct stat& st = look.item;
         // A folder or special file cannot hold the recorded bytes (and a FIFO must not be opened).
         if (!S_ISREG(st.st_mode))
-            throw OrvaneError::backupCorrupt(QStringLiteral("hash mismatch ") + relative);
+            throw OrvaneError::backupCorrupt(backupTexts::hashMismatch(relative));
         if (check == SnapshotCheck::sizes) {
             if (file.byteCount < 0 || std::uint64_t(file.byteCount) != std::uint64_t(st.st_size))
-                throw OrvaneError::backupCorrupt(QStringLiteral("byte count mismatch ") + relative);
+                throw OrvaneError::backupCorrupt(backupTexts::byteCountMismatch(relative));
             continue;
         }
         CopiedFile measured;
@@ -113,9 +114,9 @@ void BackupStore::verifySnapshot(const BackupManifest& manifest, const std::file
             throw;
         }
         if (measured.sha256 != file.sha256)
-            throw OrvaneError::backupCorrupt(QStringLiteral("hash mismatch ") + relative);
+            throw OrvaneError::backupCorrupt(backupTexts::hashMismatch(relative));
         if (file.byteCount < 0 || std::uint64_t(file.byteCount) != measured.byteCount)
-            throw OrvaneError::backupCorrupt(QStringLiteral("byte count mismatch ") + relative);
+            throw OrvaneError::backupCorrupt(backupTexts::byteCountMismatch(relative));
     }
     checkByteBounds(manifest);
 }

@@ -4,6 +4,7 @@
 #include "platform/PathText.h"
 #include "records/CheckedFolder.h"
 #include "records/FileEvidence.h"
+#include "records/RestoreRecovery.h"
 #include "records/RestoreRoots.h"
 #include "records/RestoreTemporaryItems.h"
 #include "records/RestoreWorkspace.h"
@@ -21,12 +22,26 @@ std::filesystem::path BackupStore::partialSnapshotFolder(const QString& id) cons
     return m_root / (std::string(ownItemNames::partialBackup) + id.toStdString());
 }
 
-BackupStore::Recovery BackupStore::removeInterruptedWork(const std::filesystem::path& instanceRoot,
-                                                         const std::optional<std::filesystem::path>& technicDataRoot,
-                                                         Purpose purpose, const BackupManifest* restoring)
+RecoveryOutcome BackupStore::removeInterruptedWork(const std::filesystem::path& instanceRoot,
+                                                            const std::optional<std::filesystem::path>& technicDataRoot,
+                                                            Purpose purpose, const BackupManifest* restoring)
 {
-    // Snapshots that never got their id: everything in them is a copy of files still in place. Removed
-    // through the store's descriptor, never through a link.
+    removePartialSnapshots();
+    // Before anything else looks at the files: a restore cut off among its replacements is completed.
+    const RecoveryOutcome recovery
+        = RestoreRecovery(*this, instanceRoot, technicDataRoot, purpose, m_interruptedRestoreNotice).run();
+    const std::filesystem::path instance = standardised(instanceRoot);
+    const auto technic = technicDataRoot ? std::optional(standardised(*technicDataRoot)) : technicRoot(instance);
+    removeUnfinishedWork(instance, technic);
+    if (restoring)
+        removeProbesBeside(*restoring, instance, technic);
+    return recovery;
+}
+
+// Snapshots that never got their id: everything in them is a copy of files still in place. Removed
+// through the store's descriptor, never through a link.
+void BackupStore::removePartialSnapshots()
+{
     try {
         const CheckedFolder store = CheckedFolder::openOwn(m_root);
         for (const std::string& name : restoreItems::namesIn(store.fd())) {
@@ -36,14 +51,13 @@ BackupStore::Recovery BackupStore::removeInterruptedWork(const std::filesystem::
     } catch (const std::exception&) {
         // No store yet, or not open now: nothing of it to clean.
     }
+}
 
-    // Before anything else looks at the files: a restore cut off among its replacements is completed.
-    Recovery recovery = finishInterruptedRestores(instanceRoot, technicDataRoot, purpose);
-
-    // Stages and undo folders of restores that never finished; kept undo folders stay. Each folder is
-    // opened without links (the private one as the restore's own) and cleaned through its descriptor.
-    const std::filesystem::path instance = standardised(instanceRoot);
-    const auto technic = technicDataRoot ? std::optional(standardised(*technicDataRoot)) : technicRoot(instance);
+// Stages and undo folders of restores that never finished; kept undo folders stay. Each folder is
+// opened without links (the private one as the restore's own) and cleaned through its descriptor.
+void BackupStore::removeUnfinishedWork(const std::filesystem::path& instance,
+                                       const std::optional<std::filesystem::path>& technic)
+{
     if (!m_temporaryFolder.empty()) {
         try {
             RestoreWorkspace::removeInterruptedWork(*m_files, CheckedFolder::openOwn(m_temporaryFolder));
@@ -66,37 +80,30 @@ BackupStore::Recovery BackupStore::removeInterruptedWork(const std::filesystem::
                                               : std::optional(RestoreRoots{instance, technic});
             return roots ? restoreItems::openWithinRoots(folder, roots->instance, roots->technic) : std::nullopt;
         });
-    // A restore killed while it staged leaves a probe beside a new file, recorded nowhere; it holds a
-    // file of the backup it restored, most likely this one again.
-    if (restoring) {
-        // As text: a world lists tens of thousands of files in a few folders.
-        std::set<std::string, std::less<>> folders;
-        for (const BackupFile& file : restoring->files) {
-            const std::string destination = standardisedText(file.originalPath);
-            const std::string_view folder = folderText(destination);
-            if (folders.find(folder) == folders.end())
-                folders.emplace(folder);
-        }
-        const auto isBackedUp = [&](const CopiedFile& bytes) {
-            return std::any_of(restoring->files.begin(), restoring->files.end(), [&](const BackupFile& file) {
-                return matchesEvidence(bytes, file.sha256, file.byteCount);
-            });
-        };
-        for (const auto& folder : folders) {
-            if (const auto opened = restoreItems::openWithinRoots(std::filesystem::path(folder), instance, technic))
-                restoreItems::removeLeftovers(*m_files, *opened, isBackedUp);
-        }
-    }
-    return recovery;
 }
 
-bool BackupStore::isWithinRoots(const std::filesystem::path& folder, const std::filesystem::path& instance,
-                                const std::optional<std::filesystem::path>& technic)
+// A restore killed while it staged leaves a probe beside a new file, recorded nowhere; it holds a file
+// of the backup it restored, most likely this one again.
+void BackupStore::removeProbesBeside(const BackupManifest& restoring, const std::filesystem::path& instance,
+                                     const std::optional<std::filesystem::path>& technic)
 {
-    const auto within = [&](const std::filesystem::path& root) {
-        return folder == root || (isContained(folder, root) && !pathContainsSymbolicLink(folder, root));
+    // As text: a world lists tens of thousands of files in a few folders.
+    std::set<std::string, std::less<>> folders;
+    for (const BackupFile& file : restoring.files) {
+        const std::string destination = standardisedText(file.originalPath);
+        const std::string_view folder = folderText(destination);
+        if (folders.find(folder) == folders.end())
+            folders.emplace(folder);
+    }
+    const auto isBackedUp = [&](const CopiedFile& bytes) {
+        return std::any_of(restoring.files.begin(), restoring.files.end(), [&](const BackupFile& file) {
+            return matchesEvidence(bytes, file.sha256, file.byteCount);
+        });
     };
-    return within(instance) || (technic && within(*technic));
+    for (const auto& folder : folders) {
+        if (const auto opened = restoreItems::openWithinRoots(std::filesystem::path(folder), instance, technic))
+            restoreItems::removeLeftovers(*m_files, *opened, isBackedUp);
+    }
 }
 
 } // namespace orvane

@@ -13,23 +13,10 @@ namespace orvane {
 
 namespace {
 
-// The root a restored file lies below: the Technic root for the launcher's settings, the instance
-// (the destination without its relative path) otherwise.
-std::filesystem::path rootOf(const PreparedRestoreFile& file)
-{
-    std::filesystem::path root = file.destination.parent_path();
-    if (file.manifestFile.relativePath == backupTexts::technicSettingsPath)
-        return root;
-    const std::filesystem::path relative = pathFromText(file.manifestFile.relativePath);
-    for (auto part = std::next(relative.begin()); part != relative.end(); ++part)
-        root = root.parent_path();
-    return root;
-}
-
 // The destination's folder, opened afresh below its root without links: the rollback acts through it.
 CheckedFolder destinationFolder(const PreparedRestoreFile& file)
 {
-    const FolderDescriptorCache folders(rootOf(file));
+    const FolderDescriptorCache folders(file.root());
     return CheckedFolder::open(folders, file.destination.parent_path(), restoreTexts::destinationBecameLink);
 }
 

@@ -3,6 +3,7 @@
 #include "model/OrvaneError.h"
 
 #include <QLatin1String>
+#include <QString>
 
 #include <filesystem>
 
@@ -20,6 +21,16 @@ inline constexpr QLatin1String fileLimit{"world save tree exceeds the file limit
 inline constexpr QLatin1String fileSizeLimit{"world save file exceeds the size limit"};
 inline constexpr QLatin1String totalSizeLimit{"world save tree exceeds the total size limit"};
 inline constexpr QLatin1String worldChanged{"world save changed while Orvane was creating the backup"};
+
+// A snapshot copy that does not hold what its manifest records.
+inline QString hashMismatch(const QString& relativePath)
+{
+    return QStringLiteral("hash mismatch ") + relativePath;
+}
+inline QString byteCountMismatch(const QString& relativePath)
+{
+    return QStringLiteral("byte count mismatch ") + relativePath;
+}
 
 // Another process holds the stores' lock past the wait.
 inline constexpr QLatin1String storeBusy{"Another Orvane is working on these backups. Nothing was changed."};

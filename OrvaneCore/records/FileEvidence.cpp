@@ -24,12 +24,6 @@ std::optional<CopiedFile> measureIfPossible(const std::filesystem::path& path)
     }
 }
 
-bool holdsBytes(const std::filesystem::path& path, const QString& sha256, std::int64_t byteCount)
-{
-    const auto measured = measureIfPossible(path);
-    return measured && matchesEvidence(*measured, sha256, byteCount);
-}
-
 bool itemExistsAt(const std::filesystem::path& path)
 {
     struct stat st {};

@@ -22,9 +22,6 @@ bool matchesEvidence(const CopiedFile& measured, const QString& sha256, std::int
 // (missing, a link, a folder or special file, unreadable).
 std::optional<CopiedFile> measureIfPossible(const std::filesystem::path& path);
 
-// True when the regular file at `path` holds exactly these bytes; false when it differs or cannot be measured.
-bool holdsBytes(const std::filesystem::path& path, const QString& sha256, std::int64_t byteCount);
-
 // True when an item of any type (a dangling link too) is at `path`. Failures other than absence throw.
 bool itemExistsAt(const std::filesystem::path& path);
 

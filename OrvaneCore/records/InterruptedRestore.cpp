@@ -67,14 +67,14 @@ void InterruptedRestore::gather()
         else
             listsFiles = false;
         for (const auto& item : folder.record.setAside)
-            setAside.push_back(SetAsideItem{folder.path / item.name, item.original});
+            setAside.push_back(SetAsideFile{folder.path / item.name, item.original});
     }
 }
 
 bool InterruptedRestore::keptBefore() const
 {
     return std::any_of(folders.begin(), folders.end(),
-                       [](const UndoFolder& folder) { return isKeptUndoFolder(folder.path); });
+                       [](const UndoFolder& folder) { return restoreItems::isKeptUndoFolder(folder.path); });
 }
 
 std::optional<std::filesystem::path> InterruptedRestore::undoCopyOf(const QString& relativePath) const
@@ -134,7 +134,7 @@ bool InterruptedRestore::holdsSetAside(const std::filesystem::path& undoFolder, 
         if (ownItemNames::isFresh(it->path().filename().native(), ownItemNames::setAside)
             && (which == SetAsideItems::any
                 || std::none_of(setAside.begin(), setAside.end(),
-                                [&](const SetAsideItem& item) { return item.aside == it->path(); })))
+                                [&](const SetAsideFile& item) { return item.aside == it->path(); })))
             return true;
     }
     return false;
@@ -146,7 +146,7 @@ std::optional<std::filesystem::path> InterruptedRestore::linkOnTheWay() const
     std::set<std::filesystem::path> folders;
     for (const RecordedFile& file : files)
         folders.insert(file.destination.parent_path());
-    for (const SetAsideItem& item : setAside)
+    for (const SetAsideFile& item : setAside)
         folders.insert(item.original.parent_path());
     for (const auto& folder : folders) {
         for (const auto* root : {&roots.instance, roots.technic ? &*roots.technic : nullptr}) {
@@ -167,14 +167,16 @@ bool InterruptedRestore::liesWithinRoots() const
     };
     return std::all_of(files.begin(), files.end(),
                        [&](const RecordedFile& file) { return within(file.destination.parent_path()); })
-        && std::all_of(setAside.begin(), setAside.end(), [&](const SetAsideItem& item) {
+        && std::all_of(setAside.begin(), setAside.end(), [&](const SetAsideFile& item) {
                return isSameOrContained(item.original.parent_path(), roots.instance);
            });
 }
 
-bool isKeptUndoFolder(const std::filesystem::path& folder)
+bool InterruptedRestore::touchedAny() const
 {
-    return ownItemNames::isFresh(folder.filename().native(), ownItemNames::keptUndoFolder);
+    return std::any_of(undoFolders.begin(), undoFolders.end(),
+                       [&](const std::filesystem::path& folder) { return holdsSetAside(folder, SetAsideItems::any); })
+        || std::any_of(files.begin(), files.end(), [&](const RecordedFile& file) { return wasReplaced(file); });
 }
 
 bool wasEmptied(const InterruptedRestore::UndoFolder& folder)
@@ -182,7 +184,7 @@ bool wasEmptied(const InterruptedRestore::UndoFolder& folder)
     const auto& files = folder.record.files;
     const bool listsUndoData = !folder.record.setAside.empty()
         || (files && std::any_of(files->begin(), files->end(), [](const RecordedFile& file) { return file.existed(); }));
-    return isKeptUndoFolder(folder.path) && listsUndoData
+    return restoreItems::isKeptUndoFolder(folder.path) && listsUndoData
         && holdsNoFileBut(folder.path, RestoreCommitRecord::fileIn(folder.path));
 }
 
@@ -221,7 +223,7 @@ std::vector<RecordedFile> filesOfManifest(const BackupManifest& manifest, const 
     return files;
 }
 
-bool isOccupiedAgain(const InterruptedRestore::SetAsideItem& item)
+bool isOccupiedAgain(const SetAsideFile& item)
 {
     return stampIfPossible(item.aside) && stampIfPossible(item.original);
 }

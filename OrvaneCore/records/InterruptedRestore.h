@@ -5,6 +5,7 @@
 #include "records/ListedBackup.h"
 #include "records/RestoreCommitRecord.h"
 #include "records/RestoreRoots.h"
+#include "records/RestoreTemporaryItems.h"
 
 #include <filesystem>
 #include <optional>
@@ -21,11 +22,6 @@ struct InterruptedRestore {
         std::filesystem::path path;
         RestoreCommitRecord record;
     };
-    // A created path the restore moved into an undo folder, as its record lists it.
-    struct SetAsideItem {
-        std::filesystem::path aside; // in its undo folder
-        std::filesystem::path original;
-    };
     // Where a file is now, against what the record says it may be.
     enum class FileState {
         untouched, // never replaced: an existing file is still its undo link's, with its prior bytes; a new one absent
@@ -41,7 +37,7 @@ struct InterruptedRestore {
     // Gathered from the folders' records by gather().
     std::vector<std::filesystem::path> undoFolders;
     std::vector<RestoreCommitRecord::File> files;
-    std::vector<SetAsideItem> setAside;
+    std::vector<SetAsideFile> setAside; // created paths moved into the undo folders, as the records list them
     bool listsFiles = true; // false when a record was written before records listed files
 
     void gather();
@@ -54,6 +50,8 @@ struct InterruptedRestore {
     // True once the restore replaced the file: an existing destination is no longer its undo link's
     // file, or a new one is in place. Until then it is as it was, whatever was written to it since.
     bool wasReplaced(const RestoreCommitRecord::File& file) const;
+    // True once the restore replaced any file or moved any created path aside.
+    bool touchedAny() const;
     // A world backup's files all lie below the saves folder; anything else is an overlay's.
     BackupKind kind(const std::optional<ListedBackup>& backup) const;
     // Whether `undoFolder` holds items the restore moved there from paths the manifest does not name:
@@ -66,9 +64,6 @@ struct InterruptedRestore {
     // True when every recorded file and created path lies at or below the roots (as text).
     bool liesWithinRoots() const;
 };
-
-// The kept name an undo folder takes when its restore can be neither finished nor undone for now.
-bool isKeptUndoFolder(const std::filesystem::path& folder);
 
 // Removes `folder` when nothing but folders is left in it: folder by folder, deepest first, each only
 // while it is empty, so a file put there meanwhile stays (and so do the folders holding it).
@@ -85,6 +80,6 @@ std::vector<RestoreCommitRecord::File> filesOfManifest(const BackupManifest& man
                                                        const InterruptedRestore& restore);
 
 // A set-aside path that something occupies again: bytes written since, which nothing is put back over.
-bool isOccupiedAgain(const InterruptedRestore::SetAsideItem& item);
+bool isOccupiedAgain(const SetAsideFile& item);
 
 } // namespace orvane

@@ -21,6 +21,11 @@ struct PreparedRestoreFile {
     std::optional<QString> previousSHA256;
     std::optional<std::int64_t> previousByteCount;
 
+    // The root the file is restored below, from which its folder is opened without links: the Technic
+    // root for the launcher's settings, the instance otherwise (the destination less its relative path,
+    // as the plan accepts only such destinations).
+    std::filesystem::path root() const;
+
     bool operator==(const PreparedRestoreFile&) const = default;
 };
 

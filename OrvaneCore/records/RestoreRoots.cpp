@@ -1,6 +1,7 @@
 #include "records/RestoreRoots.h"
 
 #include "platform/PathText.h"
+#include "records/BackupStore.h"
 
 #include <sys/stat.h>
 
@@ -14,6 +15,14 @@ bool isSameFolder(const std::filesystem::path& a, const std::filesystem::path& b
     struct stat first {}, second {};
     return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && S_ISDIR(first.st_mode)
         && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+bool isWithinRoots(const std::filesystem::path& folder, const RestoreRoots& roots)
+{
+    const auto within = [&](const std::filesystem::path& root) {
+        return folder == root || (isContained(folder, root) && !BackupStore::pathContainsSymbolicLink(folder, root));
+    };
+    return within(roots.instance) || (roots.technic && within(*roots.technic));
 }
 
 std::optional<RestoreRoots> rootsOf(const RestoreCommitRecord& record, const std::filesystem::path& store,

@@ -21,6 +21,9 @@ struct RestoreRoots {
 // inode.
 bool isSameFolder(const std::filesystem::path& a, const std::filesystem::path& b);
 
+// True for `folder` at or below the instance or Technic root, reached from it without a link.
+bool isWithinRoots(const std::filesystem::path& folder, const RestoreRoots& roots);
+
 // The roots of `record`, when it is a restore from `store` onto `instance` (each compared by what it
 // is, not by how it is spelled); nothing for another store's or another instance's restore.
 std::optional<RestoreRoots> rootsOf(const RestoreCommitRecord& record, const std::filesystem::path& store,

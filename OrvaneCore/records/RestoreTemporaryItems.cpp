@@ -45,6 +45,11 @@ bool isItemName(std::string_view name)
     return false;
 }
 
+bool isKeptUndoFolder(const std::filesystem::path& folder)
+{
+    return names::isFresh(folder.filename().native(), names::keptUndoFolder);
+}
+
 std::optional<CheckedFolder> openBelow(const std::filesystem::path& root, const std::filesystem::path& folder) noexcept
 {
     try {
@@ -149,9 +154,10 @@ bool removeFolderAt(FileOperations& files, int parent, const std::filesystem::pa
     }
 }
 
-std::optional<QString> putBack(FileOperations& files, const FolderDescriptorCache& folders,
-                               const std::filesystem::path& aside, const std::filesystem::path& original)
+std::optional<QString> putBack(FileOperations& files, const FolderDescriptorCache& folders, const SetAsideFile& file)
 {
+    const std::filesystem::path& aside = file.aside;
+    const std::filesystem::path& original = file.original;
     try {
         const CheckedFolder folder = CheckedFolder::open(folders, original.parent_path(), restoreTexts::createdPathLink);
         const FolderItem back = folder.itemAt(original);
@@ -166,6 +172,19 @@ std::optional<QString> putBack(FileOperations& files, const FolderDescriptorCach
     }
 }
 
+std::filesystem::path keepUndoFolder(FileOperations& files, const std::filesystem::path& folder)
+{
+    if (isKeptUndoFolder(folder))
+        return folder;
+    const std::filesystem::path kept = folder.parent_path() / keptUndoFolderName();
+    try {
+        files.moveNoReplace(folder, kept);
+        return kept;
+    } catch (const std::exception&) {
+        return folder;
+    }
+}
+
 void removeQuietly(FileOperations& files, const std::filesystem::path& path)
 {
     try {
@@ -174,11 +193,5 @@ void removeQuietly(FileOperations& files, const std::filesystem::path& path)
     }
 }
 
-void removeIfHolding(FileOperations& files, const std::filesystem::path& path, const QString& sha256,
-                     std::int64_t byteCount)
-{
-    if (holdsBytes(path, sha256, byteCount))
-        removeQuietly(files, path);
-}
 
 } // namespace orvane::restoreItems

@@ -15,6 +15,12 @@
 
 namespace orvane {
 
+// A created path a restore moved into an undo folder instead of deleting it, so a rollback can put it back.
+struct SetAsideFile {
+    std::filesystem::path aside; // in its undo folder
+    std::filesystem::path original;
+};
+
 // Names of the items a restore makes, each "<prefix><fresh upper-case UUID>" (platform/OwnItemNames).
 namespace restoreItems {
 std::filesystem::path undoFolderName();   // orvane-restore-undo-<UUID>: prior bytes of existing destinations
@@ -29,6 +35,8 @@ std::filesystem::path probeName();        // .orvane-restore-probe-<UUID>: a lin
 // True for a name of exactly the form of one of the items above: never a world file of its own. A
 // player's file that only begins like one (orvane-restore-notes.txt) is not one.
 bool isItemName(std::string_view name);
+// True for an undo folder under its kept name: one no clean-up takes.
+bool isKeptUndoFolder(const std::filesystem::path& folder);
 
 // `folder` (`root` or below it) opened afresh from `root` without following a link; nothing when it
 // is missing, reached through a link or cannot be opened now.
@@ -60,17 +68,18 @@ void removeLeftovers(FileOperations& files, const std::filesystem::path& root, c
 bool removeFolderAt(FileOperations& files, int parent, const std::filesystem::path& name,
                     const std::filesystem::path& path) noexcept;
 
-// Moves the file a restore set aside at `aside` back to `original` (below the root of `folders`)
-// without replacing anything there, through its folder opened afresh without links. Nothing when it
-// is back; otherwise "<original>: <why not>", for the rollback's report.
-std::optional<QString> putBack(FileOperations& files, const FolderDescriptorCache& folders,
-                               const std::filesystem::path& aside, const std::filesystem::path& original);
+// Moves a set-aside file back to its original path (below the root of `folders`) without replacing
+// anything there, through its folder opened afresh without links. Nothing when it is back; otherwise
+// "<original>: <why not>", for the rollback's report.
+std::optional<QString> putBack(FileOperations& files, const FolderDescriptorCache& folders, const SetAsideFile& file);
+
+// Renames an undo folder to a kept name no clean-up takes, with everything in it (its commit record
+// too): the only copy of the files as they were may be there. Returns where it is now: its own path
+// when it is kept already or cannot be renamed (no clean-up takes one holding its record either).
+std::filesystem::path keepUndoFolder(FileOperations& files, const std::filesystem::path& folder);
 
 // Removes a temporary item; a failure leaves it and is not reported.
 void removeQuietly(FileOperations& files, const std::filesystem::path& path);
-// The same, and only while the item holds exactly these bytes: anything else in it is kept.
-void removeIfHolding(FileOperations& files, const std::filesystem::path& path, const QString& sha256,
-                     std::int64_t byteCount);
 } // namespace restoreItems
 
 } // namespace orvane
