@@ -81,12 +81,12 @@ public:
 
     // The same changes acted through folder descriptors (renameat2, linkat, unlinkat): never by path
     // again, so each lands in the folder that was checked whatever has been renamed or linked since.
-    // These defaults go by the items' paths through the operations above, for doubles that model only
-    // those; the system's implementation acts through the descriptors.
-    virtual void swapAt(const FolderItem& a, const FolderItem& b);
-    virtual void moveNoReplaceAt(const FolderItem& from, const FolderItem& to);
-    virtual void hardLinkAt(const FolderItem& existing, const FolderItem& link);
-    virtual void removeFileAt(const FolderItem& item);
+    // Pure on purpose: a fall-back by the items' paths would let a double that forgot one silently act
+    // by path instead of through the checked folder.
+    virtual void swapAt(const FolderItem& a, const FolderItem& b) = 0;
+    virtual void moveNoReplaceAt(const FolderItem& from, const FolderItem& to) = 0;
+    virtual void hardLinkAt(const FolderItem& existing, const FolderItem& link) = 0;
+    virtual void removeFileAt(const FolderItem& item) = 0;
 
     // Removes the named files of each of the caller's own folders, each opened below its root without
     // following a link, quietly: a file that cannot be removed, or whose folder cannot be opened so,

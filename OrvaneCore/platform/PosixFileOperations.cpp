@@ -322,26 +322,6 @@ std::optional<std::uint64_t> FileOperations::availableBytes(const std::filesyste
     return std::uint64_t(st.f_bavail) * std::uint64_t(st.f_frsize);
 }
 
-void FileOperations::swapAt(const FolderItem& a, const FolderItem& b)
-{
-    swap(a.path, b.path);
-}
-
-void FileOperations::moveNoReplaceAt(const FolderItem& from, const FolderItem& to)
-{
-    moveNoReplace(from.path, to.path);
-}
-
-void FileOperations::hardLinkAt(const FolderItem& existing, const FolderItem& link)
-{
-    hardLink(existing.path, link.path);
-}
-
-void FileOperations::removeFileAt(const FolderItem& item)
-{
-    removeFile(item.path);
-}
-
 void PosixFileOperations::swapAt(const FolderItem& a, const FolderItem& b)
 {
     if (::renameat2(a.folder, a.name.c_str(), b.folder, b.name.c_str(), RENAME_EXCHANGE) != 0)

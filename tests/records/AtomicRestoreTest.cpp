@@ -66,6 +66,14 @@ struct CopyRecorder final : FileOperations {
     void removeFile(const std::filesystem::path& p) override { real->removeFile(p); }
     void createDirectories(const std::filesystem::path& p, mode_t m) override { real->createDirectories(p, m); }
     void syncDirectory(const std::filesystem::path& p) override { real->syncDirectory(p); }
+    void swapAt(const FolderItem& a, const FolderItem& b) override
+    {
+        events.push_back("swap");
+        real->swapAt(a, b);
+    }
+    void moveNoReplaceAt(const FolderItem& f, const FolderItem& t) override { real->moveNoReplaceAt(f, t); }
+    void hardLinkAt(const FolderItem& e, const FolderItem& l) override { real->hardLinkAt(e, l); }
+    void removeFileAt(const FolderItem& i) override { real->removeFileAt(i); }
 };
 
 // A world backup of three files, after which the world moved on: two files changed, one was

@@ -76,6 +76,23 @@ struct SeparateVolumes final : FileOperations {
     void createDirectories(const std::filesystem::path& p, mode_t m) override { real->createDirectories(p, m); }
     void syncDirectory(const std::filesystem::path& p) override { real->syncDirectory(p); }
     void syncFileSystem(const std::filesystem::path& p) override { real->syncFileSystem(p); }
+    // The volumes are judged by the items' paths, as above; the real change goes through the descriptors.
+    void swapAt(const FolderItem& a, const FolderItem& b) override
+    {
+        sameVolume(a.path, b.path);
+        real->swapAt(a, b);
+    }
+    void moveNoReplaceAt(const FolderItem& f, const FolderItem& t) override
+    {
+        sameVolume(f.path, t.path);
+        real->moveNoReplaceAt(f, t);
+    }
+    void hardLinkAt(const FolderItem& e, const FolderItem& l) override
+    {
+        sameVolume(e.path, l.path);
+        real->hardLinkAt(e, l);
+    }
+    void removeFileAt(const FolderItem& i) override { real->removeFileAt(i); }
 };
 
 } // namespace orvane::test
