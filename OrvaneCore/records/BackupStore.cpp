@@ -103,6 +103,39 @@ BackupManifest BackupStore::createBackup(const std::vector<std::filesystem::path
     return assembleBackup(files, instanceRoot, kind, notes, createdPaths);
 }
 
+void BackupStore::copyIntoSnapshot(BackupManifest& manifest, const std::vector<std::filesystem::path>& sources,
+                                   const std::vector<QString>& originalPaths, const std::filesystem::path& directory,
+                                   const std::filesystem::path& instanceRoot)
+{
+    std::set<QString> taken;
+    std::set<std::filesystem::path> folders{directory};
+    const bool world = manifest.kind == BackupKind::saves;
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        const auto& source = sources[i];
+        // A world file rewritten while it was copied gives a torn copy whose digest still "verifies":
+        // its size or change time tells. A world file gone since the scan fails here.
+        const FileStamp before = world ? sourceStamp(source) : FileStamp{};
+        if (!world && !itemExistsAt(source))
+            continue;
+        const QString relative = relativeBackupPath(source, instanceRoot, taken);
+        // Two sources on one relative path: the second copy would replace the first.
+        if (taken.count(relative))
+            throw OrvaneError::backupCorrupt(QStringLiteral("duplicate relative path ") + relative);
+        taken.insert(relative);
+
+        const std::filesystem::path target = directory / pathFromText(relative);
+        if (folders.insert(target.parent_path()).second)
+            m_files->createDirectories(target.parent_path());
+        // The snapshot folder is new and every relative path taken once: nothing is at `target`.
+        const CopiedFile copied = m_files->cloneOrCopy(source, target, false);
+        if (world && (sourceStamp(source) != before || copied.byteCount != before.size))
+            throw OrvaneError::backupCorrupt(backupTexts::worldChanged);
+        if (copied.byteCount > std::uint64_t(INT64_MAX))
+            throw OrvaneError::backupCorrupt(QStringLiteral("file is too large to record"));
+        manifest.files.push_back(BackupFile{relative, originalPaths[i], copied.sha256, std::int64_t(copied.byteCount)});
+    }
+}
+
 BackupManifest BackupStore::assembleBackup(const std::vector<std::filesystem::path>& files,
                                            const std::filesystem::path& instanceRoot, BackupKind kind,
                                            const QString& notes, const std::vector<QString>& createdPaths)
@@ -139,33 +172,7 @@ BackupManifest BackupStore::assembleBackup(const std::vector<std::filesystem::pa
         manifest.notes = notes;
         manifest.kind = kind;
 
-        std::set<QString> taken;
-        std::set<std::filesystem::path> folders{directory};
-        const bool world = kind == BackupKind::saves;
-        for (std::size_t i = 0; i < sources.size(); ++i) {
-            const auto& source = sources[i];
-            // A world file rewritten while it was copied gives a torn copy whose digest still
-            // "verifies": its size or change time tells. A world file gone since the scan fails here.
-            const FileStamp before = world ? sourceStamp(source) : FileStamp{};
-            if (!world && !itemExistsAt(source))
-                continue;
-            const QString relative = relativeBackupPath(source, instanceRoot, taken);
-            // Two sources on one relative path: the second copy would replace the first.
-            if (taken.count(relative))
-                throw OrvaneError::backupCorrupt(QStringLiteral("duplicate relative path ") + relative);
-            taken.insert(relative);
-
-            const std::filesystem::path target = directory / pathFromText(relative);
-            if (folders.insert(target.parent_path()).second)
-                m_files->createDirectories(target.parent_path());
-            // The snapshot folder is new and every relative path taken once: nothing is at `target`.
-            const CopiedFile copied = m_files->cloneOrCopy(source, target, false);
-            if (world && (sourceStamp(source) != before || copied.byteCount != before.size))
-                throw OrvaneError::backupCorrupt(backupTexts::worldChanged);
-            if (copied.byteCount > std::uint64_t(INT64_MAX))
-                throw OrvaneError::backupCorrupt(QStringLiteral("file is too large to record"));
-            manifest.files.push_back(BackupFile{relative, originalPaths[i], copied.sha256, std::int64_t(copied.byteCount)});
-        }
+        copyIntoSnapshot(manifest, sources, originalPaths, directory, instanceRoot);
 
         // A restore puts copied files back; listing one as created too would delete it afterwards.
         std::set<QString> copied;

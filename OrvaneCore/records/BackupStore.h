@@ -228,6 +228,11 @@ private:
     BackupManifest assembleBackup(const std::vector<std::filesystem::path>& files,
                                   const std::filesystem::path& instanceRoot, BackupKind kind, const QString& notes,
                                   const std::vector<QString>& createdPaths);
+    // Copies each source below `directory` and records it in `manifest` (kind set); a file missing
+    // now is skipped, except in a world, where it fails the backup as a change does.
+    void copyIntoSnapshot(BackupManifest& manifest, const std::vector<std::filesystem::path>& sources,
+                          const std::vector<QString>& originalPaths, const std::filesystem::path& directory,
+                          const std::filesystem::path& instanceRoot);
 
     std::filesystem::path m_root;
     std::shared_ptr<FileOperations> m_files;
