@@ -69,6 +69,21 @@ void AppModel::scheduleChanged()
     });
 }
 
+QCoro::Task<> AppModel::runOperation(std::function<QCoro::Task<>()> body)
+{
+    setBusy(true);
+    setErrorMessage(std::nullopt);
+    try {
+        // Returns only while the model lives: the body awaits the session only through onSession.
+        co_await body();
+    } catch (const ModelGone&) {
+        co_return;
+    } catch (...) {
+        showError(std::current_exception());
+    }
+    setBusy(false);
+}
+
 void AppModel::showError(const std::exception_ptr& error)
 {
     const QString text = describeError(error);

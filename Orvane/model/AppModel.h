@@ -13,6 +13,7 @@
 #include <QUrl>
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <type_traits>
@@ -203,7 +204,7 @@ private:
 
     // Thrown by a session call whose model was destroyed while the call ran. It carries the operation
     // out without touching the model: every catch-all of an operation lets it through first
-    // (`catch (const ModelGone&) { throw; }`, or `co_return` where the operation started).
+    // (`catch (const ModelGone&) { throw; }`, or `co_return` where the operation started, as in runOperation).
     struct ModelGone final {};
 
     // Runs `work(session)` on the pool; resumes on the GUI thread with its result or its exception, or
@@ -235,6 +236,12 @@ private:
             co_return std::move(*result);
     }
 
+    // The frame of the operations that are busy until they end: busy on and the error line cleared, then
+    // `body`, then busy off. A failure of `body` goes to showError; ModelGone ends the frame without
+    // touching the model. `body` is called inside the frame, since a task runs as soon as it is called.
+    // Its coroutine reads the closure's captures from this frame after the operation has returned, so
+    // capture `this` and values only; return this task, or name it before co_awaiting it (PoolRunner::run).
+    QCoro::Task<> runOperation(std::function<QCoro::Task<>()> body);
     // The error line and the status for a failed operation: the error's own sentence.
     void showError(const std::exception_ptr& error);
     // The sentence for an error caught by a catch-all: describe() for our errors and the platform's,

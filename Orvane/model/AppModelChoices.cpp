@@ -33,19 +33,12 @@ QCoro::Task<> AppModel::chooseInstanceFolder(std::filesystem::path folder)
 
 QCoro::Task<> AppModel::inspect()
 {
-    setBusy(true);
-    setErrorMessage(std::nullopt);
-    try {
+    return runOperation([this]() -> QCoro::Task<> {
         co_await onSession([](SessionPort& s) { s.refreshCapability(); });
         setCapability(co_await onSession([](SessionPort& s) { return s.lastCapability(); }));
         co_await inspectCertifiedInstance(QStringLiteral("Certified Tekkit 2 ") + CertifiedPack::version
                                           + QStringLiteral(" found. Nothing was changed."));
-    } catch (const ModelGone&) {
-        co_return;
-    } catch (...) {
-        showError(std::current_exception());
-    }
-    setBusy(false);
+    });
 }
 
 QCoro::Task<> AppModel::inspectCertifiedInstance(QString foundStatus)
@@ -90,9 +83,7 @@ QCoro::Task<> AppModel::fallbackInspection()
 
 QCoro::Task<> AppModel::selectPack(PackID id)
 {
-    setBusy(true);
-    setErrorMessage(std::nullopt);
-    try {
+    return runOperation([this, id]() -> QCoro::Task<> {
         auto selection = onSession([id](SessionPort& s) { return s.selectPack(id); });
         const PackDescriptor pack = co_await selection;
         setSelectedPackID(pack.id);
@@ -115,31 +106,19 @@ QCoro::Task<> AppModel::selectPack(PackID id)
             co_await inspectCertifiedInstance(QStringLiteral("Certified ") + pack.name + QLatin1Char(' ')
                                               + pack.version + QStringLiteral(" found. Nothing was changed."));
         }
-    } catch (const ModelGone&) {
-        co_return;
-    } catch (...) {
-        showError(std::current_exception());
-    }
-    setBusy(false);
+    });
 }
 
 QCoro::Task<> AppModel::checkThisMac()
 {
-    setBusy(true);
-    setErrorMessage(std::nullopt);
-    try {
+    return runOperation([this]() -> QCoro::Task<> {
         const CapabilityReport capability = co_await onSession([](SessionPort& s) { return s.refreshCapability(); });
         setCapability(capability);
         setStatus(QStringLiteral("Detected ") + capability.chipBrand + QStringLiteral(", ") + capability.architecture
                   + QStringLiteral(", ") + fixedDecimalText(capability.physicalMemoryGigabytes, 0)
                   + QStringLiteral(" GB."));
         co_await refreshReadiness();
-    } catch (const ModelGone&) {
-        co_return;
-    } catch (...) {
-        showError(std::current_exception());
-    }
-    setBusy(false);
+    });
 }
 
 } // namespace orvane

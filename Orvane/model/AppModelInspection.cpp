@@ -4,6 +4,8 @@
 #include "model/CertifiedPack.h"
 #include "platform/PathText.h"
 
+#include <QPointer>
+
 #include <filesystem>
 #include <system_error>
 
@@ -23,9 +25,8 @@ bool hasArchiveCopyWarning(const InstallInspection& inspection)
 
 QCoro::Task<> AppModel::performInitialInspection()
 {
-    setBusy(true);
-    setErrorMessage(std::nullopt);
-    try {
+    const QPointer<AppModel> alive(this);
+    auto operation = runOperation([this]() -> QCoro::Task<> {
         setAvailablePacks(co_await onSession([](SessionPort& s) { return s.availablePacks(); }));
         setSelectedPackID(co_await onSession([](SessionPort& s) { return s.selectedPackID(); }));
         setCapability(co_await onSession([](SessionPort& s) { return s.refreshCapability(); }));
@@ -64,13 +65,11 @@ QCoro::Task<> AppModel::performInitialInspection()
                           : QStringLiteral("Choose the installed Tekkit 2 1.2.6 instance folder, or install it "
                                            "in official Technic."));
         }
-    } catch (const ModelGone&) {
-        co_return;
-    } catch (...) {
-        showError(std::current_exception());
-    }
-    setBusy(false);
-    setInitialInspectionCompleted(true);
+    });
+    co_await operation;
+    // Marked after busy ends, and only while the model lives: once it is gone, nothing may touch it.
+    if (alive)
+        setInitialInspectionCompleted(true);
 }
 
 QCoro::Task<> AppModel::applyRememberedInstance()

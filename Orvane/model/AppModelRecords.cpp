@@ -5,9 +5,7 @@ namespace orvane {
 
 QCoro::Task<> AppModel::writeDiagnostic()
 {
-    setBusy(true);
-    setErrorMessage(std::nullopt);
-    try {
+    return runOperation([this]() -> QCoro::Task<> {
         co_await onSession([](SessionPort& s) { s.refreshCapability(); });
         setCapability(co_await onSession([](SessionPort& s) { return s.lastCapability(); }));
         if (!co_await onSession([](SessionPort& s) { return s.lastInspection(); })) {
@@ -25,19 +23,12 @@ QCoro::Task<> AppModel::writeDiagnostic()
         setInspection(std::move(written.summary.inspection));
         setStatus(QStringLiteral("Diagnostic written. Preview is redacted."));
         co_await refreshReadiness();
-    } catch (const ModelGone&) {
-        co_return;
-    } catch (...) {
-        showError(std::current_exception());
-    }
-    setBusy(false);
+    });
 }
 
 QCoro::Task<> AppModel::backUpWorlds()
 {
-    setBusy(true);
-    setErrorMessage(std::nullopt);
-    try {
+    return runOperation([this]() -> QCoro::Task<> {
         if (!co_await onSession([](SessionPort& s) { return s.lastInspection(); }))
             co_await onSession([](SessionPort& s) { s.discoverAndInspect(); });
         WorldBackupResult backup = co_await onSession([](SessionPort& s) { return s.backUpWorlds(); });
@@ -48,31 +39,19 @@ QCoro::Task<> AppModel::backUpWorlds()
         setStatus(first + QStringLiteral("World backup ") + id
                   + QStringLiteral(" verified. Overlay restore will not revert worlds."));
         co_await refreshReadiness();
-    } catch (const ModelGone&) {
-        co_return;
-    } catch (...) {
-        showError(std::current_exception());
-    }
-    setBusy(false);
+    });
 }
 
 QCoro::Task<> AppModel::restoreWorlds()
 {
-    setBusy(true);
-    setErrorMessage(std::nullopt);
-    try {
+    return runOperation([this]() -> QCoro::Task<> {
         RestoreResult result = co_await onSession([](SessionPort& s) { return s.restoreWorlds(); });
         const QString status = result.message.value_or(QStringLiteral(
             "Backed-up world files restored. Files added later and overlay files were not changed."));
         setRestoreResult(std::move(result));
         setStatus(status);
         co_await refreshReadiness();
-    } catch (const ModelGone&) {
-        co_return;
-    } catch (...) {
-        showError(std::current_exception());
-    }
-    setBusy(false);
+    });
 }
 
 } // namespace orvane

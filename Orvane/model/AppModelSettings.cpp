@@ -7,9 +7,7 @@ namespace orvane {
 
 QCoro::Task<> AppModel::backUpSettings()
 {
-    setBusy(true);
-    setErrorMessage(std::nullopt);
-    try {
+    return runOperation([this]() -> QCoro::Task<> {
         if (!co_await onSession([](SessionPort& s) { return s.lastInspection(); }))
             co_await onSession([](SessionPort& s) { s.discoverAndInspect(); });
         BackupManifest manifest = co_await onSession([](SessionPort& s) { return s.createManualSnapshot(); });
@@ -17,19 +15,12 @@ QCoro::Task<> AppModel::backUpSettings()
         setBackup(std::move(manifest));
         setStatus(QStringLiteral("Backup ") + id + QStringLiteral(" verified."));
         co_await refreshReadiness();
-    } catch (const ModelGone&) {
-        co_return;
-    } catch (...) {
-        showError(std::current_exception());
-    }
-    setBusy(false);
+    });
 }
 
 QCoro::Task<> AppModel::restoreSettings()
 {
-    setBusy(true);
-    setErrorMessage(std::nullopt);
-    try {
+    return runOperation([this]() -> QCoro::Task<> {
         RestoreResult result = co_await onSession([](SessionPort& s) { return s.restoreOverlay(); });
         const QString status = result.message.value_or(QStringLiteral("Original files restored."));
         setRestoreResult(std::move(result));
@@ -37,31 +28,19 @@ QCoro::Task<> AppModel::restoreSettings()
         setApplyResult(std::nullopt);
         setStatus(status);
         co_await refreshReadiness();
-    } catch (const ModelGone&) {
-        co_return;
-    } catch (...) {
-        showError(std::current_exception());
-    }
-    setBusy(false);
+    });
 }
 
 QCoro::Task<> AppModel::applyBalanced()
 {
-    setBusy(true);
-    setErrorMessage(std::nullopt);
-    try {
+    return runOperation([this]() -> QCoro::Task<> {
         co_await onSession([](SessionPort& s) { s.refreshCapability(); });
         if (!co_await onSession([](SessionPort& s) { return s.lastInspection(); }))
             co_await onSession([](SessionPort& s) { s.discoverAndInspect(); });
         co_await applyBalancedOverlay();
         setStatus(QStringLiteral("Balanced applied. Open Technic and press Play. Restore anytime."));
         co_await refreshReadiness();
-    } catch (const ModelGone&) {
-        co_return;
-    } catch (...) {
-        showError(std::current_exception());
-    }
-    setBusy(false);
+    });
 }
 
 QCoro::Task<> AppModel::applyBalancedOverlay()

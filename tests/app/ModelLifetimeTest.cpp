@@ -72,6 +72,9 @@ TEST(ModelLifetime, AModelDestroyedWhileItsOperationAwaitsTheSessionIsNeverTouch
              s.discoverAndInspect = [] { return test::certifiedInspection(); };
              s.backUpWorlds = [] { return test::sampleManifest(QStringLiteral("worlds-1"), BackupKind::saves); };
          }},
+        {"the initial inspection, which would mark itself completed after busy ends",
+         &AppModel::performInitialInspection, QStringLiteral("availablePacks"), {QStringLiteral("availablePacks")},
+         [](FakeSession::Script&) {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
