@@ -363,9 +363,9 @@ bool RestoreRecovery::finish(const Attempt& attempt, const std::vector<FileState
 // Puts back from the undo folders what the restore replaced or set aside; false when the restore is
 // kept instead. Undone, a created path gets its file back: one made there since stays, and so does
 // the world.
-bool RestoreRecovery::undo(Attempt& attempt, const std::vector<FileState>& states)
+bool RestoreRecovery::undo(const Attempt& attempt, const std::vector<FileState>& states)
 {
-    InterruptedRestore& restore = attempt.restore;
+    const InterruptedRestore& restore = attempt.restore;
     if (std::any_of(restore.setAside.begin(), restore.setAside.end(), isOccupiedAgain)) {
         keepAsItIs(attempt);
         return false;

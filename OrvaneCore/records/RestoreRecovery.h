@@ -60,7 +60,7 @@ private:
 
     // --- Finishing, undoing or keeping ---
     bool finish(const Attempt& attempt, const std::vector<InterruptedRestore::FileState>& states);
-    bool undo(Attempt& attempt, const std::vector<InterruptedRestore::FileState>& states);
+    bool undo(const Attempt& attempt, const std::vector<InterruptedRestore::FileState>& states);
     QStringList undoFromUndoFolders(const InterruptedRestore& restore,
                                     const std::vector<InterruptedRestore::FileState>& states) const;
     void keep(const Attempt& attempt, const QStringList& failures, const std::vector<std::filesystem::path>& undo);

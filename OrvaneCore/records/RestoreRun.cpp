@@ -560,10 +560,13 @@ bool RestoreRun::isSettings(const BackupFile& record) const
     return record.relativePath == backupTexts::technicSettingsPath;
 }
 
-// The folders below the root a file is restored below.
+// The folders below the root a file is restored below. The plan refuses settings without a Technic
+// root; a link is never tested against no root.
 FolderDescriptorCache& RestoreRun::foldersOf(const BackupFile& record)
 {
-    if (isSettings(record) && m_technic) {
+    if (isSettings(record) && !m_technic)
+        throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
+    if (isSettings(record)) {
         if (!m_technicFolders)
             m_technicFolders.emplace(*m_technic);
         return *m_technicFolders;
@@ -576,9 +579,6 @@ FolderDescriptorCache& RestoreRun::foldersOf(const BackupFile& record)
 FolderDescriptorCache::Look RestoreRun::lookAtDestination(const BackupFile& record,
                                                           const std::filesystem::path& destination)
 {
-    // The plan refuses settings without a Technic root; never test a link against no root.
-    if (isSettings(record) && !m_technic)
-        throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
     const auto look = foldersOf(record).look(destination);
     if (look.throughLink)
         throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
@@ -605,9 +605,6 @@ FolderItem RestoreRun::keptItem(const BackupFile& record, const std::filesystem:
 // The destination's folder opened afresh right before a change, which then acts through it.
 CheckedFolder RestoreRun::openDestinationFolder(const BackupFile& record, const std::filesystem::path& destination)
 {
-    // The plan refuses settings without a Technic root; never test a link against no root.
-    if (isSettings(record) && !m_technic)
-        throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
     return CheckedFolder::open(foldersOf(record), destination.parent_path(), restoreTexts::destinationBecameLink);
 }
 
