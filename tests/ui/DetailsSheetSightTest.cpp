@@ -53,6 +53,7 @@ protected:
     {
         session->script([](test::FakeSession::Script& s) {
             s.handoffReadiness = [](const ProcessEnvironment&) { return readiness(); };
+            s.refreshCapability = [] { return *test::states::ready().capability; };
             s.writeDiagnostics = [] {
                 SessionPort::WrittenDiagnostics written;
                 written.summary.preview = QStringLiteral("Orvane diagnostic\nRedacted.");
@@ -136,12 +137,16 @@ TEST_F(DetailsSheetSight, EveryActionsResultIsScrolledIntoViewAndAnnouncedWhenIt
         bool confirm = false;
         bool outOfSight = true; // the result's line is scrolled away while the button has the focus
         QString statusBefore = QStringLiteral("Certified Tekkit 2 1.2.6 found. Nothing was changed.");
+        // The result is on screen while the work still runs; the button takes the focus back after it.
+        bool resultBeforeTheEnd = false;
     };
     const Case cases[] = {
         {"Inspect", tool(DetailsTool::inspect), status},
         {"Detect Mac", tool(DetailsTool::detectMac), status},
         {"Choose folder", tool(DetailsTool::chooseFolder), status},
         {"Back up settings", tool(DetailsTool::backUpSettings), status},
+        {"Diagnostics, a new report shown before the work ends", tool(DetailsTool::diagnostics), status, false, true,
+         QStringLiteral("Certified Tekkit 2 1.2.6 found. Nothing was changed."), true},
         {"Diagnostics, the same report written again", tool(DetailsTool::diagnostics), status, false, true,
          QStringLiteral("Diagnostic written. Preview is redacted.")},
         {"Back up worlds", tool(DetailsTool::backUpWorlds), status},
@@ -169,7 +174,13 @@ TEST_F(DetailsSheetSight, EveryActionsResultIsScrolledIntoViewAndAnnouncedWhenIt
             ASSERT_FALSE(viewport->rect().intersects(inViewport(sheet, c.result(sheet))));
         }
         announcer->announced.clear();
+        const auto readiness = c.resultBeforeTheEnd ? session->holdNext(QStringLiteral("handoffReadiness")) : nullptr;
         QTest::keyClick(sheet.windowHandle(), Qt::Key_Space);
+        if (readiness) {
+            ASSERT_TRUE(test::runEventsUntil([&] { return !announcer->announced.isEmpty(); }));
+            EXPECT_TRUE(modelGuidance::workInFlight(model.state()));
+            readiness->release();
+        }
         if (c.confirm) {
             ASSERT_NE(sheet.openConfirmation(), nullptr);
             for (QAbstractButton* choice : sheet.openConfirmation()->buttons())

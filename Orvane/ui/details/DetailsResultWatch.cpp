@@ -87,7 +87,7 @@ void DetailsResultWatch::expect(bool done)
     m_pending = true;
     m_done = done;
     m_sawWork = false;
-    m_shown = false;
+    m_lastShown = nullptr;
     // The model shows what the operation changed at once in the event loop's next turn.
     QTimer::singleShot(0, this, &DetailsResultWatch::settle);
 }
@@ -111,8 +111,12 @@ void DetailsResultWatch::settle()
     const bool over = !working && (changed || m_sawWork || m_done);
     if (changed)
         show(changed);
-    else if (over && !m_shown && !m_lines.empty() && m_lines.front().label)
+    else if (over && !m_lastShown && !m_lines.empty() && m_lines.front().label)
         show(m_lines.front().label);
+    else if (over && m_lastShown)
+        // The control that started the work takes the focus back as it ends, and the view with it:
+        // the result it gave is brought back into sight.
+        scrollTo(m_lastShown);
     if (over)
         m_pending = false;
 }
@@ -127,9 +131,14 @@ void DetailsResultWatch::showNow(QLabel* line)
 
 void DetailsResultWatch::show(QLabel* line)
 {
-    m_shown = true;
+    m_lastShown = line;
     if (m_announcer)
         m_announcer->announce(line->text());
+    scrollTo(line);
+}
+
+void DetailsResultWatch::scrollTo(QLabel* line)
+{
     // Scrolled once the sheet's layout has taken the new texts and sections in, with what stands above
     // the line in its section (the section's title, the buttons that gave the result) in sight too.
     QTimer::singleShot(0, this, [this, target = QPointer<QLabel>(line)] {

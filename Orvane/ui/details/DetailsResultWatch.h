@@ -52,6 +52,7 @@ private:
     // An operation started; `done` when its result is in place already.
     void expect(bool done);
     void show(QLabel* line);
+    void scrollTo(QLabel* line);
 
     std::shared_ptr<DetailsOperations> m_watched;
     WorkProbe m_working;
@@ -61,7 +62,7 @@ private:
     bool m_pending = false;
     bool m_done = false;
     bool m_sawWork = false;
-    bool m_shown = false; // a result line was shown since the action started
+    QPointer<QLabel> m_lastShown; // the result line shown last since the action started
 };
 
 } // namespace orvane
