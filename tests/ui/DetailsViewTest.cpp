@@ -665,9 +665,12 @@ TEST_F(DetailsViewTest, RendersTheSheetToAPngWithTheThemeBackground)
 
 TEST_F(DetailsViewTest, TheRealOperationsReachTheSessionThroughTheModel)
 {
-    // The fake session has no capability scripted, so the operation ends at once with its error.
+    // The fake session has no capability scripted, so the operation ends with its error once the gate
+    // opens; the gate keeps the pool from answering before the busy state is read.
+    const auto gate = session->holdNext(QStringLiteral("refreshCapability"));
     DetailsOperations::of(model)->checkThisMac();
     EXPECT_TRUE(model.busy());
+    gate->release();
     ASSERT_TRUE(test::runEventsUntil([&] { return !model.busy(); }));
     EXPECT_EQ(session->callNames(), QStringList{QStringLiteral("refreshCapability")});
     EXPECT_TRUE(model.errorMessage());
