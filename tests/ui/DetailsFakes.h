@@ -75,24 +75,24 @@ public:
     std::vector<QString> acceptLabels;
 };
 
-// Records which model operations the sheet started, in order.
+// Records which model operations the sheet started, in order. Each ends at once.
 class RecordingDetailsOperations final : public DetailsOperations {
 public:
-    void refreshReadiness() override { calls << QStringLiteral("refreshReadiness"); }
-    void performInitialInspection() override { calls << QStringLiteral("performInitialInspection"); }
-    void inspect() override { calls << QStringLiteral("inspect"); }
-    void checkThisMac() override { calls << QStringLiteral("checkThisMac"); }
-    void chooseInstanceFolder(const std::filesystem::path& folder) override
+    QCoro::Task<> refreshReadiness() override { co_return calls.append(QStringLiteral("refreshReadiness")); }
+    QCoro::Task<> performInitialInspection() override { co_return calls.append(QStringLiteral("performInitialInspection")); }
+    QCoro::Task<> inspect() override { co_return calls.append(QStringLiteral("inspect")); }
+    QCoro::Task<> checkThisMac() override { co_return calls.append(QStringLiteral("checkThisMac")); }
+    QCoro::Task<> chooseInstanceFolder(const std::filesystem::path& folder) override
     {
-        calls << QStringLiteral("chooseInstanceFolder");
         folders.push_back(folder);
+        co_return calls.append(QStringLiteral("chooseInstanceFolder"));
     }
-    void backUpSettings() override { calls << QStringLiteral("backUpSettings"); }
-    void writeDiagnostic() override { calls << QStringLiteral("writeDiagnostic"); }
-    void backUpWorlds() override { calls << QStringLiteral("backUpWorlds"); }
-    void restoreSettings() override { calls << QStringLiteral("restoreSettings"); }
-    void restoreWorlds() override { calls << QStringLiteral("restoreWorlds"); }
-    void checkForUpdates() override { calls << QStringLiteral("checkForUpdates"); }
+    QCoro::Task<> backUpSettings() override { co_return calls.append(QStringLiteral("backUpSettings")); }
+    QCoro::Task<> writeDiagnostic() override { co_return calls.append(QStringLiteral("writeDiagnostic")); }
+    QCoro::Task<> backUpWorlds() override { co_return calls.append(QStringLiteral("backUpWorlds")); }
+    QCoro::Task<> restoreSettings() override { co_return calls.append(QStringLiteral("restoreSettings")); }
+    QCoro::Task<> restoreWorlds() override { co_return calls.append(QStringLiteral("restoreWorlds")); }
+    QCoro::Task<> checkForUpdates() override { co_return calls.append(QStringLiteral("checkForUpdates")); }
     void reportNotOpened(const QUrl& url) override
     {
         calls << QStringLiteral("reportNotOpened");

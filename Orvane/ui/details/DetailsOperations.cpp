@@ -1,7 +1,6 @@
 #include "ui/details/DetailsOperations.h"
 
 #include "model/AppModel.h"
-#include "ui/details/DetailsTask.h"
 
 namespace orvane {
 
@@ -11,20 +10,20 @@ class ModelDetailsOperations final : public DetailsOperations {
 public:
     explicit ModelDetailsOperations(AppModel& model) : m_model(model) {}
 
-    void refreshReadiness() override { startTask(m_model.refreshReadiness()); }
-    void performInitialInspection() override { startTask(m_model.performInitialInspection()); }
-    void inspect() override { startTask(m_model.inspect()); }
-    void checkThisMac() override { startTask(m_model.checkThisMac()); }
-    void chooseInstanceFolder(const std::filesystem::path& folder) override
+    QCoro::Task<> refreshReadiness() override { return m_model.refreshReadiness(); }
+    QCoro::Task<> performInitialInspection() override { return m_model.performInitialInspection(); }
+    QCoro::Task<> inspect() override { return m_model.inspect(); }
+    QCoro::Task<> checkThisMac() override { return m_model.checkThisMac(); }
+    QCoro::Task<> chooseInstanceFolder(const std::filesystem::path& folder) override
     {
-        startTask(m_model.chooseInstanceFolder(folder));
+        return m_model.chooseInstanceFolder(folder);
     }
-    void backUpSettings() override { startTask(m_model.backUpSettings()); }
-    void writeDiagnostic() override { startTask(m_model.writeDiagnostic()); }
-    void backUpWorlds() override { startTask(m_model.backUpWorlds()); }
-    void restoreSettings() override { startTask(m_model.restoreSettings()); }
-    void restoreWorlds() override { startTask(m_model.restoreWorlds()); }
-    void checkForUpdates() override { startTask(m_model.checkForUpdates()); }
+    QCoro::Task<> backUpSettings() override { return m_model.backUpSettings(); }
+    QCoro::Task<> writeDiagnostic() override { return m_model.writeDiagnostic(); }
+    QCoro::Task<> backUpWorlds() override { return m_model.backUpWorlds(); }
+    QCoro::Task<> restoreSettings() override { return m_model.restoreSettings(); }
+    QCoro::Task<> restoreWorlds() override { return m_model.restoreWorlds(); }
+    QCoro::Task<> checkForUpdates() override { return m_model.checkForUpdates(); }
     void reportNotOpened(const QUrl& url) override { m_model.reportNotOpened(url); }
 
 private:

@@ -12,48 +12,54 @@ namespace orvane {
 
 namespace {
 
-// The sheet's operations, each followed by a word to the watch. The word comes after the call: what
-// the operation changed at once reaches the sheet in the event loop's next turn, before the watch's
-// own look. The sheet's readiness refresh when it appears is no action of the user's and is not watched.
+// The sheet's operations, each watched from its start to its end. The end may come before the call
+// returns; either way what the operation changed reaches the sheet in the event loop's next turn,
+// before the watch's own look. The sheet's readiness refresh when it appears is no action of the
+// user's and is not watched.
 class WatchedOperations final : public DetailsOperations {
 public:
-    // `started` learns whether the operation's result is already in place (the status a refused page
-    // leaves), else it comes with the end of the work the operation starts.
-    WatchedOperations(std::shared_ptr<DetailsOperations> operations, std::function<void(bool)> started)
-        : m_operations(std::move(operations)), m_started(std::move(started))
+    WatchedOperations(std::shared_ptr<DetailsOperations> operations, std::function<void()> started,
+                      std::function<void()> ended)
+        : m_operations(std::move(operations)), m_started(std::move(started)), m_ended(std::move(ended))
     {
     }
 
-    void refreshReadiness() override { m_operations->refreshReadiness(); }
-    void performInitialInspection() override { watched(&DetailsOperations::performInitialInspection); }
-    void inspect() override { watched(&DetailsOperations::inspect); }
-    void checkThisMac() override { watched(&DetailsOperations::checkThisMac); }
-    void chooseInstanceFolder(const std::filesystem::path& folder) override
+    QCoro::Task<> refreshReadiness() override { return m_operations->refreshReadiness(); }
+    QCoro::Task<> performInitialInspection() override { return watched(m_operations->performInitialInspection()); }
+    QCoro::Task<> inspect() override { return watched(m_operations->inspect()); }
+    QCoro::Task<> checkThisMac() override { return watched(m_operations->checkThisMac()); }
+    QCoro::Task<> chooseInstanceFolder(const std::filesystem::path& folder) override
     {
-        m_operations->chooseInstanceFolder(folder);
-        m_started(false);
+        return watched(m_operations->chooseInstanceFolder(folder));
     }
-    void backUpSettings() override { watched(&DetailsOperations::backUpSettings); }
-    void writeDiagnostic() override { watched(&DetailsOperations::writeDiagnostic); }
-    void backUpWorlds() override { watched(&DetailsOperations::backUpWorlds); }
-    void restoreSettings() override { watched(&DetailsOperations::restoreSettings); }
-    void restoreWorlds() override { watched(&DetailsOperations::restoreWorlds); }
-    void checkForUpdates() override { watched(&DetailsOperations::checkForUpdates); }
+    QCoro::Task<> backUpSettings() override { return watched(m_operations->backUpSettings()); }
+    QCoro::Task<> writeDiagnostic() override { return watched(m_operations->writeDiagnostic()); }
+    QCoro::Task<> backUpWorlds() override { return watched(m_operations->backUpWorlds()); }
+    QCoro::Task<> restoreSettings() override { return watched(m_operations->restoreSettings()); }
+    QCoro::Task<> restoreWorlds() override { return watched(m_operations->restoreWorlds()); }
+    QCoro::Task<> checkForUpdates() override { return watched(m_operations->checkForUpdates()); }
     void reportNotOpened(const QUrl& url) override
     {
+        m_started();
         m_operations->reportNotOpened(url);
-        m_started(true);
+        m_ended();
     }
 
 private:
-    void watched(void (DetailsOperations::*operation)())
+    // Called with the operation already started: its changes reach the labels only in a later turn
+    // of the event loop, so the texts the watch keeps are still those from before it.
+    QCoro::Task<> watched(QCoro::Task<> operation)
     {
-        (m_operations.get()->*operation)();
-        m_started(false);
+        // The watch may be gone when the operation ends: only the copies below are used after the wait.
+        std::function<void()> ended = m_ended;
+        m_started();
+        co_await operation;
+        ended();
     }
 
     std::shared_ptr<DetailsOperations> m_operations;
-    std::function<void(bool)> m_started;
+    std::function<void()> m_started;
+    std::function<void()> m_ended;
 };
 
 } // namespace
@@ -63,11 +69,17 @@ DetailsResultWatch::DetailsResultWatch(std::shared_ptr<DetailsOperations> operat
     : QObject(parent), m_working(std::move(working))
 {
     // A chooser's coroutine may keep the operations after the sheet, and with it the watch, is gone.
-    m_watched = std::make_shared<WatchedOperations>(std::move(operations),
-                                                    [self = QPointer<DetailsResultWatch>(this)](bool done) {
-                                                        if (self)
-                                                            self->expect(done);
-                                                    });
+    const QPointer<DetailsResultWatch> self(this);
+    m_watched = std::make_shared<WatchedOperations>(
+        std::move(operations),
+        [self] {
+            if (self)
+                self->expect();
+        },
+        [self] {
+            if (self)
+                self->ended();
+        });
 }
 
 void DetailsResultWatch::watch(QScrollArea* scroll, std::vector<QLabel*> lines, std::shared_ptr<Announcer> announcer)
@@ -79,16 +91,20 @@ void DetailsResultWatch::watch(QScrollArea* scroll, std::vector<QLabel*> lines, 
         m_lines.push_back({line, line->text()});
 }
 
-void DetailsResultWatch::expect(bool done)
+void DetailsResultWatch::expect()
 {
     for (Line& line : m_lines)
         if (line.label)
             line.text = line.label->text();
+    ++m_running;
     m_pending = true;
-    m_done = done;
-    m_sawWork = false;
     m_lastShown = nullptr;
-    // The model shows what the operation changed at once in the event loop's next turn.
+}
+
+void DetailsResultWatch::ended()
+{
+    --m_running;
+    // The model's last changes reach the sheet in the event loop's next turn, and with them its result.
     QTimer::singleShot(0, this, &DetailsResultWatch::settle);
 }
 
@@ -96,8 +112,8 @@ void DetailsResultWatch::settle()
 {
     if (!m_pending)
         return;
-    const bool working = m_working();
-    m_sawWork = m_sawWork || working;
+    // Work started elsewhere (the main window's) may still run: the result is in once it is over too.
+    const bool over = m_running == 0 && !m_working();
     QLabel* changed = nullptr;
     for (Line& line : m_lines) {
         if (!line.label || line.label->text() == line.text)
@@ -106,9 +122,6 @@ void DetailsResultWatch::settle()
         if (!changed)
             changed = line.label;
     }
-    // Work may start a moment after the operation (a chosen folder is handed over first): until then
-    // the result is still to come.
-    const bool over = !working && (changed || m_sawWork || m_done);
     if (changed)
         show(changed);
     else if (over && !m_lastShown && !m_lines.empty() && m_lines.front().label)

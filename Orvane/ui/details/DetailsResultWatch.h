@@ -20,15 +20,15 @@ class DetailsOperations;
 // technology when it arrives. The sheet scrolls, its STATUS line at the top and most tools far below
 // it, so a result would otherwise land out of sight and unheard.
 //
-// Every operation the sheet starts goes through operations(). From then until the work it started
-// ends, a change of a result line (the status, the update check's line, the copy feedback) scrolls
-// that line into view and announces its text; when the work ends with the status as it was (the same
-// report written again), the status is shown and announced all the same.
+// Every operation the sheet starts goes through operations(). From then until it (and any work the
+// model runs besides) ends, a change of a result line (the status, the update check's line, the copy
+// feedback) scrolls that line into view and announces its text; when the work ends with the status as
+// it was (the same report written again), the status is shown and announced all the same.
 class DetailsResultWatch final : public QObject {
     Q_OBJECT
 
 public:
-    // Whether work runs that the model will report the end of.
+    // Whether work runs that the model will report the end of (work the sheet did not start among it).
     using WorkProbe = std::function<bool()>;
 
     DetailsResultWatch(std::shared_ptr<DetailsOperations> operations, WorkProbe working, QObject* parent);
@@ -49,8 +49,9 @@ private:
         QString text; // as it read when the action started or was last shown
     };
 
-    // An operation started; `done` when its result is in place already.
-    void expect(bool done);
+    // An operation started, and one ended.
+    void expect();
+    void ended();
     void show(QLabel* line);
     void scrollTo(QLabel* line);
 
@@ -59,9 +60,8 @@ private:
     QPointer<QScrollArea> m_scroll;
     std::shared_ptr<Announcer> m_announcer;
     std::vector<Line> m_lines;
+    int m_running = 0; // operations started through operations() that have not ended
     bool m_pending = false;
-    bool m_done = false;
-    bool m_sawWork = false;
     QPointer<QLabel> m_lastShown; // the result line shown last since the action started
 };
 
