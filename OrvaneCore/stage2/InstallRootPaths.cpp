@@ -3,6 +3,7 @@
 #include "model/OrvaneError.h"
 #include "platform/PathText.h"
 #include "platform/SystemError.h"
+#include "stage2/NameFolding.h"
 #include "stage2/SafeRelativePath.h"
 #include "stage2/UnicodeTextChecks.h"
 
@@ -82,7 +83,7 @@ void checkInstallRootComponent(QStringView component)
 {
     if (component.isEmpty() || component == u"." || component == u".." || hasUnpairedSurrogate(component)
         || !isInNormalizationFormC(component) || utf8ByteCount(component) > maximumComponentByteCount
-        || containsControlCharacter(component))
+        || containsControlCharacter(component) || containsInvisibleFormatCharacter(component))
         refuse("Install root contains an unsafe path component.");
 }
 

@@ -16,7 +16,8 @@ namespace orvane {
 // component elsewhere ("//a", "/a//b") is refused.
 QString splitAbsoluteInstallPath(const QString& path);
 
-// One component: not empty, ".", or "..", in NFC, at most 255 UTF-8 bytes, no control characters.
+// One component: not empty, ".", or "..", in NFC, at most 255 UTF-8 bytes, no control characters,
+// and no default-ignorable or bidirectional control character.
 void checkInstallRootComponent(QStringView component);
 
 // The canonical folder of a local file URL. The part that exists must resolve to itself (no link
