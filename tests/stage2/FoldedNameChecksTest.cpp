@@ -49,6 +49,8 @@ const Case cases[] = {
     {u"saves", u"sa\u00ADves", Fold::refused},       // soft hyphen
     {u"saves", u"sa\u2060ves", Fold::refused},       // word joiner
     {u"ab", u"a\u2066b", Fold::refused},             // left-to-right isolate
+    {u"a.jar", u"a\U000E0100.jar", Fold::refused},   // a variation selector beyond the BMP
+    {u"\U00010428.jar", u"\U00010400.jar", Fold::merged}, // Deseret letters, beyond the BMP too
     {u"I", u"\u0131", Fold::distinct},               // dotless ı is no "I" outside Turkish
     {u"i", u"\u0131", Fold::distinct},
     {u"a.jar", u"\u0430.jar", Fold::distinct},       // Cyrillic а
@@ -132,10 +134,15 @@ TEST(FoldedNameChecks, EveryNameCheckJoinsWhatAFoldingVolumeJoins)
                   c.fold == Fold::merged    ? QStringLiteral("Staging and final install roots must differ.")
                   : c.fold == Fold::refused ? QString::fromUtf8(unsafeRoot)
                                             : QStringLiteral("<no error>"));
+        const QString alias = QStringLiteral("Install root uses a case alias or colliding path component.");
         EXPECT_EQ(planRefusal(approved, rowDir / "disk" / spelledB / "stage", rowDir / "final"),
-                  c.fold == Fold::merged    ? QStringLiteral("Install root uses a case alias or colliding path component.")
+                  c.fold == Fold::merged    ? alias
                   : c.fold == Fold::refused ? QString::fromUtf8(unsafeRoot)
                                             : QStringLiteral("<no error>"));
+        // The other way round: a folder already spelled the second way, even invisibly, is found.
+        fs::create_directories(rowDir / "other" / spelledB);
+        EXPECT_EQ(planRefusal(approved, rowDir / "other" / a.toStdString() / "stage", rowDir / "final"),
+                  c.fold == Fold::distinct ? QStringLiteral("<no error>") : alias);
     }
 }
 
@@ -161,6 +168,23 @@ TEST(FoldedNameChecks, FoldingIsFullAndCannotFail)
     const QString lone = QStringLiteral("A") + QChar(0xD800);
     EXPECT_EQ(foldedName(lone), QStringLiteral("a") + QChar(0xD800));
     EXPECT_EQ(foldedName(QString()), QString());
+}
+
+TEST(FoldedNameChecks, NoScalarLeavesTheKeyWithoutBeingRefused)
+{
+    // A scalar the key drops would let two names that look different be one file, or one that
+    // looks like another name be it: each must be refused where names are checked.
+    QStringList unrefused;
+    for (char32_t scalar = 0; scalar <= 0x10FFFF; ++scalar) {
+        if (scalar >= 0xD800 && scalar <= 0xDFFF)
+            continue;
+        // Built by hand: fromUcs4 would drop U+FEFF as a byte-order mark.
+        const QChar units[] = {QChar(QChar::highSurrogate(scalar)), QChar(QChar::lowSurrogate(scalar))};
+        const QString text = QChar::requiresSurrogates(scalar) ? QString(units, 2) : QString(QChar(char16_t(scalar)));
+        if (foldedName(text).isEmpty() && !containsInvisibleFormatCharacter(text))
+            unrefused.append(QString::number(std::uint32_t(scalar), 16));
+    }
+    EXPECT_EQ(unrefused, QStringList());
 }
 
 } // namespace
