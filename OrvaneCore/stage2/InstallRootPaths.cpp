@@ -69,7 +69,7 @@ std::optional<QString> listedNameText(const std::filesystem::path& name)
     return text;
 }
 
-// A canonical root as a volume that ignores case and normal form would name it, ending with "/".
+// A canonical root as a volume that folds names would name it, ending with "/".
 QString rootKey(const std::filesystem::path& root)
 {
     return withTrailingSlash(pathCollisionKey(pathText(root)));

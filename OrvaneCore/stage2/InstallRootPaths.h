@@ -26,9 +26,10 @@ void checkInstallRootComponent(QStringView component);
 std::filesystem::path canonicalizeInstallRoot(const QUrl& url, bool mustExist);
 
 // Walks `root` from "/" comparing each component with the names actually listed in its parent
-// under the collision key (case, normal form and invisible characters ignored): a component that is present only under another spelling, or
-// next to a sibling spelled the same way, is refused, as is a link or a non-folder on the way.
-// The walk ends quietly at the first component that does not exist yet.
+// under the collision key (case, normal form and invisible characters ignored): a component that
+// is present only under another spelling, or next to a sibling spelled the same way, is refused,
+// as is a link or a non-folder on the way. The walk ends quietly at the first component that does
+// not exist yet.
 void walkInstallRoot(const std::filesystem::path& root);
 
 // Checks each component of `relativePath` that exists under the walked `root` without following

@@ -104,8 +104,9 @@ FileSystemLocation MountTable::locate(const std::string& path, std::optional<std
     }
     if (!holder)
         refuseInspection();
-    const std::string_view below = holder->mountPoint == "/" ? std::string_view(path)
-                                                              : std::string_view(path).substr(holder->mountPoint.size());
+    std::string_view below(path);
+    if (holder->mountPoint != "/")
+        below.remove_prefix(holder->mountPoint.size());
     std::string inside;
     if (holder->root != "/")
         inside.append(holder->root);

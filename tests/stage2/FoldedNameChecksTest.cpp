@@ -121,8 +121,8 @@ TEST(FoldedNameChecks, EveryNameCheckJoinsWhatAFoldingVolumeJoins)
             EXPECT_EQ(archiveRefusal({file(first), file(second)}),
                       expected(c.fold, "Archive contains duplicate or case-colliding paths: ", "Unsafe relative path: ",
                                second));
-            EXPECT_EQ(manifestRefusal(first, second),
-                      expected(c.fold, "Duplicate or case-colliding artifact path: ", "Unsafe relative path: ", second));
+            EXPECT_EQ(manifestRefusal(first, second), expected(c.fold, "Duplicate or case-colliding artifact path: ",
+                                                               "Unsafe relative path: ", second));
         }
 
         // Roots: two not made yet are one folder; a folder on disk is aliased by the other spelling.
