@@ -3,9 +3,11 @@
 #include "model/OrvaneError.h"
 #include "platform/PathText.h"
 #include "platform/SystemError.h"
+#include "stage2/NameFolding.h"
 #include "stage2/SafeRelativePath.h"
 #include "stage2/UnicodeTextChecks.h"
 
+#include <QStringDecoder>
 #include <QStringList>
 
 #include <cerrno>
@@ -53,7 +55,21 @@ void refuseLink(mode_t kind, const QString& component)
         refuse("Install root contains a symbolic link at component: ", component);
 }
 
-// A canonical root as a volume that ignores case and normal form would name it, ending with "/".
+// A listed name as text, or nothing when it is not UTF-8 (it cannot be a component, nor one of its
+// spellings). Qt's decoders drop a leading U+FEFF as a byte-order mark unless told otherwise; in a
+// name it is part of the name, and a spelling of the name without it.
+std::optional<QString> listedNameText(const std::filesystem::path& name)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    const std::string& bytes = name.native();
+    QString text = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+// A canonical root as a volume that folds names would name it, ending with "/".
 QString rootKey(const std::filesystem::path& root)
 {
     return withTrailingSlash(pathCollisionKey(pathText(root)));
@@ -82,7 +98,7 @@ void checkInstallRootComponent(QStringView component)
 {
     if (component.isEmpty() || component == u"." || component == u".." || hasUnpairedSurrogate(component)
         || !isInNormalizationFormC(component) || utf8ByteCount(component) > maximumComponentByteCount
-        || containsControlCharacter(component))
+        || containsControlCharacter(component) || containsInvisibleFormatCharacter(component))
         refuse("Install root contains an unsafe path component.");
 }
 
@@ -143,8 +159,7 @@ void walkInstallRoot(const std::filesystem::path& root)
         const QString key = pathCollisionKey(component);
         std::vector<QString> matches;
         for (const auto& entry : std::filesystem::directory_iterator(current)) {
-            // A name that is not UTF-8 cannot be the component, nor one of its spellings.
-            const std::optional<QString> name = exactPathText(entry.path().filename());
+            const std::optional<QString> name = listedNameText(entry.path().filename());
             if (name && pathCollisionKey(*name) == key)
                 matches.push_back(*name);
         }

@@ -16,7 +16,8 @@ namespace orvane {
 // component elsewhere ("//a", "/a//b") is refused.
 QString splitAbsoluteInstallPath(const QString& path);
 
-// One component: not empty, ".", or "..", in NFC, at most 255 UTF-8 bytes, no control characters.
+// One component: not empty, ".", or "..", in NFC, at most 255 UTF-8 bytes, no control characters,
+// and no default-ignorable or bidirectional control character.
 void checkInstallRootComponent(QStringView component);
 
 // The canonical folder of a local file URL. The part that exists must resolve to itself (no link
@@ -24,10 +25,11 @@ void checkInstallRootComponent(QStringView component);
 // nothing may be missing.
 std::filesystem::path canonicalizeInstallRoot(const QUrl& url, bool mustExist);
 
-// Walks `root` from "/" comparing each component with the names actually listed in its parent,
-// ignoring case and normal form: a component that is present only under another spelling, or
-// next to a sibling spelled the same way, is refused, as is a link or a non-folder on the way.
-// The walk ends quietly at the first component that does not exist yet.
+// Walks `root` from "/" comparing each component with the names actually listed in its parent
+// under the collision key (case, normal form and invisible characters ignored): a component that
+// is present only under another spelling, or next to a sibling spelled the same way, is refused,
+// as is a link or a non-folder on the way. The walk ends quietly at the first component that does
+// not exist yet.
 void walkInstallRoot(const std::filesystem::path& root);
 
 // Checks each component of `relativePath` that exists under the walked `root` without following
@@ -35,8 +37,9 @@ void walkInstallRoot(const std::filesystem::path& root);
 // resolved as the volume resolves them; the check ends quietly at the first that does not exist.
 void walkInstallLocation(const std::filesystem::path& root, const QString& relativePath);
 
-// Canonical roots compared as a volume that ignores case and normal form would see them (the key
-// of pathCollisionKey): one folder, or `path` strictly inside `root`.
+// Canonical roots compared as a volume that folds names would see them (the key of
+// pathCollisionKey): one folder, or `path` strictly inside `root`. By text alone: the planner also
+// compares what the roots are (InstallRootIdentity).
 bool installRootsCoincide(const std::filesystem::path& a, const std::filesystem::path& b);
 bool installRootIsInside(const std::filesystem::path& path, const std::filesystem::path& root);
 

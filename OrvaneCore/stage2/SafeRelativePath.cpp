@@ -2,6 +2,7 @@
 
 #include "json/DecodingError.h"
 #include "model/OrvaneError.h"
+#include "stage2/NameFolding.h"
 #include "stage2/UnicodeTextChecks.h"
 
 namespace orvane {
@@ -40,6 +41,9 @@ QString SafeRelativePath::parse(const QString& text)
         refuse(text);
     if (containsControlCharacter(text))
         refuse(text);
+    // Invisible or reordering characters make the name shown differ from the name compared.
+    if (containsInvisibleFormatCharacter(text))
+        refuse(text);
     for (const QStringView piece : QStringView(text).split(u'/', Qt::KeepEmptyParts)) {
         if (!isSafePiece(piece))
             refuse(text);
@@ -49,8 +53,9 @@ QString SafeRelativePath::parse(const QString& text)
 
 bool isWorldSavePath(QStringView path)
 {
+    // Each piece under the collision key, so that no spelling a folding volume reads as "saves" passes.
     for (const QStringView piece : path.split(u'/', Qt::SkipEmptyParts)) {
-        if (piece.compare(u"saves", Qt::CaseInsensitive) == 0)
+        if (foldedName(piece) == u"saves")
             return true;
     }
     return false;
@@ -58,9 +63,7 @@ bool isWorldSavePath(QStringView path)
 
 QString pathCollisionKey(const QString& path)
 {
-    // Qt folds one character to one, so toCaseFolded alone would part U+0130 from the "i" and
-    // combining dot it lowers to; lowering first keeps that full mapping, and is otherwise the same.
-    return path.normalized(QString::NormalizationForm_C).toLower().toCaseFolded();
+    return foldedName(path);
 }
 
 QStringList properLeadingParts(const QString& path)

@@ -14,7 +14,7 @@
 namespace orvane {
 
 // A path relative to an install root that cannot leave the root, alias another entry through a
-// different spelling, or smuggle in separators and control characters. It exists only for text
+// different spelling, or smuggle in separators, control or invisible characters. It exists only for text
 // that passed the rules; the text is kept exactly as given.
 class SafeRelativePath final {
 public:
@@ -35,12 +35,13 @@ private:
     QString m_rawValue;
 };
 
-// True when any "/"-separated piece of `path` is "saves" ignoring case (the world saves).
+// True when any "/"-separated piece of `path` has the collision key "saves" (the world saves).
 bool isWorldSavePath(QStringView path);
 
-// The key under which two spellings of a path name the same file on a case-insensitive file
-// system: canonical composition (NFC), then case folding, so that "σ" and "ς", or "ſ" and "S",
-// are one name. Install roots are compared under the same key.
+// The key under which two spellings of a path name the same file on a file system that folds
+// names: NFKC_Casefold (foldedName), so that "σ" and "ς", "ß" and "ss", "ﬁ" and "fi", or a name
+// with and without U+200B, are one name. Every name check of stage 2 uses it: archive entries,
+// manifest paths, the world-save test, and install roots.
 QString pathCollisionKey(const QString& path);
 
 // The folders a "/"-separated path or key needs, shortest first: "a" and "a/b" for "a/b/c".

@@ -3,7 +3,9 @@
 #include "model/OrvaneError.h"
 #include "platform/PathText.h"
 #include "platform/SystemError.h"
+#include "stage2/InstallRootIdentity.h"
 #include "stage2/InstallRootPaths.h"
+#include "stage2/MountTable.h"
 
 #include <iterator>
 #include <utility>
@@ -19,17 +21,37 @@ namespace {
     throw OrvaneError::policyDenied(QString::fromUtf8(text));
 }
 
-std::filesystem::path checkedInnerRoot(const QUrl& url, const std::filesystem::path& approved, const char* notFile,
-                                       const char* outside)
+struct CheckedRoot {
+    std::filesystem::path path;
+    InstallRootIdentity identity;
+};
+
+CheckedRoot checkedInnerRoot(const QUrl& url, const CheckedRoot& approved, const MountTable& mounts,
+                             const char* notFile, const char* outside)
 {
     if (!url.isLocalFile())
         refuse(notFile);
     std::filesystem::path root = canonicalizeInstallRoot(url, false);
     // Strictly inside, at a "/" boundary: the approved root itself and "/A/approved2" are outside.
-    if (!isContained(root, approved))
+    if (!isContained(root, approved.path))
         refuse(outside);
     walkInstallRoot(root);
-    return root;
+    // Inside by path is not enough: a folder mounted there from elsewhere lies outside.
+    InstallRootIdentity identity = InstallRootIdentity::of(root, mounts);
+    if (!identity.liesWithin(approved.identity))
+        refuse(outside);
+    return {std::move(root), std::move(identity)};
+}
+
+// The file at `relativePath` under `root`, refused unless it would be written inside the root's own
+// folder, also where a mount inside the root shows a folder from elsewhere.
+std::filesystem::path checkedLocation(const CheckedRoot& root, const QString& relativePath, const MountTable& mounts)
+{
+    std::filesystem::path location = joinUnderRoot(root.path, relativePath);
+    walkInstallLocation(root.path, relativePath);
+    if (!InstallRootIdentity::of(location, mounts).liesWithin(root.identity))
+        refuse("Install plan path escaped its root.");
+    return location;
 }
 
 } // namespace
@@ -55,17 +77,22 @@ SafeStagedInstallPlan SafeStagedInstallPlanner::plan(const ValidatedArtifactMani
                                                      const QUrl& approvedRoot, const QUrl& stagingRoot,
                                                      const QUrl& finalRoot)
 {
-    const std::filesystem::path approved = validateApprovedRoot(approvedRoot);
-    const std::filesystem::path staging = checkedInnerRoot(stagingRoot, approved,
-                                                           "The staging install root must be a file URL.",
-                                                           "The staging install root is outside the approved root.");
-    const std::filesystem::path finalFolder = checkedInnerRoot(finalRoot, approved,
-                                                         "The final install root must be a file URL.",
-                                                         "The final install root is outside the approved root.");
-    // Compared as the volume would: "work" and "WORK", not yet made, may become one folder.
-    if (installRootsCoincide(staging, finalFolder))
+    const std::filesystem::path approvedPath = validateApprovedRoot(approvedRoot);
+    const MountTable mounts = MountTable::read();
+    const CheckedRoot approved{approvedPath, InstallRootIdentity::of(approvedPath, mounts)};
+    const CheckedRoot staging = checkedInnerRoot(stagingRoot, approved, mounts,
+                                                 "The staging install root must be a file URL.",
+                                                 "The staging install root is outside the approved root.");
+    const CheckedRoot finalFolder = checkedInnerRoot(finalRoot, approved, mounts,
+                                                     "The final install root must be a file URL.",
+                                                     "The final install root is outside the approved root.");
+    // Compared as the volume would ("work" and "WORK", not yet made, may become one folder) and as
+    // the folders they are (a bind mount shows one folder at two paths).
+    if (installRootsCoincide(staging.path, finalFolder.path) || staging.identity.isSameFolderAs(finalFolder.identity))
         refuse("Staging and final install roots must differ.");
-    if (installRootIsInside(finalFolder, staging) || installRootIsInside(staging, finalFolder))
+    if (installRootIsInside(finalFolder.path, staging.path) || installRootIsInside(staging.path, finalFolder.path)
+        || finalFolder.identity.isStrictlyInside(staging.identity)
+        || staging.identity.isStrictlyInside(finalFolder.identity))
         refuse("Staging and final install roots must not overlap.");
 
     SafeStagedInstallPlan plan;
@@ -73,16 +100,14 @@ SafeStagedInstallPlan SafeStagedInstallPlanner::plan(const ValidatedArtifactMani
     plan.packID = manifest.manifest.packID;
     plan.providerID = manifest.manifest.providerID;
     plan.packVersion = manifest.manifest.packVersion;
-    plan.approvedRoot = approved;
-    plan.stagingRoot = staging;
-    plan.finalRoot = finalFolder;
+    plan.approvedRoot = approved.path;
+    plan.stagingRoot = staging.path;
+    plan.finalRoot = finalFolder.path;
     plan.placements.reserve(manifest.artifacts.size());
     for (const ValidatedArtifact& validated : manifest.artifacts) {
         const QString& relative = validated.relativePath.rawValue();
-        std::filesystem::path stagingURL = joinUnderRoot(staging, relative);
-        walkInstallLocation(staging, relative);
-        std::filesystem::path finalURL = joinUnderRoot(finalFolder, relative);
-        walkInstallLocation(finalFolder, relative);
+        std::filesystem::path stagingURL = checkedLocation(staging, relative, mounts);
+        std::filesystem::path finalURL = checkedLocation(finalFolder, relative, mounts);
         plan.placements.push_back({validated.artifact, std::move(stagingURL), std::move(finalURL)});
     }
     plan.preservedRelativePaths = {QStringLiteral("saves")};

@@ -7,9 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <vector>
 
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,6 +60,27 @@ ValidatedArtifactManifest manifestWith(const std::vector<QString>& paths)
     }
     return validated;
 }
+
+// A bind mount showing `source` at `target`, undone (lazily, so a busy folder cannot keep it) when
+// it goes. `error` is 0 when the mount was made.
+struct BindMount {
+    BindMount(const fs::path& source, const fs::path& target) : target(target)
+    {
+        fs::create_directories(source);
+        fs::create_directories(target);
+        error = ::mount(source.c_str(), target.c_str(), nullptr, MS_BIND, nullptr) == 0 ? 0 : errno;
+    }
+    ~BindMount()
+    {
+        if (error == 0)
+            ::umount2(target.c_str(), MNT_DETACH);
+    }
+    BindMount(const BindMount&) = delete;
+    BindMount& operator=(const BindMount&) = delete;
+
+    fs::path target;
+    int error = 0;
+};
 
 // A canonical scratch folder (the system temp folder may itself be reached through a link).
 class PlannerTest : public ::testing::Test {
@@ -287,6 +313,43 @@ TEST_F(PlannerTest, anAncestorThatCannotBeInspectedIsRefused)
     const QString refusal = planRefusal(fileUrl(approved / "locked" / "stage"), fileUrl(approved / "final"));
     ::chmod((approved / "locked").c_str(), 0700);
     EXPECT_EQ(refusal, QStringLiteral("Install root could not be inspected."));
+}
+
+TEST_F(PlannerTest, aBindMountMakesTwoRootsOneOrBringsAFolderFromOutside)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::pair<const char*, const char*>> binds; // source, target under the scratch folder
+        const char* staging;
+        const char* final;
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {"staging is the final root", {{"approved/c1/final", "approved/c1/stage"}}, "approved/c1/stage",
+         "approved/c1/final", "Staging and final install roots must differ."},
+        {"staging lies inside the final root", {{"approved/c2/final", "approved/c2/view"}}, "approved/c2/view/stage",
+         "approved/c2/final", "Staging and final install roots must not overlap."},
+        {"the final root holds the staging root", {{"approved/c3/stage", "approved/c3/view"}},
+         "approved/c3/stage/deeper", "approved/c3/view", "Staging and final install roots must not overlap."},
+        {"the final root is a folder outside", {{"outside/c4", "approved/c4/final"}}, "approved/c4/stage",
+         "approved/c4/final", "The final install root is outside the approved root."},
+        {"the staging root is a folder outside", {{"outside/c5", "approved/c5/stage"}}, "approved/c5/stage/run",
+         "approved/c5/final", "The staging install root is outside the approved root."},
+        {"a location leads out of the final root", {{"outside/c6", "approved/c6/final/mods"}}, "approved/c6/stage",
+         "approved/c6/final", "Install plan path escaped its root."},
+        {"a folder of the approved root shown elsewhere in it", {{"approved/c7/real", "approved/c7/view"}},
+         "approved/c7/view/stage", "approved/c7/final", "<no error>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::unique_ptr<BindMount>> mounts;
+        for (const auto& [source, target] : c.binds) {
+            mounts.push_back(std::make_unique<BindMount>(base / source, base / target));
+            if (mounts.back()->error != 0)
+                GTEST_SKIP() << "bind mounts are not allowed here: " << std::strerror(mounts.back()->error);
+        }
+        EXPECT_EQ(planRefusal(fileUrl(base / c.staging), fileUrl(base / c.final)), QString::fromUtf8(c.refusal));
+    }
 }
 
 TEST(InstallRootPaths, splittingAbsolutePaths)
