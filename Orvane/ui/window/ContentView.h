@@ -75,7 +75,6 @@ public:
     bool showingDetails() const { return m_showingDetails; }
     bool showingPackMenu() const;
     bool confirmingRestore() const;
-    const std::optional<QString>& lastAnnouncement() const { return m_lastAnnouncement; }
 
     // What the Details button and the primary button (with a setup step pending) do.
     void showDetails();
