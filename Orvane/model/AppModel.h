@@ -262,6 +262,13 @@ private:
     void markProviderOperationTerminal(const QUuid& id);
     void finishProviderLaunch(const LaunchResult& result);
     void finishCancelledLaunch();
+    // How a launch that threw ends (its caller lets ModelGone through first): cancelled, or with its
+    // error shown.
+    void endFailedLaunch(const std::exception_ptr& error);
+    // Forgets the last launch's result, its events and whether it was cancelled.
+    void clearLaunchResults();
+    // Forgets the results of the last apply, restore and launch.
+    void clearOperationResults();
     QCoro::Task<> reloadLaunchReceipt();
 
     template <typename T>
