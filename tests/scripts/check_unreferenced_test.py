@@ -47,11 +47,18 @@ class CheckUnreferenced(unittest.TestCase):
             ("types", {header: "class Unused final {};\nstruct Used {};\nenum Plain { one, two };\nenum class Scoped { a };\n"
                                "using Alias = int;\ntemplate <class T> class Box {};\nvoid take(Used, Box<int>);\n",
                        "tests/t.cpp": "void g() { take({}, {}); }\n"}, ["Alias", "Scoped", "Unused"]),
-            ("protocol names and main", {header: "inline std::size_t qHash(const A& a, std::size_t seed = 0) noexcept { return seed; }\n",
-                                         "OrvaneCore/main.cpp": "int main(int argc, char** argv)\n{\n  return 0;\n}\n"}, []),
+            ("protocol names and main", {header: "inline std::size_t qHash(const A& a, std::size_t seed = 0) noexcept { return seed; }\n"
+                                                 "struct Range { int* begin() const; int* end() const; };\n"
+                                                 "struct Awaiter { bool await_ready() const; void await_suspend(Handle); void await_resume(); };\n",
+                                         "OrvaneCore/main.cpp": "int main(int argc, char** argv)\n{\n  return 0;\n}\n",
+                                         "tests/t.cpp": "Range r;\nAwaiter a;\n"}, []),
             ("a name only in a comment, a string or its own body",
              {header: "// unusedOne() is documented here\nvoid unusedOne();\nvoid unusedTwo() { unusedTwo(); }\n",
               "tests/t.cpp": "const char* s = \"unusedOne\";\n"}, ["unusedOne", "unusedTwo"]),
+            ("a nested class defined out of line",
+             {header: "class Outer { public: class Inner; };\nvoid take(Outer);\n",
+              "OrvaneCore/a/A.cpp": "class Outer::Inner {\npublic:\n  explicit Inner(int);\n  void unusedMember();\n};\n",
+              "tests/t.cpp": "void t() { take({}); }\n"}, ["unusedMember"]),
             ("templates and function types in members",
              {header: "template <class Predicate>\nstd::optional<int> scan(Predicate&& p) const;\n"
                       "class A {\n  std::function<QString(const A&)> m_format;\n  std::vector<std::pair<int, int>> pairs() const;\n};\n"}, ["pairs", "scan"]),
