@@ -1,7 +1,6 @@
 // The settings backup and restore, and Apply Balanced and Open Technic on their own.
 #include "model/AppModel.h"
 
-
 namespace orvane {
 
 QCoro::Task<> AppModel::backUpSettings()
