@@ -30,7 +30,6 @@ public:
     PoolRunner(const PoolRunner&) = delete;
     PoolRunner& operator=(const PoolRunner&) = delete;
 
-    int maxThreadCount() const { return m_pool.maxThreadCount(); }
     // Waits up to `msecs` for the work already started; true when none is left.
     bool waitForDone(int msecs) { return m_pool.waitForDone(msecs); }
     // Calls started whose awaiting coroutine has not resumed yet (GUI thread only).

@@ -117,8 +117,6 @@ public:
     bool selectedPackReady() const { return modelGuidance::selectedPackReady(m_state); }
     bool canChangeFiles() const { return modelGuidance::canChangeFiles(m_state); }
     bool launcherJavaReady() const { return modelGuidance::launcherJavaReady(m_state, m_seams.launcherJavaReady); }
-    // The launcher Java check itself, read from the disk now.
-    bool launcherJavaIsReady() const { return m_seams.launcherJavaReady && m_seams.launcherJavaReady(); }
     std::optional<QString> primaryActionBlockedReason() const { return modelGuidance::primaryActionBlockedReason(m_state); }
     std::optional<HandoffSetupKind> requiredSetupStep() const { return modelGuidance::requiredSetupStep(m_state); }
     bool balancedApplied() const { return modelGuidance::balancedApplied(m_state); }
@@ -264,6 +262,13 @@ private:
     void markProviderOperationTerminal(const QUuid& id);
     void finishProviderLaunch(const LaunchResult& result);
     void finishCancelledLaunch();
+    // How a launch that threw ends (its caller lets ModelGone through first): cancelled, or with its
+    // error shown.
+    void endFailedLaunch(const std::exception_ptr& error);
+    // Forgets the last launch's result, its events and whether it was cancelled.
+    void clearLaunchResults();
+    // Forgets the results of the last apply, restore and launch.
+    void clearOperationResults();
     QCoro::Task<> reloadLaunchReceipt();
 
     template <typename T>

@@ -13,12 +13,7 @@ QCoro::Task<> AppModel::chooseInstanceFolder(std::filesystem::path folder)
     m_seams.settings->setText(labDefaultsKey(), path);
     setLabInstancePath(path);
     // The results of the previous folder say nothing about this one.
-    setApplyResult(std::nullopt);
-    setRestoreResult(std::nullopt);
-    setProviderLaunchResult(std::nullopt);
-    setLaunch(std::nullopt);
-    setLiveLaunchEventStatus(std::nullopt);
-    setLaunchWasCancelled(false);
+    clearOperationResults();
     try {
         auto handOver = onSession([folder](SessionPort& s) { s.setLabInstance(folder); });
         co_await handOver;
@@ -91,12 +86,7 @@ QCoro::Task<> AppModel::selectPack(PackID id)
         setInspection(std::nullopt);
         setBackup(std::nullopt);
         setSavesBackup(std::nullopt);
-        setApplyResult(std::nullopt);
-        setRestoreResult(std::nullopt);
-        setProviderLaunchResult(std::nullopt);
-        setLaunch(std::nullopt);
-        setLiveLaunchEventStatus(std::nullopt);
-        setLaunchWasCancelled(false);
+        clearOperationResults();
         setDiagnosticPreview(std::nullopt);
         setDiagnosticURL(std::nullopt);
         if (pack.launchMode == LaunchMode::direct) {

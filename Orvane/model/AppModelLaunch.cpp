@@ -1,6 +1,7 @@
 // The model's side of a provider launch: live events, CANCEL, the outcome, and quitting during a watch.
 #include "model/AppModel.h"
 
+#include "json/DescribedError.h"
 #include "model/LaunchResultDiagnostic.h"
 #include "model/StatusLineText.h"
 
@@ -130,6 +131,32 @@ void AppModel::finishCancelledLaunch()
     setLaunchWasCancelled(true);
     setErrorMessage(std::nullopt);
     setStatus(QStringLiteral("Launch observation cancelled."));
+}
+
+void AppModel::endFailedLaunch(const std::exception_ptr& error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const CancellationError&) {
+        finishCancelledLaunch();
+    } catch (...) {
+        showError(std::current_exception());
+    }
+}
+
+void AppModel::clearLaunchResults()
+{
+    setProviderLaunchResult(std::nullopt);
+    setLaunch(std::nullopt);
+    setLiveLaunchEventStatus(std::nullopt);
+    setLaunchWasCancelled(false);
+}
+
+void AppModel::clearOperationResults()
+{
+    setApplyResult(std::nullopt);
+    setRestoreResult(std::nullopt);
+    clearLaunchResults();
 }
 
 QCoro::Task<> AppModel::cancelLaunchObservation()

@@ -1,7 +1,6 @@
 // The primary action: check the install, apply Balanced when it is not applied yet, open Technic and watch.
 #include "model/AppModel.h"
 
-#include "json/DescribedError.h"
 #include "model/PrimaryActionGate.h"
 #include "platform/FileOperations.h"
 #include "technic/LauncherJavaReadiness.h"
@@ -15,10 +14,7 @@ QCoro::Task<> AppModel::performPrimaryAction()
     setPrimaryActionInFlight(true);
     setBusy(true);
     setErrorMessage(std::nullopt);
-    setProviderLaunchResult(std::nullopt);
-    setLaunch(std::nullopt);
-    setLiveLaunchEventStatus(std::nullopt);
-    setLaunchWasCancelled(false);
+    clearLaunchResults();
 
     try {
         const PackDescriptor pack = selectedPack();
@@ -36,10 +32,8 @@ QCoro::Task<> AppModel::performPrimaryAction()
         finishProviderLaunch(co_await observeLaunch());
     } catch (const ModelGone&) {
         co_return;
-    } catch (const CancellationError&) {
-        finishCancelledLaunch();
     } catch (...) {
-        showError(std::current_exception());
+        endFailedLaunch(std::current_exception());
     }
 
     setObservingLaunch(false);

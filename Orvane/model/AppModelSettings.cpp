@@ -1,8 +1,6 @@
 // The settings backup and restore, and Apply Balanced and Open Technic on their own.
 #include "model/AppModel.h"
 
-#include "json/DescribedError.h"
-
 namespace orvane {
 
 QCoro::Task<> AppModel::backUpSettings()
@@ -50,10 +48,7 @@ QCoro::Task<> AppModel::applyBalancedOverlay()
     setInspection(co_await onSession([](SessionPort& s) { return s.lastInspection(); }));
     // The overlay just written supersedes the last restore and launch.
     setRestoreResult(std::nullopt);
-    setProviderLaunchResult(std::nullopt);
-    setLaunch(std::nullopt);
-    setLiveLaunchEventStatus(std::nullopt);
-    setLaunchWasCancelled(false);
+    clearLaunchResults();
 }
 
 QCoro::Task<> AppModel::openTechnic()
@@ -71,10 +66,8 @@ QCoro::Task<> AppModel::openTechnic()
         finishProviderLaunch(co_await observeLaunch());
     } catch (const ModelGone&) {
         co_return;
-    } catch (const CancellationError&) {
-        finishCancelledLaunch();
     } catch (...) {
-        showError(std::current_exception());
+        endFailedLaunch(std::current_exception());
     }
     setBusy(false);
     setObservingLaunch(false);

@@ -51,8 +51,6 @@ public:
     // The payload: the folder of technicDataMissing, the first text of the others (found, path, apply, text).
     const std::filesystem::path& folder() const { return m_folder; }
     const QString& text() const { return m_first; }
-    // The second text of the labelled pairs (expected, rollback).
-    const QString& secondText() const { return m_second; }
 
     friend bool operator==(const OrvaneError& a, const OrvaneError& b)
     {

@@ -96,6 +96,92 @@ int pollMilliseconds(Clock::duration remaining)
     return int(std::clamp<long long>(ms, 0, INT_MAX));
 }
 
+// Starts the child, its output into pipes when the command captures it.
+pid_t startChild(const Command& command, std::array<OutputStream, 2>& streams)
+{
+    FileDescriptor outWrite;
+    FileDescriptor errWrite;
+    if (command.captureOutput) {
+        makePipe(streams[0].fd, outWrite, command.executable);
+        makePipe(streams[1].fd, errWrite, command.executable);
+    }
+    ChildProcessRequest request;
+    request.executable = command.executable;
+    request.arguments = command.arguments;
+    request.environment = command.environment;
+    request.standardOutput = outWrite.get();
+    request.standardError = errWrite.get();
+    // Our copies of the write ends close as this returns, so the pipes end when the child's do.
+    return startChildProcess(request);
+}
+
+// How long one wait may block: until the child ends (with a pidfd) or the next tick, never past the
+// deadline. None once the deadline has passed.
+std::optional<int> waitBudget(const FileDescriptor& pidfd, const std::optional<Clock::time_point>& deadline)
+{
+    if (!deadline)
+        return pidfd ? -1 : kFallbackTickMs;
+    const auto remaining = *deadline - Clock::now();
+    if (remaining <= Clock::duration::zero())
+        return std::nullopt;
+    return pidfd ? pollMilliseconds(remaining) : std::min(kFallbackTickMs, pollMilliseconds(remaining));
+}
+
+// Waits up to `waitMs` for output or the child's end, and drains the streams that have output.
+void awaitOutput(std::array<OutputStream, 2>& streams, const FileDescriptor& pidfd, int waitMs,
+                 const Command& command, CommandResult& result)
+{
+    std::array<pollfd, 3> fds {};
+    std::array<OutputStream*, 3> owners {};
+    nfds_t count = 0;
+    for (auto& stream : streams) {
+        if (stream.fd) {
+            fds[count] = {stream.fd.get(), POLLIN, 0};
+            owners[count++] = &stream;
+        }
+    }
+    if (pidfd)
+        fds[count++] = {pidfd.get(), POLLIN, 0};
+    if (::poll(fds.data(), count, waitMs) < 0 && errno != EINTR)
+        throwErrno("wait for", command.executable);
+    for (nfds_t i = 0; i < count; ++i) {
+        if (owners[i] && fds[i].revents != 0)
+            drain(*owners[i], command.outputLimit, result.outputTruncated);
+    }
+}
+
+// Reaps the child when it has ended, with its exit in `result`; false while it runs.
+bool reapIfEnded(pid_t pid, ChildGuard& guard, const std::filesystem::path& executable, CommandResult& result)
+{
+    int status = 0;
+    const pid_t ended = ::waitpid(pid, &status, WNOHANG);
+    if (ended == pid) {
+        guard.release();
+        const auto exit = decodeWaitStatus(status);
+        result.status = exit.status;
+        result.signalled = exit.signalled;
+        return true;
+    }
+    if (ended < 0 && errno != EINTR) {
+        guard.release(); // not our child to kill any more
+        throwErrno("wait for", executable);
+    }
+    return false;
+}
+
+// A child past its deadline is left running when the command asks so, else killed and reaped.
+void endTimedOut(pid_t pid, const Command& command, CommandResult& result)
+{
+    if (command.leaveRunningAfterTimeout) {
+        reapInBackground(pid);
+    } else {
+        ::kill(pid, SIGKILL);
+        const auto exit = waitForChild(pid, command.executable);
+        result.status = exit.status;
+        result.signalled = exit.signalled;
+    }
+}
+
 } // namespace
 
 std::shared_ptr<CommandRunner> CommandRunner::system()
@@ -106,87 +192,31 @@ std::shared_ptr<CommandRunner> CommandRunner::system()
 
 CommandResult PosixCommandRunner::run(const Command& command)
 {
-    const auto& executable = command.executable;
     CommandResult result;
     std::array<OutputStream, 2> streams;
     streams[0].sink = &result.standardOutput;
     streams[1].sink = &result.standardError;
 
-    pid_t pid = -1;
-    {
-        FileDescriptor outWrite;
-        FileDescriptor errWrite;
-        if (command.captureOutput) {
-            makePipe(streams[0].fd, outWrite, executable);
-            makePipe(streams[1].fd, errWrite, executable);
-        }
-        ChildProcessRequest request;
-        request.executable = executable;
-        request.arguments = command.arguments;
-        request.environment = command.environment;
-        request.standardOutput = outWrite.get();
-        request.standardError = errWrite.get();
-        pid = startChildProcess(request);
-    } // Our copies of the write ends close here, so the pipes end when the child's do.
+    const pid_t pid = startChild(command, streams);
     ChildGuard guard(pid);
 
     const FileDescriptor pidfd(int(::syscall(SYS_pidfd_open, pid, 0)));
     const auto deadline = command.timeout ? std::optional(Clock::now() + *command.timeout) : std::nullopt;
 
     for (;;) {
-        int waitMs = pidfd ? -1 : kFallbackTickMs;
-        if (deadline) {
-            const auto remaining = *deadline - Clock::now();
-            if (remaining <= Clock::duration::zero()) {
-                result.timedOut = true;
-                break;
-            }
-            waitMs = pidfd ? pollMilliseconds(remaining) : std::min(kFallbackTickMs, pollMilliseconds(remaining));
-        }
-
-        std::array<pollfd, 3> fds {};
-        std::array<OutputStream*, 3> owners {};
-        nfds_t count = 0;
-        for (auto& stream : streams) {
-            if (stream.fd) {
-                fds[count] = {stream.fd.get(), POLLIN, 0};
-                owners[count++] = &stream;
-            }
-        }
-        if (pidfd)
-            fds[count++] = {pidfd.get(), POLLIN, 0};
-        if (::poll(fds.data(), count, waitMs) < 0 && errno != EINTR)
-            throwErrno("wait for", executable);
-        for (nfds_t i = 0; i < count; ++i) {
-            if (owners[i] && fds[i].revents != 0)
-                drain(*owners[i], command.outputLimit, result.outputTruncated);
-        }
-
-        int status = 0;
-        const pid_t ended = ::waitpid(pid, &status, WNOHANG);
-        if (ended == pid) {
-            guard.release();
-            const auto exit = decodeWaitStatus(status);
-            result.status = exit.status;
-            result.signalled = exit.signalled;
+        const std::optional<int> waitMs = waitBudget(pidfd, deadline);
+        if (!waitMs) {
+            result.timedOut = true;
             break;
         }
-        if (ended < 0 && errno != EINTR) {
-            guard.release(); // not our child to kill any more
-            throwErrno("wait for", executable);
-        }
+        awaitOutput(streams, pidfd, *waitMs, command, result);
+        if (reapIfEnded(pid, guard, command.executable, result))
+            break;
     }
 
     if (result.timedOut) {
         guard.release();
-        if (command.leaveRunningAfterTimeout) {
-            reapInBackground(pid);
-        } else {
-            ::kill(pid, SIGKILL);
-            const auto exit = waitForChild(pid, executable);
-            result.status = exit.status;
-            result.signalled = exit.signalled;
-        }
+        endTimedOut(pid, command, result);
     }
     // Whatever the child wrote before it ended is in the pipes now; a grandchild that inherited them
     // is not waited for.

@@ -44,7 +44,6 @@ public:
                 std::filesystem::path temporaryFolder = {});
 
     const std::filesystem::path& root() const { return m_root; }
-    void setRoot(std::filesystem::path root) { m_root = std::move(root); }
     const std::shared_ptr<FileOperations>& fileOperations() const { return m_files; }
     void setFileOperations(std::shared_ptr<FileOperations> files) { m_files = std::move(files); }
     // Called by restores at their commit points; absent (empty) after construction.

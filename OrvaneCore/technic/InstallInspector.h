@@ -61,12 +61,8 @@ public:
     static QString optionsOfWarning();
 
     const std::shared_ptr<FileOperations>& fileManager() const { return m_fileManager; }
-    void setFileManager(std::shared_ptr<FileOperations> fileManager) { m_fileManager = std::move(fileManager); }
     const std::filesystem::path& jvmRoot() const { return m_jvmRoot; }
-    void setJvmRoot(std::filesystem::path jvmRoot) { m_jvmRoot = std::move(jvmRoot); }
     const ProcessEnvironment& environment() const { return m_environment; }
-    void setEnvironment(ProcessEnvironment environment) { m_environment = std::move(environment); }
-    void setRosettaCheck(RosettaCheck rosettaInstalled) { m_rosettaInstalled = std::move(rosettaInstalled); }
 
 private:
     bool rosettaInstalled() const;

@@ -37,9 +37,7 @@ public:
     std::filesystem::path archiveFolder() const;
 
     const std::shared_ptr<FileOperations>& fileManager() const { return m_fileManager; }
-    void setFileManager(std::shared_ptr<FileOperations> fileManager) { m_fileManager = std::move(fileManager); }
     const std::filesystem::path& home() const { return m_home; }
-    void setHome(std::filesystem::path home) { m_home = std::move(home); }
 
 private:
     std::shared_ptr<FileOperations> m_fileManager;

@@ -26,9 +26,7 @@ public:
     void open(const std::filesystem::path& target) const;
 
     const std::shared_ptr<ApplicationOpener>& opener() const { return m_opener; }
-    void setOpener(std::shared_ptr<ApplicationOpener> opener) { m_opener = std::move(opener); }
     const std::shared_ptr<ProcessInspecting>& processes() const { return m_processes; }
-    void setProcesses(std::shared_ptr<ProcessInspecting> processes) { m_processes = std::move(processes); }
 
 private:
     std::shared_ptr<ApplicationOpener> m_opener;

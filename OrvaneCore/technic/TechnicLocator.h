@@ -44,7 +44,6 @@ public:
     static bool isTechnicApplicationName(const std::filesystem::path& name);
 
     const std::filesystem::path& home() const { return m_home; }
-    void setHome(std::filesystem::path home) { m_home = std::move(home); }
     const std::vector<std::filesystem::path>& applications() const { return m_applications; }
     void setApplications(std::vector<std::filesystem::path> applications) { m_applications = std::move(applications); }
 

@@ -1,19 +1,15 @@
 #include "WindowHarness.h"
 
-#include "app/support/EventLoop.h"
-#include "app/support/FakeSession.h"
 #include "app/support/SampleRecords.h"
 #include "app/support/TestSeams.h"
 #include "support/QtPrinters.h"
 #include "ui/theme/FittedLabel.h"
-#include "ui/theme/OrvaneKeyboardFocus.h"
 #include "ui/theme/OrvaneTheme.h"
 #include "ui/theme/OrvaneWordmark.h"
 #include "ui/theme/TextButton.h"
 #include "ui/theme/UtilityButton.h"
 #include "ui/window/ContentViewRules.h"
 #include "ui/window/LaunchWatchCard.h"
-#include "ui/window/ModelWindowOperations.h"
 #include "ui/window/PackButton.h"
 #include "ui/window/PackMenu.h"
 #include "ui/window/PrimaryButton.h"
@@ -22,16 +18,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QAccessible>
-#include <QApplication>
 #include <QDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTest>
-
-#include <functional>
-#include <map>
 
 namespace orvane {
 namespace {
@@ -313,151 +303,6 @@ TEST(ContentView, AnnouncesEachNewTextOnceAndNothingWhileTheSheetOrMenuIsOpen)
     EXPECT_EQ(announced.last(), QStringLiteral("D."));
 }
 
-TEST(ContentView, MovesFocusToThePrimaryButtonOnlyWhenIdleAndAScreenReaderRuns)
-{
-    WindowHarness window;
-    window.activate();
-    window.view().restoreButton()->setFocus();
-    AppModelState s = states::ready();
-    s.status = QStringLiteral("A.");
-    window.setState(s);
-    EXPECT_FALSE(window.view().primaryButton()->hasFocus()) << "no screen reader";
-
-    window.announcer().running = true;
-    s.busy = true;
-    window.setState(s);
-    EXPECT_FALSE(window.view().primaryButton()->hasFocus()) << "an operation is running";
-    s.busy = false;
-    s.status = QStringLiteral("B.");
-    window.setState(s);
-    EXPECT_TRUE(window.view().primaryButton()->hasFocus());
-}
-
-TEST(ContentView, ReturnActivatesOnlyAVisibleEnabledPrimaryAction)
-{
-    struct Case {
-        const char* name;
-        AppModelState state;
-        QStringList expected;
-    };
-    AppModelState preparing = states::ready();
-    preparing.busy = true;
-    preparing.primaryActionInFlight = true;
-    const std::vector<Case> cases{
-        {"ready", states::ready(), {"performPrimaryAction"}},
-        {"preparing: disabled", preparing, {}},
-        {"watching: the button is gone", states::watching(), {}},
-        {"setup pending: opens the sheet instead", states::setupPending(), {}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        WindowHarness window;
-        bool sheet = false;
-        window.view().setDetailsSheetFactory([&sheet](QWidget* parent) {
-            sheet = true;
-            return new QDialog(parent);
-        });
-        window.setState(c.state);
-        window.activate();
-        // No button has the focus: Return on a focused button is that button's (KeyboardPathsTest).
-        if (QWidget* focused = QApplication::focusWidget())
-            focused->clearFocus();
-        window.operations().calls.clear();
-        QTest::keyClick(window.view().windowHandle(), Qt::Key_Return);
-        EXPECT_EQ(window.operations().calls, c.expected);
-        EXPECT_EQ(sheet, c.state.handoffReadiness->setupKind == HandoffSetupKind::installRosetta);
-    }
-}
-
-TEST(ContentView, TabVisitsDetailsPackPrimaryAndRestoreInOrder)
-{
-    WindowHarness window;
-    window.setState(states::ready());
-    window.activate();
-    ContentView& view = window.view();
-    view.detailsButton()->setFocus(Qt::TabFocusReason);
-    std::vector<QWidget*> visited{QApplication::focusWidget()};
-    for (int i = 0; i < 4; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        visited.push_back(QApplication::focusWidget());
-    }
-    const std::vector<QWidget*> expected{view.detailsButton(), view.packButton(), view.primaryButton(),
-                                         view.restoreButton(), view.detailsButton()};
-    EXPECT_EQ(visited, expected);
-
-    // While watching, CANCEL takes the primary button's place.
-    window.setState(states::watching());
-    view.detailsButton()->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // the pack button is disabled
-    EXPECT_EQ(QApplication::focusWidget(), view.watchCard()->cancelButton());
-}
-
-TEST(ContentView, PackPickerAndFolderChooserWorkByKeyboard)
-{
-    WindowHarness window;
-    window.setState(states::ready());
-    window.activate();
-    ContentView& view = window.view();
-    view.packButton()->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(view.packButton(), Qt::Key_Space);
-    ASSERT_TRUE(view.showingPackMenu());
-    PackMenu* menu = view.packMenu();
-    ASSERT_EQ(menu->rows().size(), 1);
-    EXPECT_EQ(menu->rows()[0]->name(), QStringLiteral("Tekkit 2"));
-    EXPECT_EQ(menu->rows()[0]->version(), QStringLiteral("1.2.6"));
-    ASSERT_TRUE(menu->chooseInstanceButton());
-    EXPECT_TRUE(menu->rows()[0]->hasFocus()) << "the first row takes the focus";
-    EXPECT_EQ(menu->width(), 280);
-    EXPECT_GE(menu->geometry().top(), view.packButton()->mapToGlobal(QPoint(0, view.packButton()->height())).y())
-        << "the menu opens under the pack button";
-    menu->grab().save(QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots/pack-menu.png"));
-
-    window.operations().calls.clear();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(view.showingPackMenu()) << "the menu closes before the selection starts";
-    EXPECT_EQ(window.operations().calls, QStringList{QStringLiteral("selectPack")});
-    EXPECT_EQ(window.operations().selectedPack, PackID::tekkit2);
-
-    // Choose instance…, cancelled: nothing happens; then confirmed: the folder goes to the model.
-    for (const bool confirm : {false, true}) {
-        SCOPED_TRACE(confirm ? "confirmed" : "cancelled");
-        window.chooser().answer =
-            confirm ? std::optional<std::filesystem::path>("/home/player/Tekkit 2") : std::nullopt;
-        window.operations().calls.clear();
-        view.packButton()->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(view.packButton(), Qt::Key_Space);
-        ASSERT_TRUE(view.showingPackMenu());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-        EXPECT_EQ(QApplication::focusWidget(), view.packMenu()->chooseInstanceButton());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCoreApplication::processEvents();
-        EXPECT_FALSE(view.showingPackMenu());
-        EXPECT_EQ(window.chooser().message,
-                  QStringLiteral("Select a Tekkit 2 1.2.6 instance — the folder that contains bin/ and options.txt."));
-        EXPECT_EQ(window.chooser().acceptLabel, QStringLiteral("Use folder"));
-        if (confirm) {
-            EXPECT_EQ(window.operations().calls, QStringList{QStringLiteral("chooseInstanceFolder")});
-            EXPECT_EQ(window.operations().chosenFolder, std::filesystem::path("/home/player/Tekkit 2"));
-        } else {
-            EXPECT_TRUE(window.operations().calls.isEmpty());
-        }
-    }
-    EXPECT_EQ(window.chooser().shown, 2);
-
-    // Escape closes the menu; busy disables its rows but never "Choose instance…".
-    QTest::keyClick(view.packButton(), Qt::Key_Space);
-    ASSERT_TRUE(view.showingPackMenu());
-    AppModelState busyWithMenu = states::ready();
-    busyWithMenu.status = QStringLiteral("Inspecting.");
-    busyWithMenu.busy = true;
-    window.setState(busyWithMenu);
-    EXPECT_FALSE(view.packMenu()->rows()[0]->isEnabled());
-    EXPECT_TRUE(view.packMenu()->chooseInstanceButton()->isEnabled());
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    EXPECT_FALSE(view.showingPackMenu());
-}
-
 TEST(ContentView, DirectPackMenuHasNoInstanceChoice)
 {
     WindowHarness window;
@@ -479,64 +324,6 @@ TEST(ContentView, DirectPackMenuHasNoInstanceChoice)
     EXPECT_FALSE(window.view().packMenu()->rows()[2]->isEnabled()) << "a blocked pack is listed but not offered";
     EXPECT_EQ(window.view().primaryButton()->symbol(), OrvaneSymbol::playFill);
     window.view().packMenu()->close();
-}
-
-TEST(ContentView, AccessibilitySweepFindsNamedControlsTheirHintsAndNoDecorations)
-{
-    WindowHarness window;
-    window.setState(states::ready());
-    ContentView& view = window.view();
-    const std::vector<QAccessibleInterface*> elements =
-        test::visibleAccessibleElements(QAccessible::queryAccessibleInterface(&view));
-
-    std::map<QObject*, QAccessibleInterface*> byObject;
-    for (QAccessibleInterface* element : elements) {
-        byObject[element->object()] = element;
-        if (element->state().focusable) {
-            EXPECT_FALSE(element->text(QAccessible::Name).isEmpty()) << element->object()->metaObject()->className();
-        }
-        EXPECT_FALSE(qobject_cast<OrvaneKeyboardFocus*>(element->object())) << "focus rings are decoration";
-    }
-    struct Expected {
-        QWidget* widget;
-        QAccessible::Role role;
-        QString name;
-        QString hint;
-    };
-    const std::vector<Expected> expected{
-        {view.wordmark(), QAccessible::Heading, "orvane", ""},
-        {view.badge(), QAccessible::StaticText, "Readiness: ready", ""},
-        {view.detailsButton(), QAccessible::Button, "Details", "Shows setup, diagnostics, and recovery tools"},
-        {view.promptLine(), QAccessible::StaticText, "Select a modpack", ""},
-        {view.packButton(), QAccessible::Button, "Selected pack, Tekkit 2 1.2.6", "Choose an available modpack"},
-        {view.primaryButton(), QAccessible::Button, "Open Technic", "Open official Technic, then press Play there."},
-        {view.subtitle(), QAccessible::StaticText,
-         "ORVANE OPENS TECHNIC · YOU PRESS PLAY THERE · ORVANE NEVER LAUNCHES MINECRAFT", ""},
-        {view.restoreButton(), QAccessible::Button, "Restore pre-Apply backup",
-         "Requires confirmation and never changes world saves"},
-        {view.chips(), QAccessible::StaticText, "Balanced ready, Java 8 ready, Rosetta ready", ""},
-    };
-    for (const Expected& e : expected) {
-        SCOPED_TRACE(e.name.toStdString());
-        ASSERT_TRUE(byObject.count(e.widget));
-        QAccessibleInterface* element = byObject[e.widget];
-        EXPECT_EQ(element->role(), e.role);
-        EXPECT_EQ(element->text(QAccessible::Name), e.name);
-        EXPECT_EQ(element->text(QAccessible::Description), e.hint);
-        EXPECT_EQ(element->childCount(), 0) << "one element, its parts not exposed";
-    }
-    // Nothing else is in the tree: the background, the pickaxe, the badge's square and the spinner
-    // are painted, not elements (the announcement region is an invisible notification element).
-    EXPECT_EQ(elements.size(), expected.size());
-
-    // While watching, CANCEL carries its hint.
-    window.setState(states::watching());
-    QAccessibleInterface* cancel = QAccessible::queryAccessibleInterface(view.watchCard()->cancelButton());
-    EXPECT_EQ(cancel->text(QAccessible::Name), QStringLiteral("CANCEL"));
-    EXPECT_EQ(cancel->text(QAccessible::Description),
-              QStringLiteral("Stops Orvane’s launch observation. It does not quit Technic or Minecraft."));
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(view.subtitle())->text(QAccessible::Name),
-              QStringLiteral("Technic is open. Select Tekkit 2 and press Play there."));
 }
 
 TEST(ContentView, AWarningWithMarkupIsShownLiterally)
@@ -621,47 +408,6 @@ TEST(ContentView, ScreenshotsShowTheBackgroundBadgeColourAndFocusRing)
             }
         }
     }
-}
-
-TEST(ContentView, IncreasedContrastAndReducedTransparencyReachTheControls)
-{
-    WindowHarness window({1020, 800}, {true, true, true});
-    window.setState(states::ready());
-    ContentView& view = window.view();
-    EXPECT_EQ(view.packButton()->borderWidth(), 2);
-    EXPECT_EQ(view.packButton()->borderColor(), QColor(Qt::white));
-    EXPECT_EQ(view.primaryButton()->buttonStyle().borderWidth(), 2);
-    EXPECT_EQ(view.primaryButton()->buttonStyle().scale(true), 1);
-    EXPECT_EQ(view.detailsButton()->buttonStyle().borderColor(), OrvaneTheme::white(0.65));
-    EXPECT_EQ(view.subtitle()->color(), QColor(Qt::white));
-    window.setState(states::watching());
-    EXPECT_EQ(view.watchCard()->fill(), OrvaneTheme::surface());
-    EXPECT_EQ(view.watchCard()->borderWidth(), 2);
-    const QImage image = window.saveScreenshot(QStringLiteral("main-watching-contrast-1020x800"));
-    // No glow: the middle of the window is the plain background where nothing else is drawn.
-    EXPECT_TRUE(test::sameColour(image.pixel(900, 300), OrvaneTheme::background(), 1));
-}
-
-} // namespace
-} // namespace orvane
-
-namespace orvane {
-namespace {
-
-// The real operations: showing the window starts the model's first inspection over the session.
-TEST(ModelWindowOperations, ShowingTheWindowRunsTheModelsInitialInspection)
-{
-    auto session = std::make_shared<test::FakeSession>();
-    AppModel model(session, test::testSeams());
-    ContentView::Seams seams;
-    seams.operations = std::make_shared<ModelWindowOperations>(model);
-    seams.accessibility = std::make_shared<FixedAccessibilityPrefs>();
-    seams.announcer = std::make_shared<test::RecordingAnnouncer>();
-    ContentView view(model, seams);
-    EXPECT_TRUE(session->callNames().isEmpty());
-    view.show();
-    ASSERT_TRUE(test::runEventsUntil([&] { return model.initialInspectionCompleted() && !model.busy(); }));
-    EXPECT_FALSE(session->callNames().isEmpty());
 }
 
 } // namespace

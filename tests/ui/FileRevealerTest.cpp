@@ -1,11 +1,14 @@
 #include "DetailsFakes.h"
 
+#include "app/support/EventLoop.h"
 #include "ui/desktop/FileRevealer.h"
 
 #include <gtest/gtest.h>
 
 namespace orvane {
 namespace {
+
+using test::RecordingUrlOpener;
 
 // Records the ShowItems calls instead of making them; fails them on request.
 class RecordingFileManagerBus final : public FileManagerBus {
@@ -97,6 +100,15 @@ TEST(FileRevealer, AFolderNothingOpensIsReportedOnceWithItsAddress)
                                                         [&](const QUrl& url) { reported.push_back(url); });
         EXPECT_EQ(reported, c.reported);
     }
+}
+
+TEST(FileRevealer, OpensTheFoldersWhenNoBusAnswers)
+{
+    auto urls = std::make_shared<RecordingUrlOpener>();
+    auto revealer = FileRevealer::freedesktop(urls, QStringLiteral("unix:path=/nonexistent/orvane-test-bus"));
+    revealer->reveal("/home/a/Library/Application Support/orvane/diagnostics/orvane-diagnostic-1.json", {});
+    ASSERT_TRUE(test::runEventsUntil([&] { return !urls->opened.empty(); }, 5000));
+    EXPECT_EQ(urls->opened.front(), QUrl::fromLocalFile(QStringLiteral("/home/a/Library/Application Support/orvane/diagnostics")));
 }
 
 } // namespace

@@ -161,39 +161,28 @@ void ContentView::refresh()
 {
     const AppModelState& state = m_model.state();
     const LauncherJavaProbe probe = askedOnce(m_model.seams().launcherJavaReady);
-    const bool contrast = m_accessibility.increasedContrast;
-    const PackDescriptor pack = modelGuidance::selectedPack(state);
-    const bool direct = modelGuidance::selectedLaunchMode(state) == LaunchMode::direct;
+    showBadgeAndPack(state, probe);
+    showPrimaryAction(state);
+    showPrimaryOrWatchCard(state.observingLaunch);
+    showSubtitleAndRestore(state, probe);
+    showChips(state, probe);
 
-    m_badge->setLook({ContentViewRules::readinessWord(state), ContentViewRules::accentColor(state, probe), contrast,
-                      m_accessibility.reduceTransparency});
+    layoutContent();
+    m_focusKeeper->settle();
 
-    m_packButton->setLook({pack.name, ContentViewRules::packVersionShown(state), modelGuidance::selectedPackReady(state),
-                           contrast});
-    m_packButton->setAccessibleName(ContentViewRules::packButtonAccessibilityLabel(state));
-    m_packButton->setEnabled(!state.busy && !state.observingLaunch && !state.primaryActionInFlight);
-    if (m_packMenu) {
-        QList<bool> enabled;
-        for (const PackDescriptor& offered : state.availablePacks)
-            enabled.append(offered.isAvailable() && !state.busy);
-        m_packMenu->setRowsEnabled(enabled);
+    const std::optional<QString> announcement =
+        ContentViewRules::announcementText(state, m_showingDetails, showingPackMenu());
+    if (announcement != m_announcementText) {
+        m_announcementText = announcement;
+        announceIfNeeded(announcement);
     }
+}
 
-    const QString title = modelGuidance::primaryActionTitle(state);
-    const QString detail = modelGuidance::primaryActionDetail(state);
-    m_primaryButton->setTitle(title);
-    m_primaryButton->setSymbol(direct ? OrvaneSymbol::playFill : OrvaneSymbol::arrowUpForward);
-    m_primaryButton->setEnabled(modelGuidance::primaryActionEnabled(state));
-    m_primaryButton->setAccessibleName(ContentViewRules::capitalisedWords(title));
-    m_primaryButton->setAccessibleDescription(detail);
-
-    m_watchCard->setLook({ContentViewRules::watchCardTitle(state), state.providerOperationActive,
-                          !state.cancellationRequested, contrast, m_accessibility.reduceTransparency,
-                          m_accessibility.reduceMotion});
-    const bool watching = state.observingLaunch;
-    // The primary button holds the focus while it is disabled; CANCEL takes it over when the card
-    // replaces the button, and hands it back when the button returns, with the ring when the focus
-    // had come from the keyboard.
+// The primary button holds the focus while it is disabled; CANCEL takes it over when the card
+// replaces the button, and hands it back when the button returns, with the ring when the focus
+// had come from the keyboard. Who held the focus is read before the swap, and the focus moved after.
+void ContentView::showPrimaryOrWatchCard(bool watching)
+{
     TextButton* cancel = m_watchCard->cancelButton();
     QWidget* replaced = watching ? static_cast<QWidget*>(m_primaryButton) : cancel;
     const bool replacedHeld = m_focusKeeper->heldControl() == replaced;
@@ -205,37 +194,6 @@ void ContentView::refresh()
         cancel->setFocus(keyboardFocus ? Qt::TabFocusReason : Qt::OtherFocusReason);
     else if (replacedHadFocus && !watching)
         m_focusKeeper->returnFocus(m_primaryButton, nullptr, keyboardFocus);
-
-    m_subtitle->setText(ContentViewRules::subtitleText(state));
-    m_subtitle->setColor(ContentViewRules::subtitleColor(state, probe, contrast));
-    m_subtitle->setAccessibleName(ContentViewRules::subtitleAccessibilityLabel(state));
-    m_subtitle->setHint(ContentViewRules::subtitleAccessibilityHint(state));
-
-    m_restoreButton->setEnabled(ContentViewRules::restoreEnabled(state));
-    m_restoreButton->setAccessibleDescription(ContentViewRules::restoreHint(state));
-
-    if (direct) {
-        m_chips->setChips({{QStringLiteral("DIRECT"), pack.isAvailable(), false}}, contrast,
-                          QStringLiteral("Direct launch provider"));
-    } else {
-        const ReadinessChips::Chip separator{QStringLiteral("/"), false, true};
-        m_chips->setChips({{QStringLiteral("BALANCED"), modelGuidance::balancedApplied(state), false},
-                           separator,
-                           {QStringLiteral("JAVA 8"), modelGuidance::launcherJavaReady(state, probe), false},
-                           separator,
-                           {QStringLiteral("ROSETTA"), state.capability && state.capability->rosettaInstalled, false}},
-                          contrast, ContentViewRules::readinessSummary(state, probe));
-    }
-
-    layoutContent();
-    m_focusKeeper->settle();
-
-    const std::optional<QString> announcement =
-        ContentViewRules::announcementText(state, m_showingDetails, showingPackMenu());
-    if (announcement != m_announcementText) {
-        m_announcementText = announcement;
-        announceIfNeeded(announcement);
-    }
 }
 
 void ContentView::announceIfNeeded(const std::optional<QString>& text)

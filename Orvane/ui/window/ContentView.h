@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/AppSeams.h"
 #include "ui/desktop/FolderChooser.h"
 #include "ui/theme/AccessibilityPrefs.h"
 #include "ui/desktop/Announcer.h"
@@ -21,6 +22,7 @@ class QMessageBox;
 namespace orvane {
 
 class AppModel;
+struct AppModelState;
 class FittedLabel;
 class LaunchWatchCard;
 class OrvaneKeyboardFocusKeeper;
@@ -75,7 +77,6 @@ public:
     bool showingDetails() const { return m_showingDetails; }
     bool showingPackMenu() const;
     bool confirmingRestore() const;
-    const std::optional<QString>& lastAnnouncement() const { return m_lastAnnouncement; }
 
     // What the Details button and the primary button (with a setup step pending) do.
     void showDetails();
@@ -110,6 +111,12 @@ protected:
 private:
     void build();
     void refresh();
+    // The steps of refresh(), in its order (ContentViewRefresh.cpp holds the looks).
+    void showBadgeAndPack(const AppModelState& state, const LauncherJavaProbe& probe);
+    void showPrimaryAction(const AppModelState& state);
+    void showPrimaryOrWatchCard(bool watching);
+    void showSubtitleAndRestore(const AppModelState& state, const LauncherJavaProbe& probe);
+    void showChips(const AppModelState& state, const LauncherJavaProbe& probe);
     void layoutContent();
     void announceIfNeeded(const std::optional<QString>& text);
     void primaryPressed();

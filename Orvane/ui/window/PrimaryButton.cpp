@@ -58,12 +58,6 @@ QRectF PrimaryButton::titleRect() const
     return {qreal(horizontalPadding), 0, std::min(natural, std::max<qreal>(0, available)), qreal(height())};
 }
 
-qreal PrimaryButton::titleScale() const
-{
-    const qreal available = width() - 2 * horizontalPadding - symbolWidth - 2 * spacing - minimumGap;
-    return titleText(m_title).scaleFor(std::max<qreal>(0, available));
-}
-
 QSize PrimaryButton::sizeHint() const
 {
     const qreal natural = titleText(m_title).naturalSize().width();

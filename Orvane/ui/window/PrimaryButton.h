@@ -32,9 +32,8 @@ public:
     void setStyle(OrvaneBrutalistPrimaryButtonStyle style);
     const OrvaneBrutalistPrimaryButtonStyle& buttonStyle() const { return m_style; }
 
-    // The rect the title is drawn in, and the scale it is drawn at.
+    // The rect the title is drawn in.
     QRectF titleRect() const;
-    qreal titleScale() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
