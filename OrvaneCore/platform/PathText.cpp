@@ -7,14 +7,24 @@
 
 namespace orvane {
 
+namespace {
+
+// Qt's UTF-8 decoding drops a leading U+FEFF as a byte-order mark; in a name it is a character, and
+// dropping it would name another file.
+constexpr auto nameDecoding = QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom;
+
+} // namespace
+
 QString pathText(const std::filesystem::path& path)
 {
-    return QString::fromUtf8(path.native());
+    QStringDecoder decoder(QStringDecoder::Utf8, nameDecoding);
+    const std::string& bytes = path.native();
+    return decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
 }
 
 std::optional<QString> exactPathText(const std::filesystem::path& path)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringDecoder decoder(QStringDecoder::Utf8, nameDecoding);
     const std::string& bytes = path.native();
     QString text = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
     if (decoder.hasError() || bytes.find('\0') != std::string::npos)
