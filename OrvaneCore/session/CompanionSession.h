@@ -250,8 +250,11 @@ private:
     // --- Guards, worlds and backups (CompanionSessionWorlds.cpp) ---
 
     void requireNotArchiveCopy(Locked& locked, const InstallInspection& inspection) const;
-    // The inspection to change files in, after the archive, running-process and instance checks.
-    InstallInspection writeGuard(Locked& locked);
+    // The inspection to change files in (the stored one, else a certified inspection), after the
+    // archive, running-process and instance checks. `testFirst`, when given, tests the inspection
+    // before those checks (Apply tests a stored inspection against the certified build again).
+    InstallInspection writeGuard(Locked& locked,
+                                 const std::function<void(const InstallInspection&)>& testFirst = {});
     LatestBackups latestBackups(Locked& locked);
     // The newest restorable pre-overlay snapshot of the instance, else its newest of any kind; none on errors.
     std::optional<BackupManifest> latestOverlayBackup(const std::filesystem::path& instanceRoot) const;
