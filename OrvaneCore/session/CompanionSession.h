@@ -65,7 +65,8 @@ namespace orvane {
 // return copies taken under the lock.
 //
 // The operations live in one file per family: CompanionSession.cpp (construction, accessors),
-// CompanionSessionSelection.cpp, CompanionSessionOverlay.cpp, CompanionSessionWorlds.cpp,
+// CompanionSessionSelection.cpp, CompanionSessionOverlay.cpp (Apply and snapshots),
+// CompanionSessionOverlayRestore.cpp, CompanionSessionWorlds.cpp,
 // CompanionSessionLaunch.cpp and CompanionSessionDiagnostics.cpp.
 class CompanionSession final {
 public:

@@ -13,6 +13,7 @@
 #include "session/PlanResolver.h"
 #include "session/TransactionalInstaller.h"
 #include "technic/TechnicFileReading.h"
+#include "technic/TechnicJavaSafety.h"
 
 #include <QJsonObject>
 
@@ -251,9 +252,7 @@ RestoreResult CompanionSession::restoreOverlay()
     const bool needsReapply = capability.architecture == QLatin1String("arm64") && capability.rosettaInstalled
         && m_lastInspection && m_lastInspection->useMojangJava == false;
     result.needsReapplyForMojangJava = needsReapply;
-    result.message = needsReapply ? QStringLiteral("Original overlay settings restored. Other settings were kept. On "
-                                                   "Apple Silicon, Apply Balanced again before Play so Use Mojang "
-                                                   "Java is on.")
+    result.message = needsReapply ? TechnicJavaSafety::overlayRestoredMessage
                                   : QStringLiteral("Original overlay settings restored. Other settings were kept.");
     if (const auto& notice = store.interruptedRestoreNotice())
         result.message = *notice + QLatin1Char(' ') + *result.message;

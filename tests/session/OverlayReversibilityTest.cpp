@@ -1,0 +1,264 @@
+// Balanced undone after the week a player has with it: the game, the launcher and pack updates
+// rewrite the overlay files between Orvane's steps, as those programs do, over the real files.
+#include "session/CompanionSession.h"
+
+#include "platform/PathText.h"
+#include "session/SessionHarness.h"
+#include "technic/OptionsFile.h"
+
+#include "support/QtPrinters.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+using namespace orvane;
+using namespace orvane::test;
+
+namespace {
+
+// Use Mojang Java was off before Balanced on this Apple silicon machine with Rosetta.
+const QString kRestored = QStringLiteral("Original overlay settings restored. Other settings were kept. On Apple "
+                                         "Silicon, Apply Balanced again before Play so Use Mojang Java is on.");
+
+// The game at exit: every option it read (Balanced's included) and the player's changes, each on a
+// line of its own, in its own order.
+QByteArray gameStyle(const QMap<QString, QString>& options)
+{
+    QByteArray text;
+    for (auto it = options.begin(); it != options.end(); ++it)
+        text += (it.key() + QLatin1Char(':') + it.value() + QLatin1Char('\n')).toUtf8();
+    return text;
+}
+
+QMap<QString, QString> optionsIn(const QByteArray& bytes)
+{
+    QMap<QString, QString> options;
+    const OptionsFile file(QString::fromUtf8(bytes));
+    for (const QString& line : file.lines())
+        options.insert(line.section(QLatin1Char(':'), 0, 0), line.mid(line.indexOf(QLatin1Char(':')) + 1));
+    return options;
+}
+
+// The launcher: two spaces, its own key order (reversed), no final line end.
+QByteArray launcherStyle(const QJsonObject& object)
+{
+    QStringList keys = object.keys();
+    std::reverse(keys.begin(), keys.end());
+    QByteArrayList members;
+    for (const QString& key : keys) {
+        const QByteArray value = QJsonDocument(QJsonArray{object.value(key)}).toJson(QJsonDocument::Compact);
+        members.append("  \"" + key.toUtf8() + "\": " + value.mid(1, value.size() - 2));
+    }
+    return "{\n" + members.join(",\n") + "\n}";
+}
+
+QByteArray packStyle(const QJsonObject& object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+// One overlay file as the test follows it: the values from before Balanced, and what its own
+// programs last wrote (with how they format it; absent after an Apply reformatted it).
+struct Followed {
+    std::filesystem::path path;
+    bool options = false;
+    std::optional<QByteArray> original; // as it was when Balanced first took effect on it
+    bool known = false, inEffect = false;
+    QJsonObject values;                 // every key and value its programs wrote
+    QByteArray (*style)(const QJsonObject&) = nullptr;
+    bool untouched = true;              // nothing but Orvane changed it
+};
+
+QJsonObject valuesOf(const Followed& file, const QByteArray& bytes)
+{
+    if (!file.options)
+        return QJsonDocument::fromJson(bytes).object();
+    QJsonObject values;
+    const auto options = optionsIn(bytes);
+    for (auto it = options.begin(); it != options.end(); ++it)
+        values.insert(it.key(), it.value());
+    return values;
+}
+
+std::optional<QByteArray> bytesOf(const std::filesystem::path& path)
+{
+    return std::filesystem::exists(path) ? std::optional(readFile(path)) : std::nullopt;
+}
+
+enum class Step { applyA, applyB, restoreA, restoreB, game, launcher, slider, launcherFirstStart, packUpdate };
+
+struct Instance {
+    std::filesystem::path root;
+    std::unique_ptr<CompanionSession> session;
+    Followed options, runData;
+};
+
+} // namespace
+
+TEST(OverlayReversibility, TheRestoreUndoesBalancedAndKeepsWhatTheGameAndTheLauncherWroteSince)
+{
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+        bool options = true, settings = true;
+    };
+    const Case cases[] = {
+        {"a game session after Apply", {Step::applyA, Step::game, Step::restoreA}},
+        {"Apply, play, Apply, restore", {Step::applyA, Step::game, Step::applyA, Step::restoreA}},
+        {"Apply, play, Apply, play, restore, play, restore",
+         {Step::applyA, Step::game, Step::applyA, Step::game, Step::restoreA, Step::game, Step::restoreA}},
+        {"the launcher reformats settings.json", {Step::applyA, Step::launcher, Step::restoreA}},
+        {"the launcher reformats settings.json before a second Apply",
+         {Step::applyA, Step::launcher, Step::applyA, Step::restoreA}},
+        {"the memory slider moved", {Step::applyA, Step::slider, Step::applyA, Step::restoreA}},
+        {"a pack update rewrites bin/runData", {Step::applyA, Step::packUpdate, Step::applyA, Step::restoreA}},
+        {"a created options.txt rewritten by the game", {Step::applyA, Step::game, Step::applyA, Step::restoreA},
+         false},
+        {"a created options.txt nothing else wrote", {Step::applyA, Step::applyA, Step::restoreA}, false},
+        {"the launcher's first start creates settings.json",
+         {Step::applyA, Step::launcherFirstStart, Step::game, Step::applyA, Step::restoreA}, true, false},
+        {"restore, play, Apply, restore",
+         {Step::applyA, Step::restoreA, Step::game, Step::applyA, Step::game, Step::restoreA}},
+        {"two instances share settings.json",
+         {Step::applyA, Step::applyB, Step::game, Step::restoreB, Step::restoreA}},
+        {"two instances share settings.json, the first restored first",
+         {Step::applyA, Step::slider, Step::applyB, Step::restoreA, Step::applyA, Step::restoreB, Step::restoreA}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FixtureHome::Options options;
+        options.settings = c.settings;
+        options.settingsMemory = 3;
+        options.useMojangJava = false;
+        options.instanceContent.runDataMemory = QStringLiteral("3072");
+        if (!c.options)
+            options.instanceContent.options.reset();
+        FixtureHome home(options);
+        const auto second = home.root() / "Packs" / "tekkit-2";
+        FixtureHome::writeInstance(second, options.instanceContent);
+        Followed settings;
+        settings.path = home.settingsPath();
+        Instance instances[2];
+        int playing = 0; // the instance the game last ran
+        for (int i = 0; i < 2; ++i) {
+            Instance& in = instances[i];
+            in.root = i == 0 ? home.instanceRoot() : second;
+            SessionHarness harness;
+            harness.labInstance = in.root;
+            in.session = harness.build(home);
+            in.options.path = in.root / "options.txt";
+            in.options.options = true;
+            in.runData.path = in.root / "bin" / "runData";
+        }
+        for (Followed* file : {&settings, &instances[0].options, &instances[0].runData, &instances[1].options,
+                               &instances[1].runData}) {
+            if (const auto bytes = bytesOf(file->path))
+                file->values = valuesOf(*file, *bytes);
+        }
+        const auto rewrite = [](Followed& file, const QJsonObject& changes, QByteArray (*style)(const QJsonObject&)) {
+            QJsonObject values = bytesOf(file.path) ? valuesOf(file, readFile(file.path)) : QJsonObject{};
+            for (auto it = changes.begin(); it != changes.end(); ++it)
+                values.insert(it.key(), it.value());
+            file.values = values;
+            file.untouched = false;
+            file.style = style;
+            writeFile(file.path, style(values));
+        };
+        const auto apply = [&](Instance& in) {
+            for (Followed* file : {&in.options, &in.runData, &settings}) {
+                if ((!file->known || !file->inEffect) && (file != &settings || bytesOf(file->path))) {
+                    file->original = bytesOf(file->path);
+                    file->known = file->inEffect = true;
+                }
+                file->style = nullptr; // Apply writes its own format
+            }
+            in.session->applyBalanced();
+        };
+        const auto check = [&](Instance& in, const RestoreResult& result) {
+            EXPECT_EQ(result.message, kRestored);
+            const OverlayPlan plan = *in.session->lastPlan();
+            QStringList optionKeys;
+            for (const auto& [key, value] : plan.options)
+                optionKeys.append(key);
+            const std::pair<Followed*, QStringList> files[] = {
+                {&in.options, optionKeys},
+                {&in.runData, {QStringLiteral("memory")}},
+                {&settings, {QStringLiteral("memory"), QStringLiteral("useMojangJava")}}};
+            for (const auto& [file, keys] : files) {
+                SCOPED_TRACE(file->path.native());
+                const std::optional<QByteArray> now = bytesOf(file->path);
+                if (!file->known)
+                    continue;
+                if (file->untouched) { // the file is byte for byte what it was, or gone as it was
+                    EXPECT_EQ(now, file->original);
+                    continue;
+                }
+                QJsonObject expected = file->values;
+                const QJsonObject original = file->original ? valuesOf(*file, *file->original) : QJsonObject{};
+                for (const QString& key : keys) {
+                    if (original.contains(key))
+                        expected.insert(key, original.value(key));
+                    else
+                        expected.remove(key);
+                }
+                ASSERT_TRUE(now);
+                EXPECT_EQ(valuesOf(*file, *now), expected);
+                if (file->style) { // untouched by Apply since its program wrote it: in that program's form
+                    EXPECT_EQ(*now, file->style(expected));
+                }
+            }
+            for (Followed* file : {&in.options, &in.runData, &settings})
+                file->inEffect = false;
+        };
+        for (const Step step : c.steps) {
+            Instance& a = instances[0];
+            Instance& b = instances[1];
+            Instance& played = instances[playing];
+            switch (step) {
+            case Step::applyA: playing = 0; apply(a); break;
+            case Step::applyB: playing = 1; apply(b); break;
+            case Step::restoreA: check(a, a.session->restoreOverlay()); break;
+            case Step::restoreB: check(b, b.session->restoreOverlay()); break;
+            case Step::game: // menu changes, a new mod's key binding, and render distance moved off Balanced's 8
+                rewrite(played.options,
+                        {{QStringLiteral("renderDistance"), QStringLiteral("10")},
+                         {QStringLiteral("fov"), QStringLiteral("0.25")},
+                         {QStringLiteral("key_key.sprint"), QStringLiteral("29")},
+                         {QStringLiteral("key_key.recipe"), QStringLiteral("33")}},
+                        [](const QJsonObject& v) {
+                            QMap<QString, QString> map;
+                            for (auto it = v.begin(); it != v.end(); ++it)
+                                map.insert(it.key(), it.value().toString());
+                            return gameStyle(map);
+                        });
+                break;
+            case Step::launcher:
+                rewrite(settings, {{QStringLiteral("javaArgs"), QStringLiteral("-XX:+UseG1GC")}},
+                        [](const QJsonObject& v) { return launcherStyle(v); });
+                break;
+            case Step::slider:
+                rewrite(settings, {{QStringLiteral("memory"), 7}},
+                        [](const QJsonObject& v) { return launcherStyle(v); });
+                break;
+            case Step::launcherFirstStart:
+                rewrite(settings,
+                        {{QStringLiteral("memory"), 3}, {QStringLiteral("useMojangJava"), false},
+                         {QStringLiteral("launchAction"), QStringLiteral("hide")}},
+                        [](const QJsonObject& v) { return launcherStyle(v); });
+                break;
+            case Step::packUpdate:
+                rewrite(played.runData,
+                        {{QStringLiteral("memory"), QStringLiteral("2048")},
+                         {QStringLiteral("packBuild"), QStringLiteral("1.2.6")}},
+                        [](const QJsonObject& v) { return packStyle(v); });
+                break;
+            }
+        }
+    }
+}
