@@ -3,7 +3,9 @@
 #include "session/CompanionSession.h"
 
 #include "platform/PathText.h"
+#include "session/OverlayFiles.h"
 #include "session/SessionHarness.h"
+#include "support/FaultyFileOperations.h"
 #include "technic/OptionsFile.h"
 
 #include "support/QtPrinters.h"
@@ -16,6 +18,7 @@
 
 #include <algorithm>
 #include <map>
+#include <system_error>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -261,4 +264,90 @@ TEST(OverlayReversibility, TheRestoreUndoesBalancedAndKeepsWhatTheGameAndTheLaun
             }
         }
     }
+}
+
+namespace {
+
+std::filesystem::path recordOf(const FixtureHome& home)
+{
+    return home.paths().applicationSupport / "overlay-originals.json";
+}
+
+// The game's changes after Apply: Balanced's render distance moved, the field of view set.
+void playOnce(const FixtureHome& home)
+{
+    const auto options = home.instanceRoot() / "options.txt";
+    writeFile(options, readFile(options).replace("renderDistance:8", "renderDistance:10") + "fov:0.25\n");
+}
+
+} // namespace
+
+TEST(OverlayReversibility, SnapshotsTakenWithoutARecordOfOriginsStillServe)
+{
+    // A store from before the record (or one whose record is damaged): the newest snapshot is the
+    // source, for the keys of the plan.
+    for (const QByteArray& record : {QByteArray(), QByteArray("{\"files\": 7}")}) {
+        SCOPED_TRACE(record.isEmpty() ? "no record" : "a damaged record");
+        FixtureHome home;
+        SessionHarness harness;
+        harness.labInstance = home.instanceRoot();
+        harness.facts->machine = QStringLiteral("x86_64");
+        const auto session = harness.build(home);
+        const QByteArray options = readFile(home.instanceRoot() / "options.txt");
+        const QByteArray runData = readFile(home.instanceRoot() / "bin" / "runData");
+        const QByteArray settings = readFile(home.settingsPath());
+        session->applyBalanced();
+        std::filesystem::remove(recordOf(home));
+        if (!record.isEmpty())
+            writeFile(recordOf(home), record);
+        playOnce(home);
+
+        const RestoreResult result = session->restoreOverlay();
+
+        EXPECT_EQ(result.message, QStringLiteral("Original overlay settings restored. Other settings were kept."));
+        EXPECT_EQ(readFile(home.instanceRoot() / "options.txt"), options + "fov:0.25\n");
+        EXPECT_EQ(readFile(home.instanceRoot() / "bin" / "runData"), runData);
+        EXPECT_EQ(readFile(home.settingsPath()), settings);
+    }
+}
+
+TEST(OverlayReversibility, ARestoreThatFailsLeavesEveryFileAndTheOriginsAsTheyWere)
+{
+    FixtureHome home;
+    SessionHarness harness;
+    harness.labInstance = home.instanceRoot();
+    auto files = std::make_shared<FaultyFileOperations>();
+    harness.files = files;
+    const auto session = harness.build(home);
+    const QByteArray options = readFile(home.instanceRoot() / "options.txt");
+    session->applyBalanced();
+    playOnce(home);
+    const auto played = treeState(home.home());
+    files->failOn(FaultyFileOperations::Op::swap, 2, ENOSPC); // bin/runData's exchange
+
+    EXPECT_THROW(session->restoreOverlay(), std::system_error);
+    EXPECT_EQ(treeState(home.home()), played);
+
+    session->restoreOverlay();
+    EXPECT_EQ(readFile(home.instanceRoot() / "options.txt"), options + "fov:0.25\n");
+}
+
+TEST(OverlayReversibility, AnApplyThatChangedNothingInTheEndLeavesTheOriginsAsTheyWere)
+{
+    FixtureHome home;
+    SessionHarness harness;
+    harness.labInstance = home.instanceRoot();
+    auto files = std::make_shared<FaultyFileOperations>();
+    harness.files = files;
+    const auto session = harness.build(home);
+    const QByteArray options = readFile(home.instanceRoot() / "options.txt");
+    files->failOn(FaultyFileOperations::Op::writeAtomically, 3, ENOSPC); // after the record and options.txt
+    EXPECT_THROW(session->applyBalanced(), std::system_error);
+    EXPECT_FALSE(std::filesystem::exists(recordOf(home)));
+
+    // The next Apply after the player changed a setting Balanced writes takes that as the original.
+    writeFile(home.instanceRoot() / "options.txt", options + "particles:2\n");
+    session->applyBalanced();
+    session->restoreOverlay();
+    EXPECT_EQ(readFile(home.instanceRoot() / "options.txt"), options + "particles:2\n");
 }
