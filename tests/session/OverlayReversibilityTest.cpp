@@ -96,10 +96,150 @@ std::optional<QByteArray> bytesOf(const std::filesystem::path& path)
 
 enum class Step { applyA, applyB, restoreA, restoreB, game, launcher, slider, launcherFirstStart, packUpdate };
 
-struct Instance {
-    std::filesystem::path root;
-    std::unique_ptr<CompanionSession> session;
-    Followed options, runData;
+QByteArray gameStyleOf(const QJsonObject& values)
+{
+    QMap<QString, QString> map;
+    for (auto it = values.begin(); it != values.end(); ++it)
+        map.insert(it.key(), it.value().toString());
+    return gameStyle(map);
+}
+
+// Two instances (the second chosen outside the launcher's folder) sharing the launcher's
+// settings.json, each with its own session, and what the test expects of their files.
+class PlayerWeek final {
+public:
+    PlayerWeek(const FixtureHome& home, const std::filesystem::path& second)
+    {
+        m_settings.path = home.settingsPath();
+        for (int i = 0; i < 2; ++i) {
+            Instance& in = m_instances[i];
+            in.root = i == 0 ? home.instanceRoot() : second;
+            SessionHarness harness;
+            harness.labInstance = in.root;
+            in.session = harness.build(home);
+            in.options.path = in.root / "options.txt";
+            in.options.options = true;
+            in.runData.path = in.root / "bin" / "runData";
+        }
+        for (Followed* file : {&m_settings, &m_instances[0].options, &m_instances[0].runData,
+                               &m_instances[1].options, &m_instances[1].runData}) {
+            if (const auto bytes = bytesOf(file->path))
+                file->values = valuesOf(*file, *bytes);
+        }
+    }
+
+    void run(Step step)
+    {
+        Instance& played = m_instances[m_playing];
+        switch (step) {
+        case Step::applyA: apply(0); break;
+        case Step::applyB: apply(1); break;
+        case Step::restoreA: restore(0); break;
+        case Step::restoreB: restore(1); break;
+        case Step::game: // menu changes, a new mod's key binding, and render distance moved off Balanced's 8
+            rewrite(played.options,
+                    {{QStringLiteral("renderDistance"), QStringLiteral("10")}, {QStringLiteral("fov"), QStringLiteral("0.25")},
+                     {QStringLiteral("key_key.sprint"), QStringLiteral("29")},
+                     {QStringLiteral("key_key.recipe"), QStringLiteral("33")}},
+                    gameStyleOf);
+            break;
+        case Step::launcher:
+            rewrite(m_settings, {{QStringLiteral("javaArgs"), QStringLiteral("-XX:+UseG1GC")}}, launcherStyle);
+            break;
+        case Step::slider: rewrite(m_settings, {{QStringLiteral("memory"), 7}}, launcherStyle); break;
+        case Step::launcherFirstStart:
+            rewrite(m_settings,
+                    {{QStringLiteral("memory"), 3}, {QStringLiteral("useMojangJava"), false},
+                     {QStringLiteral("launchAction"), QStringLiteral("hide")}},
+                    launcherStyle);
+            break;
+        case Step::packUpdate:
+            rewrite(played.runData,
+                    {{QStringLiteral("memory"), QStringLiteral("2048")}, {QStringLiteral("packBuild"), QStringLiteral("1.2.6")}},
+                    packStyle);
+            break;
+        }
+    }
+
+private:
+    struct Instance {
+        std::filesystem::path root;
+        std::unique_ptr<CompanionSession> session;
+        Followed options, runData;
+    };
+
+    static void rewrite(Followed& file, const QJsonObject& changes, QByteArray (*style)(const QJsonObject&))
+    {
+        QJsonObject values = bytesOf(file.path) ? valuesOf(file, readFile(file.path)) : QJsonObject{};
+        for (auto it = changes.begin(); it != changes.end(); ++it)
+            values.insert(it.key(), it.value());
+        file.values = values;
+        file.untouched = false;
+        file.style = style;
+        writeFile(file.path, style(values));
+    }
+
+    void apply(int index)
+    {
+        m_playing = index;
+        Instance& in = m_instances[index];
+        for (Followed* file : {&in.options, &in.runData, &m_settings}) {
+            // Balanced first takes effect on a file it writes (settings.json only where it exists).
+            if ((!file->known || !file->inEffect) && (file != &m_settings || bytesOf(file->path))) {
+                file->original = bytesOf(file->path);
+                file->known = file->inEffect = true;
+            }
+            file->style = nullptr; // Apply writes its own format
+        }
+        in.session->applyBalanced();
+    }
+
+    void restore(int index)
+    {
+        Instance& in = m_instances[index];
+        const RestoreResult result = in.session->restoreOverlay();
+        EXPECT_EQ(result.message, kRestored);
+        QStringList optionKeys;
+        const OverlayPlan plan = *in.session->lastPlan();
+        for (const auto& [key, value] : plan.options)
+            optionKeys.append(key);
+        check(in.options, optionKeys);
+        check(in.runData, {QStringLiteral("memory")});
+        check(m_settings, {QStringLiteral("memory"), QStringLiteral("useMojangJava")});
+        for (Followed* file : {&in.options, &in.runData, &m_settings})
+            file->inEffect = false;
+    }
+
+    // Every key Balanced writes holds its value from before (or is absent as then), every other key
+    // holds what the file's own programs last wrote, in their form where Apply did not write since.
+    static void check(const Followed& file, const QStringList& keys)
+    {
+        SCOPED_TRACE(file.path.native());
+        const std::optional<QByteArray> now = bytesOf(file.path);
+        if (!file.known)
+            return;
+        if (file.untouched) { // the file is byte for byte what it was, or gone as it was
+            EXPECT_EQ(now, file.original);
+            return;
+        }
+        QJsonObject expected = file.values;
+        const QJsonObject original = file.original ? valuesOf(file, *file.original) : QJsonObject{};
+        for (const QString& key : keys) {
+            if (original.contains(key))
+                expected.insert(key, original.value(key));
+            else
+                expected.remove(key);
+        }
+        ASSERT_TRUE(now);
+        EXPECT_EQ(valuesOf(file, *now), expected);
+        if (file.style) {
+            EXPECT_EQ(*now, file.style(expected));
+        }
+    }
+
+    Instance m_instances[2];
+    Followed m_settings;
+    int m_playing = 0; // the instance the game last ran
 };
 
 } // namespace
@@ -145,124 +285,9 @@ TEST(OverlayReversibility, TheRestoreUndoesBalancedAndKeepsWhatTheGameAndTheLaun
         FixtureHome home(options);
         const auto second = home.root() / "Packs" / "tekkit-2";
         FixtureHome::writeInstance(second, options.instanceContent);
-        Followed settings;
-        settings.path = home.settingsPath();
-        Instance instances[2];
-        int playing = 0; // the instance the game last ran
-        for (int i = 0; i < 2; ++i) {
-            Instance& in = instances[i];
-            in.root = i == 0 ? home.instanceRoot() : second;
-            SessionHarness harness;
-            harness.labInstance = in.root;
-            in.session = harness.build(home);
-            in.options.path = in.root / "options.txt";
-            in.options.options = true;
-            in.runData.path = in.root / "bin" / "runData";
-        }
-        for (Followed* file : {&settings, &instances[0].options, &instances[0].runData, &instances[1].options,
-                               &instances[1].runData}) {
-            if (const auto bytes = bytesOf(file->path))
-                file->values = valuesOf(*file, *bytes);
-        }
-        const auto rewrite = [](Followed& file, const QJsonObject& changes, QByteArray (*style)(const QJsonObject&)) {
-            QJsonObject values = bytesOf(file.path) ? valuesOf(file, readFile(file.path)) : QJsonObject{};
-            for (auto it = changes.begin(); it != changes.end(); ++it)
-                values.insert(it.key(), it.value());
-            file.values = values;
-            file.untouched = false;
-            file.style = style;
-            writeFile(file.path, style(values));
-        };
-        const auto apply = [&](Instance& in) {
-            for (Followed* file : {&in.options, &in.runData, &settings}) {
-                if ((!file->known || !file->inEffect) && (file != &settings || bytesOf(file->path))) {
-                    file->original = bytesOf(file->path);
-                    file->known = file->inEffect = true;
-                }
-                file->style = nullptr; // Apply writes its own format
-            }
-            in.session->applyBalanced();
-        };
-        const auto check = [&](Instance& in, const RestoreResult& result) {
-            EXPECT_EQ(result.message, kRestored);
-            const OverlayPlan plan = *in.session->lastPlan();
-            QStringList optionKeys;
-            for (const auto& [key, value] : plan.options)
-                optionKeys.append(key);
-            const std::pair<Followed*, QStringList> files[] = {
-                {&in.options, optionKeys},
-                {&in.runData, {QStringLiteral("memory")}},
-                {&settings, {QStringLiteral("memory"), QStringLiteral("useMojangJava")}}};
-            for (const auto& [file, keys] : files) {
-                SCOPED_TRACE(file->path.native());
-                const std::optional<QByteArray> now = bytesOf(file->path);
-                if (!file->known)
-                    continue;
-                if (file->untouched) { // the file is byte for byte what it was, or gone as it was
-                    EXPECT_EQ(now, file->original);
-                    continue;
-                }
-                QJsonObject expected = file->values;
-                const QJsonObject original = file->original ? valuesOf(*file, *file->original) : QJsonObject{};
-                for (const QString& key : keys) {
-                    if (original.contains(key))
-                        expected.insert(key, original.value(key));
-                    else
-                        expected.remove(key);
-                }
-                ASSERT_TRUE(now);
-                EXPECT_EQ(valuesOf(*file, *now), expected);
-                if (file->style) { // untouched by Apply since its program wrote it: in that program's form
-                    EXPECT_EQ(*now, file->style(expected));
-                }
-            }
-            for (Followed* file : {&in.options, &in.runData, &settings})
-                file->inEffect = false;
-        };
-        for (const Step step : c.steps) {
-            Instance& a = instances[0];
-            Instance& b = instances[1];
-            Instance& played = instances[playing];
-            switch (step) {
-            case Step::applyA: playing = 0; apply(a); break;
-            case Step::applyB: playing = 1; apply(b); break;
-            case Step::restoreA: check(a, a.session->restoreOverlay()); break;
-            case Step::restoreB: check(b, b.session->restoreOverlay()); break;
-            case Step::game: // menu changes, a new mod's key binding, and render distance moved off Balanced's 8
-                rewrite(played.options,
-                        {{QStringLiteral("renderDistance"), QStringLiteral("10")},
-                         {QStringLiteral("fov"), QStringLiteral("0.25")},
-                         {QStringLiteral("key_key.sprint"), QStringLiteral("29")},
-                         {QStringLiteral("key_key.recipe"), QStringLiteral("33")}},
-                        [](const QJsonObject& v) {
-                            QMap<QString, QString> map;
-                            for (auto it = v.begin(); it != v.end(); ++it)
-                                map.insert(it.key(), it.value().toString());
-                            return gameStyle(map);
-                        });
-                break;
-            case Step::launcher:
-                rewrite(settings, {{QStringLiteral("javaArgs"), QStringLiteral("-XX:+UseG1GC")}},
-                        [](const QJsonObject& v) { return launcherStyle(v); });
-                break;
-            case Step::slider:
-                rewrite(settings, {{QStringLiteral("memory"), 7}},
-                        [](const QJsonObject& v) { return launcherStyle(v); });
-                break;
-            case Step::launcherFirstStart:
-                rewrite(settings,
-                        {{QStringLiteral("memory"), 3}, {QStringLiteral("useMojangJava"), false},
-                         {QStringLiteral("launchAction"), QStringLiteral("hide")}},
-                        [](const QJsonObject& v) { return launcherStyle(v); });
-                break;
-            case Step::packUpdate:
-                rewrite(played.runData,
-                        {{QStringLiteral("memory"), QStringLiteral("2048")},
-                         {QStringLiteral("packBuild"), QStringLiteral("1.2.6")}},
-                        [](const QJsonObject& v) { return packStyle(v); });
-                break;
-            }
-        }
+        PlayerWeek week(home, second);
+        for (const Step step : c.steps)
+            week.run(step);
     }
 }
 
