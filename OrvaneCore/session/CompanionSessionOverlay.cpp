@@ -99,7 +99,9 @@ void noteOriginals(FileOperations& files, const std::filesystem::path& location,
     bool changed = false;
     for (const auto& write : writes) {
         const QString path = pathText(standardised(write.file));
-        const auto names = [&](const QString& recorded) { return pathText(standardised(pathFromText(recorded))) == path; };
+        const auto names = [&](const QString& recorded) {
+            return pathText(standardised(pathFromText(recorded))) == path;
+        };
         const bool held = std::any_of(snapshot.files.begin(), snapshot.files.end(),
                                       [&](const BackupFile& file) { return names(file.originalPath); })
             || std::any_of(snapshot.createdPaths.begin(), snapshot.createdPaths.end(), names);
@@ -198,7 +200,7 @@ ApplyResult CompanionSession::applyBalanced()
         kept ? *kept : createOverlaySnapshot(locked, BackupKind::preOverlay, created, preOverlayNotes);
 
     const std::filesystem::path originals = OverlayOriginals::location(m_paths.applicationSupport);
-    const std::optional<QByteArray> originalsBefore = readFileIfPossible(*m_files, originals, 1 << 20, false);
+    const std::optional<QByteArray> originalsBefore = OverlayOriginals::readBytes(*m_files, originals);
     try {
         TransactionalInstaller(m_files).apply(plan, inspection, policy, [&](const auto& writes) {
             noteOriginals(*m_files, originals, snapshot, writes);

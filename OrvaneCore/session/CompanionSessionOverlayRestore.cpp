@@ -179,7 +179,8 @@ std::vector<OverlayFileReplacement::Change> restoringChanges(FileOperations& fil
         bool copied = false;
         const std::optional<QByteArray> original = originalBytes(files, origin, copied);
         const auto& created = origin.backup.manifest.createdPaths;
-        if (!copied && std::none_of(created.begin(), created.end(), [&](const QString& p) { return names(p, origin.file); }))
+        const auto isFile = [&](const QString& path) { return names(path, origin.file); };
+        if (!copied && std::none_of(created.begin(), created.end(), isFile))
             continue; // the snapshot does not know the file from before: Balanced never wrote it
         if (copied) {
             ++result.verification.verifiedFileCount;
@@ -187,7 +188,8 @@ std::vector<OverlayFileReplacement::Change> restoringChanges(FileOperations& fil
         }
         QStringList keys = origin.keys;
         // Balanced fills in the pack's Java only where it was missing.
-        if (target == Target::runData && original && jsonObjectIfPossible(*original).value_or(QJsonObject{}).contains(QStringLiteral("java")))
+        const auto before = original ? jsonObjectIfPossible(*original) : std::nullopt;
+        if (target == Target::runData && before && before->contains(QStringLiteral("java")))
             keys.removeAll(QStringLiteral("java"));
         const auto form = target == Target::options ? OverlayKeyRestore::Form::options : OverlayKeyRestore::Form::json;
         const auto outcome = OverlayKeyRestore::restore(form, original, currentBytes(files, origin.file, target), keys,

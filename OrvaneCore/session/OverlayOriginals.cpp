@@ -36,8 +36,13 @@ std::filesystem::path OverlayOriginals::location(const std::filesystem::path& ap
 
 std::optional<OverlayOriginals> OverlayOriginals::read(FileOperations& files, const std::filesystem::path& location)
 {
-    const std::optional<QByteArray> bytes = readFileIfPossible(files, location, kRecordByteLimit, false);
+    const std::optional<QByteArray> bytes = readBytes(files, location);
     return bytes ? decode(*bytes) : std::nullopt;
+}
+
+std::optional<QByteArray> OverlayOriginals::readBytes(FileOperations& files, const std::filesystem::path& location)
+{
+    return readFileIfPossible(files, location, kRecordByteLimit, false);
 }
 
 std::optional<OverlayOriginals> OverlayOriginals::decode(const QByteArray& bytes)

@@ -39,6 +39,8 @@ struct OverlayOriginals {
     // Nothing when there is no record, or one that cannot be read (then every restore chooses its
     // snapshot as releases before the record did, and the next Apply writes a new record).
     static std::optional<OverlayOriginals> read(FileOperations& files, const std::filesystem::path& location);
+    // The record's bytes as they are (nothing: no record, or none that can be read whole).
+    static std::optional<QByteArray> readBytes(FileOperations& files, const std::filesystem::path& location);
     // Atomically, with the folder made when missing; throws the platform's error.
     void write(FileOperations& files, const std::filesystem::path& location) const;
     QByteArray encoded() const;

@@ -93,7 +93,8 @@ TEST(OverlayFileReplacement, AFailedUndoNamesBothFailures)
     } catch (const std::exception& error) {
         const QString text = describe(error);
         EXPECT_TRUE(text.startsWith(QStringLiteral("The overlay restore failed (")));
-        EXPECT_TRUE(text.endsWith(QStringLiteral("). Restore again, or restore the latest pre-overlay backup by hand.")));
+        EXPECT_TRUE(
+            text.endsWith(QStringLiteral("). Restore again, or restore the latest pre-overlay backup by hand.")));
         EXPECT_TRUE(text.contains(QString::fromStdString(std::generic_category().message(ENOSPC))));
         EXPECT_TRUE(text.contains(QString::fromStdString(std::generic_category().message(EIO))));
     }

@@ -68,7 +68,8 @@ TEST(OverlayKeyRestore, RefusesAFileItCannotRead)
 {
     const std::optional<QByteArray> notUtf8 = QByteArray("ao:\xff\n");
     try {
-        OverlayKeyRestore::restore(Form::options, QByteArray("ao:2\n"), notUtf8, {"ao"}, QStringLiteral("/i/options.txt"));
+        OverlayKeyRestore::restore(Form::options, QByteArray("ao:2\n"), notUtf8, {"ao"},
+                                   QStringLiteral("/i/options.txt"));
         ADD_FAILURE() << "restored";
     } catch (const OrvaneError& error) {
         EXPECT_EQ(error.description(), QStringLiteral("/i/options.txt is not UTF-8 text."));

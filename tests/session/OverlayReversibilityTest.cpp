@@ -138,7 +138,8 @@ public:
         case Step::restoreB: restore(1); break;
         case Step::game: // menu changes, a new mod's key binding, and render distance moved off Balanced's 8
             rewrite(played.options,
-                    {{QStringLiteral("renderDistance"), QStringLiteral("10")}, {QStringLiteral("fov"), QStringLiteral("0.25")},
+                    {{QStringLiteral("renderDistance"), QStringLiteral("10")},
+                     {QStringLiteral("fov"), QStringLiteral("0.25")},
                      {QStringLiteral("key_key.sprint"), QStringLiteral("29")},
                      {QStringLiteral("key_key.recipe"), QStringLiteral("33")}},
                     gameStyleOf);
@@ -155,7 +156,8 @@ public:
             break;
         case Step::packUpdate:
             rewrite(played.runData,
-                    {{QStringLiteral("memory"), QStringLiteral("2048")}, {QStringLiteral("packBuild"), QStringLiteral("1.2.6")}},
+                    {{QStringLiteral("memory"), QStringLiteral("2048")},
+                     {QStringLiteral("packBuild"), QStringLiteral("1.2.6")}},
                     packStyle);
             break;
         }
