@@ -9,6 +9,7 @@
 #include "session/OverlayTargetChecks.h"
 #include "session/PlanResolver.h"
 #include "session/TransactionalInstaller.h"
+#include "session/UnrecordedOverlayOrigin.h"
 #include "technic/InstallInspector.h"
 #include "technic/TechnicJavaSafety.h"
 
@@ -90,9 +91,11 @@ std::optional<BackupManifest> snapshotToKeep(const BackupStore& store, const std
 
 // Balanced is about to write `writes` over files `snapshot` holds from just before: each file
 // Balanced is in effect on keeps the origin recorded when it first took effect (the new snapshot
-// holds Balanced's own values then); any other file takes `snapshot` as its origin. Written before
-// the first overlay file, so that an Apply killed midway leaves the origins known.
-void noteOriginals(FileOperations& files, const std::filesystem::path& location, const BackupManifest& snapshot,
+// holds Balanced's own values then); a file the record never named may have one from a release
+// that kept no record; any other file takes `snapshot` as its origin. Written before the first
+// overlay file, so that an Apply killed midway leaves the origins known.
+void noteOriginals(const BackupStore& store, FileOperations& files, const std::filesystem::path& location,
+                   const std::filesystem::path& instance, const BackupManifest& snapshot,
                    const std::vector<TransactionalInstaller::PendingWrite>& writes)
 {
     OverlayOriginals record = OverlayOriginals::read(files, location).value_or(OverlayOriginals{});
@@ -102,10 +105,15 @@ void noteOriginals(FileOperations& files, const std::filesystem::path& location,
         const auto names = [&](const QString& recorded) {
             return pathText(standardised(pathFromText(recorded))) == path;
         };
-        const bool held = std::any_of(snapshot.files.begin(), snapshot.files.end(),
-                                      [&](const BackupFile& file) { return names(file.originalPath); })
-            || std::any_of(snapshot.createdPaths.begin(), snapshot.createdPaths.end(), names);
-        changed = record.noteWrite(path, write.keys, held ? std::optional(snapshot.id) : std::nullopt) || changed;
+        std::optional<QString> origin;
+        if (!record.find(path))
+            origin = UnrecordedOverlayOrigin::find(store, files, instance, snapshot.id, write);
+        if (!origin
+            && (std::any_of(snapshot.files.begin(), snapshot.files.end(),
+                            [&](const BackupFile& file) { return names(file.originalPath); })
+                || std::any_of(snapshot.createdPaths.begin(), snapshot.createdPaths.end(), names)))
+            origin = snapshot.id;
+        changed = record.noteWrite(path, write.keys, origin) || changed;
     }
     if (changed)
         record.write(files, location);
@@ -203,7 +211,7 @@ ApplyResult CompanionSession::applyBalanced()
     const std::optional<QByteArray> originalsBefore = OverlayOriginals::readBytes(*m_files, originals);
     try {
         TransactionalInstaller(m_files).apply(plan, inspection, policy, [&](const auto& writes) {
-            noteOriginals(*m_files, originals, snapshot, writes);
+            noteOriginals(makeBackupStore(m_paths.backups), *m_files, originals, instance, snapshot, writes);
         });
     } catch (const std::exception& applyError) {
         // A write that failed before its rename replaced nothing: there is nothing to put back, and a

@@ -378,3 +378,43 @@ TEST(OverlayReversibility, AnApplyThatChangedNothingInTheEndLeavesTheOriginsAsTh
     session->restoreOverlay();
     EXPECT_EQ(readFile(home.instanceRoot() / "options.txt"), options + "particles:2\n");
 }
+
+TEST(OverlayReversibility, BalancedAppliedByAReleaseWithoutTheRecordKeepsItsOriginsThroughTheNextApply)
+{
+    // Each Apply but the last is made as a release without the record made it: its record is gone.
+    struct Case {
+        const char* name;
+        int earlierApplies;
+    };
+    const Case cases[] = {{"applied once, played", 1}, {"applied, played, applied again, played", 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FixtureHome::Options fixture; // no value Balanced writes is there before it
+        fixture.settingsMemory = 3;
+        fixture.instanceContent.runDataMemory = QStringLiteral("3072");
+        FixtureHome home(fixture);
+        SessionHarness harness;
+        harness.labInstance = home.instanceRoot();
+        harness.facts->machine = QStringLiteral("x86_64");
+        const auto session = harness.build(home);
+        const QByteArray options = readFile(home.instanceRoot() / "options.txt");
+        const QByteArray runData = readFile(home.instanceRoot() / "bin" / "runData");
+        const QByteArray settings = readFile(home.settingsPath());
+        for (int i = 0; i < c.earlierApplies; ++i) {
+            session->applyBalanced();
+            std::filesystem::remove(recordOf(home));
+            playOnce(home);
+        }
+
+        session->applyBalanced();
+        session->restoreOverlay();
+
+        // Render distance back at 12 (the game had moved Balanced's 8 to 10), the game's fov kept.
+        QByteArray played = options;
+        for (int i = 0; i < c.earlierApplies; ++i)
+            played += "fov:0.25\n";
+        EXPECT_EQ(readFile(home.instanceRoot() / "options.txt"), played);
+        EXPECT_EQ(readFile(home.instanceRoot() / "bin" / "runData"), runData);
+        EXPECT_EQ(readFile(home.settingsPath()), settings);
+    }
+}
