@@ -159,6 +159,9 @@ public:
     LatestBackups latestBackups();
     RestoreResult restoreWorlds();
     ApplyResult applyBalanced();
+    // Undoes Balanced: every key it wrote to an overlay file goes back to its value from before
+    // Balanced first took effect on that file (or goes, where it was absent then), from the verified
+    // snapshot that holds it; everything else the files hold now stays. All files change or none.
     RestoreResult restoreOverlay();
 
     // --- Launch ---

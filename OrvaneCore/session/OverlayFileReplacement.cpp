@@ -49,6 +49,8 @@ void OverlayFileReplacement::apply(const std::vector<Change>& changes) const
     std::vector<Step> steps;
     try {
         for (const Change& change : changes) {
+            if (!change.remove)
+                m_files->createDirectories(change.file.parent_path()); // a file put back into a folder removed since
             Step step{&change, besideName(change.file), false};
             if (!change.remove)
                 m_files->writeAtomically(step.beside, change.bytes, change.mode);
