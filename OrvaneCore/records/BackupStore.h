@@ -179,6 +179,12 @@ public:
     // whatever its instance, onto the instance its manifest records.
     RestoreResult restoreRecordedBackup(const std::optional<BackupManifest>& manifest, std::optional<BackupKind> kind);
 
+    // What every restore does first: finishes, undoes or keeps what a restore of this store onto
+    // the instance left when it was interrupted. For a caller that then changes the same files
+    // itself. Throws as that recovery throws, and OrvaneError::io when it keeps a restore now.
+    void recoverInterruptedRestores(const std::filesystem::path& instanceRoot,
+                                    const std::optional<std::filesystem::path>& technicDataRoot);
+
     // --- The restore engine (RestoreRun stages and commits, RestoreRecovery finishes what was cut off) ---
 
     // Puts every file of a backup back, each with one swap or exclusive rename, checking each copy's

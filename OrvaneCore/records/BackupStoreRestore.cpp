@@ -18,6 +18,15 @@ RestoreResult BackupStore::restoreAtomically(const ListedBackup& backup, const s
                               technicDataRoot);
 }
 
+void BackupStore::recoverInterruptedRestores(const std::filesystem::path& instanceRoot,
+                                             const std::optional<std::filesystem::path>& technicDataRoot)
+{
+    const StoreLock held = lock();
+    const RecoveryOutcome recovery = removeInterruptedWork(instanceRoot, technicDataRoot, Purpose::restore);
+    if (recovery.keptNow)
+        throw OrvaneError::io(*m_interruptedRestoreNotice + QStringLiteral(" Nothing was replaced."));
+}
+
 RestoreResult BackupStore::restoreFirstUsable(const std::function<std::optional<ListedBackup>()>& nextCandidate,
                                               CandidateChecks passed, const std::filesystem::path& instanceRoot,
                                               const std::optional<std::filesystem::path>& technicDataRoot)

@@ -65,7 +65,8 @@ namespace orvane {
 // return copies taken under the lock.
 //
 // The operations live in one file per family: CompanionSession.cpp (construction, accessors),
-// CompanionSessionSelection.cpp, CompanionSessionOverlay.cpp, CompanionSessionWorlds.cpp,
+// CompanionSessionSelection.cpp, CompanionSessionOverlay.cpp (Apply and snapshots),
+// CompanionSessionOverlayRestore.cpp, CompanionSessionWorlds.cpp,
 // CompanionSessionLaunch.cpp and CompanionSessionDiagnostics.cpp.
 class CompanionSession final {
 public:
@@ -158,6 +159,9 @@ public:
     LatestBackups latestBackups();
     RestoreResult restoreWorlds();
     ApplyResult applyBalanced();
+    // Undoes Balanced: every key it wrote to an overlay file goes back to its value from before
+    // Balanced first took effect on that file (or goes, where it was absent then), from the verified
+    // snapshot that holds it; everything else the files hold now stays. All files change or none.
     RestoreResult restoreOverlay();
 
     // --- Launch ---
@@ -250,8 +254,11 @@ private:
     // --- Guards, worlds and backups (CompanionSessionWorlds.cpp) ---
 
     void requireNotArchiveCopy(Locked& locked, const InstallInspection& inspection) const;
-    // The inspection to change files in, after the archive, running-process and instance checks.
-    InstallInspection writeGuard(Locked& locked);
+    // The inspection to change files in (the stored one, else a certified inspection), after the
+    // archive, running-process and instance checks. `testFirst`, when given, tests the inspection
+    // before those checks (Apply tests a stored inspection against the certified build again).
+    InstallInspection writeGuard(Locked& locked,
+                                 const std::function<void(const InstallInspection&)>& testFirst = {});
     LatestBackups latestBackups(Locked& locked);
     // The newest restorable pre-overlay snapshot of the instance, else its newest of any kind; none on errors.
     std::optional<BackupManifest> latestOverlayBackup(const std::filesystem::path& instanceRoot) const;

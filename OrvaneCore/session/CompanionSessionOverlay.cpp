@@ -2,15 +2,18 @@
 
 #include "model/ContentPolicyEngine.h"
 #include "model/OrvaneError.h"
-#include "platform/AtomicWriteTemporary.h"
 #include "platform/PathText.h"
 #include "records/RestoreWorkspace.h"
 #include "session/OverlayFileEvidence.h"
+#include "session/OverlayOriginals.h"
+#include "session/OverlayTargetChecks.h"
 #include "session/PlanResolver.h"
 #include "session/TransactionalInstaller.h"
+#include "session/UnrecordedOverlayOrigin.h"
 #include "technic/InstallInspector.h"
 #include "technic/TechnicJavaSafety.h"
 
+#include <algorithm>
 #include <exception>
 #include <system_error>
 
@@ -26,33 +29,6 @@ bool somethingExistsAt(const std::filesystem::path& path)
 {
     std::error_code error;
     return std::filesystem::exists(std::filesystem::symlink_status(path, error));
-}
-
-// A snapshot, a write and a restore of a file reached through a link would each treat the link
-// differently (copy refused, write replacing the link, restore refusing it), so a failed Apply could
-// not be rolled back. Refused before anything is written.
-void requireOverlayTargetsWithoutLinks(const InstallInspection& inspection, const std::filesystem::path& instance)
-{
-    for (const auto& file : CompanionSession::overlayTargetFiles(inspection, instance)) {
-        const bool inInstance = isContained(standardised(file), standardised(instance));
-        const std::filesystem::path root = inInstance || !inspection.technicRoot ? instance : *inspection.technicRoot;
-        if (BackupStore::pathContainsSymbolicLink(file, root))
-            throw OrvaneError::overlayRefused(
-                QStringLiteral("%1 is reached through a symbolic link. Orvane will not write through links.")
-                    .arg(pathText(file)));
-    }
-}
-
-// What a write of an overlay file killed midway left beside it: the next Apply or overlay restore
-// removes it (the targets were just checked to be reached without links).
-void removeOverlayWriteLeftovers(FileOperations& files, const InstallInspection& inspection,
-                                 const std::filesystem::path& instance)
-{
-    for (const auto& file : CompanionSession::overlayTargetFiles(inspection, instance)) {
-        const std::string name = file.filename().native();
-        atomicWriteTemporary::removeLeftovers(files, file.parent_path(),
-                                              [&](std::string_view target) { return target == name; });
-    }
 }
 
 // True when a restore cut off among its replacements left what finishing it needs. The next backup or
@@ -113,19 +89,47 @@ std::optional<BackupManifest> snapshotToKeep(const BackupStore& store, const std
     return std::nullopt;
 }
 
-// The newest pre-overlay snapshot put back. The listing leaves a damaged backup out; when nothing
-// is left but damaged ones, the restore says what failed rather than that no backup exists.
-RestoreResult restoreLatestOverlayBackup(BackupStore& store, const std::filesystem::path& instance,
-                                         const std::optional<std::filesystem::path>& technicRoot)
+// Balanced is about to write `writes` over files `snapshot` holds from just before: each file
+// Balanced is in effect on keeps the origin recorded when it first took effect (the new snapshot
+// holds Balanced's own values then); a file the record never named may have one from a release
+// that kept no record; any other file takes `snapshot` as its origin. Written before the first
+// overlay file, so that an Apply killed midway leaves the origins known.
+void noteOriginals(const BackupStore& store, FileOperations& files, const std::filesystem::path& location,
+                   const std::filesystem::path& instance, const BackupManifest& snapshot,
+                   const std::vector<TransactionalInstaller::PendingWrite>& writes)
+{
+    OverlayOriginals record = OverlayOriginals::read(files, location).value_or(OverlayOriginals{});
+    bool changed = false;
+    for (const auto& write : writes) {
+        const QString path = pathText(standardised(write.file));
+        const auto names = [&](const QString& recorded) {
+            return pathText(standardised(pathFromText(recorded))) == path;
+        };
+        std::optional<QString> origin;
+        if (!record.find(path))
+            origin = UnrecordedOverlayOrigin::find(store, files, instance, snapshot.id, write);
+        if (!origin
+            && (std::any_of(snapshot.files.begin(), snapshot.files.end(),
+                            [&](const BackupFile& file) { return names(file.originalPath); })
+                || std::any_of(snapshot.createdPaths.begin(), snapshot.createdPaths.end(), names)))
+            origin = snapshot.id;
+        changed = record.noteWrite(path, write.keys, origin) || changed;
+    }
+    if (changed)
+        record.write(files, location);
+}
+
+// After an Apply that changed no overlay file in the end, the record is as it was. Best effort: a
+// record left naming this Apply's snapshot names one that holds the files as they are.
+void putRecordBack(FileOperations& files, const std::filesystem::path& location, const std::optional<QByteArray>& bytes)
 {
     try {
-        return store.restoreLatestBackup(instance, technicRoot, BackupKind::preOverlay);
-    } catch (const OrvaneError& error) {
-        if (error.kind() != OrvaneError::Kind::backupMissing)
-            throw;
-        if (auto failure = store.restoreCandidateFailure(instance, BackupKind::preOverlay))
-            throw *failure;
-        throw;
+        if (bytes)
+            files.writeAtomically(location, *bytes, 0600);
+        else if (somethingExistsAt(location))
+            files.removeFile(location);
+    } catch (const std::exception&) {
+        // See above: nothing depends on it.
     }
 }
 
@@ -157,7 +161,7 @@ BackupManifest CompanionSession::createOverlaySnapshot(Locked& locked, BackupKin
 {
     const InstallInspection inspection = writeGuard(locked);
     const std::filesystem::path instance = *inspection.instanceRoot;
-    requireOverlayTargetsWithoutLinks(inspection, instance);
+    OverlayTargetChecks::requireNoLinks(inspection, instance);
     BackupManifest manifest = makeBackupStore(m_paths.backups)
                                   .createBackup(overlayTargetFiles(inspection, instance), instance, kind, notes,
                                                 createdPaths);
@@ -175,22 +179,14 @@ ApplyResult CompanionSession::applyBalanced()
 {
     Locked locked(m_mutex);
     const CapabilityReport capability = currentCapability(locked);
-    const InstallInspection inspection = m_lastInspection ? *m_lastInspection : inspectCertified(locked);
-    // A stored inspection may be of another build: test it again.
-    InstallInspector::checkCertifiedVersions(inspection);
-    requireNotArchiveCopy(locked, inspection);
-    if (isTechnicRunning())
-        throw OrvaneError::technicRunning();
-    if (m_processes->isGameJavaRunning())
-        throw OrvaneError::minecraftRunning();
-    if (!inspection.instanceRoot)
-        throw OrvaneError::tekkitMissing();
+    // A stored inspection may be of another build: tested again before the guard's checks.
+    const InstallInspection inspection = writeGuard(locked, InstallInspector::checkCertifiedVersions);
     const std::filesystem::path instance = *inspection.instanceRoot;
-    requireOverlayTargetsWithoutLinks(inspection, instance);
+    OverlayTargetChecks::requireNoLinks(inspection, instance);
     // From the first change to the last write or rollback: another process's backup, restore or
     // clean-up never runs in between.
     const StoreLock held = makeBackupStore(m_paths.backups).lock();
-    removeOverlayWriteLeftovers(*m_files, inspection, instance);
+    OverlayTargetChecks::removeWriteLeftovers(*m_files, inspection, instance);
 
     if (inspection.technicRoot)
         TechnicJavaSafety::removeUserJDKSymlink(*inspection.technicRoot, *m_files);
@@ -211,20 +207,28 @@ ApplyResult CompanionSession::applyBalanced()
     const BackupManifest snapshot =
         kept ? *kept : createOverlaySnapshot(locked, BackupKind::preOverlay, created, preOverlayNotes);
 
+    const std::filesystem::path originals = OverlayOriginals::location(m_paths.applicationSupport);
+    const std::optional<QByteArray> originalsBefore = OverlayOriginals::readBytes(*m_files, originals);
     try {
-        TransactionalInstaller(m_files).apply(plan, inspection, policy);
+        TransactionalInstaller(m_files).apply(plan, inspection, policy, [&](const auto& writes) {
+            noteOriginals(makeBackupStore(m_paths.backups), *m_files, originals, instance, snapshot, writes);
+        });
     } catch (const std::exception& applyError) {
         // A write that failed before its rename replaced nothing: there is nothing to put back, and a
         // staged restore would need the very space that may have run out.
-        if (before && OverlayFileEvidence::measure(targets) == before)
+        if (before && OverlayFileEvidence::measure(targets) == before) {
+            putRecordBack(*m_files, originals, originalsBefore);
             throw;
+        }
         // Always with the inspection's data folder: an instance outside <data folder>/modpacks could
         // not otherwise have its settings.json put back.
         try {
             makeBackupStore(m_paths.backups).restoreBackup(snapshot, instance, inspection.technicRoot);
         } catch (const std::exception& rollbackError) {
+            // Balanced is partly written: the record names the snapshot holding the files from before.
             throw OrvaneError::applyFailedRollbackFailed(describe(applyError), describe(rollbackError));
         }
+        putRecordBack(*m_files, originals, originalsBefore);
         throw;
     }
 
@@ -235,34 +239,6 @@ ApplyResult CompanionSession::applyBalanced()
     for (const auto& file : targets)
         changedFiles.push_back(pathText(file));
     return ApplyResult{snapshot.id, std::move(changedFiles), plan};
-}
-
-RestoreResult CompanionSession::restoreOverlay()
-{
-    Locked locked(m_mutex);
-    const InstallInspection inspection = writeGuard(locked);
-    const std::filesystem::path instance = *inspection.instanceRoot;
-    BackupStore store = makeBackupStore(m_paths.backups);
-    requireOverlayTargetsWithoutLinks(inspection, instance);
-    const StoreLock held = store.lock();
-    removeOverlayWriteLeftovers(*m_files, inspection, instance);
-    RestoreResult result = restoreLatestOverlayBackup(store, instance, inspection.technicRoot);
-    m_lastBackup.reset();
-    try {
-        inspect(locked);
-    } catch (const std::exception&) {
-        m_lastInspection.reset();
-    }
-    const CapabilityReport capability = currentCapability(locked);
-    const bool needsReapply = capability.architecture == QLatin1String("arm64") && capability.rosettaInstalled
-        && m_lastInspection && m_lastInspection->useMojangJava == false;
-    result.needsReapplyForMojangJava = needsReapply;
-    result.message = needsReapply ? QStringLiteral("Original overlay files restored. On Apple Silicon, Apply Balanced "
-                                                   "again before Play so Use Mojang Java is on.")
-                                  : QStringLiteral("Original overlay files restored.");
-    if (const auto& notice = store.interruptedRestoreNotice())
-        result.message = *notice + QLatin1Char(' ') + *result.message;
-    return result;
 }
 
 } // namespace orvane

@@ -46,9 +46,12 @@ bool CompanionSession::isTechnicRunning() const
     return LauncherAdapter(m_opener, m_processes).isTechnicRunning();
 }
 
-InstallInspection CompanionSession::writeGuard(Locked& locked)
+InstallInspection CompanionSession::writeGuard(Locked& locked,
+                                              const std::function<void(const InstallInspection&)>& testFirst)
 {
     InstallInspection inspection = m_lastInspection ? *m_lastInspection : inspectCertified(locked);
+    if (testFirst)
+        testFirst(inspection);
     requireNotArchiveCopy(locked, inspection);
     if (isTechnicRunning())
         throw OrvaneError::technicRunning();

@@ -41,13 +41,16 @@ TransactionalInstaller::TransactionalInstaller(std::shared_ptr<FileOperations> f
 }
 
 void TransactionalInstaller::apply(const OverlayPlan& plan, const InstallInspection& inspection,
-                                   const ContentPolicyEngine& policy) const
+                                   const ContentPolicyEngine& policy,
+                                   const std::function<void(const std::vector<PendingWrite>&)>& beforeWriting) const
 {
     policy.authorize(plan.requiredComponents);
     // The Balanced overlay adds configuration only: no component files.
     ContentPolicyEngine::refuseNonOverlayPaths({});
 
     const std::vector<PendingWrite> writes = prepare(plan, inspection);
+    if (beforeWriting)
+        beforeWriting(writes);
     for (const auto& write : writes) {
         m_files->createDirectories(write.file.parent_path());
         m_files->writeAtomically(write.file, write.bytes, write.mode);
@@ -86,30 +89,35 @@ TransactionalInstaller::PendingWrite TransactionalInstaller::prepareOptions(
     for (const auto& [key, value] : plan.options)
         values.insert(key, value);
     options = options.applying(values);
-    return {file, options.text().toUtf8(), existingModeOr(file, 0644)};
+    return {file, options.text().toUtf8(), existingModeOr(file, 0644), values.keys()};
 }
 
 TransactionalInstaller::PendingWrite TransactionalInstaller::prepareRunData(
     const OverlayPlan& plan, const std::filesystem::path& instanceRoot) const
 {
     const auto file = instanceRoot / "bin" / "runData";
-    QJsonObject runData{{QStringLiteral("java"), QStringLiteral("1.8")}};
-    if (entryExists(file)) {
-        const QByteArray bytes = m_files->readRegularFile(file, technicFileByteLimit, false);
-        QJsonParseError error{};
-        const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-        if (error.error != QJsonParseError::NoError)
-            throw OrvaneError::overlayRefused(
-                QStringLiteral("bin/runData is invalid JSON. Orvane will not overwrite it."));
-        if (!document.isObject())
-            throw OrvaneError::overlayRefused(
-                QStringLiteral("bin/runData is not a JSON object. Orvane will not overwrite it."));
-        runData = document.object();
-    }
+    QJsonObject runData;
+    if (entryExists(file))
+        runData = runDataObject(m_files->readRegularFile(file, technicFileByteLimit, false));
     runData.insert(QStringLiteral("memory"), QString::number(plan.memoryMegabytes));
-    if (!runData.contains(QStringLiteral("java")))
+    QStringList keys{QStringLiteral("memory")};
+    if (!runData.contains(QStringLiteral("java"))) {
         runData.insert(QStringLiteral("java"), QStringLiteral("1.8"));
-    return {file, technicJson(runData), existingModeOr(file, 0644)};
+        keys.append(QStringLiteral("java"));
+    }
+    return {file, technicJson(runData), existingModeOr(file, 0644), keys};
+}
+
+QJsonObject TransactionalInstaller::runDataObject(const QByteArray& bytes)
+{
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError)
+        throw OrvaneError::overlayRefused(QStringLiteral("bin/runData is invalid JSON. Orvane will not overwrite it."));
+    if (!document.isObject())
+        throw OrvaneError::overlayRefused(
+            QStringLiteral("bin/runData is not a JSON object. Orvane will not overwrite it."));
+    return document.object();
 }
 
 TransactionalInstaller::PendingWrite TransactionalInstaller::prepareSettings(
@@ -118,11 +126,12 @@ TransactionalInstaller::PendingWrite TransactionalInstaller::prepareSettings(
     QJsonObject object = parseJsonObject(m_files->readRegularFile(settings, technicFileByteLimit, false),
                                          QStringLiteral("settings.json"));
     object.insert(QStringLiteral("memory"), qint64(plan.memorySettingsId));
-    if (plan.disableMojangJava)
-        object.insert(QStringLiteral("useMojangJava"), false);
-    else if (plan.enableMojangJava)
-        object.insert(QStringLiteral("useMojangJava"), true);
-    return {settings, technicJson(object), existingModeOr(settings, 0644)};
+    QStringList keys{QStringLiteral("memory")};
+    if (plan.disableMojangJava || plan.enableMojangJava) {
+        object.insert(QStringLiteral("useMojangJava"), plan.enableMojangJava && !plan.disableMojangJava);
+        keys.append(QStringLiteral("useMojangJava"));
+    }
+    return {settings, technicJson(object), existingModeOr(settings, 0644), keys};
 }
 
 } // namespace orvane

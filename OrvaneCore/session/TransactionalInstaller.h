@@ -6,10 +6,13 @@
 #include "platform/FileOperations.h"
 
 #include <QByteArray>
+#include <QJsonObject>
+#include <QStringList>
 
 #include <sys/types.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -22,11 +25,13 @@ namespace orvane {
 // snapshot's task. Made for one operation.
 class TransactionalInstaller final {
 public:
-    // One file's complete new content, with the permission bits it is written with.
+    // One file's complete new content, with the permission bits it is written with, and the keys
+    // (options, JSON members) the overlay sets in it.
     struct PendingWrite {
         std::filesystem::path file;
         QByteArray bytes;
         mode_t mode = 0644;
+        QStringList keys;
         bool operator==(const PendingWrite&) const = default;
     };
 
@@ -36,11 +41,18 @@ public:
     // (options.txt, bin/runData, settings.json). Throws OrvaneError::policyDenied, tekkitMissing,
     // overlayRefused for a bin/runData that is not a JSON object, io for such a settings.json, and
     // the platform's read and write errors as they come.
-    void apply(const OverlayPlan& plan, const InstallInspection& inspection, const ContentPolicyEngine& policy) const;
+    // `beforeWriting` is called with every prepared write once all are prepared, before the first
+    // is written; what it throws ends the call with nothing written.
+    void apply(const OverlayPlan& plan, const InstallInspection& inspection, const ContentPolicyEngine& policy,
+               const std::function<void(const std::vector<PendingWrite>&)>& beforeWriting = {}) const;
 
     // The writes apply() makes, in order, reading the current files but writing nothing. An existing
     // file keeps its permission bits; a new one is 0644. settings.json is edited only when it exists.
     std::vector<PendingWrite> prepare(const OverlayPlan& plan, const InstallInspection& inspection) const;
+
+    // The object of a bin/runData the overlay may edit; OrvaneError::overlayRefused for invalid JSON
+    // or another top level.
+    static QJsonObject runDataObject(const QByteArray& bytes);
 
 private:
     PendingWrite prepareOptions(const OverlayPlan& plan, const std::filesystem::path& instanceRoot) const;

@@ -22,7 +22,8 @@ const QString jreLegacySymlinkMessage = QStringLiteral(
     "runtimes/jre-legacy/jre.bundle is a symlink into a user JDK. Technic SHA1-verifies that tree and can overwrite "
     "arm64 Java 8 with Intel files. Orvane removes the symlink when applying Balanced or opening Technic.");
 const QString overlayRestoredMessage = QStringLiteral(
-    "Original overlay files restored. On Apple Silicon, Apply Balanced again before Play so Use Mojang Java is on.");
+    "Original overlay settings restored. Other settings were kept. On Apple Silicon, Apply Balanced again before "
+    "Play so Use Mojang Java is on.");
 const QString launcherJavaMessage = QStringLiteral(
     "Open Technic needs arm64 Java 8 in /usr/lib/jvm (or JAVA_HOME). This JVM runs the launcher only, not the "
     "game.");

@@ -225,3 +225,35 @@ TEST(TransactionalInstaller, CreatesMissingInstanceFilesButNeverTheLauncherSetti
     EXPECT_EQ(writes[1].file, Targets(other).runData);
     EXPECT_EQ(fileState(Targets(other).settings), settings);
 }
+
+TEST(TransactionalInstaller, EachWriteNamesTheKeysItSets)
+{
+    struct Case {
+        const char* name;
+        bool disable, enable;
+        std::optional<QJsonValue> java; // none: no bin/runData
+        QStringList runDataKeys, settingsKeys;
+    };
+    const QStringList memory{"memory"};
+    const Case cases[] = {
+        {"Intel, runData with its Java", false, false, QJsonValue(QStringLiteral("17")), memory, memory},
+        {"Mojang Java switched on, runData without Java", false, true, QJsonValue(QJsonValue::Undefined),
+         {"memory", "java"},
+         {"memory", "useMojangJava"}},
+        {"Mojang Java switched off, no runData", true, false, std::nullopt, {"memory", "java"},
+         {"memory", "useMojangJava"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FixtureHome::Options options;
+        options.instanceContent.runData = c.java.has_value();
+        options.instanceContent.runDataJava = c.java.value_or(QJsonValue());
+        FixtureHome home(options);
+        const auto writes = TransactionalInstaller(FileOperations::system())
+                                .prepare(plan(c.disable, c.enable), inspectionOf(home));
+        ASSERT_EQ(writes.size(), 3u);
+        EXPECT_EQ(writes[0].keys, (QStringList{"aNewKey", "guiScale", "renderDistance", "zNewKey"}));
+        EXPECT_EQ(writes[1].keys, c.runDataKeys);
+        EXPECT_EQ(writes[2].keys, c.settingsKeys);
+    }
+}

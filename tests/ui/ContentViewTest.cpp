@@ -225,10 +225,11 @@ TEST(ContentView, RestoreAsksForConfirmationFirst)
         view.restoreButton()->click();
         ASSERT_TRUE(view.confirmingRestore());
         QMessageBox* box = view.restoreConfirmation();
-        EXPECT_EQ(box->text(), QStringLiteral("Restore the latest pre-Apply backup?"));
+        EXPECT_EQ(box->text(), QStringLiteral("Restore the settings from before Balanced?"));
         EXPECT_EQ(box->informativeText(),
-                  QStringLiteral("This replaces Orvane-managed configuration files with the verified snapshot taken "
-                                 "immediately before the latest Apply. Your worlds are not changed."));
+                  QStringLiteral("This puts each setting Balanced changed back to its value in the verified snapshot "
+                                 "taken before Balanced first took effect. Other settings and your worlds are not "
+                                 "changed."));
         EXPECT_TRUE(window.operations().calls.isEmpty());
         QAbstractButton* restore = nullptr;
         QAbstractButton* cancel = nullptr;
@@ -236,7 +237,7 @@ TEST(ContentView, RestoreAsksForConfirmationFirst)
             (box->buttonRole(button) == QMessageBox::DestructiveRole ? restore : cancel) = button;
         ASSERT_EQ(box->buttons().size(), 2);
         ASSERT_TRUE(restore && cancel);
-        EXPECT_EQ(restore->text(), QStringLiteral("Restore latest pre-Apply backup"));
+        EXPECT_EQ(restore->text(), QStringLiteral("Restore settings from before Balanced"));
         EXPECT_EQ(cancel->text(), QStringLiteral("Cancel"));
         EXPECT_EQ(box->buttonRole(cancel), QMessageBox::RejectRole);
         EXPECT_EQ(box->escapeButton(), cancel);

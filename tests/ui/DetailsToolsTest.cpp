@@ -203,7 +203,8 @@ TEST_F(DetailsViewTest, RestoresAskFirstAndOnlyTheDestructiveChoiceRestores)
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->windowTitle(), QStringLiteral("Restore pre-Apply settings?"));
     EXPECT_EQ(box->informativeText(),
-              QStringLiteral("Restore the verified snapshot from before the latest Prepare? Worlds are not changed."));
+              QStringLiteral("Restore the settings Balanced changed from the verified snapshot taken before it first "
+                             "took effect? Other settings and worlds are not changed."));
     for (auto* button : box->buttons())
         if (box->buttonRole(button) == QMessageBox::DestructiveRole)
             button->click();

@@ -209,7 +209,9 @@ QMessageBox* DetailsView::confirm(const QString& title, const QString& message, 
 void DetailsView::confirmRestoreSettings()
 {
     QMessageBox* box = confirm(QStringLiteral("Restore pre-Apply settings?"),
-                               QStringLiteral("Restore the verified snapshot from before the latest Prepare? Worlds are not changed."),
+                               QStringLiteral("Restore the settings Balanced changed from the verified snapshot taken "
+                                              "before it first took effect? Other settings and worlds are not "
+                                              "changed."),
                                QStringLiteral("Restore pre-Apply snapshot"));
     connect(box, &QMessageBox::buttonClicked, this, [this, box](QAbstractButton* button) {
         if (box->buttonRole(button) == QMessageBox::DestructiveRole)

@@ -34,7 +34,7 @@ namespace orvane {
 
 namespace {
 
-const QString restoreTitle = QStringLiteral("Restore the latest pre-Apply backup?");
+const QString restoreTitle = QStringLiteral("Restore the settings from before Balanced?");
 
 // The launcher Java probe reads the disk; one refresh asks it at most once.
 LauncherJavaProbe askedOnce(const LauncherJavaProbe& probe)
@@ -428,9 +428,10 @@ void ContentView::confirmRestore()
     box->setWindowTitle(restoreTitle);
     box->setText(restoreTitle);
     box->setInformativeText(QStringLiteral(
-        "This replaces Orvane-managed configuration files with the verified snapshot taken immediately before the "
-        "latest Apply. Your worlds are not changed."));
-    QPushButton* restore = box->addButton(QStringLiteral("Restore latest pre-Apply backup"), QMessageBox::DestructiveRole);
+        "This puts each setting Balanced changed back to its value in the verified snapshot taken before Balanced "
+        "first took effect. Other settings and your worlds are not changed."));
+    QPushButton* restore =
+        box->addButton(QStringLiteral("Restore settings from before Balanced"), QMessageBox::DestructiveRole);
     QPushButton* cancel = box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
     box->setDefaultButton(cancel);
     box->setEscapeButton(cancel);
