@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/LaunchObservation.h"
+#include "platform/HostArchitecture.h"
 #include "platform/StartedProcess.h"
 #include "technic/LaunchClock.h"
 #include "technic/ProcessInspecting.h"
@@ -23,9 +24,11 @@ class LaunchObserver final {
 public:
     static constexpr std::chrono::milliseconds pollInterval{400};
 
+    // `hostArchitecture` is this machine's, as hostArchitecture() spells it (see LaunchWatch).
     LaunchObserver(std::shared_ptr<ProcessInspecting> enumerator, double timeout,
                    std::shared_ptr<LaunchClock> clock = LaunchClock::system(),
-                   std::shared_ptr<const StartedProcess> launcher = nullptr);
+                   std::shared_ptr<const StartedProcess> launcher = nullptr,
+                   QString hostArchitecture = orvane::hostArchitecture());
 
     // Blocking. Either root may be absent: without the instance no game log or crash report is read.
     // Throws CancellationError, and nothing else, when `stop` is requested (checked at the start and
@@ -41,6 +44,7 @@ private:
     double m_timeout;
     std::shared_ptr<LaunchClock> m_clock;
     std::shared_ptr<const StartedProcess> m_launcher;
+    QString m_hostArchitecture;
 };
 
 } // namespace orvane
