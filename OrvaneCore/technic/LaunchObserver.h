@@ -16,7 +16,8 @@ namespace orvane {
 
 // Watches a game start after official Technic was opened, for at most `timeout` seconds, by
 // polling processes, logs, crash reports and the JVM's fatal-error logs (see LaunchWatch). It
-// stops at the first text that decides the launch or at the deadline and returns one observation.
+// stops at the first text that decides the launch, when the game's Java is gone before Forge
+// loaded, or at the deadline, and returns one observation.
 // It never writes anything.
 // Given the launcher it started itself, a failed start of it (LauncherStartFailure) seen by a poll
 // within the start window ends the watch first, as a startup issue.

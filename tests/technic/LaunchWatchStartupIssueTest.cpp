@@ -311,6 +311,12 @@ TEST(LaunchWatchStartupIssue, EachStartThatCannotGoOnIsDecidedWhenItShows)
          O::crashDetected, QStringLiteral("Forge stopped because a mod failed while loading; remove or update the mod "
                                           "the log names, or use Restore, then press Play in Technic again."),
          4 + 5, {"Fatal errors were detected during the transition from PREINITIALIZATION to INITIALIZATION"}},
+        {"a fatal transition just before the deadline",
+         gameRuns(1, -1, linux),
+         {{1, File::gameLog, modStart}, {at(179.2), File::gameLog, modFailure}},
+         O::crashDetected, QStringLiteral("Forge stopped because a mod failed while loading; remove or update the mod "
+                                          "the log names, or use Restore, then press Play in Technic again."),
+         at(180)},
         {"a fatal transition whose game ends before a crash report follows",
          gameRuns(1, 6, linux),
          {{1, File::gameLog, modStart}, {4, File::gameLog, modFailure}},
