@@ -65,6 +65,8 @@ public:
     // The game wrote "Stopping!", as it does when the player closes it (in its log, or in its
     // console as the launcher's log copies it).
     bool stoppedNormally() const { return m_stopping; }
+    // A new run of the game began: what the last one wrote as it stopped is no longer news.
+    void forgetStopping() { m_stopping = false; }
 
 private:
     bool m_rosettaFailure = false;

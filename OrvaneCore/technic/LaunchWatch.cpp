@@ -106,6 +106,13 @@ std::optional<LaunchObservation> LaunchWatch::poll()
 {
     m_technicRunning = isTechnicRunning(*m_enumerator);
     const bool gameJavaRunning = m_enumerator->isGameJavaRunning();
+    if (m_javaSeen && !gameJavaRunning) {
+        m_javaGone = true;
+    } else if (m_javaGone && gameJavaRunning) {
+        // The player pressed Play again after the game had ended: a new run.
+        m_javaGone = false;
+        m_markers.forgetStopping();
+    }
     if (gameJavaRunning) {
         if (const auto architecture = m_enumerator->gameJavaArchitecture()) {
             m_javaArchitecture = architecture->architecture;
@@ -120,27 +127,26 @@ std::optional<LaunchObservation> LaunchWatch::poll()
         if (readNewReports(*m_instanceRoot, isFatalErrorLogName, m_fatalErrorLogFreshness, m_fatalErrorLogs))
             m_markers.noteFatalErrorLog();
     }
-    return decide(gameJavaRunning);
+    return decide();
 }
 
-std::optional<LaunchObservation> LaunchWatch::decide(bool gameJavaRunning)
+std::optional<LaunchObservation> LaunchWatch::decide()
 {
     // The natives must suit the game's Java; until it has been seen, this machine's architecture.
     const QString architecture = m_javaArchitecture && *m_javaArchitecture != QLatin1String("unknown")
                                    ? *m_javaArchitecture
                                    : m_hostArchitecture;
     auto decided = m_markers.decide(gameText(), launcherText(), m_translated.value_or(false), architecture);
-    const bool javaGone = m_javaSeen && !gameJavaRunning;
     if (decided && decided->awaitsCrashReport) {
         // A game that is gone has written whatever crash report it was going to write.
         m_awaiting = decided;
-        if (!javaGone && ++m_pollsAwaiting <= crashReportWaitPolls)
+        if (!m_javaGone && ++m_pollsAwaiting <= crashReportWaitPolls)
             return std::nullopt;
     }
     if (decided)
         return observation(decided->outcome, decided->message, decided->excerpt);
     // Gone before Forge loaded, with its last lines to show why: the game could not start.
-    if (javaGone && !m_markers.stoppedNormally() && !(gameText().isEmpty() && launcherText().isEmpty()))
+    if (m_javaGone && !m_markers.stoppedNormally() && !(gameText().isEmpty() && launcherText().isEmpty()))
         return observation(LaunchOutcome::crashDetected, LaunchMessages::gameEndedBeforeForge,
                            gameText() + launcherText());
     return std::nullopt;

@@ -89,7 +89,7 @@ private:
     // the game text; true when any of them gave text.
     bool readNewReports(const std::filesystem::path& folder, bool (*matches)(const std::filesystem::path&),
                         ReportFreshness& freshness, WatchedFiles& reports);
-    std::optional<LaunchObservation> decide(bool gameJavaRunning);
+    std::optional<LaunchObservation> decide();
     // Searches and keeps what `file` gained, as text of `stream`; true when it gained any.
     bool read(WatchedFile& file, Stream stream);
 
@@ -118,6 +118,8 @@ private:
 
     bool m_technicRunning = false;
     bool m_javaSeen = false;
+    // The game's Java was seen and is not running now.
+    bool m_javaGone = false;
     std::optional<QString> m_javaArchitecture;
     std::optional<bool> m_translated;
 };

@@ -381,6 +381,21 @@ TEST(LaunchWatchStartupIssue, EachStartThatCannotGoOnIsDecidedWhenItShows)
            "[10:04:04] [Client thread/INFO] [minecraft/Minecraft]: Stopping!\n"
            "[10:04:04] [Client thread/INFO] [minecraft/SoundManager]: SoundSystem shutting down...\n"}},
          O::javaStarted, QStringLiteral("Java started."), at(180), {"Stopping!"}},
+        {"the player closes the game, plays again, and this run is killed at 60 s",
+         [&] {
+             auto script = gameRuns(1, at(20), linux);
+             script.resize(std::size_t(at(40)), FakeProcessInspector::technicApp());
+             script.resize(std::size_t(at(60)), linux);
+             script.push_back(FakeProcessInspector::technicApp());
+             return script;
+         }(),
+         {{2, File::gameLog, cleanUpToMods},
+          {at(19.6), File::gameLog, "[10:04:04] [Client thread/INFO] [minecraft/Minecraft]: Stopping!\n"},
+          {at(40), File::gameLog, cleanUpToMods, std::nullopt, true}},
+         O::crashDetected, QStringLiteral("The game stopped before Forge finished loading; close other programs or "
+                                          "lower the memory setting in Technic, press Play in Technic again, and "
+                                          "send a redacted diagnostic if it stops again."),
+         at(60)},
         {"a harmless JVM warning before a normal load",
          gameRuns(1, -1, linux),
          {{1, File::launcherLog,

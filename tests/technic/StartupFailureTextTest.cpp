@@ -76,21 +76,6 @@ TEST(StartupFailureText, LinesDecideByTheirOwnWordsAnywhereAndHarmlessOnesNever)
     EXPECT_EQ(classify(loadedThenOom, QString(), false)->message, LaunchMessages::outOfMemory);
 }
 
-TEST(StartupFailureText, AFailureLineCutAtAnyPointBetweenTwoPiecesIsStillFound)
-{
-    const QString line = QStringLiteral("[B#910] 2026-12-09 10:03:41 Download of https://mirror.technicpack.net/"
-                                        "Technic/modpacks/tekkit-2/tekkit-2-1.2.6.zip Failed!\n");
-    for (qsizetype cut = 0; cut <= line.size(); ++cut) {
-        LaunchTextMarkers markers;
-        QString carry;
-        markers.scanLauncherText(QStringView(line).left(cut), carry);
-        markers.scanLauncherText(QStringView(line).mid(cut), carry);
-        const auto decided = markers.decide(QString(), line, false);
-        ASSERT_TRUE(decided) << cut;
-        EXPECT_EQ(decided->message, LaunchMessages::packDownloadFailed) << cut;
-    }
-}
-
 TEST(StartupFailureText, LwjglAdviceSuitsTheNativesSystemAndTheGameJavasArchitecture)
 {
     const QString natives = QStringLiteral("/home/jo/.technic/modpacks/tekkit-2/bin/natives/");
