@@ -73,14 +73,18 @@ QString message(const QString& gameText, const QString& architecture)
     const QString line = errorLine(gameText);
     if (isMacNative(line))
         return LaunchMessages::lwjglArchitecture;
-    if (architecture != QLatin1String("x86_64") || isOtherClass(line))
+    if (isOtherClass(line))
         return LaunchMessages::lwjglNeedsX86Java;
     const QString name = missingLibrary(line);
+    // A library LWJGL's native needs: the native itself loaded, so this Java runs x86_64 code,
+    // whatever architecture it was taken for (an emulated Java is named after its emulator).
+    if (!name.isEmpty() && !name.startsWith(liblwjgl))
+        return LaunchMessages::lwjglLibraryNotFound.arg(name);
+    if (architecture != QLatin1String("x86_64"))
+        return LaunchMessages::lwjglNeedsX86Java;
     if (name.isEmpty())
         return LaunchMessages::lwjglLibraryNotFoundUnnamed;
-    if (name.startsWith(liblwjgl))
-        return LaunchMessages::lwjglNativeDamaged.arg(name);
-    return LaunchMessages::lwjglLibraryNotFound.arg(name);
+    return LaunchMessages::lwjglNativeDamaged.arg(name);
 }
 
 } // namespace LwjglLoadFailure

@@ -15,9 +15,10 @@ extern const QString lwjglNeedsX86Java;
 // What to tell the player when LWJGL's native library did not load, from the error line itself and
 // the architecture of the game's Java (or, when it was never seen, of this machine). A Mach-O
 // native ("….dylib") failed on a Mac: the Mac's Rosetta advice. Elsewhere the natives are x86_64
-// ELF files: on x86_64 the error names the library the loader could not find; on any other
-// architecture, or when the loader says the file is of another class, the game needs an x86_64
-// Java 8.
+// ELF files: when the loader says the file does not suit this Java ("wrong ELF class", HotSpot's
+// "Possible cause: can't load …"), the game needs an x86_64 Java 8; when it names another library
+// the native needs, that library is missing; when it names the native itself, the native is
+// damaged on x86_64, and on any other architecture the game needs an x86_64 Java 8.
 namespace LwjglLoadFailure {
 
 // The last line of `gameText` that holds both "UnsatisfiedLinkError" and "liblwjgl"; empty when none.

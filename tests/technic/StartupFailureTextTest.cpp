@@ -104,8 +104,13 @@ TEST(StartupFailureText, LwjglAdviceSuitsTheNativesSystemAndTheGameJavasArchitec
          error + natives + QStringLiteral("liblwjgl64.so: wrong ELF class: ELFCLASS64 (Possible cause: architecture "
                                           "word width mismatch)\n"),
          QStringLiteral("x86_64"), LaunchMessages::lwjglNeedsX86Java},
-        {"arm64", error + natives + QStringLiteral("liblwjgl64.so: libXxf86vm.so.1: cannot open\n"),
+        {"arm64", error + natives + QStringLiteral("liblwjgl64.so: ") + natives + QStringLiteral("liblwjgl64.so: "
+                                                                                          "cannot open\n"),
          QStringLiteral("arm64"), LaunchMessages::lwjglNeedsX86Java},
+        // The native itself loaded: this Java runs x86_64 code, emulated on an arm64 machine.
+        {"a library the native needs, on arm64",
+         error + natives + QStringLiteral("liblwjgl64.so: libXcursor.so.1: cannot open shared object file\n"),
+         QStringLiteral("arm64"), LaunchMessages::lwjglLibraryNotFound.arg(QStringLiteral("libXcursor.so.1"))},
         {"an architecture never learnt", error + natives + QStringLiteral("liblwjgl64.so: cannot open\n"),
          QStringLiteral("unknown"), LaunchMessages::lwjglNeedsX86Java},
         {"a Mac's Mach-O natives",
