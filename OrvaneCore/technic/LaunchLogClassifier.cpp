@@ -1,5 +1,7 @@
 #include "technic/LaunchLogClassifier.h"
 
+#include "technic/LwjglLoadFailure.h"
+
 #include <QString>
 
 #include <algorithm>
@@ -38,19 +40,21 @@ constexpr QLatin1String liblwjgl("liblwjgl");
 constexpr QLatin1String crashReportHeader("---- Minecraft Crash Report ----");
 constexpr QLatin1String forgeLoaded("Forge Mod Loader has successfully loaded");
 constexpr QLatin1String vintageFix("VintageFix: Game launch took");
+constexpr QLatin1String stopping("Stopping!");
 
 // How much of a file's text to keep between pieces: a marker that began in the last piece ends
-// within this many characters of the new one's start.
-constexpr qsizetype carryLength(std::initializer_list<QLatin1String> markers)
+// within this many characters of the new one's start (the failure lines need the most).
+qsizetype carryLength(std::initializer_list<QLatin1String> markers)
 {
-    qsizetype longest = 0;
+    qsizetype longest = StartupFailureLines::seamLength() + 1;
     for (const auto marker : markers)
         longest = std::max(longest, marker.size());
     return longest - 1;
 }
 
-constexpr qsizetype gameCarry = carryLength({unsatisfiedLink, liblwjgl, crashReportHeader, forgeLoaded, vintageFix});
-constexpr qsizetype launcherCarry = carryLength({unknownErrorNull, error86, badCpuType});
+const qsizetype gameCarry =
+    carryLength({unsatisfiedLink, liblwjgl, crashReportHeader, forgeLoaded, vintageFix, stopping});
+const qsizetype launcherCarry = carryLength({unknownErrorNull, error86, badCpuType, stopping});
 
 // Looks for the markers in `text` and across the seam between `carry` and `text`, then keeps the
 // end of both as the carry for the next piece.
@@ -93,14 +97,15 @@ bool isLWJGLArchitectureFailure(const QString& text)
     return text.contains(unsatisfiedLink) && text.contains(liblwjgl);
 }
 
-std::optional<LaunchClassification> classify(const QString& gameLog, const QString& launcherLog, bool translated)
+std::optional<LaunchClassification> classify(const QString& gameLog, const QString& launcherLog, bool translated,
+                                             const QString& architecture)
 {
     LaunchTextMarkers markers;
     QString gameCarry;
     QString launcherCarry;
     markers.scanGameText(gameLog, gameCarry);
     markers.scanLauncherText(launcherLog, launcherCarry);
-    return markers.decide(gameLog, launcherLog, translated);
+    return markers.decide(gameLog, launcherLog, translated, architecture);
 }
 
 void LaunchTextMarkers::scanGameText(QStringView text, QString& carry)
@@ -111,6 +116,8 @@ void LaunchTextMarkers::scanGameText(QStringView text, QString& carry)
         find(m_crashReport, part, crashReportHeader);
         find(m_forgeLoaded, part, forgeLoaded);
         find(m_vintageFix, part, vintageFix);
+        find(m_stopping, part, stopping);
+        StartupFailureLines::scan(part, m_gameFailures);
     });
 }
 
@@ -119,18 +126,27 @@ void LaunchTextMarkers::scanLauncherText(QStringView text, QString& carry)
     scan(text, carry, launcherCarry, [this](QStringView part) {
         if (!m_rosettaFailure)
             m_rosettaFailure = isRosettaFailure(part);
+        find(m_stopping, part, stopping);
+        StartupFailureLines::scan(part, m_launcherFailures);
     });
 }
 
 std::optional<LaunchClassification> LaunchTextMarkers::decide(const QString& gameText, const QString& launcherText,
-                                                              bool translated) const
+                                                              bool translated, const QString& architecture) const
 {
     if (m_rosettaFailure)
         return LaunchClassification{LaunchOutcome::crashDetected, LaunchMessages::rosettaFailure, launcherText};
     if (m_unsatisfiedLink && m_lwjgl)
-        return LaunchClassification{LaunchOutcome::crashDetected, LaunchMessages::lwjglArchitecture, gameText};
+        return LaunchClassification{LaunchOutcome::crashDetected, LwjglLoadFailure::message(gameText, architecture),
+                                    gameText};
     if (m_crashReport || m_fatalErrorLog)
         return LaunchClassification{LaunchOutcome::crashDetected, LaunchMessages::crashReport, gameText};
+    if (const auto failure = StartupFailureLines::first(m_gameFailures | m_launcherFailures)) {
+        const bool inGameText = m_gameFailures.test(std::size_t(*failure));
+        return LaunchClassification{LaunchOutcome::crashDetected, StartupFailureLines::message(*failure),
+                                    inGameText ? gameText : launcherText,
+                                    StartupFailureLines::awaitsCrashReport(*failure)};
+    }
     if (m_forgeLoaded || m_vintageFix)
         return LaunchClassification{LaunchOutcome::forgeLoaded,
                                     translated ? LaunchMessages::forgeLoadedTranslated

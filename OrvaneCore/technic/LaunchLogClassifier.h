@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/LaunchOutcome.h"
+#include "technic/StartupFailureLines.h"
 
 #include <QString>
 
@@ -14,6 +15,9 @@ struct LaunchClassification {
     LaunchOutcome outcome = LaunchOutcome::crashDetected;
     QString message;
     QString excerpt;
+    // A failure that a crash report, when one follows within moments, tells better: the watch
+    // waits a few polls for it before deciding on this.
+    bool awaitsCrashReport = false;
 
     bool operator==(const LaunchClassification&) const = default;
 };
@@ -35,10 +39,13 @@ bool isRosettaFailure(QStringView text);
 bool isLWJGLArchitectureFailure(const QString& text);
 
 // The texts seen so far decide the launch, first rule first: a Rosetta failure in the launcher
-// text, an LWJGL architecture failure, a crash report, then Forge having loaded (in the game text:
-// "Forge Mod Loader has successfully loaded" or "VintageFix: Game launch took"; the lines Forge
-// writes as it starts decide nothing, since mods may still fail to load).
-std::optional<LaunchClassification> classify(const QString& gameLog, const QString& launcherLog, bool translated);
+// text, an LWJGL load failure (its advice for the native's system and `architecture`, the game
+// Java's), a crash report, a line after which the game cannot go on (StartupFailureLines, in
+// either text), then Forge having loaded (in the game text: "Forge Mod Loader has successfully
+// loaded" or "VintageFix: Game launch took"; the lines Forge writes as it starts decide nothing,
+// since mods may still fail to load).
+std::optional<LaunchClassification> classify(const QString& gameLog, const QString& launcherLog, bool translated,
+                                             const QString& architecture = QString());
 
 // The same decision over a watch, for texts of any size: each piece of text is searched once as it
 // arrives and the markers found are remembered, so that the texts themselves need not be kept. A
@@ -53,7 +60,13 @@ public:
 
     // The decision for what was scanned so far; the excerpt is the given text of the deciding rule.
     std::optional<LaunchClassification> decide(const QString& gameText, const QString& launcherText,
-                                               bool translated) const;
+                                               bool translated, const QString& architecture = QString()) const;
+
+    // The game wrote "Stopping!", as it does when the player closes it (in its log, or in its
+    // console as the launcher's log copies it).
+    bool stoppedNormally() const { return m_stopping; }
+    // A new run of the game began: what the last one wrote as it stopped is no longer news.
+    void forgetStopping() { m_stopping = false; }
 
 private:
     bool m_rosettaFailure = false;
@@ -63,6 +76,9 @@ private:
     bool m_fatalErrorLog = false;
     bool m_forgeLoaded = false;
     bool m_vintageFix = false;
+    bool m_stopping = false;
+    StartupFailureLines::Found m_gameFailures;
+    StartupFailureLines::Found m_launcherFailures;
 };
 
 } // namespace orvane

@@ -17,8 +17,13 @@ void throwIfCancelled(const std::stop_token& stop)
 } // namespace
 
 LaunchObserver::LaunchObserver(std::shared_ptr<ProcessInspecting> enumerator, double timeout,
-                               std::shared_ptr<LaunchClock> clock, std::shared_ptr<const StartedProcess> launcher)
-    : m_enumerator(std::move(enumerator)), m_timeout(timeout), m_clock(std::move(clock)), m_launcher(std::move(launcher))
+                               std::shared_ptr<LaunchClock> clock, std::shared_ptr<const StartedProcess> launcher,
+                               QString hostArchitecture)
+    : m_enumerator(std::move(enumerator)),
+      m_timeout(timeout),
+      m_clock(std::move(clock)),
+      m_launcher(std::move(launcher)),
+      m_hostArchitecture(std::move(hostArchitecture))
 {
 }
 
@@ -30,7 +35,7 @@ LaunchObservation LaunchObserver::observe(const std::optional<std::filesystem::p
     const auto started = m_clock->steadyNow();
     const auto deadline = started + durationFromSeconds(m_timeout);
     const auto startWindowEnd = started + LauncherStartFailure::window;
-    LaunchWatch watch(m_enumerator, instanceRoot, dataRoot, m_clock->currentDate());
+    LaunchWatch watch(m_enumerator, instanceRoot, dataRoot, m_clock->currentDate(), m_hostArchitecture);
     for (;;) {
         const auto now = m_clock->steadyNow();
         if (now >= deadline) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/LaunchObservation.h"
+#include "platform/HostArchitecture.h"
 #include "platform/StartedProcess.h"
 #include "technic/LaunchClock.h"
 #include "technic/ProcessInspecting.h"
@@ -15,7 +16,8 @@ namespace orvane {
 
 // Watches a game start after official Technic was opened, for at most `timeout` seconds, by
 // polling processes, logs, crash reports and the JVM's fatal-error logs (see LaunchWatch). It
-// stops at the first text that decides the launch or at the deadline and returns one observation.
+// stops at the first text that decides the launch, when the game's Java is gone before Forge
+// loaded, or at the deadline, and returns one observation.
 // It never writes anything.
 // Given the launcher it started itself, a failed start of it (LauncherStartFailure) seen by a poll
 // within the start window ends the watch first, as a startup issue.
@@ -23,9 +25,11 @@ class LaunchObserver final {
 public:
     static constexpr std::chrono::milliseconds pollInterval{400};
 
+    // `hostArchitecture` is this machine's, as hostArchitecture() spells it (see LaunchWatch).
     LaunchObserver(std::shared_ptr<ProcessInspecting> enumerator, double timeout,
                    std::shared_ptr<LaunchClock> clock = LaunchClock::system(),
-                   std::shared_ptr<const StartedProcess> launcher = nullptr);
+                   std::shared_ptr<const StartedProcess> launcher = nullptr,
+                   QString hostArchitecture = orvane::hostArchitecture());
 
     // Blocking. Either root may be absent: without the instance no game log or crash report is read.
     // Throws CancellationError, and nothing else, when `stop` is requested (checked at the start and
@@ -41,6 +45,7 @@ private:
     double m_timeout;
     std::shared_ptr<LaunchClock> m_clock;
     std::shared_ptr<const StartedProcess> m_launcher;
+    QString m_hostArchitecture;
 };
 
 } // namespace orvane

@@ -56,15 +56,22 @@ bool isFatalErrorLogName(const std::filesystem::path& path)
 
 LaunchWatch::LaunchWatch(std::shared_ptr<ProcessInspecting> enumerator,
                          std::optional<std::filesystem::path> instanceRoot,
-                         std::optional<std::filesystem::path> dataRoot, QDateTime start)
+                         std::optional<std::filesystem::path> dataRoot, QDateTime start,
+                         QString hostArchitecture)
     : m_enumerator(std::move(enumerator)),
       m_instanceRoot(std::move(instanceRoot)),
       m_dataRoot(std::move(dataRoot)),
-      m_start(std::move(start))
+      m_start(std::move(start)),
+      m_hostArchitecture(std::move(hostArchitecture))
 {
     if (m_instanceRoot) {
         for (const char* relative : gameLogPaths)
             m_gameLogs.emplace_back(WatchedFile{LogTail(*m_instanceRoot / relative), {}}).tail.skipExisting();
+        const std::int64_t startMs = m_start.toMSecsSinceEpoch();
+        m_crashReportFreshness =
+            ReportFreshness(*m_instanceRoot / "crash-reports", nullptr, startMs, crashReportEdgeBytes);
+        m_fatalErrorLogFreshness =
+            ReportFreshness(*m_instanceRoot, isFatalErrorLogName, startMs, crashReportEdgeBytes);
     }
     if (m_dataRoot) {
         for (const auto& entry : listWithDates(*m_dataRoot / "logs", isLauncherLogName)) {
@@ -98,7 +105,15 @@ std::optional<std::filesystem::path> LaunchWatch::latestLauncherLog(const std::f
 std::optional<LaunchObservation> LaunchWatch::poll()
 {
     m_technicRunning = isTechnicRunning(*m_enumerator);
-    if (m_enumerator->isGameJavaRunning()) {
+    const bool gameJavaRunning = m_enumerator->isGameJavaRunning();
+    if (m_javaSeen && !gameJavaRunning) {
+        m_javaGone = true;
+    } else if (m_javaGone && gameJavaRunning) {
+        // The player pressed Play again after the game had ended: a new run.
+        m_javaGone = false;
+        m_markers.forgetStopping();
+    }
+    if (gameJavaRunning) {
         if (const auto architecture = m_enumerator->gameJavaArchitecture()) {
             m_javaArchitecture = architecture->architecture;
             m_translated = architecture->translated;
@@ -108,20 +123,40 @@ std::optional<LaunchObservation> LaunchWatch::poll()
     readLauncherLog();
     readGameLogs();
     if (m_instanceRoot) {
-        readNewReports(*m_instanceRoot / "crash-reports", nullptr, m_crashReports);
-        if (readNewReports(*m_instanceRoot, isFatalErrorLogName, m_fatalErrorLogs))
+        readNewReports(*m_instanceRoot / "crash-reports", nullptr, m_crashReportFreshness, m_crashReports);
+        if (readNewReports(*m_instanceRoot, isFatalErrorLogName, m_fatalErrorLogFreshness, m_fatalErrorLogs))
             m_markers.noteFatalErrorLog();
     }
+    return decide();
+}
 
-    const auto decided = m_markers.decide(gameText(), launcherText(), m_translated.value_or(false));
-    if (!decided)
-        return std::nullopt;
-    return observation(decided->outcome, decided->message, decided->excerpt);
+std::optional<LaunchObservation> LaunchWatch::decide()
+{
+    // The natives must suit the game's Java; until it has been seen, this machine's architecture.
+    const QString architecture = m_javaArchitecture && *m_javaArchitecture != QLatin1String("unknown")
+                                   ? *m_javaArchitecture
+                                   : m_hostArchitecture;
+    auto decided = m_markers.decide(gameText(), launcherText(), m_translated.value_or(false), architecture);
+    if (decided && decided->awaitsCrashReport) {
+        // A game that is gone has written whatever crash report it was going to write.
+        m_awaiting = decided;
+        if (!m_javaGone && ++m_pollsAwaiting <= crashReportWaitPolls)
+            return std::nullopt;
+    }
+    if (decided)
+        return observation(decided->outcome, decided->message, decided->excerpt);
+    // Gone before Forge loaded, with its last lines to show why: the game could not start.
+    if (m_javaGone && !m_markers.stoppedNormally() && !(gameText().isEmpty() && launcherText().isEmpty()))
+        return observation(LaunchOutcome::crashDetected, LaunchMessages::gameEndedBeforeForge,
+                           gameText() + launcherText());
+    return std::nullopt;
 }
 
 LaunchObservation LaunchWatch::finish()
 {
     m_technicRunning = isTechnicRunning(*m_enumerator);
+    if (m_awaiting)
+        return observation(m_awaiting->outcome, m_awaiting->message, m_awaiting->excerpt);
     const LaunchOutcome outcome = m_javaSeen        ? LaunchOutcome::javaStarted
                                 : m_technicRunning ? LaunchOutcome::openedTechnicWaitingForPlayer
                                                    : LaunchOutcome::timedOut;
@@ -182,16 +217,18 @@ void LaunchWatch::readGameLogs()
 }
 
 bool LaunchWatch::readNewReports(const std::filesystem::path& folder, bool (*matches)(const std::filesystem::path&),
-                                 WatchedFiles& reports)
+                                 ReportFreshness& freshness, WatchedFiles& reports)
 {
-    const std::int64_t since = m_start.toMSecsSinceEpoch() - 1000;
     bool gained = false;
-    for (const auto& entry : listWithDates(folder, matches)) {
-        if (entry.modifiedMs < since)
+    for (const auto& path : listFolder(folder).value_or(std::vector<std::filesystem::path>())) {
+        if (matches && !matches(path))
             continue;
-        auto found = reports.find(entry.path);
-        if (found == reports.end())
-            found = reports.emplace(entry.path, WatchedFile{LogTail(entry.path, crashReportEdgeBytes), {}}).first;
+        auto found = reports.find(path);
+        if (found == reports.end()) {
+            if (!freshness.isNew(path))
+                continue;
+            found = reports.emplace(path, WatchedFile{LogTail(path, crashReportEdgeBytes), {}}).first;
+        }
         gained = read(found->second, Stream::game) || gained;
     }
     return gained;

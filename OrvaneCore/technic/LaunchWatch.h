@@ -1,9 +1,11 @@
 #pragma once
 
 #include "model/LaunchObservation.h"
+#include "platform/HostArchitecture.h"
 #include "technic/LaunchLogClassifier.h"
 #include "technic/LogTail.h"
 #include "technic/ProcessInspecting.h"
+#include "technic/ReportFreshness.h"
 #include "technic/TextTail.h"
 
 #include <QDateTime>
@@ -34,17 +36,24 @@ public:
     // How much of the game text and of the launcher text is kept for the excerpt (UTF-16 units,
     // each): room for a crash report's head and tail and the game log lines before them.
     static constexpr qsizetype keptTextLength = 32 * 1024;
+    // How many polls a failure that a crash report may follow waits for one (2 s at the usual pace).
+    static constexpr int crashReportWaitPolls = 5;
 
     // Takes the logs as they are now as already read: only text written after `start` counts.
     // Crash reports, and the JVM's fatal-error logs ("hs_err_pid….log" in the instance folder),
-    // count when modified at or after `start` minus one second.
+    // count when they were not there at `start` or their content changed since (ReportFreshness).
+    // `hostArchitecture` stands for the game Java's architecture until that has been seen.
     LaunchWatch(std::shared_ptr<ProcessInspecting> enumerator, std::optional<std::filesystem::path> instanceRoot,
-                std::optional<std::filesystem::path> dataRoot, QDateTime start);
+                std::optional<std::filesystem::path> dataRoot, QDateTime start,
+                QString hostArchitecture = orvane::hostArchitecture());
 
     // One cycle: asks whether Technic and the game's Java run, reads what the logs and crash
     // reports gained, and returns the observation when the text seen so far decides the launch.
+    // The game's Java seen and then gone without Forge having loaded decides it too, as a startup
+    // issue, unless the game wrote that it was stopping (the player closed it) or left no text.
     std::optional<LaunchObservation> poll();
-    // The observation at the deadline, after asking once more whether Technic runs.
+    // The observation at the deadline, after asking once more whether Technic runs: a failure
+    // still waiting for its crash report, or what the processes showed.
     LaunchObservation finish();
     // The observation of a launcher that failed to start: a startup issue with `message` (already
     // fit for the status) and `errorOutput` (redacted here) as its excerpt, after asking once more
@@ -79,7 +88,8 @@ private:
     // Reads the files of `folder` whose names `matches` accepts, modified since the start, into
     // the game text; true when any of them gave text.
     bool readNewReports(const std::filesystem::path& folder, bool (*matches)(const std::filesystem::path&),
-                        WatchedFiles& reports);
+                        ReportFreshness& freshness, WatchedFiles& reports);
+    std::optional<LaunchObservation> decide();
     // Searches and keeps what `file` gained, as text of `stream`; true when it gained any.
     bool read(WatchedFile& file, Stream stream);
 
@@ -87,6 +97,7 @@ private:
     std::optional<std::filesystem::path> m_instanceRoot;
     std::optional<std::filesystem::path> m_dataRoot;
     QDateTime m_start;
+    QString m_hostArchitecture;
 
     TextTail m_gameText{keptTextLength};
     TextTail m_launcherText{keptTextLength};
@@ -96,12 +107,19 @@ private:
     // Each launcher log keeps its own offset: one present at the start from its size then, a new
     // one (the next day's) from its beginning.
     WatchedFiles m_launcherLogs;
-    // Crash reports and fatal-error logs modified since the start; each is read again while it grows.
+    // Crash reports and fatal-error logs new since the start; each is read again while it grows.
+    ReportFreshness m_crashReportFreshness;
+    ReportFreshness m_fatalErrorLogFreshness;
     WatchedFiles m_crashReports;
     WatchedFiles m_fatalErrorLogs;
+    // A failure waiting for the crash report that may follow it, and for how many polls so far.
+    std::optional<LaunchClassification> m_awaiting;
+    int m_pollsAwaiting = 0;
 
     bool m_technicRunning = false;
     bool m_javaSeen = false;
+    // The game's Java was seen and is not running now.
+    bool m_javaGone = false;
     std::optional<QString> m_javaArchitecture;
     std::optional<bool> m_translated;
 };

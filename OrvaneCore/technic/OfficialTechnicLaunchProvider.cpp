@@ -90,12 +90,14 @@ OfficialTechnicLaunchProvider::OfficialTechnicLaunchProvider(std::shared_ptr<App
                                                              std::shared_ptr<ProcessInspecting> processes,
                                                              double observationTimeout,
                                                              std::shared_ptr<LaunchClock> clock,
-                                                             std::shared_ptr<FileOperations> files)
+                                                             std::shared_ptr<FileOperations> files,
+                                                             QString hostArchitecture)
     : m_opener(std::move(opener)),
       m_processes(std::move(processes)),
       m_observationTimeout(observationTimeout),
       m_clock(std::move(clock)),
-      m_files(std::move(files))
+      m_files(std::move(files)),
+      m_hostArchitecture(std::move(hostArchitecture))
 {
 }
 
@@ -140,7 +142,7 @@ LaunchResult OfficialTechnicLaunchProvider::launch(const PackLaunchRequest& requ
         events.emit(LaunchEventKind::waitingForPlayer, readyMessage);
     }
 
-    const LaunchObserver observer(m_processes, m_observationTimeout, m_clock, std::move(started));
+    const LaunchObserver observer(m_processes, m_observationTimeout, m_clock, std::move(started), m_hostArchitecture);
     LaunchObservation observation;
     try {
         observation = observer.observe(request.instanceRoot, request.providerDataRoot, stop);

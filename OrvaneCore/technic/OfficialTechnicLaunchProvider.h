@@ -2,6 +2,7 @@
 
 #include "model/LaunchProvider.h"
 #include "platform/FileOperations.h"
+#include "platform/HostArchitecture.h"
 #include "technic/ApplicationOpener.h"
 #include "technic/LaunchClock.h"
 #include "technic/ProcessInspecting.h"
@@ -24,11 +25,13 @@ public:
     static const QString completedMessage;
 
     // `observationTimeout` in seconds (180 in the application). The clock and the file operations
-    // (for removing a launcher Java link into a user JDK) are the real ones unless a test replaces them.
+    // (for removing a launcher Java link into a user JDK) are the real ones unless a test replaces them;
+    // `hostArchitecture` is this machine's, for the watch's advice on the game's natives.
     OfficialTechnicLaunchProvider(std::shared_ptr<ApplicationOpener> opener,
                                   std::shared_ptr<ProcessInspecting> processes, double observationTimeout,
                                   std::shared_ptr<LaunchClock> clock = LaunchClock::system(),
-                                  std::shared_ptr<FileOperations> files = FileOperations::system());
+                                  std::shared_ptr<FileOperations> files = FileOperations::system(),
+                                  QString hostArchitecture = orvane::hostArchitecture());
 
     LaunchProviderID id() const override { return LaunchProviderID::officialTechnic; }
     LaunchMode mode() const override { return LaunchMode::companionHandoff; }
@@ -53,6 +56,7 @@ private:
     double m_observationTimeout;
     std::shared_ptr<LaunchClock> m_clock;
     std::shared_ptr<FileOperations> m_files;
+    QString m_hostArchitecture;
 };
 
 } // namespace orvane
