@@ -25,6 +25,7 @@ public:
     static OptionsFile read(const std::filesystem::path& path, FileOperations& files);
 
     const QStringList& lines() const { return m_lines; }
+    void setLines(QStringList lines) { m_lines = std::move(lines); }
 
     // The value of the last line that begins with key + ":".
     std::optional<QString> value(const QString& key) const;
