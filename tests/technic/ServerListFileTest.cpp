@@ -91,6 +91,20 @@ TEST(ServerListFile, MalformedListsNameNoServerAndNeverCrash)
         SCOPED_TRACE(c.what);
         EXPECT_EQ(ServerListFile::addresses(c.bytes), std::nullopt);
     }
+
+    // Any one byte changed anywhere is read or refused, and never read past the end (the sanitizer
+    // builds watch the reads).
+    const QByteArray small = test::serverListBytes({{QStringLiteral("a"), QStringLiteral("mc.x:1"), std::nullopt, true}});
+    for (qsizetype at = 0; at < small.size(); ++at) {
+        for (const char value : {'\0', '\x01', '\x08', '\x09', '\x0a', '\x7f', '\x80', '\xff'}) {
+            QByteArray changed = small;
+            changed[at] = value;
+            const auto read = ServerListFile::addresses(changed);
+            if (read) {
+                EXPECT_LE(read->size(), 1u);
+            }
+        }
+    }
 }
 
 TEST(ServerListFile, ReadingTheInstanceFileNeverThrows)
