@@ -42,10 +42,11 @@ std::vector<Rule> peopleRules()
 {
     return compile(
         {
-            // Chat: the speaker and what was said, whispered or acted.
+            // Chat: the speaker and what was said, whispered or acted (an emote only on a chat line: a log
+            // line may begin with a "*" of its own).
             {s(R"re(((?:\[CHAT\]|\]:)\h+)<)re") + s(playerName) + s(R"re(>(?:\h)re") + s(chatText) + s(")?"),
              R"re($1<[REDACTED_USER]> [REDACTED_CHAT])re"},
-            {s(R"re(((?:\[CHAT\]|\]:)\h+)\*\h+)re") + s(playerName) + s(R"re(\h+)re") + s(chatText),
+            {s(R"re((\[CHAT\]\h+)\*\h+)re") + s(playerName) + s(R"re(\h+)re") + s(chatText),
              R"re($1* [REDACTED_USER] [REDACTED_CHAT])re"},
             {s(lineStart) + s(playerName) + s(R"re((\h+whispers to you:\h*))re") + s(chatText),
              R"re($1[REDACTED_USER]$2[REDACTED_CHAT])re"},

@@ -69,7 +69,10 @@ const std::vector<LearnRule>& learnRules()
                  caseless, {Kind::name},
                  {QStringLiteral(" the game"), QStringLiteral("logged in with entity id"),
                   QStringLiteral("lost connection:"), QStringLiteral(" has "), QStringLiteral("whispers to you")}),
-            rule(R"re((?:\[CHAT\]|\]:)\h+(?:<|\*\h+|you whisper to\h+))re" NAME, caseless, {Kind::name}),
+            // Chat speakers: "<name>" on a chat line or a server's log line; an emote or a whisper only on
+            // a chat line, since a log line may begin with a "*" of its own.
+            rule(R"re((?:\[CHAT\]|\]:)\h+<)re" NAME R"re(>)re", caseless, {Kind::name}),
+            rule(R"re(\[CHAT\]\h+(?:\*\h+|you whisper to\h+))re" NAME, caseless, {Kind::name}),
             rule(R"re(Entity(?:Other)?Player(?:MP|SP)?\['([^'\\]{1,32})'/)re", caseless, {Kind::name}),
             rule(R"re(Entity Type:[^\n]*?Entity(?:Other)?Player(?:MP|SP)?\)\s+Entity ID:\h*\d+\s+Entity Name:\h*)re"
                  R"re(([^\r\n\\]+?)\h*(?:\r?\n|$))re",
@@ -92,16 +95,14 @@ const std::vector<LearnRule>& learnRules()
             // Java reports the local host ("<name>: <name>: Name or service not known").
             rule(WORD_START R"re((?:HOSTNAME|COMPUTERNAME))re" SETTING R"re(([^\s,;}&"'\\]+))re", exact, {Kind::host}),
             rule(R"re(unknownhostexception:\h*([^\s,;:"'\\()]+):\h*\1:)re", caseless, {Kind::host}),
-            // The player's servers.
+            // The player's servers: the launch command, the server list and the game's connection lines.
+            // A host named by a failure alone (a mod's update site that did not resolve) is redacted
+            // where it stands, but not learned.
             rule(R"re(--server)re" FLAG_VALUE HOST, caseless, {Kind::host}),
             rule(R"re(lastServer)re" SETTING HOST, caseless, {Kind::host}),
             rule(R"re(connecting to\h+)re" HOST R"re((?:,\h*|:)\d{1,5}(?!\d))re", caseless, {Kind::host}),
             rule(R"re(can't ping\h+)re" HOST, caseless, {Kind::host}),
             rule(R"re(_minecraft\._tcp\.([a-z0-9.-]*[a-z0-9]))re", caseless, {Kind::host}),
-            rule(R"re((?:network is unreachable|no route to host|connection refused|connection timed out):\h*)re"
-                 R"re((?:no further information:\h*)?([^\s/,;"'\\()]+)/)re",
-                 caseless, {Kind::host}),
-            rule(R"re(unknownhostexception:\h*([^\s,;:"'\\()]+))re", caseless, {Kind::host}),
         };
         return out;
     }();

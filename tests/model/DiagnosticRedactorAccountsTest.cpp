@@ -159,6 +159,7 @@ TEST(DiagnosticRedactor, AccountShapesLoseWhomTheyNameAndDiagnosisStays)
         {"Can't ping localhost:25565: Connection refused; Connecting to 127.0.0.1:25565", nullptr},
         {"[CHAT] Steve: meet at x=120, y=64; z=-300 on ~Tuesday", nullptr},
         {"[Client thread/WARN] [minecraft/Minecraft]: Skipping bad option: lastServer:", nullptr},
+        {"[main/ERROR] [FML]: * Loading the coremod list failed; see Suspected Mods: * vintagefix", nullptr},
         {"[Server thread/INFO] [minecraft/MinecraftServer]: Starting integrated minecraft server version 1.12.2\n"
          "[Server thread/INFO] [minecraft/MinecraftServer]: Saving chunks for level 'New World'/overworld\n"
          "[Client thread/INFO] [minecraft/GuiNewChat]: [CHAT] Game paused, press ESC to continue\n"
@@ -195,6 +196,14 @@ TEST(DiagnosticRedactor, WhatOneLineNamesIsHiddenEverywhere)
         // A name the log uses for itself is hidden only where a shape names it.
         {"Setting user: Player\n[CHAT] Player joined the game\nPlayer Count: 1 / 8; Player moved wrongly!",
          "Setting user: [REDACTED_USER]\n[CHAT] [REDACTED_USER] joined the game\nPlayer Count: 1 / 8; Player moved wrongly!"},
+        // A host a failure names is hidden where it stands, not learned: a mod's update site names no
+        // one's server.
+        {"java.net.UnknownHostException: updates.somemod.example\nDownloading https://updates.somemod.example/v.json",
+         "java.net.UnknownHostException: [REDACTED_SERVER]\nDownloading https://updates.somemod.example/v.json"},
+        // In JSON text, as the bundle writer redacts the whole file: chat ends with its line or its string.
+        {"{\"log\": \"x\\n[CHAT] <Kayla_B> bye \\\"all\\\"\\n[CHAT] <Kayla_B> see you\",\n  \"next\": 1}",
+         "{\"log\": \"x\\n[CHAT] <[REDACTED_USER]> [REDACTED_CHAT]\\n[CHAT] <[REDACTED_USER]> [REDACTED_CHAT]\",\n  "
+         "\"next\": 1}"},
         // Only whole names go: a longer name holding the short one stays whole.
         {"[CHAT] Kay joined the game\n[CHAT] <Kayla_B> hi\nKayak mod 1.2 loaded by kay",
          "[CHAT] [REDACTED_USER] joined the game\n[CHAT] <[REDACTED_USER]> [REDACTED_CHAT]\n"
@@ -228,6 +237,22 @@ TEST(DiagnosticRedactor, KnownIdentitiesAreHiddenInEveryForm)
     };
     for (const Case& c : cases)
         expectRedacted(c, aliceOnHerLaptop());
+}
+
+// A server's log names thousands of players: more than one expression holds, and every one is hidden.
+TEST(DiagnosticRedactor, EveryOneOfThousandsOfKnownNamesIsHidden)
+{
+    RedactionIdentities known;
+    QString text;
+    for (int i = 0; i < 3000; ++i) {
+        const QString name = QStringLiteral("Gamer%1").arg(i, 4, 10, QLatin1Char('0'));
+        known.addName(name);
+        if (i % 7 == 0)
+            text += QStringLiteral("[Server thread/INFO]: ") + name + QStringLiteral(" was slain by Zombie\n");
+    }
+    const QString redacted = DiagnosticRedactor::redact(text, home, known);
+    EXPECT_FALSE(redacted.contains(QLatin1String("Gamer")));
+    EXPECT_EQ(redacted.count(QLatin1String("[REDACTED_USER] was slain by Zombie\n")), 429);
 }
 
 TEST(RedactionIdentities, KeepsOnlyValuesThatCanBeToldApart)
