@@ -1,5 +1,9 @@
 #include "model/DiagnosticRedactor.h"
 
+#include "model/IdentityLearner.h"
+#include "model/IdentityMatcher.h"
+#include "model/RedactionRules.h"
+
 #include <QDir>
 #include <QMutex>
 #include <QMutexLocker>
@@ -11,95 +15,10 @@ namespace orvane::DiagnosticRedactor {
 
 namespace {
 
-// The patterns and templates are kept exactly as written; templates use "$n" for groups and "\" to escape.
-const char* const homeTemplate = R"re(\$HOME)re";
-
-std::vector<Rule> compile(std::initializer_list<std::pair<QString, QString>> table,
-                          QRegularExpression::PatternOptions options)
-{
-    std::vector<Rule> out;
-    for (const auto& [pattern, replacement] : table) {
-        QRegularExpression expression(pattern, options);
-        // isValid() compiles now, so later matching from any thread only reads the compiled pattern.
-        if (!expression.isValid())
-            continue;
-        out.push_back(Rule{expression, replacement});
-    }
-    return out;
-}
-
-// \s, \d and \b follow Unicode, so a no-break space ends a value like any blank.
-constexpr auto baseOptions = QRegularExpression::UseUnicodePropertiesOption;
-
-bool isAsciiDigit(QChar c)
-{
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
-void appendExpanded(QString& out, const QString& replacement, const QRegularExpressionMatch& match)
-{
-    const int groups = match.regularExpression().captureCount();
-    for (qsizetype i = 0; i < replacement.size(); ++i) {
-        const QChar c = replacement.at(i);
-        if (c == QLatin1Char('\\') && i + 1 < replacement.size()) {
-            out += replacement.at(++i);
-        } else if (c == QLatin1Char('$') && i + 1 < replacement.size() && isAsciiDigit(replacement.at(i + 1))) {
-            int group = replacement.at(++i).unicode() - '0';
-            // Further digits belong to the number only while it still names a group.
-            while (i + 1 < replacement.size() && isAsciiDigit(replacement.at(i + 1))
-                   && group * 10 + (replacement.at(i + 1).unicode() - '0') <= groups)
-                group = group * 10 + (replacement.at(++i).unicode() - '0');
-            if (group <= groups)
-                out += match.capturedView(group);
-        } else {
-            out += c;
-        }
-    }
-}
-
-// A match that its replacement leaves as it is (a value redacted on an earlier pass) is skipped, so a
-// text that has settled is scanned but not copied again.
-QString apply(const QString& text, const Rule& rule)
-{
-    QRegularExpressionMatchIterator it = rule.expression.globalMatch(text);
-    QString out;
-    QString expanded;
-    qsizetype last = 0;
-    bool changed = false;
-    while (it.hasNext()) {
-        const QRegularExpressionMatch match = it.next();
-        expanded.clear();
-        appendExpanded(expanded, rule.replacement, match);
-        if (expanded == match.capturedView())
-            continue;
-        if (!changed) {
-            out.reserve(text.size());
-            changed = true;
-        }
-        out += QStringView(text).mid(last, match.capturedStart() - last);
-        out += expanded;
-        last = match.capturedEnd();
-    }
-    if (!changed)
-        return text;
-    out += QStringView(text).mid(last);
-    return out;
-}
-
-// PCRE refuses a subject with unpaired surrogates and would then match nothing, letting every secret
-// through; such code units become U+FFFD first.
-QString withValidSurrogates(const QString& text)
-{
-    QString out = text;
-    for (qsizetype i = 0; i < out.size(); ++i) {
-        const QChar c = out.at(i);
-        if (c.isHighSurrogate() && i + 1 < out.size() && out.at(i + 1).isLowSurrogate())
-            ++i;
-        else if (c.isSurrogate())
-            out[i] = QChar::ReplacementCharacter;
-    }
-    return out;
-}
+using RedactionRules::apply;
+using RedactionRules::baseOptions;
+using RedactionRules::compile;
+using RedactionRules::homeTemplate;
 
 QString hexByteClass(unsigned byte)
 {
@@ -168,13 +87,9 @@ QString flagValue(const char* names)
         + QStringLiteral(R"re()(?![\p{L}\p{N}_-])\\?["']?(?:\h*[=,]\h*|\h+)\\?["']?)(?!--)[^\s,;"'\\\[\]]+)re");
 }
 
-// Hosts that name no player's server: the launcher's, sign-in and download services (a failure to reach
-// them is diagnosis) and this machine itself.
-const char* const notAKeptHost =
-    R"re((?!(?:(?:[a-z0-9-]+\.)*(?:technicpack\.net|mojang\.com|minecraft\.net|minecraftservices\.com|minecraftforge\.net|xboxlive\.com|live\.com|microsoftonline\.com)|localhost|127(?:\.\d{1,3}){3}|::1)(?![a-z0-9.:-])))re";
-
-// One pass of every rule, in order: the home as text, then the user-folder rules, then the others.
-QString redactOnce(QString result, const std::optional<QString>& home)
+// One pass of every rule, in order: the home as text, then the user-folder rules, then the others, and
+// last the known identities.
+QString redactOnce(QString result, const std::optional<QString>& home, const IdentityMatcher& identities)
 {
     const QString homeText = QStringLiteral("$HOME");
     if (home) {
@@ -184,13 +99,13 @@ QString redactOnce(QString result, const std::optional<QString>& home)
         result.replace(escaped, homeText, Qt::CaseSensitive);
         result.replace(cachedEncodedHomeExpression(*home), homeText);
     }
-    for (const Rule& rule : userPathRules())
-        result = apply(result, rule);
-    for (const Rule& rule : rules())
-        result = apply(result, rule);
-    for (const Rule& rule : logShapeRules())
-        result = apply(result, rule);
-    return result;
+    // The text's surrogates were paired before the first pass, and no rule inserts a lone one.
+    constexpr auto checked = QRegularExpression::DontCheckSubjectStringMatchOption;
+    for (const std::vector<Rule>* list : {&userPathRules(), &rules(), &logShapeRules(), &accountShapeRules()}) {
+        for (const Rule& rule : *list)
+            result = apply(result, rule, checked);
+    }
+    return identities.apply(result);
 }
 
 } // namespace
@@ -227,8 +142,9 @@ const std::vector<Rule>& rules()
              R"re($1[REDACTED_CODE])re"},
             {R"re((?i)(xbl3\.0=)[^\s,;}&\"'\\]+)re", R"re($1[REDACTED_TOKEN])re"},
             // "server" and "ip" are labels only as whole words ("Chip: Apple M2 Pro" keeps its value):
-            // after no letter or digit, or at a camel-case hump ("gameServer", "serverIp").
-            {R"re((?i)((?:(?:(?<![\p{L}\p{N}])|(?<=\p{Ll})(?=\p{Lu}))(?:server(?:[_-]?address)?|ip)|serverHost|host)\\?[\"']?\s*[:=]\s*\\?[\"']?\s*)[^\s,;}&\"'\\]+)re",
+            // after no letter or digit, or at a camel-case hump ("gameServer", "serverIp"). "localhost:"
+            // is a host with its port, not a label: the port is diagnosis.
+            {R"re((?i)((?:(?:(?<![\p{L}\p{N}])|(?<=\p{Ll})(?=\p{Lu}))(?:server(?:[_-]?address)?|ip)|serverHost|(?<!local)host)\\?[\"']?\s*[:=]\s*\\?[\"']?\s*)[^\s,;}&\"'\\]+)re",
              R"re($1[REDACTED_SERVER])re"},
             {R"re(\b(?:10(?:\.\d{1,3}){3}|192\.168(?:\.\d{1,3}){2}|172\.(?:1[6-9]|2\d|3[01])(?:\.\d{1,3}){2})(?::\d{1,5})?\b)re",
              R"re([REDACTED_SERVER])re"},
@@ -265,14 +181,14 @@ const std::vector<Rule>& logShapeRules()
                  R"re($1[REDACTED_EMAIL])re"},
                 // The game's connection lines: "Connecting to <host>, <port>", a name that did not resolve and
                 // a refused or timed-out "<host>/<address>:<port>".
-                {QStringLiteral(R"re((connecting to\h+))re") + QLatin1String(notAKeptHost)
+                {QStringLiteral(R"re((connecting to\h+))re") + RedactionRules::notAKeptHost()
                      + QStringLiteral(R"re([^\s,"'\\]++(?=,\h*\d{1,5}(?!\d)))re"),
                  R"re($1[REDACTED_SERVER])re"},
-                {QStringLiteral(R"re((unknownhostexception:\h*))re") + QLatin1String(notAKeptHost)
+                {QStringLiteral(R"re((unknownhostexception:\h*))re") + RedactionRules::notAKeptHost()
                      + QStringLiteral(R"re([^\s,;:"'\\()]++)re"),
                  R"re($1[REDACTED_SERVER])re"},
                 {QStringLiteral(R"re((connection (?:refused|timed out):\h*(?:no further information:\h*)?))re")
-                     + QLatin1String(notAKeptHost) + QStringLiteral(R"re([^\s/,;"'\\()]*+/[^\s,;"'\\()]++)re"),
+                     + RedactionRules::notAKeptHost() + QStringLiteral(R"re([^\s/,;"'\\()]*+/[^\s,;"'\\()]++)re"),
                  R"re($1[REDACTED_SERVER])re"},
                 // Shared-address (carrier-grade NAT and overlay network) IPv4, 100.64.0.0/10, with a port.
                 {R"re((?<![\p{N}.])100\.(?:6[4-9]|[7-9]\d|1[01]\d|12[0-7])(?:\.\d{1,3}){2}(?::\d{1,5})?\b(?!\.\d))re",
@@ -311,16 +227,25 @@ QString redact(const QString& text)
 
 QString redact(const QString& text, const QString& home)
 {
+    return redact(text, home, RedactionIdentities{});
+}
+
+QString redact(const QString& text, const QString& home, const RedactionIdentities& known)
+{
     // One rule can expose what another must catch (an address right after an e-mail address loses its
     // word boundary only once the address is gone; "/home//home/x" shows its outer folder only once the
     // inner one is "$HOME"), so the rules run until the text settles. Each pass that changes anything
     // peels at least one such layer, and a text holds fewer layers than characters: bounded by the
     // length, every input settles, so redacting a redacted text changes nothing.
     const std::optional<QString> path = usableHome(home);
-    QString result = withValidSurrogates(text);
+    QString result = RedactionRules::withPairedSurrogates(text);
+    // The identities are learned from the text as it came, before any rule hid the lines that name them.
+    RedactionIdentities identities = learnIdentities(result);
+    identities.merge(known);
+    const IdentityMatcher matcher(identities);
     const qsizetype maximumPasses = result.size() + 1;
     for (qsizetype pass = 0; pass < maximumPasses; ++pass) {
-        QString next = redactOnce(result, path);
+        QString next = redactOnce(result, path, matcher);
         if (next == result)
             break;
         result = std::move(next);

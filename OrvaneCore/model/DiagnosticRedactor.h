@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/RedactionIdentities.h"
+
 #include <QRegularExpression>
 #include <QString>
 
@@ -26,12 +28,23 @@ const std::vector<Rule>& rules();
 // dumps), account names ("[REDACTED_USER]") and the home spellings "~name" and "/home//name".
 // Case-insensitive, but for the environment names and the paths.
 const std::vector<Rule>& logShapeRules();
+// Applied after logShapeRules(): the shapes that name other people and more secrets. Chat messages
+// ("[REDACTED_CHAT]") and the names in join, leave, login, lost-connection and "UUID of player … is …"
+// lines; profile and sign-in names and ids; values of JSON keys, URL parameters and form fields named
+// like a secret; whole Xbox tokens and webhook tokens; removable-media, JVM and Wine paths of an
+// account; MAC and EUI-64 IPv6 addresses; and the player's servers in server-list, launch-command and
+// connection lines. Case-insensitive, but for the paths and environment names.
+const std::vector<Rule>& accountShapeRules();
 
 // Redacts `text` for the current user's home folder.
 QString redact(const QString& text);
 // Redacts `text` with `home` taken as the user's home folder. A home that is empty or the root is
 // not replaced as text (it would erase every "/"); the user-path rules still apply.
 QString redact(const QString& text, const QString& home);
+// The same, and every occurrence of `known` and of the identities the text itself names (a name
+// learned from "Setting user:" is also removed from chat lines and crash reports) becomes the marker
+// of its kind, after all the rules. redact(text, home) learns from the text alone.
+QString redact(const QString& text, const QString& home, const RedactionIdentities& known);
 
 } // namespace DiagnosticRedactor
 

@@ -47,6 +47,7 @@ CompanionSession::CompanionSession(OrvanePaths paths, TechnicLocator locator, st
     , m_makeUuid(std::move(seams.makeUuid))
     , m_bundleVersions(std::move(seams.bundleVersions))
     , m_storeLockPatience(std::move(seams.storeLockPatience))
+    , m_hostName(std::move(seams.hostName))
     , m_lastCapability(std::move(capability))
     , m_selectedPackID(m_packs.empty() ? PackID::tekkit2 : m_packs.front().id)
     , m_labInstance(usableInstance(labInstance))

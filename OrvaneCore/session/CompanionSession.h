@@ -328,6 +328,7 @@ private:
     const std::function<QUuid()> m_makeUuid;
     const LaunchReceipt::BundleVersions m_bundleVersions;
     const StoreLock::Patience m_storeLockPatience;
+    const std::function<QString()> m_hostName;
 
     // Stored results.
     std::optional<InstallInspection> m_lastInspection;

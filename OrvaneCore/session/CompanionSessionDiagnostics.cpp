@@ -4,6 +4,7 @@
 #include "model/NumberText.h"
 #include "platform/PathText.h"
 #include "records/SupportBundleWriter.h"
+#include "session/DiagnosticIdentities.h"
 
 #include <QStringList>
 
@@ -99,7 +100,18 @@ CompanionSession::WrittenDiagnostics CompanionSession::writeDiagnostics()
         lastLaunchText = enumName(m_lastLaunch->outcome);
     }
 
-    const Redaction redact = redaction();
+    // Whom the bundle must not name, from what the session reads anyway; the report, the log and the
+    // whole file are redacted with it.
+    const Redaction redact = redactionFor(
+        home, gatherDiagnosticIdentities(
+                  DiagnosticIdentitySources{
+                      m_locator.home(),
+                      m_inspector.environment(),
+                      m_hostName ? m_hostName() : QString(),
+                      inspection ? inspection->instanceRoot : std::nullopt,
+                      inspection ? inspection->technicRoot : std::nullopt,
+                  },
+                  *m_files));
     const DiagnosticSummary summary{
         .createdAt = now(),
         .capability = capability,

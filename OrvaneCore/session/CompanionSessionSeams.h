@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileOperations.h"
+#include "platform/HostName.h"
 #include "platform/ProcessEnvironment.h"
 #include "platform/RosettaProbe.h"
 #include "platform/StoreLock.h"
@@ -41,6 +42,8 @@ struct CompanionSessionSeams {
     LaunchReceipt::BundleVersions bundleVersions = defaultBundleVersions();
     // How long a backup, restore or Apply waits while another Orvane process works on the backups.
     StoreLock::Patience storeLockPatience;
+    // This machine's name, which a diagnostic bundle must not hold.
+    std::function<QString()> hostName = currentHostName;
 
     // The version and build number this build was made with, each sanitised.
     static LaunchReceipt::BundleVersions defaultBundleVersions();

@@ -217,6 +217,9 @@ struct LaunchRig {
         bool chooseInstance = true;
         // The process table; the scripted one when absent.
         std::shared_ptr<ProcessInspecting> processes;
+        // The session's environment and the machine's name, never the real ones.
+        ProcessEnvironment environment;
+        QString hostName = QStringLiteral("rig-machine");
     };
 
     explicit LaunchRig(std::shared_ptr<LaunchProvider> provider) : LaunchRig(std::move(provider), Options()) {}
@@ -232,7 +235,8 @@ struct LaunchRig {
         seams.clock = clock;
         seams.rosetta = rosetta;
         seams.detector = MacCapabilityDetector(home.home(), [] { return MainDisplay{2560, 1600, 2}; }, facts, rosetta);
-        seams.environment = {};
+        seams.environment = std::move(options.environment);
+        seams.hostName = [name = options.hostName] { return name; };
         seams.jvmRoot = home.jvmRoot();
         seams.bundleVersions = {QStringLiteral("1.4.0"), QStringLiteral("57")};
         session = std::make_unique<CompanionSession>(
