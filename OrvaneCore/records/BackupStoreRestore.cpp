@@ -4,6 +4,7 @@
 #include "records/RestoreRecovery.h"
 #include "records/RestoreRun.h"
 #include "records/SnapshotCopyMismatch.h"
+#include "records/WorldRefusals.h"
 
 #include <utility>
 
@@ -56,6 +57,9 @@ RestoreResult BackupStore::restoreFirstUsable(const std::function<std::optional<
         } catch (const SnapshotCopyMismatch& failed) {
             if (!mismatch)
                 mismatch = failed.error(); // nothing was replaced: the next older backup may serve
+        } catch (const std::system_error& error) {
+            rethrowIfRestoreOutOfSpace(*m_files, error, backup.manifest, instanceRoot);
+            throw;
         }
     }
     throw *mismatch;

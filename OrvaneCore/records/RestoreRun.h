@@ -123,6 +123,7 @@ private:
     std::vector<QString> m_restored;
     std::vector<QString> m_deleted;
     std::vector<SetAsideFile> m_setAside; // created paths moved aside and not put back
+    bool m_replacing = false; // the commit began: what it changes is flushed before its records go
 };
 
 } // namespace orvane
