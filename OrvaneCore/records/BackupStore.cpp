@@ -183,6 +183,7 @@ BackupManifest BackupStore::assembleBackup(const std::vector<std::filesystem::pa
         manifest.instanceRoot = instanceText;
         manifest.notes = notes;
         manifest.kind = kind;
+        manifest.sequence = takeSequence();
 
         copyIntoSnapshot(manifest, sources, originalPaths, directory, instanceRoot);
 
