@@ -27,6 +27,9 @@ RestoreResult BackupStore::restoreFirstUsable(const std::function<std::optional<
     if (!candidate) {
         // A killed backup's partial folder goes first.
         removeInterruptedWork(instanceRoot, technicDataRoot, Purpose::restore);
+        // A backup there is, behind a link Orvane does not follow: that is what stops the restore.
+        if (const auto link = linkBeforeBackedUpWorld(listBackups(SnapshotCheck::sizes), instanceRoot))
+            throw worldLinkRefused(*link);
         throw OrvaneError::backupMissing();
     }
     std::optional<OrvaneError> mismatch;

@@ -179,6 +179,11 @@ bool InterruptedRestore::touchedAny() const
         || std::any_of(files.begin(), files.end(), [&](const RecordedFile& file) { return wasReplaced(file); });
 }
 
+bool holdsOnlyItsRecord(const std::filesystem::path& undoFolder)
+{
+    return holdsNoFileBut(undoFolder, RestoreCommitRecord::fileIn(undoFolder));
+}
+
 bool wasEmptied(const InterruptedRestore::UndoFolder& folder)
 {
     const auto& files = folder.record.files;

@@ -69,6 +69,9 @@ struct InterruptedRestore {
 // while it is empty, so a file put there meanwhile stays (and so do the folders holding it).
 void removeEmptyFolders(const std::filesystem::path& folder);
 
+// True when nothing but folders and its commit record is left in an undo folder.
+bool holdsOnlyItsRecord(const std::filesystem::path& undoFolder);
+
 // A kept undo folder whose record lists undo data (prior bytes, set-aside files) and that holds none
 // of it any more, nor any other file: emptied by the user, whose file manager left the hidden record
 // behind. It counts as removed.

@@ -15,6 +15,7 @@
 #include "records/SnapshotCopyMismatch.h"
 
 #include <algorithm>
+#include <iterator>
 #include <set>
 #include <string>
 #include <utility>
@@ -439,7 +440,10 @@ void RestoreRecovery::keep(const Attempt& attempt, const QStringList& failures,
         m_outcome.keptBefore.insert(m_outcome.keptBefore.end(), kept.begin(), kept.end());
         return;
     }
-    throw OrvaneError::io(restoreTexts::interruptedRestoreKept(attempt.kind, failures, kept));
+    // Said only of what is true now: a folder the user emptied holds only the record.
+    std::vector<std::filesystem::path> recordOnly;
+    std::copy_if(kept.begin(), kept.end(), std::back_inserter(recordOnly), holdsOnlyItsRecord);
+    throw OrvaneError::io(restoreTexts::interruptedRestoreKept(attempt.kind, failures, kept, recordOnly));
 }
 
 // Bytes written since the interruption are never overwritten or deleted: the world stays as it is, and

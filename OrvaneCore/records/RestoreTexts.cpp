@@ -3,6 +3,7 @@
 #include "model/ByteCountFormat.h"
 #include "platform/PathText.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace orvane::restoreTexts {
@@ -131,12 +132,25 @@ QString interruptedRestoreStillKeptAsItIs(BackupKind kind, const std::vector<std
 }
 
 QString interruptedRestoreKept(BackupKind kind, const QStringList& failures,
-                               const std::vector<std::filesystem::path>& undoFolders)
+                               const std::vector<std::filesystem::path>& undoFolders,
+                               const std::vector<std::filesystem::path>& recordOnly)
 {
-    return QStringLiteral("Orvane could neither finish nor undo a restore that was interrupted: ")
-        + failures.join(QStringLiteral("; "))
-        + QStringLiteral(". The files as they were before that restore are kept at ")
-        + folderTexts(undoFolders).join(QStringLiteral(" and ")) + QLatin1Char('.') + waysOut(kind, undoFolders);
+    std::vector<std::filesystem::path> holding;
+    for (const auto& folder : undoFolders) {
+        if (std::find(recordOnly.begin(), recordOnly.end(), folder) == recordOnly.end())
+            holding.push_back(folder);
+    }
+    QString text = QStringLiteral("Orvane could neither finish nor undo a restore that was interrupted: ")
+        + failures.join(QStringLiteral("; ")) + QLatin1Char('.');
+    if (!holding.empty())
+        text += QStringLiteral(" The files as they were before that restore are kept at ")
+            + folderTexts(holding).join(QStringLiteral(" and ")) + QLatin1Char('.');
+    if (!recordOnly.empty())
+        text += QStringLiteral(" Only the record of that restore is left at ")
+            + folderTexts(recordOnly).join(QStringLiteral(" and "))
+            + (holding.empty() ? QStringLiteral("; the files as they were before it are no longer kept anywhere.")
+                               : QStringLiteral("."));
+    return text + waysOut(kind, undoFolders);
 }
 
 QString interruptedRestoreThroughLink(const std::filesystem::path& link)

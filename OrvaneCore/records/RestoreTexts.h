@@ -54,9 +54,11 @@ QString interruptedRestoreUndone(BackupKind kind);
 QString interruptedRestoreKeptAsItIs(BackupKind kind, const std::vector<std::filesystem::path>& keptFolders);
 // The same, when a later backup finds it still kept: the two ways out.
 QString interruptedRestoreStillKeptAsItIs(BackupKind kind, const std::vector<std::filesystem::path>& keptFolders);
-// An interrupted restore could be neither finished nor put back; the prior bytes stay in `undoFolders`.
+// An interrupted restore could be neither finished nor put back; the prior bytes stay in `undoFolders`,
+// except in those `recordOnly` names, which hold nothing but its record now.
 QString interruptedRestoreKept(BackupKind kind, const QStringList& failures,
-                               const std::vector<std::filesystem::path>& undoFolders);
+                               const std::vector<std::filesystem::path>& undoFolders,
+                               const std::vector<std::filesystem::path>& recordOnly = {});
 // Why one cannot: a folder on the way to its files is a link now.
 QString interruptedRestoreThroughLink(const std::filesystem::path& link);
 // The record of an interrupted restore in each of `undoFolders` cannot be read: of unknown extent.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <set>
 
 #include <sys/stat.h>
 
@@ -70,6 +71,25 @@ OrvaneError worldLinkRefused(const std::filesystem::path& link)
 OrvaneError worldLinkRefused(const std::filesystem::path& path, const std::filesystem::path& root)
 {
     return worldLinkRefused(firstSymbolicLink(path, root).value_or(standardised(path)));
+}
+
+std::optional<std::filesystem::path> linkBeforeBackedUpWorld(const std::vector<ListedBackup>& backups,
+                                                             const std::filesystem::path& instanceRoot)
+{
+    const std::filesystem::path instance = standardised(instanceRoot);
+    std::set<std::filesystem::path> folders; // looked at once each: a world has many files in few folders
+    for (const ListedBackup& backup : backups) {
+        if (backup.manifest.kind != BackupKind::saves || standardised(pathFromText(backup.manifest.instanceRoot)) != instance)
+            continue;
+        for (const BackupFile& file : backup.manifest.files) {
+            const std::filesystem::path folder = standardised(pathFromText(file.originalPath)).parent_path();
+            if (!isSameOrContained(folder, instance) || !folders.insert(folder).second)
+                continue;
+            if (auto link = firstSymbolicLink(folder, instance))
+                return link;
+        }
+    }
+    return std::nullopt;
 }
 
 OrvaneError worldFileTooLarge(const std::filesystem::path& file, std::uint64_t limit)

@@ -3,11 +3,13 @@
 #include "model/BackupManifest.h"
 #include "model/OrvaneError.h"
 #include "platform/FileOperations.h"
+#include "records/ListedBackup.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <system_error>
+#include <vector>
 
 namespace orvane {
 
@@ -24,6 +26,11 @@ OrvaneError worldLinkRefused(const std::filesystem::path& link);
 // The same for the first link on the way from `root` to `path`; `path` itself when none is found now
 // (it was a link a moment ago).
 OrvaneError worldLinkRefused(const std::filesystem::path& path, const std::filesystem::path& root);
+
+// The first link on the way from the instance to a file a world backup of it puts back (one a restore
+// plan refuses); nothing when no such backup lies behind a link.
+std::optional<std::filesystem::path> linkBeforeBackedUpWorld(const std::vector<ListedBackup>& backups,
+                                                             const std::filesystem::path& instanceRoot);
 
 // A world file larger than the most one backup takes of a file.
 OrvaneError worldFileTooLarge(const std::filesystem::path& file, std::uint64_t limit);
