@@ -129,6 +129,8 @@ void RestoreRun::stageOne(const BackupFile& record)
     checkStagedCopy(file, record, copied);
     if (file.existed)
         measurePriorBytes(file, record);
+    if (m_sharedBefore)
+        noteSharedFile(m_prepared.size() - 1, *m_sharedBefore);
     // Its area's commit record lists it: undone from there even without the backup.
     served->files.push_back(RestoreCommitRecord::File{record.relativePath, file.destination, record.sha256,
                                                      record.byteCount, file.previousSHA256, file.previousByteCount});
@@ -156,6 +158,11 @@ PreparedRestoreFile RestoreRun::prepare(const BackupFile& record, const std::fil
     // Only a regular file is replaced: a folder, FIFO, socket or device there is refused by name.
     if (prepared.existed && !S_ISREG(look.item.st_mode))
         throw OrvaneError::io(restoreTexts::destinationNotRegular(destination));
+    // A file with other names (a world copied with links, or deduplicated): this restore's own links
+    // and renames of any of them move its change time, which is then no sign of someone else's write.
+    m_sharedBefore.reset();
+    if (prepared.existed && look.item.st_nlink > 1)
+        m_sharedBefore = stampOf(look.item);
     return prepared;
 }
 
@@ -256,6 +263,7 @@ void RestoreRun::commitOne(std::size_t index)
     if (file.existed) {
         swapIntoPlace(stageFolder.item(stageName), destination, m_stamps[index].prior, stageFolder);
         stageFolder.removeQuietly(m_files, stageName); // the undo link holds the same file
+        afterOwnChangeOf(index);
     } else {
         moveExclusively(stageFolder.item(stageName), destination);
     }

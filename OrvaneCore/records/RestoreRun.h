@@ -66,6 +66,12 @@ private:
     void checkStagedCopy(const PreparedRestoreFile& file, const BackupFile& record, const CopiedFile& copied);
     void measurePriorBytes(PreparedRestoreFile& file, const BackupFile& record);
 
+    // A file with other names (RestoreRunSharedFiles.cpp): the stamps of the others this restore
+    // measured follow the change times its own links, renames and removals gave them.
+    void noteSharedFile(std::size_t index, const FileStamp& beforeOwnLink);
+    void afterOwnChangeOf(std::size_t index);
+    void followOwnChange(std::size_t index, const FileStamp& before, const FileStamp& after);
+
     // --- Commit ---
     void commit();
     void commitOne(std::size_t index);
@@ -123,6 +129,10 @@ private:
     std::vector<QString> m_restored;
     std::vector<QString> m_deleted;
     std::vector<SetAsideFile> m_setAside; // created paths moved aside and not put back
+    // Existing destinations that have other names, by file (device, inode); and the stamp of the one
+    // being staged as it was found, before this restore linked it.
+    std::map<std::pair<std::uint64_t, std::uint64_t>, std::vector<std::size_t>> m_sharedFiles;
+    std::optional<FileStamp> m_sharedBefore;
     bool m_replacing = false; // the commit began: what it changes is flushed before its records go
 };
 
