@@ -28,6 +28,9 @@ struct InterruptedRestore {
         restored,  // holds the backed-up bytes
         prior,     // replaced, and holds its prior bytes again
         changed,   // neither: written since the restore was interrupted
+        // absent, its prior bytes in the undo folder: cut off between the moves that stand in for an
+        // exchange where the file system has none
+        movedAside,
     };
 
     RestoreCommitRecord record; // which backup, from where, onto what: the same in each undo folder

@@ -375,7 +375,7 @@ bool RestoreRecovery::undo(const Attempt& attempt, const std::vector<FileState>&
     RestoreSpace space(m_files, RestoreSpace::Use::oneAtATime);
     for (std::size_t i = 0; i < restore.files.size(); ++i) {
         const RecordedFile& file = restore.files[i];
-        if (states[i] == FileState::restored && file.existed())
+        if ((states[i] == FileState::restored || states[i] == FileState::movedAside) && file.existed())
             space.add(file.destination, std::uint64_t(std::max<std::int64_t>(*file.priorByteCount, 0)));
     }
     space.require(restore.roots, attempt.kind, false);
@@ -406,7 +406,7 @@ QStringList RestoreRecovery::undoFromUndoFolders(const InterruptedRestore& resto
     std::vector<PreparedRestoreFile> prepared;
     std::vector<std::size_t> replaced;
     for (std::size_t i = 0; i < restore.files.size(); ++i) {
-        if (states[i] != FileState::restored)
+        if (states[i] != FileState::restored && states[i] != FileState::movedAside)
             continue; // never replaced, or put back already
         const RecordedFile& file = restore.files[i];
         PreparedRestoreFile entry;

@@ -5,6 +5,7 @@
 #include "platform/SystemError.h"
 #include "records/BackupStore.h"
 #include "records/BackupStoreTexts.h"
+#include "records/ExchangeByMoves.h"
 #include "records/OutOfOpenFiles.h"
 #include "records/RestoreTexts.h"
 #include "records/SnapshotCopyMismatch.h"
@@ -133,7 +134,10 @@ void RestoreRun::stageOne(const BackupFile& record)
         noteSharedFile(m_prepared.size() - 1, *m_sharedBefore);
     // Its area's commit record lists it: undone from there even without the backup.
     served->files.push_back(RestoreCommitRecord::File{record.relativePath, file.destination, record.sha256,
-                                                     record.byteCount, file.previousSHA256, file.previousByteCount});
+                                                     record.byteCount, file.previousSHA256, file.previousByteCount,
+                                                     std::nullopt});
+    if (file.undoCopied)
+        served->files.back().priorFile = std::pair(m_stamps.back().prior.device, m_stamps.back().prior.inode);
 }
 
 // The file as it is found at its destination, whose missing folders are made now: never through a
@@ -175,36 +179,19 @@ RestoreWorkspace::Area& RestoreRun::stageFile(PreparedRestoreFile& file, const B
     const std::filesystem::path folder = destination.parent_path();
     return m_workspace.run(folder, file.root(), [&](RestoreWorkspace::Area& area) {
         if (file.existed) {
-            // The prior bytes gain a second name in the undo folder: reachable from there whatever
-            // happens next, and a test that this area shares the destination's mount.
             const std::filesystem::path undo = area.undoFolder / pathFromText(record.relativePath);
             m_workspace.makeUndoFolders(area, undo.parent_path());
-            // Through the folder checked for links: never a file a link planted since points at.
-            m_files.hardLinkAt(keptItem(record, destination), undoFolderOf(undo).itemAt(undo));
+            keepPriorBytes(file, record, undo);
             m_undoFiles.emplace_back(&area, undo);
             file.undo = undo;
         }
         const std::filesystem::path staged = area.folder / restoreItems::stageName();
         copied = m_files.cloneOrCopy(source, staged, false);
         file.staged = staged;
-        if (!file.existed && m_probedFolders.insert(folder).second)
+        // A linked prior file showed that this area shares the destination's mount; otherwise a rename does.
+        if ((!file.existed || file.undoCopied) && m_probedFolders.insert(folder).second)
             probeRename(file, folder);
     });
-}
-
-// A new file is moved into place: make sure a rename from its stage's area can land in its folder.
-void RestoreRun::probeRename(PreparedRestoreFile& file, const std::filesystem::path& folder)
-{
-    const std::filesystem::path probe = folder / restoreItems::probeName();
-    try {
-        m_files.hardLink(file.staged, probe);
-    } catch (const std::system_error&) {
-        m_probedFolders.erase(folder);
-        restoreItems::removeQuietly(m_files, file.staged);
-        file.staged.clear();
-        throw;
-    }
-    restoreItems::removeQuietly(m_files, probe);
 }
 
 // The one read of the snapshot copy is its check against the manifest.
@@ -218,21 +205,6 @@ void RestoreRun::checkStagedCopy(const PreparedRestoreFile& file, const BackupFi
     if (!stageStamp || !stageStamp->regular || stageStamp->size != copied.byteCount)
         throw OrvaneError::restoreHashMismatch(pathText(file.staged));
     m_stamps.back().stage = *stageStamp;
-}
-
-// The file read must be the one linked, unchanged while its bytes are measured (the one read of the
-// prior bytes). The destination's name is checked against it before its swap.
-void RestoreRun::measurePriorBytes(PreparedRestoreFile& file, const BackupFile& record)
-{
-    const auto linked = undoFolderOf(*file.undo).stamp(file.undo->filename());
-    const FolderItem item = keptItem(record, file.destination);
-    const auto measured = measureSteadilyIn(item.folder, item.name, file.destination);
-    if (!linked || !measured || measured->stamp.inode != linked->inode || measured->stamp.device != linked->device
-        || measured->stamp.size > std::uint64_t(INT64_MAX))
-        throw OrvaneError::io(restoreTexts::changedWhilePreparing);
-    file.previousSHA256 = measured->bytes.sha256;
-    file.previousByteCount = std::int64_t(measured->bytes.byteCount);
-    m_stamps.back().prior = measured->stamp;
 }
 
 // --- Commit ---
@@ -336,9 +308,10 @@ void RestoreRun::swapIntoPlace(const FolderItem& stage, const FolderItem& destin
 
 void RestoreRun::swapAtomically(const FolderItem& a, const FolderItem& b)
 {
-    // One exchange or nothing: a file system without it fails here, never falls back to two renames.
+    // One exchange, or where the file system has none, exclusive moves whose every step the undo
+    // data and the commit record cover.
     try {
-        m_files.swapAt(a, b);
+        exchangeAt(m_files, a, b);
     } catch (const std::system_error& error) {
         throw OrvaneError::io(restoreTexts::swapFailed(b.path, error));
     }

@@ -62,6 +62,8 @@ private:
     PreparedRestoreFile prepare(const BackupFile& record, const std::filesystem::path& destination);
     RestoreWorkspace::Area& stageFile(PreparedRestoreFile& file, const BackupFile& record,
                                       const std::filesystem::path& source, CopiedFile& copied);
+    // RestoreRunPriorBytes.cpp
+    void keepPriorBytes(PreparedRestoreFile& file, const BackupFile& record, const std::filesystem::path& undo);
     void probeRename(PreparedRestoreFile& file, const std::filesystem::path& folder);
     void checkStagedCopy(const PreparedRestoreFile& file, const BackupFile& record, const CopiedFile& copied);
     void measurePriorBytes(PreparedRestoreFile& file, const BackupFile& record);
@@ -133,6 +135,7 @@ private:
     // being staged as it was found, before this restore linked it.
     std::map<std::pair<std::uint64_t, std::uint64_t>, std::vector<std::size_t>> m_sharedFiles;
     std::optional<FileStamp> m_sharedBefore;
+    std::optional<CopiedFile> m_undoCopy; // what the last copy of prior bytes into an undo folder copied
     bool m_replacing = false; // the commit began: what it changes is flushed before its records go
 };
 

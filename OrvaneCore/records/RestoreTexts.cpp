@@ -67,6 +67,27 @@ QString notARegularFile(const std::filesystem::path& path)
         .arg(pathText(path));
 }
 
+QString priorBytesUnreadable(const std::filesystem::path& path)
+{
+    return QStringLiteral("Orvane cannot restore %1: it may not read that world file as it is now, so it could not "
+                          "put it back if the restore were cut short. Nothing was replaced.")
+        .arg(pathText(path));
+}
+
+QString othersFileInProtectedFolder(const std::filesystem::path& path)
+{
+    return QStringLiteral("Orvane cannot restore %1: that world file belongs to another user, and its folder lets "
+                          "only a file's owner replace it. Nothing was replaced.")
+        .arg(pathText(path));
+}
+
+QString folderNotWritable(const std::filesystem::path& path)
+{
+    return QStringLiteral("Orvane cannot restore %1: it may not put files in that world file's folder. Nothing was "
+                          "replaced.")
+        .arg(pathText(path));
+}
+
 QString destinationNotRegular(const std::filesystem::path& path)
 {
     return QStringLiteral("The restore destination %1 is not a regular file. Nothing was replaced.")

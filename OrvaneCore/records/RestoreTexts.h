@@ -45,6 +45,10 @@ QString rollbackPreserved(const std::filesystem::path& kept);
 QString swapFailed(const std::filesystem::path& target, const std::system_error& error);
 QString moveFailed(const std::filesystem::path& target, const std::system_error& error);
 QString notARegularFile(const std::filesystem::path& path);
+// A restore that cannot proceed at a file, said before anything is replaced.
+QString priorBytesUnreadable(const std::filesystem::path& path);
+QString othersFileInProtectedFolder(const std::filesystem::path& path);
+QString folderNotWritable(const std::filesystem::path& path);
 QString destinationNotRegular(const std::filesystem::path& path);
 // What the status says when an interrupted restore of a backup of `kind` was dealt with first.
 QString interruptedRestoreFinished(BackupKind kind);
