@@ -1,0 +1,114 @@
+#include "platform/PathText.h"
+#include "records/BackupStore.h"
+#include "support/FaultyFileOperations.h"
+
+#include "support/QtPrinters.h"
+
+#include "InterruptedWorld.h"
+#include "KilledChild.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+using namespace orvane;
+using namespace orvane::test;
+using Op = FaultyFileOperations::Op;
+
+namespace {
+
+// File operations of a volume that refuses what FAT and exFAT (hard links, exchanges), NTFS
+// (exchanges) or the kernel's protected hard links (links to another user's file) refuse.
+std::shared_ptr<FaultyFileOperations> refusing(bool links, bool exchanges)
+{
+    auto files = std::make_shared<FaultyFileOperations>();
+    if (links)
+        files->failFrom(Op::hardLink, 1, EPERM);
+    if (exchanges)
+        files->failFrom(Op::swap, 1, EINVAL);
+    return files;
+}
+
+struct RefusingVolume : InterruptedWorld {
+    RestoreResult restore(const std::shared_ptr<FileOperations>& files)
+    {
+        return store(files).restoreLatestBackup(layout.instance, std::nullopt, BackupKind::saves);
+    }
+};
+
+} // namespace
+
+TEST_F(RefusingVolume, RefusedLinksOrExchangesStillRestoreEveryFileAndAKillAtAnyStepIsFinishedOrUndone)
+{
+    const struct Case {
+        const char* name;
+        bool links, exchanges;
+    } cases[] = {
+        {"no hard links (protected hard links)", true, false},
+        {"no exchange (NTFS)", false, true},
+        {"neither (FAT, exFAT)", true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto volume = refusing(c.links, c.exchanges);
+        startCase();
+        restore(volume);
+        EXPECT_EQ(world(), backedUp);
+        EXPECT_EQ(workLeft(), std::vector<std::filesystem::path>{});
+
+        // Killed right before each rename, link or exchange of the restore in turn, until one runs to its
+        // end: the next backup finishes or undoes it, and never records a mixed world.
+        int killedRuns = 0;
+        for (int step = 1; step < 100; ++step) {
+            SCOPED_TRACE(step);
+            startCase();
+            auto calls = std::make_shared<int>(0);
+            const bool killed = killedWhen(
+                [=](Op op, const std::filesystem::path&) {
+                    return (op == Op::swap || op == Op::moveNoReplace || op == Op::hardLink) && ++*calls == step;
+                },
+                [&](const auto& files) { restore(files); }, volume);
+            if (!killed) {
+                EXPECT_EQ(world(), backedUp);
+                break;
+            }
+            ++killedRuns;
+            const BackupManifest after = store(volume).createWorldBackup(layout.instance, "after");
+            const auto now = world();
+            EXPECT_TRUE(now == backedUp || now == changed) << "a mixed world after a kill";
+            EXPECT_EQ(workLeft(), std::vector<std::filesystem::path>{});
+            std::filesystem::remove_all(layout.worldStore / after.id.toStdString());
+        }
+        EXPECT_GT(killedRuns, 3);
+    }
+}
+
+TEST_F(RefusingVolume, ARestoreThatCannotGoOnSaysWhichFileAndWhyBeforeReplacingAnything)
+{
+    const struct Case {
+        const char* name;
+        Op op;
+        int error;
+        QString sentence;
+    } cases[] = {
+        {"the prior bytes cannot be read for a copy", Op::cloneOrCopy, EACCES,
+         "Orvane cannot restore " + text(villages)
+             + ": it may not read that world file as it is now, so it could not put it back if the restore were "
+               "cut short. Nothing was replaced."},
+        {"nothing may be moved into the folder", Op::moveNoReplace, EACCES,
+         "Orvane cannot restore " + text(villages)
+             + ": it may not put files in that world file's folder. Nothing was replaced."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        startCase();
+        const auto volume = refusing(true, true);
+        volume->failOn(c.op, 1, c.error);
+        EXPECT_EQ(orvaneErrorOf([&] { restore(volume); }), ioError(c.sentence));
+        EXPECT_EQ(world(), changed);
+        EXPECT_EQ(workLeft(), std::vector<std::filesystem::path>{});
+        // Once allowed, the same restore goes through.
+        restore(refusing(true, true));
+        EXPECT_EQ(world(), backedUp);
+    }
+}
