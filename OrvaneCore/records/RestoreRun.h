@@ -38,6 +38,17 @@ class BackupStore;
 // stay reachable from there at every moment; after its swap that link is the undo copy. Changes made
 // by other processes show in the stamps (inode, size, modification and change time), taken when the
 // prior bytes are measured, again right before each swap, and compared with the file swapped out.
+//
+// What it survives, leaving every file with its prior or its backed-up bytes:
+// - a kill at any moment: from right before the first replacement until the end, each undo folder holds
+//   the commit record, and the next backup or restore finishes or undoes the restore from it;
+// - a power cut or system crash: the stages, undo data and records are flushed before the first
+//   replacement, and the folders the commit changed are flushed after the last, before the records go;
+// - a file system without hard links or atomic exchange (FAT, exFAT, NTFS, protected hard links):
+//   the undo data is then a copy, and an exchange is made of exclusive moves that the record covers;
+// - a change by another process, seen by its stamps, or a full disk, before anything is replaced.
+// Not survived: a disk that loses data it reported flushed; a same-size write within one clock tick
+// of a stamp (see README).
 // Used once; the caller holds the store's lock.
 class RestoreRun final {
 public:

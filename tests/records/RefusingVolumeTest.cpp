@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -111,4 +112,43 @@ TEST_F(RefusingVolume, ARestoreThatCannotGoOnSaysWhichFileAndWhyBeforeReplacingA
         restore(refusing(true, true));
         EXPECT_EQ(world(), backedUp);
     }
+}
+
+TEST(RealFatVolume, AWorldKeptOnAFatOrExfatDriveBacksUpAndRestores)
+{
+    // A loop volume needs root, the formatting tool and the kernel's driver: skipped where one is missing.
+    TempDir dir;
+    const auto image = dir / "drive.img", mountPoint = dir / "drive";
+    std::filesystem::create_directories(mountPoint);
+    const auto run = [](const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; };
+    std::string kind;
+    for (const std::string candidate : {"vfat", "exfat"}) {
+        if (run("truncate -s 64M '" + image.native() + "' && mkfs." + candidate + " '" + image.native() + "' && mount -o loop -t "
+                + candidate + " '" + image.native() + "' '" + mountPoint.native() + "'")) {
+            kind = candidate;
+            break;
+        }
+    }
+    if (kind.empty())
+        GTEST_SKIP() << "no FAT or exFAT loop volume can be made and mounted here (root, mkfs.vfat or mkfs.exfat and "
+                        "the kernel's driver are needed)";
+    struct Unmount {
+        std::filesystem::path at;
+        ~Unmount() { std::system(("umount '" + at.native() + "' >/dev/null 2>&1").c_str()); }
+    } unmount{mountPoint};
+
+    const auto instance = mountPoint / "modpacks/tekkit-2";
+    const auto level = instance / "saves/World/level.dat", region = instance / "saves/World/region/r.0.0.mca";
+    writeFile(level, "level v1");
+    writeFile(region, QByteArray(100000, 'a'));
+    BackupStore store(dir / "backups/saves", FileOperations::system(), dir / "tmp");
+    store.createWorldBackup(instance, "w");
+    writeFile(level, "level v2");
+    std::filesystem::remove(region);
+    writeFile(instance / "saves/World/added.dat", "new");
+    const RestoreResult result = store.restoreLatestBackup(instance, std::nullopt, BackupKind::saves);
+    EXPECT_EQ(result.verification.verifiedFileCount, 2) << kind;
+    EXPECT_EQ(readFile(level), "level v1");
+    EXPECT_EQ(readFile(region), QByteArray(100000, 'a'));
+    EXPECT_TRUE(restoreLeftovers(instance).empty());
 }
