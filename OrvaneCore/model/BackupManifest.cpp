@@ -62,7 +62,7 @@ QJsonObject toJson(const BackupFile& file)
 
 QJsonObject toJson(const BackupManifest& manifest)
 {
-    return QJsonObject{
+    QJsonObject object{
         {QStringLiteral("id"), manifest.id},
         {QStringLiteral("createdAt"), toJsonDate(manifest.createdAt)},
         {QStringLiteral("instanceRoot"), manifest.instanceRoot},
@@ -71,6 +71,9 @@ QJsonObject toJson(const BackupManifest& manifest)
         {QStringLiteral("kind"), toJson(manifest.kind)},
         {QStringLiteral("createdPaths"), toJsonStringArray(manifest.createdPaths)},
     };
+    if (manifest.sequence)
+        object.insert(QStringLiteral("sequence"), toJsonInteger(*manifest.sequence));
+    return object;
 }
 
 template <>
@@ -92,6 +95,7 @@ BackupManifest fromJson<BackupManifest>(const QJsonValue& value)
     manifest.kind = r.optional(QStringLiteral("kind"), decodeEnum<BackupKind>).value_or(BackupKind::manual);
     if (r.has(QStringLiteral("createdPaths")))
         manifest.createdPaths = r.strings(QStringLiteral("createdPaths"));
+    manifest.sequence = r.optionalInteger(QStringLiteral("sequence"));
     return manifest;
 }
 

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace orvane {
@@ -33,6 +34,9 @@ struct BackupManifest {
     BackupKind kind = BackupKind::manual;
     // Files that did not exist before the backed-up operation; a restore deletes them.
     std::vector<QString> createdPaths;
+    // The backup's place in the order its store made them, whatever the clock said; absent in
+    // manifests written before stores counted their backups.
+    std::optional<std::int64_t> sequence;
 
     bool operator==(const BackupManifest&) const = default;
 
@@ -53,7 +57,8 @@ QJsonObject toJson(const BackupManifest& manifest);
 
 template <>
 BackupFile fromJson<BackupFile>(const QJsonValue& value);
-// Tolerant of older manifests: a missing or null `kind` reads as manual, missing `createdPaths` as empty.
+// Tolerant of older manifests: a missing or null `kind` reads as manual, missing `createdPaths` as empty,
+// a missing `sequence` as none.
 template <>
 BackupManifest fromJson<BackupManifest>(const QJsonValue& value);
 

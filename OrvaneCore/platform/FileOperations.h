@@ -56,7 +56,8 @@ public:
 
     // Copies the regular file `source` (never through a link) to the new file `target`
     // (created exclusively, never through a link), cloning the extents where the file system can.
-    // The size and digest come from the descriptor that was copied. `durable` syncs the target;
+    // The size and digest come from the descriptor that was copied; the target keeps the source's
+    // permissions and modification time. `durable` syncs the target;
     // otherwise its writing out is started and not waited for.
     virtual CopiedFile cloneOrCopy(const std::filesystem::path& source, const std::filesystem::path& target,
                                    bool durable = false) = 0;

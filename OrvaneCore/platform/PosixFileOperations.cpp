@@ -248,6 +248,10 @@ CopiedFile PosixFileOperations::cloneOrCopy(const std::filesystem::path& source,
     }
     if (::fchmod(out.get(), st.st_mode & 07777 & ~mode_t(S_ISUID | S_ISGID)) != 0)
         throwErrno("chmod", target);
+    // As `cp -p` does: a backup keeps when each file was last written, and a restore gives it back.
+    const struct timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
+    if (::futimens(out.get(), times) != 0)
+        throwErrno("set the time of", target);
     if (durable && ::fsync(out.get()) != 0)
         throwErrno("sync", target);
     // Otherwise writing a large copy out starts now, alongside the caller's next work, so that a later

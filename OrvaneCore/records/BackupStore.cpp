@@ -7,6 +7,7 @@
 #include "platform/PathText.h"
 #include "platform/SystemError.h"
 #include "records/BackupStoreTexts.h"
+#include "records/WorldRefusals.h"
 
 #include <cerrno>
 #include <system_error>
@@ -38,6 +39,17 @@ FileStamp sourceStamp(const std::filesystem::path& path)
     if (!stamp)
         throw OrvaneError::backupCorrupt(backupTexts::worldChanged);
     return *stamp;
+}
+
+// The bytes the copies of `sources` take (what can still be looked at).
+std::uint64_t sourceBytes(const std::vector<std::filesystem::path>& sources)
+{
+    std::uint64_t total = 0;
+    for (const auto& source : sources) {
+        if (const auto stamp = stampIfPossible(source))
+            total += stamp->size;
+    }
+    return total;
 }
 
 } // namespace
@@ -171,6 +183,7 @@ BackupManifest BackupStore::assembleBackup(const std::vector<std::filesystem::pa
         manifest.instanceRoot = instanceText;
         manifest.notes = notes;
         manifest.kind = kind;
+        manifest.sequence = takeSequence();
 
         copyIntoSnapshot(manifest, sources, originalPaths, directory, instanceRoot);
 
@@ -193,6 +206,13 @@ BackupManifest BackupStore::assembleBackup(const std::vector<std::filesystem::pa
         renamed = true;
         m_files->syncDirectory(m_root);
         return manifest;
+    } catch (const std::system_error& error) {
+        std::error_code ignored;
+        std::filesystem::remove_all(renamed ? final : directory, ignored);
+        // A world that does not fit: how much to free and where, now that the partial copy is gone.
+        if (kind == BackupKind::saves && isOutOfSpace(error))
+            throw backupNeedsSpace(spaceShortfall(*m_files, sourceBytes(sources), sources.size(), m_root), m_root);
+        throw;
     } catch (...) {
         std::error_code ignored;
         std::filesystem::remove_all(renamed ? final : directory, ignored);

@@ -156,7 +156,8 @@ public:
     // <data root> for an instance at <data root>/modpacks/<pack>; nothing for an instance anywhere else.
     static std::optional<std::filesystem::path> technicRoot(const std::filesystem::path& instanceRoot);
 
-    // The listing order: later createdAt first; within one instant the larger id first.
+    // The listing order: the backup made last first (by the store's count), then those made before
+    // stores counted, later createdAt first and within one instant the larger id first.
     static bool isNewer(const BackupManifest& a, const BackupManifest& b);
 
     // 1 to 128 UTF-8 bytes of letters, marks, digits (any script), "-" and "."; not "." or "..".
@@ -229,6 +230,8 @@ private:
     void removeProbesBeside(const BackupManifest& restoring, const std::filesystem::path& instance,
                             const std::optional<std::filesystem::path>& technic);
     std::filesystem::path partialSnapshotFolder(const QString& id) const;
+    // The count of the backup about to be made (BackupSequence.cpp).
+    std::int64_t takeSequence();
     // createBackup after its clean-up, which a world backup does before it lists the saves.
     BackupManifest assembleBackup(const std::vector<std::filesystem::path>& files,
                                   const std::filesystem::path& instanceRoot, BackupKind kind, const QString& notes,

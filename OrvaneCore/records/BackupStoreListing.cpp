@@ -1,5 +1,7 @@
 #include "records/BackupStore.h"
 
+#include "records/BackupSequence.h"
+
 #include "model/UnicodeScalars.h"
 
 #include "json/JsonReader.h"
@@ -92,7 +94,7 @@ public:
             const auto name = exactPathText(folder.filename());
             if (!name || folder.filename() == "saves") // the world store inside the overlay store
                 continue;
-            Entry entry{folder, *name, {}, {}, {}};
+            Entry entry{folder, *name, {}, sequenceOfBackupIn(folder), {}, {}};
             if (const auto time = recordedTimeOfId(*name)) {
                 entry.createdAt = *time;
             } else {
@@ -102,7 +104,12 @@ public:
             }
             m_entries.push_back(std::move(entry));
         }
+        // As isNewer orders manifests: counted backups first, by their count.
         std::sort(m_entries.begin(), m_entries.end(), [](const Entry& a, const Entry& b) {
+            if (a.sequence.has_value() != b.sequence.has_value())
+                return a.sequence.has_value();
+            if (a.sequence && *a.sequence != *b.sequence)
+                return *a.sequence > *b.sequence;
             return a.createdAt == b.createdAt ? a.id > b.id : a.createdAt > b.createdAt;
         });
     }
@@ -137,6 +144,7 @@ private:
         std::filesystem::path folder;
         QString id;
         QDateTime createdAt; // from the id until the manifest is read
+        std::optional<std::int64_t> sequence; // from the manifest's last bytes until it is read
         std::optional<BackupManifest> manifest;
         std::optional<bool> passed;
     };
@@ -169,7 +177,7 @@ private:
                 entry.passed = false;
                 return false;
             }
-            if (entry.manifest->createdAt != entry.createdAt)
+            if (entry.manifest->createdAt != entry.createdAt || entry.manifest->sequence != entry.sequence)
                 m_listed = true;
         }
         const BackupKind kind = entry.manifest->kind;
@@ -277,6 +285,12 @@ std::vector<ListedBackup> BackupStore::listBackups(SnapshotCheck check) const
 
 bool BackupStore::isNewer(const BackupManifest& a, const BackupManifest& b)
 {
+    // Counted backups were all made after the store began counting; among them the count decides,
+    // since a clock set back would not.
+    if (a.sequence.has_value() != b.sequence.has_value())
+        return a.sequence.has_value();
+    if (a.sequence && *a.sequence != *b.sequence)
+        return *a.sequence > *b.sequence;
     if (a.createdAt == b.createdAt)
         return a.id > b.id;
     return a.createdAt > b.createdAt;

@@ -4,6 +4,7 @@
 #include "records/RestoreRecovery.h"
 #include "records/RestoreRun.h"
 #include "records/SnapshotCopyMismatch.h"
+#include "records/WorldRefusals.h"
 
 #include <utility>
 
@@ -35,6 +36,9 @@ RestoreResult BackupStore::restoreFirstUsable(const std::function<std::optional<
     if (!candidate) {
         // A killed backup's partial folder goes first.
         removeInterruptedWork(instanceRoot, technicDataRoot, Purpose::restore);
+        // A backup there is, behind a link Orvane does not follow: that is what stops the restore.
+        if (const auto link = linkBeforeBackedUpWorld(listBackups(SnapshotCheck::sizes), instanceRoot))
+            throw worldLinkRefused(*link);
         throw OrvaneError::backupMissing();
     }
     std::optional<OrvaneError> mismatch;
@@ -65,6 +69,9 @@ RestoreResult BackupStore::restoreFirstUsable(const std::function<std::optional<
         } catch (const SnapshotCopyMismatch& failed) {
             if (!mismatch)
                 mismatch = failed.error(); // nothing was replaced: the next older backup may serve
+        } catch (const std::system_error& error) {
+            rethrowIfRestoreOutOfSpace(*m_files, error, backup.manifest, instanceRoot);
+            throw;
         }
     }
     throw *mismatch;

@@ -5,9 +5,12 @@
 #include "platform/PathText.h"
 #include "records/BackupStoreTexts.h"
 #include "records/CheckedFolder.h"
+#include "records/ExchangeByMoves.h"
 #include "records/FileEvidence.h"
 #include "records/RestoreTemporaryItems.h"
 #include "records/RestoreTexts.h"
+
+#include <cerrno>
 
 namespace orvane {
 
@@ -24,7 +27,7 @@ void swapIn(FileOperations& files, const CheckedFolder& folder, const std::files
             const std::filesystem::path& b)
 {
     try {
-        files.swapAt(folder.item(a), folder.item(b));
+        exchangeAt(files, folder.item(a), folder.item(b));
     } catch (const std::system_error& error) {
         throw OrvaneError::io(restoreTexts::swapFailed(folder.path() / b, error));
     }
@@ -56,29 +59,13 @@ void preserveIn(FileOperations& files, const CheckedFolder& folder, const Prepar
     throw OrvaneError::io(restoreTexts::changedDuringRollback);
 }
 
-void rollBackFile(const BackupStore& store, const PreparedRestoreFile& file)
+// Copies the undo data beside itself (the destination's file system), then moves the copy beside the
+// destination through its folder, where it must hold the prior bytes: returns its name there.
+std::filesystem::path rollbackCopy(FileOperations& files, const CheckedFolder& folder, const PreparedRestoreFile& file)
 {
-    FileOperations& files = *store.fileOperations();
-    const BackupFile& record = file.manifestFile;
-    const CheckedFolder folder = destinationFolder(file);
-    const std::filesystem::path name = file.destination.filename();
-
-    // It must still hold what the restore put there; anything else is someone's newer bytes.
-    if (!folder.holds(name, record.sha256, record.byteCount))
-        throw OrvaneError::io(restoreTexts::changedAfterRestore);
-    if (!file.existed) {
-        preserveIn(files, folder, file);
-        return;
-    }
     if (!file.undo || !file.previousSHA256 || !file.previousByteCount)
         throw OrvaneError::io(restoreTexts::undoMissing);
-    const QString& priorSHA256 = *file.previousSHA256;
-    const std::int64_t priorCount = *file.previousByteCount;
-
-    // Copied beside the undo link (the destination's file system), then moved beside the destination
-    // through its folder: the swap stays in one folder, and nothing is made through a link.
     const std::filesystem::path rollbackName = restoreItems::rollbackName();
-    const std::filesystem::path rollback = folder.path() / rollbackName;
     const std::filesystem::path copy = file.undo->parent_path() / rollbackName;
     files.cloneOrCopy(*file.undo, copy, true);
     try {
@@ -87,10 +74,39 @@ void rollBackFile(const BackupStore& store, const PreparedRestoreFile& file)
         restoreItems::removeQuietly(files, copy);
         throw;
     }
-    if (!folder.holds(rollbackName, priorSHA256, priorCount)) {
+    if (!folder.holds(rollbackName, *file.previousSHA256, *file.previousByteCount)) {
         folder.removeQuietly(files, rollbackName);
         throw OrvaneError::io(restoreTexts::undoFailedVerification);
     }
+    return rollbackName;
+}
+
+void rollBackFile(const BackupStore& store, const PreparedRestoreFile& file)
+{
+    FileOperations& files = *store.fileOperations();
+    const BackupFile& record = file.manifestFile;
+    const CheckedFolder folder = destinationFolder(file);
+    const std::filesystem::path name = file.destination.filename();
+
+    // Cut off between the moves that stand in for an exchange: the prior file was moved aside and
+    // nothing took its place. It comes back from the undo data, without replacing anything.
+    if (file.existed && folder.look(name).error == ENOENT) {
+        const std::filesystem::path rollbackName = rollbackCopy(files, folder, file);
+        moveIn(files, folder.item(rollbackName), folder.item(name));
+        return;
+    }
+    // It must still hold what the restore put there; anything else is someone's newer bytes.
+    if (!folder.holds(name, record.sha256, record.byteCount))
+        throw OrvaneError::io(restoreTexts::changedAfterRestore);
+    if (!file.existed) {
+        preserveIn(files, folder, file);
+        return;
+    }
+    const QString& priorSHA256 = *file.previousSHA256;
+    const std::int64_t priorCount = *file.previousByteCount;
+    // The swap stays in one folder, and nothing is made through a link.
+    const std::filesystem::path rollbackName = rollbackCopy(files, folder, file);
+    const std::filesystem::path rollback = folder.path() / rollbackName;
     try {
         swapIn(files, folder, rollbackName, name);
     } catch (...) {

@@ -9,6 +9,7 @@
 #include "records/OutOfOpenFiles.h"
 #include "records/RestoreTemporaryItems.h"
 #include "records/WorldBackupLimits.h"
+#include "records/WorldRefusals.h"
 #include "records/WorldSaveScanner.h"
 
 #include <algorithm>
@@ -29,7 +30,7 @@ BackupManifest BackupStore::createWorldBackup(const std::filesystem::path& insta
     if (!itemExistsAt(saves))
         throw OrvaneError::io(QStringLiteral("No saves folder in this instance. Orvane will not invent a world."));
     if (pathContainsSymbolicLink(saves, root))
-        throw OrvaneError::backupCorrupt(backupTexts::savesPathLink);
+        throw worldLinkRefused(saves, root);
     const StoreLock held = lock();
 
     // An interrupted restore may have left its work beside the world files: gone before they are listed.
@@ -81,7 +82,7 @@ std::vector<std::filesystem::path> BackupStore::validateWorldSources(const std::
     const std::filesystem::path root = standardised(instanceRoot);
     const std::filesystem::path saves = root / "saves";
     if (pathContainsSymbolicLink(saves, root))
-        throw OrvaneError::backupCorrupt(backupTexts::savesPathLink);
+        throw worldLinkRefused(saves, root);
 
     // The folders of the tree are checked for links once each, not once per file below them.
     FolderDescriptorCache folders(root);
@@ -97,7 +98,7 @@ std::vector<std::filesystem::path> BackupStore::validateWorldSources(const std::
             throw OrvaneError::backupCorrupt(QStringLiteral("world backup contains a duplicate source path"));
         const auto look = folders.look(path);
         if (look.throughLink)
-            throw OrvaneError::backupCorrupt(backupTexts::treeLink);
+            throw worldLinkRefused(path, root);
         // Removed since the scan.
         if (look.error == ENOENT || look.error == ENOTDIR)
             throw OrvaneError::backupCorrupt(backupTexts::worldChanged);
@@ -108,7 +109,7 @@ std::vector<std::filesystem::path> BackupStore::validateWorldSources(const std::
         const struct stat& st = look.item;
         if (!S_ISREG(st.st_mode))
             throw OrvaneError::backupCorrupt(QStringLiteral("world backup source is not a regular file"));
-        countWorldFileBytes(total, std::uint64_t(st.st_size));
+        countWorldFileBytes(total, std::uint64_t(st.st_size), path);
         kept.emplace_back(relativeBackupPath(path, root, {}).toStdString(), path);
     }
     // By the relative path's UTF-8 bytes, which is code point order.

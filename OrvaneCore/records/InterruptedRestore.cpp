@@ -52,6 +52,15 @@ bool holdsNoFileBut(const std::filesystem::path& folder, const std::filesystem::
     return !ec; // a folder that cannot be looked through may hold anything
 }
 
+// Whether `now` (the destination's stamp) is the file that was there before the restore.
+bool isPriorFile(const RecordedFile& file, const std::optional<FileStamp>& now,
+                 const std::optional<std::filesystem::path>& undo)
+{
+    if (file.priorFile)
+        return now && now->device == file.priorFile->first && now->inode == file.priorFile->second;
+    return undo && sameFile(now, stampIfPossible(*undo));
+}
+
 } // namespace
 
 void InterruptedRestore::gather()
@@ -99,8 +108,11 @@ InterruptedRestore::FileState InterruptedRestore::stateOf(const RecordedFile& fi
     }
     const bool holdsPrior = measured && matchesEvidence(*measured, *file.priorSHA256, *file.priorByteCount);
     const auto undo = undoCopyOf(file.relativePath);
-    // Still its undo link's file: never swapped, but it may have been written in place since.
-    if (undo && sameFile(now, stampIfPossible(*undo)))
+    if (!now && undo)
+        return FileState::movedAside;
+    // Still the prior file (its undo link's, or the one its copy was made of): never replaced, but it
+    // may have been written in place since.
+    if (isPriorFile(file, now, undo))
         return holdsPrior ? FileState::untouched : FileState::changed;
     if (holdsPrior)
         return FileState::prior;
@@ -112,8 +124,7 @@ bool InterruptedRestore::wasReplaced(const RecordedFile& file) const
     const auto now = stampIfPossible(file.destination);
     if (!file.existed())
         return now.has_value();
-    const auto undo = undoCopyOf(file.relativePath);
-    return !undo || !sameFile(now, stampIfPossible(*undo));
+    return !isPriorFile(file, now, undoCopyOf(file.relativePath));
 }
 
 BackupKind InterruptedRestore::kind(const std::optional<ListedBackup>& backup) const
@@ -179,6 +190,11 @@ bool InterruptedRestore::touchedAny() const
         || std::any_of(files.begin(), files.end(), [&](const RecordedFile& file) { return wasReplaced(file); });
 }
 
+bool holdsOnlyItsRecord(const std::filesystem::path& undoFolder)
+{
+    return holdsNoFileBut(undoFolder, RestoreCommitRecord::fileIn(undoFolder));
+}
+
 bool wasEmptied(const InterruptedRestore::UndoFolder& folder)
 {
     const auto& files = folder.record.files;
@@ -211,7 +227,7 @@ std::vector<RecordedFile> filesOfManifest(const BackupManifest& manifest, const 
     std::vector<RecordedFile> files;
     for (const BackupFile& file : manifest.files) {
         RecordedFile recorded{file.relativePath, standardised(pathFromText(file.originalPath)), file.sha256,
-                              file.byteCount, std::nullopt, std::nullopt};
+                              file.byteCount, std::nullopt, std::nullopt, std::nullopt};
         if (const auto undo = restore.undoCopyOf(file.relativePath)) {
             if (const auto prior = measureIfPossible(*undo)) {
                 recorded.priorSHA256 = prior->sha256;

@@ -28,6 +28,9 @@ struct InterruptedRestore {
         restored,  // holds the backed-up bytes
         prior,     // replaced, and holds its prior bytes again
         changed,   // neither: written since the restore was interrupted
+        // absent, its prior bytes in the undo folder: cut off between the moves that stand in for an
+        // exchange where the file system has none
+        movedAside,
     };
 
     RestoreCommitRecord record; // which backup, from where, onto what: the same in each undo folder
@@ -68,6 +71,9 @@ struct InterruptedRestore {
 // Removes `folder` when nothing but folders is left in it: folder by folder, deepest first, each only
 // while it is empty, so a file put there meanwhile stays (and so do the folders holding it).
 void removeEmptyFolders(const std::filesystem::path& folder);
+
+// True when nothing but folders and its commit record is left in an undo folder.
+bool holdsOnlyItsRecord(const std::filesystem::path& undoFolder);
 
 // A kept undo folder whose record lists undo data (prior bytes, set-aside files) and that holds none
 // of it any more, nor any other file: emptied by the user, whose file manager left the hidden record

@@ -18,6 +18,7 @@ struct PreparedRestoreFile {
     bool existed = false;              // an item was at the destination when the file was staged
     // The verified copy of the destination's prior bytes and what it measured; existing destinations only.
     std::optional<std::filesystem::path> undo;
+    bool undoCopied = false; // `undo` is a copy, not a second name of the prior file (none allowed there)
     std::optional<QString> previousSHA256;
     std::optional<std::int64_t> previousByteCount;
 

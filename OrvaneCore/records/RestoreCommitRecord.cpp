@@ -174,6 +174,10 @@ QByteArray RestoreCommitRecord::encode() const
             appendFileEntry(bytes, file, relative);
             if (!liesAtUsualPlace(instanceRoot, file, relative))
                 append(bytes, "to", pathBytes(file.destination));
+            if (file.priorFile)
+                append(bytes, "copied",
+                       QByteArray::number(qulonglong(file.priorFile->first)) + ' '
+                           + QByteArray::number(qulonglong(file.priorFile->second)));
         }
     }
     for (const SetAside& item : setAside)
@@ -241,6 +245,15 @@ std::optional<RestoreCommitRecord> RestoreCommitRecord::decodeEntries(const QByt
             filesWhole = filesWhole && item.has_value();
             if (item)
                 record.setAside.push_back(*item);
+        } else if (key == "copied") {
+            // Of the file just before it: its undo data is a copy of the prior file named here.
+            const QList<QByteArray> ids = value.split(' ');
+            bool deviceOk = false, inodeOk = false;
+            const qulonglong device = ids.size() == 2 ? ids[0].toULongLong(&deviceOk) : 0;
+            const qulonglong inode = ids.size() == 2 ? ids[1].toULongLong(&inodeOk) : 0;
+            filesWhole = filesWhole && !files.empty() && deviceOk && inodeOk && !files.back().priorFile;
+            if (!files.empty() && deviceOk && inodeOk)
+                files.back().priorFile = std::pair(std::uint64_t(device), std::uint64_t(inode));
         } else if (key == "to") {
             // Names where the file just before it lies.
             filesWhole = filesWhole && !elsewhere.empty() && !elsewhere.back() && !value.isEmpty();

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace orvane {
@@ -31,6 +32,9 @@ struct RestoreCommitRecord {
         // The destination's bytes before the restore; absent for a file the restore creates.
         std::optional<QString> priorSHA256;
         std::optional<std::int64_t> priorByteCount;
+        // Where its undo data is a copy (no second names there): the prior file's device and inode,
+        // which tell a file never replaced from one replaced. Absent for an undo link.
+        std::optional<std::pair<std::uint64_t, std::uint64_t>> priorFile = std::nullopt;
 
         bool existed() const { return priorSHA256.has_value(); }
         bool operator==(const File&) const = default;

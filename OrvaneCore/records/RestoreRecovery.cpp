@@ -15,6 +15,7 @@
 #include "records/SnapshotCopyMismatch.h"
 
 #include <algorithm>
+#include <iterator>
 #include <set>
 #include <string>
 #include <utility>
@@ -374,7 +375,7 @@ bool RestoreRecovery::undo(const Attempt& attempt, const std::vector<FileState>&
     RestoreSpace space(m_files, RestoreSpace::Use::oneAtATime);
     for (std::size_t i = 0; i < restore.files.size(); ++i) {
         const RecordedFile& file = restore.files[i];
-        if (states[i] == FileState::restored && file.existed())
+        if ((states[i] == FileState::restored || states[i] == FileState::movedAside) && file.existed())
             space.add(file.destination, std::uint64_t(std::max<std::int64_t>(*file.priorByteCount, 0)));
     }
     space.require(restore.roots, attempt.kind, false);
@@ -405,7 +406,7 @@ QStringList RestoreRecovery::undoFromUndoFolders(const InterruptedRestore& resto
     std::vector<PreparedRestoreFile> prepared;
     std::vector<std::size_t> replaced;
     for (std::size_t i = 0; i < restore.files.size(); ++i) {
-        if (states[i] != FileState::restored)
+        if (states[i] != FileState::restored && states[i] != FileState::movedAside)
             continue; // never replaced, or put back already
         const RecordedFile& file = restore.files[i];
         PreparedRestoreFile entry;
@@ -439,7 +440,10 @@ void RestoreRecovery::keep(const Attempt& attempt, const QStringList& failures,
         m_outcome.keptBefore.insert(m_outcome.keptBefore.end(), kept.begin(), kept.end());
         return;
     }
-    throw OrvaneError::io(restoreTexts::interruptedRestoreKept(attempt.kind, failures, kept));
+    // Said only of what is true now: a folder the user emptied holds only the record.
+    std::vector<std::filesystem::path> recordOnly;
+    std::copy_if(kept.begin(), kept.end(), std::back_inserter(recordOnly), holdsOnlyItsRecord);
+    throw OrvaneError::io(restoreTexts::interruptedRestoreKept(attempt.kind, failures, kept, recordOnly));
 }
 
 // Bytes written since the interruption are never overwritten or deleted: the world stays as it is, and

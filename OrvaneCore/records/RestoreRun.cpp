@@ -5,6 +5,7 @@
 #include "platform/SystemError.h"
 #include "records/BackupStore.h"
 #include "records/BackupStoreTexts.h"
+#include "records/ExchangeByMoves.h"
 #include "records/OutOfOpenFiles.h"
 #include "records/RestoreTexts.h"
 #include "records/SnapshotCopyMismatch.h"
@@ -75,6 +76,7 @@ RestoreResult RestoreRun::run()
         cleanUp(false); // nothing was replaced
         throw;
     }
+    m_replacing = true;
 
     RestoreResult result;
     try {
@@ -128,9 +130,14 @@ void RestoreRun::stageOne(const BackupFile& record)
     checkStagedCopy(file, record, copied);
     if (file.existed)
         measurePriorBytes(file, record);
+    if (m_sharedBefore)
+        noteSharedFile(m_prepared.size() - 1, *m_sharedBefore);
     // Its area's commit record lists it: undone from there even without the backup.
     served->files.push_back(RestoreCommitRecord::File{record.relativePath, file.destination, record.sha256,
-                                                     record.byteCount, file.previousSHA256, file.previousByteCount});
+                                                     record.byteCount, file.previousSHA256, file.previousByteCount,
+                                                     std::nullopt});
+    if (file.undoCopied)
+        served->files.back().priorFile = std::pair(m_stamps.back().prior.device, m_stamps.back().prior.inode);
 }
 
 // The file as it is found at its destination, whose missing folders are made now: never through a
@@ -155,6 +162,11 @@ PreparedRestoreFile RestoreRun::prepare(const BackupFile& record, const std::fil
     // Only a regular file is replaced: a folder, FIFO, socket or device there is refused by name.
     if (prepared.existed && !S_ISREG(look.item.st_mode))
         throw OrvaneError::io(restoreTexts::destinationNotRegular(destination));
+    // A file with other names (a world copied with links, or deduplicated): this restore's own links
+    // and renames of any of them move its change time, which is then no sign of someone else's write.
+    m_sharedBefore.reset();
+    if (prepared.existed && look.item.st_nlink > 1)
+        m_sharedBefore = stampOf(look.item);
     return prepared;
 }
 
@@ -167,36 +179,19 @@ RestoreWorkspace::Area& RestoreRun::stageFile(PreparedRestoreFile& file, const B
     const std::filesystem::path folder = destination.parent_path();
     return m_workspace.run(folder, file.root(), [&](RestoreWorkspace::Area& area) {
         if (file.existed) {
-            // The prior bytes gain a second name in the undo folder: reachable from there whatever
-            // happens next, and a test that this area shares the destination's mount.
             const std::filesystem::path undo = area.undoFolder / pathFromText(record.relativePath);
             m_workspace.makeUndoFolders(area, undo.parent_path());
-            // Through the folder checked for links: never a file a link planted since points at.
-            m_files.hardLinkAt(keptItem(record, destination), undoFolderOf(undo).itemAt(undo));
+            keepPriorBytes(file, record, undo);
             m_undoFiles.emplace_back(&area, undo);
             file.undo = undo;
         }
         const std::filesystem::path staged = area.folder / restoreItems::stageName();
         copied = m_files.cloneOrCopy(source, staged, false);
         file.staged = staged;
-        if (!file.existed && m_probedFolders.insert(folder).second)
+        // A linked prior file showed that this area shares the destination's mount; otherwise a rename does.
+        if ((!file.existed || file.undoCopied) && m_probedFolders.insert(folder).second)
             probeRename(file, folder);
     });
-}
-
-// A new file is moved into place: make sure a rename from its stage's area can land in its folder.
-void RestoreRun::probeRename(PreparedRestoreFile& file, const std::filesystem::path& folder)
-{
-    const std::filesystem::path probe = folder / restoreItems::probeName();
-    try {
-        m_files.hardLink(file.staged, probe);
-    } catch (const std::system_error&) {
-        m_probedFolders.erase(folder);
-        restoreItems::removeQuietly(m_files, file.staged);
-        file.staged.clear();
-        throw;
-    }
-    restoreItems::removeQuietly(m_files, probe);
 }
 
 // The one read of the snapshot copy is its check against the manifest.
@@ -210,21 +205,6 @@ void RestoreRun::checkStagedCopy(const PreparedRestoreFile& file, const BackupFi
     if (!stageStamp || !stageStamp->regular || stageStamp->size != copied.byteCount)
         throw OrvaneError::restoreHashMismatch(pathText(file.staged));
     m_stamps.back().stage = *stageStamp;
-}
-
-// The file read must be the one linked, unchanged while its bytes are measured (the one read of the
-// prior bytes). The destination's name is checked against it before its swap.
-void RestoreRun::measurePriorBytes(PreparedRestoreFile& file, const BackupFile& record)
-{
-    const auto linked = undoFolderOf(*file.undo).stamp(file.undo->filename());
-    const FolderItem item = keptItem(record, file.destination);
-    const auto measured = measureSteadilyIn(item.folder, item.name, file.destination);
-    if (!linked || !measured || measured->stamp.inode != linked->inode || measured->stamp.device != linked->device
-        || measured->stamp.size > std::uint64_t(INT64_MAX))
-        throw OrvaneError::io(restoreTexts::changedWhilePreparing);
-    file.previousSHA256 = measured->bytes.sha256;
-    file.previousByteCount = std::int64_t(measured->bytes.byteCount);
-    m_stamps.back().prior = measured->stamp;
 }
 
 // --- Commit ---
@@ -255,6 +235,7 @@ void RestoreRun::commitOne(std::size_t index)
     if (file.existed) {
         swapIntoPlace(stageFolder.item(stageName), destination, m_stamps[index].prior, stageFolder);
         stageFolder.removeQuietly(m_files, stageName); // the undo link holds the same file
+        afterOwnChangeOf(index);
     } else {
         moveExclusively(stageFolder.item(stageName), destination);
     }
@@ -327,9 +308,10 @@ void RestoreRun::swapIntoPlace(const FolderItem& stage, const FolderItem& destin
 
 void RestoreRun::swapAtomically(const FolderItem& a, const FolderItem& b)
 {
-    // One exchange or nothing: a file system without it fails here, never falls back to two renames.
+    // One exchange, or where the file system has none, exclusive moves whose every step the undo
+    // data and the commit record cover.
     try {
-        m_files.swapAt(a, b);
+        exchangeAt(m_files, a, b);
     } catch (const std::system_error& error) {
         throw OrvaneError::io(restoreTexts::swapFailed(b.path, error));
     }
@@ -498,7 +480,10 @@ void RestoreRun::cleanUp(bool keepUndo) noexcept
             m_workspace.finish();
             return;
         }
-        // Every file holds the backed-up bytes or its prior ones: the undo data is no longer needed.
+        // Every file holds the backed-up bytes or its prior ones: once that is on disk, the undo data
+        // is no longer needed. Unflushed, the records stay for the next operation to end the restore.
+        if (m_replacing)
+            m_workspace.syncFileSystems();
         m_workspace.endCommit();
         removeUndoData();
         m_workspace.finish();
@@ -545,91 +530,6 @@ void RestoreRun::removeUndoData()
         for (const auto& folder : folders)
             ::rmdir(folder.c_str());
     }
-}
-
-// --- Folders ---
-
-void RestoreRun::hook(RestoreCheckpoint::Kind kind, std::size_t index, const std::filesystem::path& destination) const
-{
-    if (m_store.restoreCheckpoint())
-        m_store.restoreCheckpoint()(RestoreCheckpoint{kind, std::int64_t(index), destination});
-}
-
-bool RestoreRun::isSettings(const BackupFile& record) const
-{
-    return record.relativePath == backupTexts::technicSettingsPath;
-}
-
-// The folders below the root a file is restored below. The plan refuses settings without a Technic
-// root; a link is never tested against no root.
-FolderDescriptorCache& RestoreRun::foldersOf(const BackupFile& record)
-{
-    if (isSettings(record) && !m_technic)
-        throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
-    if (isSettings(record)) {
-        if (!m_technicFolders)
-            m_technicFolders.emplace(*m_technic);
-        return *m_technicFolders;
-    }
-    return m_instanceFolders;
-}
-
-// The destination must lie below its root without passing through a link; what the look found there
-// comes back. Each folder's check is kept for its other files: the commit opens it again.
-FolderDescriptorCache::Look RestoreRun::lookAtDestination(const BackupFile& record,
-                                                          const std::filesystem::path& destination)
-{
-    const auto look = foldersOf(record).look(destination);
-    if (look.throughLink)
-        throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
-    if (isOutOfOpenFiles(look.error))
-        throw outOfOpenFiles(destination);
-    return look;
-}
-
-// The destination by its folder's kept descriptor (checked for links while staging) and its name.
-FolderItem RestoreRun::keptItem(const BackupFile& record, const std::filesystem::path& destination)
-{
-    const int folder = foldersOf(record).kept(folderText(destination.native()));
-    if (folder < 0) {
-        const int error = errno;
-        if (error == ELOOP || error == EXDEV)
-            throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
-        if (isOutOfOpenFiles(error))
-            throw outOfOpenFiles(destination);
-        throwSystemError(error, "open", destination.parent_path());
-    }
-    return FolderItem{folder, destination.filename(), destination};
-}
-
-// The destination's folder opened afresh right before a change, which then acts through it.
-CheckedFolder RestoreRun::openDestinationFolder(const BackupFile& record, const std::filesystem::path& destination)
-{
-    return CheckedFolder::open(foldersOf(record), destination.parent_path(), restoreTexts::destinationBecameLink);
-}
-
-// The folder below an undo folder that `undo` lies in, kept open for the next files of its folder: one
-// descriptor, whatever the tree holds.
-const CheckedFolder& RestoreRun::undoFolderOf(const std::filesystem::path& undo)
-{
-    const std::string_view folder = folderText(undo.native());
-    if (!m_undoFolder || m_undoFolder->path().native() != folder) {
-        m_undoFolder.reset();
-        m_undoFolder.emplace(CheckedFolder::openOwn(std::filesystem::path(folder)));
-    }
-    return *m_undoFolder;
-}
-
-// The folder a stage lies in: the destination's own, or one of the few work areas kept open.
-const CheckedFolder& RestoreRun::stageFolderOf(const PreparedRestoreFile& file, const CheckedFolder& destination)
-{
-    const std::string_view folder = folderText(file.staged.native());
-    if (folder == destination.path().native())
-        return destination;
-    auto found = m_stageFolders.find(folder);
-    if (found == m_stageFolders.end())
-        found = m_stageFolders.emplace(folder, CheckedFolder::openOwn(std::filesystem::path(folder))).first;
-    return found->second;
 }
 
 } // namespace orvane

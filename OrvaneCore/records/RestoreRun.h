@@ -38,6 +38,17 @@ class BackupStore;
 // stay reachable from there at every moment; after its swap that link is the undo copy. Changes made
 // by other processes show in the stamps (inode, size, modification and change time), taken when the
 // prior bytes are measured, again right before each swap, and compared with the file swapped out.
+//
+// What it survives, leaving every file with its prior or its backed-up bytes:
+// - a kill at any moment: from right before the first replacement until the end, each undo folder holds
+//   the commit record, and the next backup or restore finishes or undoes the restore from it;
+// - a power cut or system crash: the stages, undo data and records are flushed before the first
+//   replacement, and the folders the commit changed are flushed after the last, before the records go;
+// - a file system without hard links or atomic exchange (FAT, exFAT, NTFS, protected hard links):
+//   the undo data is then a copy, and an exchange is made of exclusive moves that the record covers;
+// - a change by another process, seen by its stamps, or a full disk, before anything is replaced.
+// Not survived: a disk that loses data it reported flushed; a same-size write within one clock tick
+// of a stamp (see README).
 // Used once; the caller holds the store's lock.
 class RestoreRun final {
 public:
@@ -62,9 +73,17 @@ private:
     PreparedRestoreFile prepare(const BackupFile& record, const std::filesystem::path& destination);
     RestoreWorkspace::Area& stageFile(PreparedRestoreFile& file, const BackupFile& record,
                                       const std::filesystem::path& source, CopiedFile& copied);
+    // RestoreRunPriorBytes.cpp
+    void keepPriorBytes(PreparedRestoreFile& file, const BackupFile& record, const std::filesystem::path& undo);
     void probeRename(PreparedRestoreFile& file, const std::filesystem::path& folder);
     void checkStagedCopy(const PreparedRestoreFile& file, const BackupFile& record, const CopiedFile& copied);
     void measurePriorBytes(PreparedRestoreFile& file, const BackupFile& record);
+
+    // A file with other names (RestoreRunSharedFiles.cpp): the stamps of the others this restore
+    // measured follow the change times its own links, renames and removals gave them.
+    void noteSharedFile(std::size_t index, const FileStamp& beforeOwnLink);
+    void afterOwnChangeOf(std::size_t index);
+    void followOwnChange(std::size_t index, const FileStamp& before, const FileStamp& after);
 
     // --- Commit ---
     void commit();
@@ -123,6 +142,12 @@ private:
     std::vector<QString> m_restored;
     std::vector<QString> m_deleted;
     std::vector<SetAsideFile> m_setAside; // created paths moved aside and not put back
+    // Existing destinations that have other names, by file (device, inode); and the stamp of the one
+    // being staged as it was found, before this restore linked it.
+    std::map<std::pair<std::uint64_t, std::uint64_t>, std::vector<std::size_t>> m_sharedFiles;
+    std::optional<FileStamp> m_sharedBefore;
+    std::optional<CopiedFile> m_undoCopy; // what the last copy of prior bytes into an undo folder copied
+    bool m_replacing = false; // the commit began: what it changes is flushed before its records go
 };
 
 } // namespace orvane

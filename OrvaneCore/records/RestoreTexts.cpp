@@ -3,6 +3,7 @@
 #include "model/ByteCountFormat.h"
 #include "platform/PathText.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace orvane::restoreTexts {
@@ -63,6 +64,27 @@ QString notARegularFile(const std::filesystem::path& path)
 {
     return QStringLiteral("Orvane will not delete %1 because it is not a regular file. "
                           "Orvane stopped and rolled back completed replacements.")
+        .arg(pathText(path));
+}
+
+QString priorBytesUnreadable(const std::filesystem::path& path)
+{
+    return QStringLiteral("Orvane cannot restore %1: it may not read that world file as it is now, so it could not "
+                          "put it back if the restore were cut short. Nothing was replaced.")
+        .arg(pathText(path));
+}
+
+QString othersFileInProtectedFolder(const std::filesystem::path& path)
+{
+    return QStringLiteral("Orvane cannot restore %1: that world file belongs to another user, and its folder lets "
+                          "only a file's owner replace it. Nothing was replaced.")
+        .arg(pathText(path));
+}
+
+QString folderNotWritable(const std::filesystem::path& path)
+{
+    return QStringLiteral("Orvane cannot restore %1: it may not put files in that world file's folder. Nothing was "
+                          "replaced.")
         .arg(pathText(path));
 }
 
@@ -131,12 +153,25 @@ QString interruptedRestoreStillKeptAsItIs(BackupKind kind, const std::vector<std
 }
 
 QString interruptedRestoreKept(BackupKind kind, const QStringList& failures,
-                               const std::vector<std::filesystem::path>& undoFolders)
+                               const std::vector<std::filesystem::path>& undoFolders,
+                               const std::vector<std::filesystem::path>& recordOnly)
 {
-    return QStringLiteral("Orvane could neither finish nor undo a restore that was interrupted: ")
-        + failures.join(QStringLiteral("; "))
-        + QStringLiteral(". The files as they were before that restore are kept at ")
-        + folderTexts(undoFolders).join(QStringLiteral(" and ")) + QLatin1Char('.') + waysOut(kind, undoFolders);
+    std::vector<std::filesystem::path> holding;
+    for (const auto& folder : undoFolders) {
+        if (std::find(recordOnly.begin(), recordOnly.end(), folder) == recordOnly.end())
+            holding.push_back(folder);
+    }
+    QString text = QStringLiteral("Orvane could neither finish nor undo a restore that was interrupted: ")
+        + failures.join(QStringLiteral("; ")) + QLatin1Char('.');
+    if (!holding.empty())
+        text += QStringLiteral(" The files as they were before that restore are kept at ")
+            + folderTexts(holding).join(QStringLiteral(" and ")) + QLatin1Char('.');
+    if (!recordOnly.empty())
+        text += QStringLiteral(" Only the record of that restore is left at ")
+            + folderTexts(recordOnly).join(QStringLiteral(" and "))
+            + (holding.empty() ? QStringLiteral("; the files as they were before it are no longer kept anywhere.")
+                               : QStringLiteral("."));
+    return text + waysOut(kind, undoFolders);
 }
 
 QString interruptedRestoreThroughLink(const std::filesystem::path& link)

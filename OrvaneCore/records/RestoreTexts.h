@@ -45,6 +45,10 @@ QString rollbackPreserved(const std::filesystem::path& kept);
 QString swapFailed(const std::filesystem::path& target, const std::system_error& error);
 QString moveFailed(const std::filesystem::path& target, const std::system_error& error);
 QString notARegularFile(const std::filesystem::path& path);
+// A restore that cannot proceed at a file, said before anything is replaced.
+QString priorBytesUnreadable(const std::filesystem::path& path);
+QString othersFileInProtectedFolder(const std::filesystem::path& path);
+QString folderNotWritable(const std::filesystem::path& path);
 QString destinationNotRegular(const std::filesystem::path& path);
 // What the status says when an interrupted restore of a backup of `kind` was dealt with first.
 QString interruptedRestoreFinished(BackupKind kind);
@@ -54,9 +58,11 @@ QString interruptedRestoreUndone(BackupKind kind);
 QString interruptedRestoreKeptAsItIs(BackupKind kind, const std::vector<std::filesystem::path>& keptFolders);
 // The same, when a later backup finds it still kept: the two ways out.
 QString interruptedRestoreStillKeptAsItIs(BackupKind kind, const std::vector<std::filesystem::path>& keptFolders);
-// An interrupted restore could be neither finished nor put back; the prior bytes stay in `undoFolders`.
+// An interrupted restore could be neither finished nor put back; the prior bytes stay in `undoFolders`,
+// except in those `recordOnly` names, which hold nothing but its record now.
 QString interruptedRestoreKept(BackupKind kind, const QStringList& failures,
-                               const std::vector<std::filesystem::path>& undoFolders);
+                               const std::vector<std::filesystem::path>& undoFolders,
+                               const std::vector<std::filesystem::path>& recordOnly = {});
 // Why one cannot: a folder on the way to its files is a link now.
 QString interruptedRestoreThroughLink(const std::filesystem::path& link);
 // The record of an interrupted restore in each of `undoFolders` cannot be read: of unknown extent.

@@ -5,6 +5,7 @@
 #include "platform/SystemError.h"
 #include "records/BackupStoreTexts.h"
 #include "records/OutOfOpenFiles.h"
+#include "records/WorldRefusals.h"
 
 #include <cerrno>
 #include <cstring>
@@ -58,10 +59,11 @@ DirHandle openFolder(int parentFd, const char* name)
 
 } // namespace
 
-void countWorldFileBytes(std::uint64_t& total, std::uint64_t size, const WorldScanLimits& limits)
+void countWorldFileBytes(std::uint64_t& total, std::uint64_t size, const std::filesystem::path& file,
+                         const WorldScanLimits& limits)
 {
     if (size > limits.maxFileBytes)
-        throw OrvaneError::backupCorrupt(backupTexts::fileSizeLimit);
+        throw worldFileTooLarge(file, limits.maxFileBytes);
     if (size > limits.maxTotalBytes - total)
         throw OrvaneError::backupCorrupt(backupTexts::totalSizeLimit);
     total += size;
@@ -75,7 +77,7 @@ WorldSaveScan scanWorldSaves(const std::filesystem::path& savesFolder, const Wor
         DirHandle top = openFolder(AT_FDCWD, savesFolder.c_str());
         if (!top) {
             if (errno == ELOOP)
-                throw OrvaneError::backupCorrupt(backupTexts::savesPathLink);
+                throw worldLinkRefused(savesFolder);
             if (isOutOfOpenFiles(errno))
                 throw outOfOpenFiles(savesFolder);
             throw OrvaneError::io(QStringLiteral("Orvane could not enumerate the selected world saves."));
@@ -103,13 +105,13 @@ WorldSaveScan scanWorldSaves(const std::filesystem::path& savesFolder, const Wor
         if (::fstatat(parentFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
             throwErrno("stat", path);
         if (S_ISLNK(st.st_mode))
-            throw OrvaneError::backupCorrupt(backupTexts::treeLink);
+            throw worldLinkRefused(path);
         if (S_ISDIR(st.st_mode)) {
             DirHandle child = openFolder(parentFd, name);
             if (!child) {
                 // Replaced by a link since it was looked at.
                 if (errno == ELOOP)
-                    throw OrvaneError::backupCorrupt(backupTexts::treeLink);
+                    throw worldLinkRefused(path);
                 incomplete(errno, "open folder", path);
             }
             stack.push_back(Frame{std::move(child), path}); // `frame` is not used past this point
@@ -120,7 +122,7 @@ WorldSaveScan scanWorldSaves(const std::filesystem::path& savesFolder, const Wor
         if (scan.files.size() >= limits.maxFileCount)
             throw OrvaneError::backupCorrupt(backupTexts::fileLimit);
         std::uint64_t total = scan.totalBytes;
-        countWorldFileBytes(total, std::uint64_t(st.st_size), limits);
+        countWorldFileBytes(total, std::uint64_t(st.st_size), path, limits);
         if (!exactPathText(path))
             throw unrecordableName(path);
         scan.totalBytes = total;

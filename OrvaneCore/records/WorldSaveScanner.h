@@ -20,11 +20,12 @@ struct WorldSaveScan {
 };
 
 // Adds one world file's size to `total`, refusing (OrvaneError) a file over the size limit or a total
-// over the total limit; `total` stays within the limit, so the sum never wraps.
-void countWorldFileBytes(std::uint64_t& total, std::uint64_t size, const WorldScanLimits& limits = {});
+// over the total limit; `total` stays within the limit, so the sum never wraps. `file` is named.
+void countWorldFileBytes(std::uint64_t& total, std::uint64_t size, const std::filesystem::path& file,
+                         const WorldScanLimits& limits = {});
 
 // Walks a saves folder with openat/fstatat, never following a link, hidden entries included.
-// Refuses (OrvaneError) the whole tree on a link or special file anywhere, a file name that is not
+// Refuses (OrvaneError) the whole tree on a link (named) or special file anywhere, a file name that is not
 // valid UTF-8, or any limit; a folder that cannot be opened or read fails with OrvaneError::io.
 // The saves folder itself is opened without following a link.
 WorldSaveScan scanWorldSaves(const std::filesystem::path& savesFolder, const WorldScanLimits& limits = {});

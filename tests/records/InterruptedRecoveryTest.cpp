@@ -1,3 +1,4 @@
+#include "json/JsonWriter.h"
 #include "platform/PathText.h"
 #include "records/BackupStore.h"
 #include "records/RestoreCommitRecord.h"
@@ -211,7 +212,10 @@ TEST_F(InterruptedRecovery, ARefusalOfAKeptRestoreSaysWhatIsTrueNowAndEndsOnceTh
         // An older backup of the world as it is now, which a restore may take instead.
         BackupStore past = store(FileOperations::system());
         past.setClock([] { return QDateTime(QDate(2020, 1, 1), QTime(0, 0), Qt::UTC); });
-        const BackupManifest older = past.createWorldBackup(layout.instance, "older");
+        BackupManifest older = past.createWorldBackup(layout.instance, "older");
+        // Dated and counted as made before the store counted its backups: older than every counted one.
+        older.sequence.reset();
+        writeFile(layout.worldStore / older.id.toStdString() / "manifest.json", encodeJson(toJson(older)));
         killRestoreAtSwap(c.killAtSwap, FileOperations::system());
         const auto undo = namedBelow(layout.tmp, "orvane-restore-undo-");
         ASSERT_EQ(undo.size(), 1u);

@@ -59,6 +59,13 @@ std::pair<OrvaneError::Kind, QString> corrupt(const char* text)
     return {OrvaneError::Kind::backupCorrupt, QString::fromUtf8(text)};
 }
 
+std::pair<OrvaneError::Kind, QString> linkRefused(const std::filesystem::path& link)
+{
+    return {OrvaneError::Kind::io, QString::fromStdString(link.native())
+                                       + QStringLiteral(" is a symbolic link, and Orvane does not follow links in world "
+                                                        "saves. Put the world itself in the saves folder, then try again.")};
+}
+
 } // namespace
 
 TEST_F(WorldFixture, BacksUpEveryRegularFileIncludingHiddenOnesSortedByPath)
@@ -91,15 +98,15 @@ TEST_F(WorldFixture, ALinkAnywhereRefusesTheWholeBackup)
 {
     writeWorld();
     std::filesystem::create_symlink(layout.saves / "World/level.dat", layout.saves / "World/region/alias.dat");
-    EXPECT_EQ(refusal(), corrupt("world save tree contains a symbolic link"));
+    EXPECT_EQ(refusal(), linkRefused(layout.saves / "World/region/alias.dat"));
 
     std::filesystem::remove(layout.saves / "World/region/alias.dat");
     std::filesystem::create_directory_symlink(layout.saves / "Another World", layout.saves / "World/link");
-    EXPECT_EQ(refusal(), corrupt("world save tree contains a symbolic link"));
+    EXPECT_EQ(refusal(), linkRefused(layout.saves / "World/link"));
 
     std::filesystem::remove(layout.saves / "World/link");
     std::filesystem::create_symlink(layout.home / "nowhere", layout.saves / "dangling");
-    EXPECT_EQ(refusal(), corrupt("world save tree contains a symbolic link"));
+    EXPECT_EQ(refusal(), linkRefused(layout.saves / "dangling"));
 }
 
 TEST_F(WorldFixture, ASpecialFileRefusesTheWholeBackup)
@@ -114,11 +121,11 @@ TEST_F(WorldFixture, SavesFolderThatIsALinkIsRefused)
     writeFile(layout.instance / "elsewhere/World/level.dat", "level");
     std::filesystem::create_directories(layout.instance);
     std::filesystem::create_directory_symlink(layout.instance / "elsewhere", layout.saves);
-    EXPECT_EQ(refusal(), corrupt("world save path contains a symbolic link"));
+    EXPECT_EQ(refusal(), linkRefused(layout.saves));
 
     std::filesystem::remove(layout.saves);
     std::filesystem::create_directory_symlink(layout.instance / "gone", layout.saves);
-    EXPECT_EQ(refusal(), corrupt("world save path contains a symbolic link"));
+    EXPECT_EQ(refusal(), linkRefused(layout.saves));
 }
 
 TEST_F(WorldFixture, EmptyTreeOrNoSavesFolderAreRefusedWithSentences)
@@ -155,7 +162,7 @@ TEST_F(WorldFixture, SizeLimitsAreCheckedBeforeAnythingIsCopied)
 {
     writeWorld();
     writeSparse(layout.saves / "World/huge.mca", std::uintmax_t(WorldBackupLimits::maxFileBytes) + 1);
-    EXPECT_EQ(refusal(), corrupt("world save file exceeds the size limit"));
+    EXPECT_EQ(refusal(), corrupt(("world save file exceeds the size limit of 64 GiB: " + (layout.saves / "World/huge.mca").native()).c_str()));
 
     // 32 files of exactly 64 GiB fill the 2 TiB total; the small files of the world go beyond it.
     std::filesystem::remove(layout.saves / "World/huge.mca");
@@ -216,7 +223,7 @@ TEST_F(WorldFixture, AFileRewrittenWhileItIsCopiedIsNeverRecordedAsVerified)
 TEST_F(WorldFixture, ACopyFailingMidwayLeavesNoBackupFolder)
 {
     writeWorld();
-    files->failOn(Op::cloneOrCopy, 4, ENOSPC);
+    files->failOn(Op::cloneOrCopy, 4, EIO);
     EXPECT_THROW(store.createWorldBackup(layout.instance, "n"), std::system_error);
     EXPECT_TRUE(entriesOf(layout.worldStore).empty());
 }
@@ -242,7 +249,7 @@ TEST_F(WorldFixture, SourceRecheckRefusesWhatTheScanWouldNot)
     EXPECT_EQ(refuses({layout.saves / "World"}), QStringLiteral("world backup source is not a regular file"));
     EXPECT_EQ(refuses({layout.saves / "World/absent"}), QStringLiteral("world save changed while Orvane was creating the backup"));
     std::filesystem::create_directory_symlink(layout.saves / "World", layout.saves / "Alias");
-    EXPECT_EQ(refuses({layout.saves / "Alias/level.dat"}), QStringLiteral("world save tree contains a symbolic link"));
+    EXPECT_EQ(refuses({layout.saves / "Alias/level.dat"}), linkRefused(layout.saves / "Alias").second);
 
     const auto sorted = store.validateWorldSources({level, layout.saves / ".hidden/../.hidden/notes"}, layout.instance.native() + "/");
     EXPECT_EQ(sorted, (std::vector<std::filesystem::path>{layout.saves / ".hidden/notes", level}));
@@ -270,7 +277,7 @@ TEST(WorldSaveScanner, LimitsAtTheirBoundaries)
     };
     EXPECT_EQ(textOf({3, 4, 9}), QStringLiteral("3 files, 9 bytes"));
     EXPECT_EQ(textOf({2, 4, 9}), QStringLiteral("world save tree exceeds the file limit"));
-    EXPECT_EQ(textOf({3, 3, 9}), QStringLiteral("world save file exceeds the size limit"));
+    EXPECT_EQ(textOf({3, 3, 9}), "world save file exceeds the size limit of 3 bytes: " + QString::fromStdString((saves / "sub/deeper/c").native()));
     EXPECT_EQ(textOf({3, 4, 8}), QStringLiteral("world save tree exceeds the total size limit"));
 
     // The real limits: a file of exactly 64 GiB and a total of exactly 2 TiB are accepted.
