@@ -54,21 +54,35 @@ void MainWindow::showEvent(QShowEvent* event)
     m_frameFitted = frameOf(*this);
     m_framed = !m_frameFitted.isNull();
     const QRect available = screen->availableGeometry();
-    setGeometry(WindowFit::firstGeometry(defaultSize, minimumContentSize, available, m_frameFitted));
+    placeFrameOf(WindowFit::firstGeometry(defaultSize, minimumContentSize, available, m_frameFitted), m_frameFitted);
     qCInfo(lcWindow).nospace() << "first geometry " << geometry() << " in " << available << " with frame "
                                << m_frameFitted << " at device pixel ratio " << screen->devicePixelRatio();
 }
 
-void MainWindow::moveEvent(QMoveEvent* event)
+bool MainWindow::event(QEvent* event)
 {
-    QMainWindow::moveEvent(event);
-    keepInsideOnceFramed();
+    const bool handled = QMainWindow::event(event);
+    // An X window manager tells the frame only after the window is mapped; Qt knows it by the time
+    // the window is first painted or activated, and no event says so by itself.
+    switch (event->type()) {
+    case QEvent::Paint:
+    case QEvent::WindowActivate:
+    case QEvent::Move:
+    case QEvent::Resize:
+        keepInsideOnceFramed();
+        break;
+    default:
+        break;
+    }
+    return handled;
 }
 
-void MainWindow::resizeEvent(QResizeEvent* event)
+void MainWindow::placeFrameOf(const QRect& content, const QMargins& frame)
 {
-    QMainWindow::resizeEvent(event);
-    keepInsideOnceFramed();
+    // Placed by its frame (move() takes the frame's corner), which asks the window manager to put the
+    // frame there: the content then lands inside it however large the frame turns out to be.
+    resize(content.size());
+    move(content.topLeft() - QPoint(frame.left(), frame.top()));
 }
 
 void MainWindow::keepInsideOnceFramed()
@@ -82,10 +96,12 @@ void MainWindow::keepInsideOnceFramed()
     m_frameFitted = frame;
     m_framed = true;
     const QRect available = screen->availableGeometry();
-    const QRect kept = WindowFit::keptInside(geometry(), minimumContentSize, available, frame);
-    if (kept != geometry())
-        setGeometry(kept);
-    qCInfo(lcWindow).nospace() << "framed geometry " << kept << " in " << available << " with frame " << frame;
+    // Only the size changes: the window manager has put the frame where the window was asked to be
+    // (or somewhere of its own choosing on screen), and Qt may not know where that is to the pixel.
+    const QSize fitted = WindowFit::fittedSize(size(), minimumContentSize, available, frame);
+    if (fitted != size())
+        resize(fitted);
+    qCInfo(lcWindow).nospace() << "framed size " << fitted << " in " << available << " with frame " << frame;
 }
 
 } // namespace orvane

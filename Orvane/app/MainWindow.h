@@ -25,14 +25,16 @@ public:
     void bringToFront();
 
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // The window manager tells the frame's size only once the window is on screen: until it has, the
-    // window is brought back inside the screen whenever the frame it knows changes.
+    // The window manager tells the frame's size only once the window is on screen: the first time it
+    // is known, the window is shrunk to fit inside the screen with it.
     void keepInsideOnceFramed();
+    // Puts the window's frame around `content`: move() places the frame's corner, as the window
+    // manager does with what it is asked.
+    void placeFrameOf(const QRect& content, const QMargins& frame);
 
     bool m_placed = false;
     bool m_framed = false;

@@ -29,22 +29,11 @@ QSize fittedSize(QSize wanted, QSize minimum, const QRect& available, const QMar
 QRect firstGeometry(QSize wanted, QSize minimum, const QRect& available, const QMargins& frame)
 {
     const QSize size = fittedSize(wanted, minimum, available, frame);
-    const QRect centred(available.left() + (available.width() - size.width() - frame.left() - frame.right()) / 2
-                            + frame.left(),
-                        available.top() + (available.height() - size.height() - frame.top() - frame.bottom()) / 2
-                            + frame.top(),
-                        size.width(), size.height());
-    return keptInside(centred, minimum, available, frame);
-}
-
-QRect keptInside(const QRect& content, QSize minimum, const QRect& available, const QMargins& frame)
-{
-    const QSize room = roomFor(available, frame);
-    const QSize size(std::max(minimum.width(), std::min(content.width(), room.width())),
-                     std::max(minimum.height(), std::min(content.height(), room.height())));
-    const QRect outer = QRect(content.topLeft(), size).marginsAdded(frame);
-    const int left = keptStart(outer.left(), outer.width(), available.left(), available.left() + available.width());
-    const int top = keptStart(outer.top(), outer.height(), available.top(), available.top() + available.height());
+    const QSize outer = size.grownBy(frame);
+    const int left = keptStart(available.left() + (available.width() - outer.width()) / 2, outer.width(),
+                               available.left(), available.left() + available.width());
+    const int top = keptStart(available.top() + (available.height() - outer.height()) / 2, outer.height(),
+                              available.top(), available.top() + available.height());
     return {left + frame.left(), top + frame.top(), size.width(), size.height()};
 }
 

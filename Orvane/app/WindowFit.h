@@ -12,16 +12,12 @@ namespace orvane::WindowFit {
 // known yet). Geometries are the content's, as QWidget::setGeometry takes them.
 
 // The content size to open at: `wanted` where it fits with its frame, else the largest size that
-// fits, each side on its own; never below `minimum`, even on a screen smaller than that.
+// fits, each side on its own; never below `minimum`, even on a screen smaller than that. Once the
+// frame is known, the same with the window's size as `wanted` shrinks it to fit and never grows it.
 QSize fittedSize(QSize wanted, QSize minimum, const QRect& available, const QMargins& frame);
 
-// The first geometry: the fitted size, centred in the available area.
+// The first geometry: the fitted size, centred in the available area; where even the minimum does
+// not fit, the frame's top-left corner stays inside, so that the title bar is reachable.
 QRect firstGeometry(QSize wanted, QSize minimum, const QRect& available, const QMargins& frame);
-
-// `content` kept on screen once its frame is known: shrunk where it does not fit (never grown, never
-// below `minimum`) and moved as little as needed to bring the frame inside the available area. Where
-// the window cannot fit at all, its frame's top-left corner is kept inside, so the title bar stays
-// reachable.
-QRect keptInside(const QRect& content, QSize minimum, const QRect& available, const QMargins& frame);
 
 } // namespace orvane::WindowFit

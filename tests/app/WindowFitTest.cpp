@@ -60,25 +60,24 @@ TEST(WindowFit, TheFirstWindowTakesTheDefaultSizeWhereItFitsElseTheLargestInside
     }
 }
 
-TEST(WindowFit, AWindowWhoseFrameBecomesKnownIsMovedAndShrunkOnlyAsFarAsTheScreenNeeds)
+TEST(WindowFit, AWindowWhoseFrameBecomesKnownIsShrunkToTheScreenAndNeverGrown)
 {
     struct Case {
         const char* name;
-        QRect content;
-        QRect expected;
+        QSize size;
+        QSize expected;
     };
     const QRect available = screenArea(1366, 768, 1);
     const Case cases[] = {
-        {"inside: left alone", {100, 100, 800, 600}, {100, 100, 800, 600}},
-        {"its bottom below the screen: moved up", {100, 150, 800, 700}, {100, 64, 800, 700}},
-        {"its title bar above the screen: moved down", {100, 0, 800, 600}, {100, 26, 800, 600}},
-        {"taller than the screen: shrunk to it", {173, 0, 1020, 768}, {173, 26, 1020, 738}},
-        {"past the right edge: moved left", {900, 100, 800, 600}, {562, 100, 800, 600}},
-        {"never shrunk below the minimum", {0, 0, 400, 300}, {4, 26, 640, 600}},
+        {"fits with its frame: left alone", {1020, 738}, {1020, 738}},
+        {"opened without knowing the frame: the frame's height taken off", {1020, 768}, {1020, 738}},
+        {"wider than the screen too", {1400, 800}, {1358, 738}},
+        {"smaller than the screen: never grown", {800, 640}, {800, 640}},
+        {"never below the minimum", {640, 600}, {640, 600}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(WindowFit::keptInside(c.content, MainWindow::minimumContentSize, available, kFrame), c.expected);
+        EXPECT_EQ(WindowFit::fittedSize(c.size, MainWindow::minimumContentSize, available, kFrame), c.expected);
     }
 }
 
