@@ -119,10 +119,10 @@ QString localDigits(const QString& asciiDigits, const QLocale& locale)
     const QString zero = locale.zeroDigit();
     if (zero == QLatin1String("0"))
         return asciiDigits;
+    // A zero beyond the BMP comes as a surrogate pair; the other digits follow it code point by code point.
+    const char32_t first = zero.size() == 1 ? zero.at(0).unicode() : QChar::surrogateToUcs4(zero.at(0), zero.at(1));
     QString text;
     for (const QChar digit : asciiDigits) {
-        // Digits beyond the BMP (surrogate pairs) step by code point, as QLocale's own do.
-        const char32_t first = zero.size() == 1 ? zero.at(0).unicode() : QChar::surrogateToUcs4(zero.at(0), zero.at(1));
         const char32_t scalar = first + char32_t(digit.unicode() - u'0');
         text += QString::fromUcs4(&scalar, 1);
     }
