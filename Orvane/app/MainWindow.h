@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMargins>
 
 namespace orvane {
 
-// The one window: dark, titled "Orvane", opening at 1020 × 800 and never smaller than 640 × 600.
-// The system's own title bar stays; the content (the main view) fills the rest.
+// The one window: dark, titled "Orvane", opening at 1020 × 800 where that fits on its screen (else
+// at the largest size inside the screen's available area, never below 640 × 600) and never smaller
+// than 640 × 600. The system's own title bar stays; the content (the main view) fills the rest.
 class MainWindow final : public QMainWindow {
     Q_OBJECT
 
@@ -21,6 +23,22 @@ public:
     // Shows the window in front and gives it the focus, out of the taskbar when it was minimised: what a
     // later start of Orvane asks of the running one.
     void bringToFront();
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // The window manager tells the frame's size only once the window is on screen: the first time it
+    // is known, the window is shrunk to fit inside the screen with it.
+    void keepInsideOnceFramed();
+    // Puts the window's frame around `content`: move() places the frame's corner, as the window
+    // manager does with what it is asked.
+    void placeFrameOf(const QRect& content, const QMargins& frame);
+
+    bool m_placed = false;
+    bool m_framed = false;
+    QMargins m_frameFitted;
 };
 
 } // namespace orvane

@@ -36,11 +36,12 @@ QString BackupManifest::savesRestorePrompt() const
     return savesRestorePrompt(QTimeZone::systemTimeZone());
 }
 
-QString BackupManifest::savesRestorePrompt(const QTimeZone& zone) const
+QString BackupManifest::savesRestorePrompt(const QTimeZone& zone, const QLocale& locale) const
 {
     return QStringLiteral("Restore the ") + QString::number(files.size())
-        + QStringLiteral(" files recorded in the verified world backup from ") + abbreviatedDateTimeText(createdAt, zone)
-        + QStringLiteral(" (") + fileByteCountText(totalByteCount())
+        + QStringLiteral(" files recorded in the verified world backup from ")
+        + localizedAbbreviatedDateTimeText(createdAt, zone, locale) + QStringLiteral(" (")
+        + localizedFileByteCountText(totalByteCount(), locale)
         + QStringLiteral(")? Other saves files added later are left unchanged. Overlay settings are not changed.");
 }
 

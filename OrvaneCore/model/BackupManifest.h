@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QJsonObject>
+#include <QLocale>
 #include <QTimeZone>
 #include <QString>
 
@@ -44,9 +45,10 @@ struct BackupManifest {
     // from disk may hold any counts; the store's byte-bounds check refuses such manifests).
     std::int64_t totalByteCount() const;
 
-    // The confirmation shown before a world restore, with the date in the user's time zone.
+    // The confirmation shown before a world restore, with the date in the user's time zone and the
+    // date and size in the user's locale (the size never parted from its unit).
     QString savesRestorePrompt() const;
-    QString savesRestorePrompt(const QTimeZone& zone) const;
+    QString savesRestorePrompt(const QTimeZone& zone, const QLocale& locale = QLocale()) const;
 
     // Shown when no world-backup manifest is at hand.
     static QString savesRestoreFallbackPrompt();

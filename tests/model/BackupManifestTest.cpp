@@ -140,11 +140,11 @@ TEST(BackupManifestPrompt, WorldRestorePromptNamesCountDateAndSize)
     m.files = {{"saves/World/level.dat", "/i/saves/World/level.dat", QString(64, u'c'), 2048}};
     EXPECT_EQ(m.savesRestorePrompt(QTimeZone(0)),
               QStringLiteral("Restore the 1 files recorded in the verified world backup from Dec 8, 2026 at 7:21 AM "
-                             "(2 KB)? Other saves files added later are left unchanged. Overlay settings are not changed."));
+                             "(2\u00a0KB)? Other saves files added later are left unchanged. Overlay settings are not changed."));
     m.files.clear();
     EXPECT_EQ(m.savesRestorePrompt(QTimeZone(-5 * 3600)),
               QStringLiteral("Restore the 0 files recorded in the verified world backup from Dec 8, 2026 at 2:21 AM "
-                             "(Zero KB)? Other saves files added later are left unchanged. Overlay settings are not changed."));
+                             "(Zero\u00a0KB)? Other saves files added later are left unchanged. Overlay settings are not changed."));
     EXPECT_EQ(BackupManifest::savesRestoreFallbackPrompt(),
               QStringLiteral("Restore only the files recorded in the latest verified world backup? "
                              "Files added later are left unchanged."));

@@ -107,7 +107,7 @@ TEST(BackupDetails, ARowNamesFolderDateFileCountAndTotalSize)
     m.createdAt = QDateTime(QDate(2026, 12, 8), QTime(19, 5, 9), Qt::UTC);
     m.files = {{QStringLiteral("a"), QStringLiteral("/a"), QString(), 1000},
                {QStringLiteral("b"), QStringLiteral("/b"), QString(), 2000}};
-    EXPECT_EQ(BackupDetails::rowValue(m, QTimeZone::utc()), QStringLiteral("tekkit-2 · Dec 8, 2026 at 7:05 PM · 2 files · 3 KB"));
+    EXPECT_EQ(BackupDetails::rowValue(m, QTimeZone::utc()), QStringLiteral("tekkit-2 · Dec 8, 2026 at 7:05 PM · 2 files · 3\u00a0KB"));
 
     const auto onlyWorlds = BackupDetails::rows(std::nullopt, m, QTimeZone::utc());
     ASSERT_EQ(onlyWorlds.size(), 1u);

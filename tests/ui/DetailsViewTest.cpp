@@ -133,7 +133,7 @@ TEST_F(DetailsViewTest, SectionsAppearWithWhatTheyShow)
     EXPECT_TRUE(shown(sheet.backupsSection()));
     EXPECT_FALSE(shown(sheet.diagnosticSection())) << "a preview without its file";
     EXPECT_EQ(sheet.backupsSection()->rows()->shownRows(),
-              (DetailRowTexts{{QStringLiteral("Worlds"), QStringLiteral("tekkit-2 · Dec 8, 2026 at 7:21 AM · 1 files · 10 bytes")}}));
+              (DetailRowTexts{{QStringLiteral("Worlds"), QStringLiteral("tekkit-2 · Dec 8, 2026 at 7:21 AM · 1 files · 10\u00a0bytes")}}));
 
     setState([&](AppModelState& s) {
         s.diagnosticURL = "/r/orvane-diagnostic-1.json";

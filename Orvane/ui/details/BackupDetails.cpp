@@ -8,25 +8,25 @@
 
 namespace orvane::BackupDetails {
 
-QString rowValue(const BackupManifest& manifest, const QTimeZone& zone)
+QString rowValue(const BackupManifest& manifest, const QTimeZone& zone, const QLocale& locale)
 {
     return QStringList{
         lastPathComponentText(pathFromText(manifest.instanceRoot)),
-        abbreviatedDateTimeText(manifest.createdAt, zone),
+        localizedAbbreviatedDateTimeText(manifest.createdAt, zone, locale),
         QString::number(manifest.files.size()) + QStringLiteral(" files"),
-        fileByteCountText(manifest.totalByteCount()),
+        localizedFileByteCountText(manifest.totalByteCount(), locale),
     }
         .join(QStringLiteral(" · "));
 }
 
 DetailRowTexts rows(const std::optional<BackupManifest>& settings, const std::optional<BackupManifest>& worlds,
-                    const QTimeZone& zone)
+                    const QTimeZone& zone, const QLocale& locale)
 {
     DetailRowTexts result;
     if (settings)
-        result.push_back({QStringLiteral("Settings"), rowValue(*settings, zone)});
+        result.push_back({QStringLiteral("Settings"), rowValue(*settings, zone, locale)});
     if (worlds)
-        result.push_back({QStringLiteral("Worlds"), rowValue(*worlds, zone)});
+        result.push_back({QStringLiteral("Worlds"), rowValue(*worlds, zone, locale)});
     return result;
 }
 

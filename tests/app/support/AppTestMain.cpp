@@ -1,6 +1,6 @@
-// The test main of the model and window suites: a QApplication on the offscreen platform, with the
-// Fusion style, the en_US locale, UTC and DejaVu Sans Mono, so that texts and pixels do not depend on
-// the machine running the tests.
+// The test main of the model and window suites: a QApplication on the offscreen platform with one
+// 1920 × 1200 desktop screen, with the Fusion style, the en_US locale, UTC and DejaVu Sans Mono, so
+// that texts, pixels and window sizes do not depend on the machine running the tests.
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" ORVANE_TEST_FIXTURES "/screens/screen-1920x1200.json");
     qputenv("TZ", "UTC");
     tzset();
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
