@@ -4,6 +4,7 @@
 #include "model/OrvaneError.h"
 #include "platform/PathText.h"
 #include "records/RestoreWorkspace.h"
+#include "session/IntactSnapshot.h"
 #include "session/OverlayFileEvidence.h"
 #include "session/OverlayOriginals.h"
 #include "session/OverlayTargetChecks.h"
@@ -69,13 +70,8 @@ std::optional<BackupManifest> snapshotToKeep(const BackupStore& store, const std
         } catch (const OrvaneError&) {
             return std::nullopt; // a restore would refuse it: a new snapshot serves instead
         }
-        try {
-            store.verifySnapshot(backup.manifest, backup.directory);
-        } catch (const OrvaneError& error) {
-            if (error.kind() != OrvaneError::Kind::backupCorrupt)
-                throw;
+        if (!isIntactSnapshot(store, backup))
             continue;
-        }
         std::vector<TransactionalInstaller::PendingWrite> writes;
         try {
             writes = TransactionalInstaller(files).prepare(plan, inspection);

@@ -6,6 +6,7 @@
 #include "platform/HexDigest.h"
 #include "platform/PathText.h"
 #include "platform/Sha256.h"
+#include "session/IntactSnapshot.h"
 #include "session/OverlayFileReplacement.h"
 #include "session/OverlayKeyRestore.h"
 #include "session/OverlayOriginals.h"
@@ -119,13 +120,8 @@ std::vector<FileOrigin> latestSnapshotOrigins(const BackupStore& store, const st
                                               const OverlayPlan& plan)
 {
     for (ListedBackup& backup : store.restorableBackups(instance, BackupKind::preOverlay)) {
-        try {
-            store.verifySnapshot(backup.manifest, backup.directory);
-        } catch (const OrvaneError& error) {
-            if (error.kind() != OrvaneError::Kind::backupCorrupt)
-                throw;
+        if (!isIntactSnapshot(store, backup))
             continue;
-        }
         std::vector<FileOrigin> origins;
         for (const auto& file : targets)
             origins.push_back({file, backup, planKeys(plan, targetAt(targets, file))});
