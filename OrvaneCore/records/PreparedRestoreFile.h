@@ -16,9 +16,7 @@ struct PreparedRestoreFile {
     std::filesystem::path destination; // the standardised originalPath
     std::filesystem::path staged;      // the verified copy of the backed-up bytes, waiting for its rename
     bool existed = false;              // an item was at the destination when the file was staged
-    // The destination's prior bytes in the undo folder, and what they measured; existing destinations only.
-    // A second name (hard link) of the destination's own file, or, where its volume allows none, a copy
-    // checked against what was measured.
+    // The verified copy of the destination's prior bytes and what it measured; existing destinations only.
     std::optional<std::filesystem::path> undo;
     bool undoCopied = false; // `undo` is a copy, not a second name of the prior file (none allowed there)
     std::optional<QString> priorSHA256;

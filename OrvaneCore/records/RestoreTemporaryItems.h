@@ -28,9 +28,7 @@ std::filesystem::path stageName();        // .orvane-restore-stage-<UUID>: backe
 std::filesystem::path rollbackName();     // .orvane-restore-rollback-<UUID>: prior bytes waiting to be swapped back
 std::filesystem::path preservedName();    // .orvane-restore-preserved-<UUID>: bytes moved aside by a rollback
 std::filesystem::path setAsideName();     // .orvane-restore-created-<UUID>: a created path moved into the undo folder
-// orvane-restore-kept-<UUID>: an undo folder that may hold the only copy of files as they were, kept after a
-// failed rollback or when a recovery could neither finish nor undo its restore
-std::filesystem::path keptUndoFolderName();
+std::filesystem::path keptUndoFolderName(); // orvane-restore-kept-<UUID>: an undo folder kept after a failed rollback
 std::filesystem::path journalName();      // .orvane-restore-areas-<UUID>: the destination folders a restore works in
 std::filesystem::path probeName();        // .orvane-restore-probe-<UUID>: a link that tests a rename's reach, at once removed
 
