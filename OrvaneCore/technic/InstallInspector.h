@@ -28,7 +28,7 @@ public:
 
     // `environment` and `jvmRoot` (where JDKs are looked for without JAVA_HOME) decide which Java would
     // run a launcher JAR, `hostArchitecture` what it must run natively on.
-    InstallInspector(std::shared_ptr<FileOperations> files, std::filesystem::path jvmRoot,
+    InstallInspector(std::shared_ptr<FileOperations> fileManager, std::filesystem::path jvmRoot,
                      ProcessEnvironment environment, RosettaCheck rosettaInstalled,
                      QString hostArchitecture = orvane::hostArchitecture());
 
@@ -60,13 +60,14 @@ public:
     static QString performanceModsWarning();
     static QString optionsOfWarning();
 
+    const std::shared_ptr<FileOperations>& fileManager() const { return m_fileManager; }
     const std::filesystem::path& jvmRoot() const { return m_jvmRoot; }
     const ProcessEnvironment& environment() const { return m_environment; }
 
 private:
     bool rosettaInstalled() const;
 
-    std::shared_ptr<FileOperations> m_files;
+    std::shared_ptr<FileOperations> m_fileManager;
     std::filesystem::path m_jvmRoot;
     ProcessEnvironment m_environment;
     RosettaCheck m_rosettaInstalled;

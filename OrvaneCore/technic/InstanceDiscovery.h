@@ -21,7 +21,7 @@ public:
     // Pack folder names tried in dataRoot/"modpacks", in order.
     static const QStringList modpacksNames;
 
-    InstanceDiscovery(std::shared_ptr<FileOperations> files, std::filesystem::path home);
+    InstanceDiscovery(std::shared_ptr<FileOperations> fileManager, std::filesystem::path home);
 
     // The explicit folder when certified, else the first certified modpacks candidate, else the
     // first certified archive copy. Never throws.
@@ -36,10 +36,11 @@ public:
     // home/Documents/Minecraft Backups/Tekkit 2.
     std::filesystem::path archiveFolder() const;
 
+    const std::shared_ptr<FileOperations>& fileManager() const { return m_fileManager; }
     const std::filesystem::path& home() const { return m_home; }
 
 private:
-    std::shared_ptr<FileOperations> m_files;
+    std::shared_ptr<FileOperations> m_fileManager;
     std::filesystem::path m_home;
 };
 
