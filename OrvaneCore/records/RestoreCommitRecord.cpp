@@ -22,11 +22,6 @@ namespace {
 // A record lists the files of one area, a few hundred bytes each; anything larger is not one of ours.
 constexpr std::uint64_t kRecordByteLimit = std::uint64_t(256) << 20;
 
-// The record's format: 2 since a file's undo data may be a copy ("copied"). Records without a "format"
-// entry are format 1, read as they are; a later format is not read as a record, so recovery stops at it
-// as at a damaged one rather than misread what it says.
-constexpr std::int64_t kFormat = 2;
-
 void append(QByteArray& bytes, const char* key, const QByteArray& value)
 {
     bytes.append(key);
@@ -160,42 +155,11 @@ std::optional<RestoreCommitRecord::SetAside> decodeSetAside(const QByteArray& va
     return RestoreCommitRecord::SetAside{bytesPath(name), standardised(original)};
 }
 
-// Which entries of the record's head were read.
-struct HeadSeen {
-    bool restore = false, store = false, backup = false, instance = false, format = false;
-
-    bool whole() const { return restore && store && backup && instance; }
-};
-
-// Reads one entry of the head (which restore, from where, onto what); false for any other key.
-bool readHeadEntry(RestoreCommitRecord& record, HeadSeen& seen, const QByteArray& key, const QByteArray& value)
-{
-    if (key == "restore") {
-        record.restore = QString::fromUtf8(value);
-        seen.restore = true;
-    } else if (key == "store") {
-        record.store = bytesPath(value);
-        seen.store = true;
-    } else if (key == "backup") {
-        record.backupId = QString::fromUtf8(value);
-        seen.backup = true;
-    } else if (key == "instance") {
-        record.instanceRoot = bytesPath(value);
-        seen.instance = true;
-    } else if (key == "technic") {
-        record.technicRoot = bytesPath(value);
-    } else {
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 QByteArray RestoreCommitRecord::encode() const
 {
     QByteArray bytes;
-    append(bytes, "format", QByteArray::number(qlonglong(kFormat)));
     append(bytes, "restore", restore.toUtf8());
     append(bytes, "store", pathBytes(store));
     append(bytes, "backup", backupId.toUtf8());
@@ -238,8 +202,7 @@ std::optional<RestoreCommitRecord> RestoreCommitRecord::decodeEntries(const QByt
     if (!bytes.endsWith('\0') && !headOnly)
         return std::nullopt;
     RestoreCommitRecord record;
-    HeadSeen head;
-    bool filesWhole = true;
+    bool hasRestore = false, hasStore = false, hasBackup = false, hasInstance = false, filesWhole = true;
     std::optional<std::uint64_t> fileCount;
     std::vector<File> files;
     std::vector<std::optional<std::filesystem::path>> elsewhere; // a file's "to", by index into `files`
@@ -250,12 +213,20 @@ std::optional<RestoreCommitRecord> RestoreCommitRecord::decodeEntries(const QByt
             continue;
         const QByteArray key = entry.left(equals);
         const QByteArray value = entry.mid(equals + 1);
-        if (readHeadEntry(record, head, key, value)) {
-            continue;
-        } else if (key == "format") {
-            const auto format = countOf(value);
-            filesWhole = filesWhole && format && *format >= 1 && *format <= kFormat && !head.format;
-            head.format = true;
+        if (key == "restore") {
+            record.restore = QString::fromUtf8(value);
+            hasRestore = true;
+        } else if (key == "store") {
+            record.store = bytesPath(value);
+            hasStore = true;
+        } else if (key == "backup") {
+            record.backupId = QString::fromUtf8(value);
+            hasBackup = true;
+        } else if (key == "instance") {
+            record.instanceRoot = bytesPath(value);
+            hasInstance = true;
+        } else if (key == "technic") {
+            record.technicRoot = bytesPath(value);
         } else if (headOnly) {
             continue;
         } else if (key == "files") {
@@ -303,7 +274,7 @@ std::optional<RestoreCommitRecord> RestoreCommitRecord::decodeEntries(const QByt
     }
     const bool absolute = record.store.is_absolute() && record.instanceRoot.is_absolute()
         && (!record.technicRoot || record.technicRoot->is_absolute());
-    if (!head.whole() || !absolute || record.backupId.isEmpty())
+    if (!hasRestore || !hasStore || !hasBackup || !hasInstance || !absolute || record.backupId.isEmpty())
         return std::nullopt;
     return record;
 }

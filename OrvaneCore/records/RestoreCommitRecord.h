@@ -17,17 +17,15 @@ struct FoundCommitRecord;
 
 // What the next backup or restore needs to finish or undo a restore interrupted while it replaced files:
 // which backup it was restoring, from which store, onto which instance, and the files whose stages or
-// undo data lie in this undo folder's area. From right before the first replacement until the restore
-// is done, each of its undo folders holds this record; the clean-up of leftovers never removes an undo
-// folder holding one. The record goes once its restore was finished or undone, and also when a later
-// restore or the user's emptying of a kept folder leaves nothing for it to finish or undo.
-// The restore's journal names the backup in the same form (without files). Records carry a "format"
-// entry (see RestoreCommitRecord.cpp); those written before it read as format 1.
+// undo links lie in this undo folder's area. From right before the first replacement until the restore
+// is done, each of its undo folders holds this record; an undo folder holding one is never removed by
+// the clean-up of leftovers, only once that restore was finished or undone.
+// The restore's journal names the backup in the same form (without files).
 struct RestoreCommitRecord {
     // One file the restore puts in place: enough to undo it without the backup, and to tell bytes
     // played since the interruption from the two it may hold.
     struct File {
-        QString relativePath; // where its undo data (a link or a copy) lies below an undo folder
+        QString relativePath; // where its undo link lies below an undo folder
         std::filesystem::path destination;
         QString sha256; // the backed-up bytes
         std::int64_t byteCount = 0;
