@@ -7,7 +7,6 @@
 #include "platform/StoreLock.h"
 #include "records/ListedBackup.h"
 #include "records/PreparedRestoreFile.h"
-#include "records/RestoreCommitRecord.h"
 #include "records/RestoreCheckpoint.h"
 #include "records/RecoveryOutcome.h"
 

@@ -20,8 +20,8 @@ struct PreparedRestoreFile {
     // where none is allowed: see RestoreRun.h) and what it measured; existing destinations only.
     std::optional<std::filesystem::path> undo;
     bool undoCopied = false; // `undo` is a copy, not a second name of the prior file (none allowed there)
-    std::optional<QString> previousSHA256;
-    std::optional<std::int64_t> previousByteCount;
+    std::optional<QString> priorSHA256;
+    std::optional<std::int64_t> priorByteCount;
 
     // The root the file is restored below, from which its folder is opened without links: the Technic
     // root for the launcher's settings, the instance otherwise (the destination less its relative path,
