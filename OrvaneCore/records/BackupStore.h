@@ -7,7 +7,6 @@
 #include "platform/StoreLock.h"
 #include "records/ListedBackup.h"
 #include "records/PreparedRestoreFile.h"
-#include "records/RestoreCommitRecord.h"
 #include "records/RestoreCheckpoint.h"
 #include "records/RecoveryOutcome.h"
 
@@ -28,7 +27,8 @@ namespace orvane {
 // Owns the backups under one folder: overlay snapshots (the backups folder) or world backups (its
 // "saves" subfolder). Each snapshot is <root>/<id>/ with the copies and manifest.json. Making and
 // checking snapshots, listing and choosing them, and planning a restore are its own (BackupStore*.cpp);
-// a restore itself is a RestoreRun, and what an interrupted one left a RestoreRecovery.
+// a restore itself is a RestoreRun, and what an interrupted one left a RestoreRecovery (the protocol
+// both keep is written at the top of RestoreRun.h).
 // A short-lived value made for one operation; not thread-safe.
 class BackupStore final {
 public:
@@ -36,10 +36,9 @@ public:
     // backup), or every copy's size (a stat each). A restore checks the digests as it stages the copies.
     enum class SnapshotCheck { digests, sizes };
 
-    // `temporaryFolder` (applicationSupport/tmp, made private 0700) holds the stages and undo links of
-    // restores whose files lie on its volume; for files on another volume (or none given) a private
-    // hidden work folder at the top of the instance or Technic root serves, so every commit
-    // is one rename on one volume.
+    // `temporaryFolder` (applicationSupport/tmp, made private 0700) is the first work area a restore
+    // tries for its stages and undo data (none given: the others serve); the work areas and what each
+    // holds are in the restore protocol, RestoreRun.h.
     BackupStore(std::filesystem::path root, std::shared_ptr<FileOperations> fileOperations,
                 std::filesystem::path temporaryFolder = {});
 

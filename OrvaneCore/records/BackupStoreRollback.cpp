@@ -63,7 +63,7 @@ void preserveIn(FileOperations& files, const CheckedFolder& folder, const Prepar
 // destination through its folder, where it must hold the prior bytes: returns its name there.
 std::filesystem::path rollbackCopy(FileOperations& files, const CheckedFolder& folder, const PreparedRestoreFile& file)
 {
-    if (!file.undo || !file.previousSHA256 || !file.previousByteCount)
+    if (!file.undo || !file.priorSHA256 || !file.priorByteCount)
         throw OrvaneError::io(restoreTexts::undoMissing);
     const std::filesystem::path rollbackName = restoreItems::rollbackName();
     const std::filesystem::path copy = file.undo->parent_path() / rollbackName;
@@ -74,7 +74,7 @@ std::filesystem::path rollbackCopy(FileOperations& files, const CheckedFolder& f
         restoreItems::removeQuietly(files, copy);
         throw;
     }
-    if (!folder.holds(rollbackName, *file.previousSHA256, *file.previousByteCount)) {
+    if (!folder.holds(rollbackName, *file.priorSHA256, *file.priorByteCount)) {
         folder.removeQuietly(files, rollbackName);
         throw OrvaneError::io(restoreTexts::undoFailedVerification);
     }
@@ -102,8 +102,8 @@ void rollBackFile(const BackupStore& store, const PreparedRestoreFile& file)
         preserveIn(files, folder, file);
         return;
     }
-    const QString& priorSHA256 = *file.previousSHA256;
-    const std::int64_t priorCount = *file.previousByteCount;
+    const QString& priorSHA256 = *file.priorSHA256;
+    const std::int64_t priorCount = *file.priorByteCount;
     // The swap stays in one folder, and nothing is made through a link.
     const std::filesystem::path rollbackName = rollbackCopy(files, folder, file);
     const std::filesystem::path rollback = folder.path() / rollbackName;

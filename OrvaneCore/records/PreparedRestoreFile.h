@@ -14,13 +14,14 @@ namespace orvane {
 struct PreparedRestoreFile {
     BackupFile manifestFile;
     std::filesystem::path destination; // the standardised originalPath
-    std::filesystem::path staged;      // the verified copy of the backed-up bytes, waiting for its rename
+    std::filesystem::path staged;      // the digest-checked copy of the backed-up bytes, waiting for its swap
     bool existed = false;              // an item was at the destination when the file was staged
-    // The verified copy of the destination's prior bytes and what it measured; existing destinations only.
+    // The undo data of the destination's prior bytes (a hard link to its own file, or a checked copy
+    // where none is allowed: see RestoreRun.h) and what it measured; existing destinations only.
     std::optional<std::filesystem::path> undo;
     bool undoCopied = false; // `undo` is a copy, not a second name of the prior file (none allowed there)
-    std::optional<QString> previousSHA256;
-    std::optional<std::int64_t> previousByteCount;
+    std::optional<QString> priorSHA256;
+    std::optional<std::int64_t> priorByteCount;
 
     // The root the file is restored below, from which its folder is opened without links: the Technic
     // root for the launcher's settings, the instance otherwise (the destination less its relative path,

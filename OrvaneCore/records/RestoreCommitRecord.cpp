@@ -22,6 +22,17 @@ namespace {
 // A record lists the files of one area, a few hundred bytes each; anything larger is not one of ours.
 constexpr std::uint64_t kRecordByteLimit = std::uint64_t(256) << 20;
 
+// The record's format. 1: every record without a "format" entry (so older builds still read those as
+// they always did). 2: a record whose undo data includes a checked copy ("copied" entries), which a
+// reader of format 1 would take for a link. A newer format is not read: the record is damaged and its
+// folder is kept, never undone on a guess.
+constexpr std::int64_t kNewestFormat = 2;
+
+bool holdsCopies(const std::optional<std::vector<RestoreCommitRecord::File>>& files)
+{
+    return files && std::any_of(files->begin(), files->end(), [](const auto& file) { return file.priorFile.has_value(); });
+}
+
 void append(QByteArray& bytes, const char* key, const QByteArray& value)
 {
     bytes.append(key);
@@ -160,6 +171,8 @@ std::optional<RestoreCommitRecord::SetAside> decodeSetAside(const QByteArray& va
 QByteArray RestoreCommitRecord::encode() const
 {
     QByteArray bytes;
+    if (holdsCopies(files))
+        append(bytes, "format", QByteArray::number(qlonglong(kNewestFormat)));
     append(bytes, "restore", restore.toUtf8());
     append(bytes, "store", pathBytes(store));
     append(bytes, "backup", backupId.toUtf8());
@@ -203,6 +216,7 @@ std::optional<RestoreCommitRecord> RestoreCommitRecord::decodeEntries(const QByt
         return std::nullopt;
     RestoreCommitRecord record;
     bool hasRestore = false, hasStore = false, hasBackup = false, hasInstance = false, filesWhole = true;
+    bool readable = true; // a format this build knows
     std::optional<std::uint64_t> fileCount;
     std::vector<File> files;
     std::vector<std::optional<std::filesystem::path>> elsewhere; // a file's "to", by index into `files`
@@ -213,7 +227,10 @@ std::optional<RestoreCommitRecord> RestoreCommitRecord::decodeEntries(const QByt
             continue;
         const QByteArray key = entry.left(equals);
         const QByteArray value = entry.mid(equals + 1);
-        if (key == "restore") {
+        if (key == "format") {
+            const auto format = countOf(value);
+            readable = readable && format && *format >= 1 && *format <= kNewestFormat;
+        } else if (key == "restore") {
             record.restore = QString::fromUtf8(value);
             hasRestore = true;
         } else if (key == "store") {
@@ -261,7 +278,7 @@ std::optional<RestoreCommitRecord> RestoreCommitRecord::decodeEntries(const QByt
                 elsewhere.back() = bytesPath(value);
         }
     }
-    if (!filesWhole || (fileCount && *fileCount != files.size()) || (!fileCount && !files.empty()))
+    if ((!readable && !headOnly) || !filesWhole || (fileCount && *fileCount != files.size()) || (!fileCount && !files.empty()))
         return std::nullopt;
     if (fileCount) {
         for (std::size_t i = 0; i < files.size(); ++i) {

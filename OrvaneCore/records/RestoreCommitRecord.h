@@ -17,15 +17,19 @@ struct FoundCommitRecord;
 
 // What the next backup or restore needs to finish or undo a restore interrupted while it replaced files:
 // which backup it was restoring, from which store, onto which instance, and the files whose stages or
-// undo links lie in this undo folder's area. From right before the first replacement until the restore
-// is done, each of its undo folders holds this record; an undo folder holding one is never removed by
-// the clean-up of leftovers, only once that restore was finished or undone.
-// The restore's journal names the backup in the same form (without files).
+// undo data lie in this undo folder's area (its place in the protocol: RestoreRun.h). From right before
+// the first replacement until the restore is done, each of its undo folders holds this record; the
+// clean-up of leftovers never removes an undo folder holding one. The record goes once its restore was
+// finished or undone, and also when a later restore or the user's emptying of a kept folder leaves
+// nothing for it to finish or undo. The restore's journal names the backup in the same form (without
+// files). A record holding a checked copy carries "format=2"; every other one is written without a
+// format entry, as format 1, so records written before formats read as they always did. A newer format
+// is damaged: recovery refuses the operation and keeps the folder rather than undo on a guess.
 struct RestoreCommitRecord {
     // One file the restore puts in place: enough to undo it without the backup, and to tell bytes
     // played since the interruption from the two it may hold.
     struct File {
-        QString relativePath; // where its undo link lies below an undo folder
+        QString relativePath; // where its undo data (a hard link or a checked copy) lies below an undo folder
         std::filesystem::path destination;
         QString sha256; // the backed-up bytes
         std::int64_t byteCount = 0;
@@ -33,7 +37,7 @@ struct RestoreCommitRecord {
         std::optional<QString> priorSHA256;
         std::optional<std::int64_t> priorByteCount;
         // Where its undo data is a copy (no second names there): the prior file's device and inode,
-        // which tell a file never replaced from one replaced. Absent for an undo link.
+        // which tell a file never replaced from one replaced. Absent for a hard link.
         std::optional<std::pair<std::uint64_t, std::uint64_t>> priorFile = std::nullopt;
 
         bool existed() const { return priorSHA256.has_value(); }

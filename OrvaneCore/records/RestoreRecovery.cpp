@@ -419,8 +419,8 @@ QStringList RestoreRecovery::undoFromUndoFolders(const InterruptedRestore& resto
                 failures.push_back(pathText(entry.destination) + QStringLiteral(": ") + restoreTexts::undoMissing);
                 continue;
             }
-            entry.previousSHA256 = file.priorSHA256;
-            entry.previousByteCount = file.priorByteCount;
+            entry.priorSHA256 = file.priorSHA256;
+            entry.priorByteCount = file.priorByteCount;
         }
         replaced.push_back(prepared.size());
         prepared.push_back(std::move(entry));

@@ -134,7 +134,7 @@ void RestoreRun::stageOne(const BackupFile& record)
         noteSharedFile(m_prepared.size() - 1, *m_sharedBefore);
     // Its area's commit record lists it: undone from there even without the backup.
     served->files.push_back(RestoreCommitRecord::File{record.relativePath, file.destination, record.sha256,
-                                                     record.byteCount, file.previousSHA256, file.previousByteCount,
+                                                     record.byteCount, file.priorSHA256, file.priorByteCount,
                                                      std::nullopt});
     if (file.undoCopied)
         served->files.back().priorFile = std::pair(m_stamps.back().prior.device, m_stamps.back().prior.inode);

@@ -110,8 +110,8 @@ void RestoreRun::measurePriorBytes(PreparedRestoreFile& file, const BackupFile& 
                             : measured->stamp.inode == kept->inode && measured->stamp.device == kept->device);
     if (!same || measured->stamp.size > std::uint64_t(INT64_MAX))
         throw OrvaneError::io(restoreTexts::changedWhilePreparing);
-    file.previousSHA256 = measured->bytes.sha256;
-    file.previousByteCount = std::int64_t(measured->bytes.byteCount);
+    file.priorSHA256 = measured->bytes.sha256;
+    file.priorByteCount = std::int64_t(measured->bytes.byteCount);
     m_stamps.back().prior = measured->stamp;
 }
 

@@ -15,6 +15,8 @@
 
 namespace orvane {
 
+// The restore's own items (what each holds and when it goes: the protocol in RestoreRun.h).
+//
 // A created path a restore moved into an undo folder instead of deleting it, so a rollback can put it back.
 struct SetAsideFile {
     std::filesystem::path aside; // in its undo folder
@@ -23,12 +25,12 @@ struct SetAsideFile {
 
 // Names of the items a restore makes, each "<prefix><fresh upper-case UUID>" (platform/OwnItemNames).
 namespace restoreItems {
-std::filesystem::path undoFolderName();   // orvane-restore-undo-<UUID>: prior bytes of existing destinations
+std::filesystem::path undoFolderName();   // orvane-restore-undo-<UUID>: undo data, set-aside paths, the record
 std::filesystem::path stageName();        // .orvane-restore-stage-<UUID>: backed-up bytes waiting for their rename
 std::filesystem::path rollbackName();     // .orvane-restore-rollback-<UUID>: prior bytes waiting to be swapped back
 std::filesystem::path preservedName();    // .orvane-restore-preserved-<UUID>: bytes moved aside by a rollback
 std::filesystem::path setAsideName();     // .orvane-restore-created-<UUID>: a created path moved into the undo folder
-std::filesystem::path keptUndoFolderName(); // orvane-restore-kept-<UUID>: an undo folder kept after a failed rollback
+std::filesystem::path keptUndoFolderName(); // orvane-restore-kept-<UUID>: an undo folder kept with its record (see RestoreRun.h)
 std::filesystem::path journalName();      // .orvane-restore-areas-<UUID>: the destination folders a restore works in
 std::filesystem::path probeName();        // .orvane-restore-probe-<UUID>: a link that tests a rename's reach, at once removed
 

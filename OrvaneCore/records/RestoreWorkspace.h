@@ -12,7 +12,8 @@
 
 namespace orvane {
 
-// Where one restore keeps its stages and the files it sets aside: always on the file system of the
+// The work areas of one restore (where each item lies and why: the protocol in RestoreRun.h). It keeps
+// the stages, the undo folders and the records always on the file system of the
 // files they are renamed with, so that every commit is one rename whatever volume the instance is on.
 // For each destination folder it takes the first of these that shares its file system: the
 // application's private temporary folder, a private hidden folder (ownItemNames::hiddenWorkFolder) at the top of the
@@ -23,7 +24,7 @@ public:
     // One folder the restore works in.
     struct Area {
         std::filesystem::path folder;     // stages lie directly in it
-        std::filesystem::path undoFolder; // orvane-restore-undo-<UUID> in it: files set aside
+        std::filesystem::path undoFolder; // orvane-restore-undo-<UUID> in it: undo data, set-aside paths, the record
         bool undoMade = false;
         bool recorded = false; // the undo folder holds the commit record
         std::vector<std::filesystem::path> undoFolders; // below the undo folder, made by this restore
@@ -67,7 +68,7 @@ public:
     std::vector<Area*> areas();
 
     // Removes the hidden folders this restore made when nothing is left in them, and the journal unless
-    // an undo folder kept after a failed rollback still holds its record (the journal leads the next
+    // a kept undo folder still holds its record (the journal leads the next
     // recovery there): what the restore left now is either kept on purpose or not its own.
     void finish() noexcept;
 

@@ -83,7 +83,7 @@ bool isCertified(const std::optional<QString>& packVersion, const std::optional<
 InstallInspector::InstallInspector(std::shared_ptr<FileOperations> fileManager, std::filesystem::path jvmRoot,
                                    ProcessEnvironment environment, RosettaCheck rosettaInstalled,
                                    QString hostArchitecture)
-    : m_fileManager(std::move(fileManager))
+    : m_files(std::move(fileManager))
     , m_jvmRoot(std::move(jvmRoot))
     , m_environment(std::move(environment))
     , m_rosettaInstalled(std::move(rosettaInstalled))
@@ -126,7 +126,7 @@ std::filesystem::path InstallInspector::resolveInstance(const TechnicLocation& l
     if (pathExists(tablePath)) {
         std::optional<std::pair<QString, InstalledPacksFile::InstalledPack>> entry;
         try {
-            entry = InstalledPacksFile::read(tablePath, *m_fileManager).tekkitPack();
+            entry = InstalledPacksFile::read(tablePath, *m_files).tekkitPack();
         } catch (const std::exception&) {
             // An unreadable table only means the folder is looked for another way.
         }
@@ -170,17 +170,17 @@ void InstallInspector::checkCertifiedVersions(const InstallInspection& inspectio
 
 std::optional<QString> InstallInspector::readPackVersion(const std::filesystem::path& instance) const
 {
-    return InstanceBinFiles::readPackVersion(instance, *m_fileManager);
+    return InstanceBinFiles::readPackVersion(instance, *m_files);
 }
 
 std::optional<QString> InstallInspector::readForgeVersion(const std::filesystem::path& instance) const
 {
-    return InstanceBinFiles::readForgeVersion(instance, *m_fileManager);
+    return InstanceBinFiles::readForgeVersion(instance, *m_files);
 }
 
 InstanceBinFiles::RunData InstallInspector::readRunData(const std::filesystem::path& instance) const
 {
-    return InstanceBinFiles::readRunData(instance, *m_fileManager);
+    return InstanceBinFiles::readRunData(instance, *m_files);
 }
 
 std::vector<QString> InstallInspector::listMods(const std::filesystem::path& instance)
@@ -243,7 +243,7 @@ InstallInspection InstallInspector::inspect(const TechnicLocation& location,
     inspection.runDataMemoryMB = runData.memory;
 
     try {
-        const auto options = OptionsFile::read(*instance / "options.txt", *m_fileManager).nonKeyBindingValues();
+        const auto options = OptionsFile::read(*instance / "options.txt", *m_files).nonKeyBindingValues();
         for (auto it = options.cbegin(); it != options.cend(); ++it)
             inspection.options.emplace(it.key(), it.value());
     } catch (const std::exception&) {
@@ -254,7 +254,7 @@ InstallInspection InstallInspector::inspect(const TechnicLocation& location,
 
     std::optional<QJsonObject> settings;
     if (location.dataRoot)
-        settings = readJsonObjectIfPossible(*m_fileManager, *location.dataRoot / "settings.json");
+        settings = readJsonObjectIfPossible(*m_files, *location.dataRoot / "settings.json");
     if (settings) {
         inspection.settingsMemoryId = TechnicSettingsFile::memory(*settings);
         if (inspection.settingsMemoryId)
@@ -274,7 +274,7 @@ InstallInspection InstallInspector::inspect(const TechnicLocation& location,
 
     // Only a launcher JAR runs on the user's own Java; an application brings its own.
     if (location.appURL && OpenCommandOpener::isJar(*location.appURL)) {
-        const auto java = LauncherJavaReadiness::check(m_environment, m_jvmRoot, m_hostArchitecture, *m_fileManager);
+        const auto java = LauncherJavaReadiness::check(m_environment, m_jvmRoot, m_hostArchitecture, *m_files);
         if (java.issue)
             warnings.push_back(*java.issue);
     }

@@ -60,14 +60,14 @@ public:
     static QString performanceModsWarning();
     static QString optionsOfWarning();
 
-    const std::shared_ptr<FileOperations>& fileManager() const { return m_fileManager; }
+    const std::shared_ptr<FileOperations>& fileManager() const { return m_files; }
     const std::filesystem::path& jvmRoot() const { return m_jvmRoot; }
     const ProcessEnvironment& environment() const { return m_environment; }
 
 private:
     bool rosettaInstalled() const;
 
-    std::shared_ptr<FileOperations> m_fileManager;
+    std::shared_ptr<FileOperations> m_files;
     std::filesystem::path m_jvmRoot;
     ProcessEnvironment m_environment;
     RosettaCheck m_rosettaInstalled;

@@ -14,7 +14,7 @@ const QStringList InstanceDiscovery::modpacksNames = {QStringLiteral("tekkit-2")
                                                       QStringLiteral("Tekkit 2")};
 
 InstanceDiscovery::InstanceDiscovery(std::shared_ptr<FileOperations> fileManager, std::filesystem::path home)
-    : m_fileManager(std::move(fileManager))
+    : m_files(std::move(fileManager))
     , m_home(std::move(home))
 {
 }
@@ -36,7 +36,7 @@ std::optional<std::filesystem::path> InstanceDiscovery::discover(
 
 bool InstanceDiscovery::isCertifiedInstance(const std::filesystem::path& folder) const
 {
-    return InstanceBinFiles::readPackVersion(folder, *m_fileManager) == CertifiedPack::version;
+    return InstanceBinFiles::readPackVersion(folder, *m_files) == CertifiedPack::version;
 }
 
 std::optional<std::filesystem::path> InstanceDiscovery::modpacksCandidates(const std::filesystem::path& dataRoot) const

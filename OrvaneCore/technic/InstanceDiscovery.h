@@ -36,11 +36,11 @@ public:
     // home/Documents/Minecraft Backups/Tekkit 2.
     std::filesystem::path archiveFolder() const;
 
-    const std::shared_ptr<FileOperations>& fileManager() const { return m_fileManager; }
+    const std::shared_ptr<FileOperations>& fileManager() const { return m_files; }
     const std::filesystem::path& home() const { return m_home; }
 
 private:
-    std::shared_ptr<FileOperations> m_fileManager;
+    std::shared_ptr<FileOperations> m_files;
     std::filesystem::path m_home;
 };
 

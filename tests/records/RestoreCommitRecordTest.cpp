@@ -61,3 +61,41 @@ TEST(RestoreCommitRecord, EncodesEachFileInTheStoredFormatAndReadsItBack)
         EXPECT_EQ(RestoreCommitRecord::decode(expected), std::optional(record));
     }
 }
+
+// Records without a "format" entry are format 1 and read as they always did; a record with a checked
+// copy says its format and reads back; a newer format is not read as a whole record, but its head still
+// tells whose it is, so recovery refuses it rather than undoing it on a guess.
+TEST(RestoreCommitRecord, ReadsEachFormatItKnowsAndOnlyTheHeadOfANewerOne)
+{
+    const RestoreCommitRecord::File linked{"saves/W/a", "/i/saves/W/a", kBacked, 4, kPrior, 7};
+    RestoreCommitRecord::File copied = linked;
+    copied.priorFile = std::pair(std::uint64_t(5), std::uint64_t(9));
+    const RestoreCommitRecord old{"T", "/store", "B", "/i", std::nullopt, std::vector{linked}, {}};
+    const RestoreCommitRecord withCopy{"T", "/store", "B", "/i", std::nullopt, std::vector{copied}, {}};
+    const QByteArray oldBytes = entries({"restore=T", "store=/store", "backup=B", "instance=/i", "files=1"})
+        + "file=" + kBacked.toLatin1() + " 4 " + kPrior.toLatin1() + " 7 saves/W/a" + '\0';
+    EXPECT_EQ(old.encode(), oldBytes);
+    EXPECT_EQ(RestoreCommitRecord::decode(oldBytes), std::optional(old));
+    EXPECT_TRUE(withCopy.encode().startsWith(QByteArray("format=2") + '\0'));
+    EXPECT_EQ(RestoreCommitRecord::decode(withCopy.encode()), std::optional(withCopy));
+
+    struct Case {
+        const char* name;
+        QByteArray format;
+        bool whole;
+    };
+    const Case cases[] = {
+        {"format 1 said", "format=1", true},
+        {"format 2 said", "format=2", true},
+        {"a newer format", "format=3", false},
+        {"no number", "format=x", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray bytes = c.format + '\0' + oldBytes;
+        EXPECT_EQ(RestoreCommitRecord::decode(bytes).has_value(), c.whole);
+        RestoreCommitRecord head = old;
+        head.files.reset();
+        EXPECT_EQ(RestoreCommitRecord::decodeHead(bytes), std::optional(head));
+    }
+}
