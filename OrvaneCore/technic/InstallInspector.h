@@ -60,7 +60,6 @@ public:
     static QString performanceModsWarning();
     static QString optionsOfWarning();
 
-    const std::shared_ptr<FileOperations>& fileManager() const { return m_files; }
     const std::filesystem::path& jvmRoot() const { return m_jvmRoot; }
     const ProcessEnvironment& environment() const { return m_environment; }
 

@@ -36,7 +36,6 @@ public:
     // home/Documents/Minecraft Backups/Tekkit 2.
     std::filesystem::path archiveFolder() const;
 
-    const std::shared_ptr<FileOperations>& fileManager() const { return m_files; }
     const std::filesystem::path& home() const { return m_home; }
 
 private:
