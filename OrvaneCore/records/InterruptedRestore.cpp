@@ -3,6 +3,7 @@
 #include "platform/OwnItemNames.h"
 #include "platform/PathText.h"
 #include "records/FileEvidence.h"
+#include "records/WorldRefusals.h"
 
 #include <algorithm>
 #include <set>
@@ -21,21 +22,6 @@ using RecordedFile = RestoreCommitRecord::File;
 bool sameFile(const std::optional<FileStamp>& a, const std::optional<FileStamp>& b)
 {
     return a && b && a->device == b->device && a->inode == b->inode;
-}
-
-// The first component below `root` on the way to `folder` (at or below it) that is a link.
-std::optional<std::filesystem::path> firstLinkBelow(const std::filesystem::path& folder, const std::filesystem::path& root)
-{
-    std::filesystem::path current = root;
-    for (const auto& part : folder.lexically_relative(root)) {
-        if (part.empty() || part == ".")
-            continue;
-        current /= part;
-        struct stat st {};
-        if (::lstat(current.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
-            return current;
-    }
-    return std::nullopt;
 }
 
 // True when nothing but folders (and `except`) lies below `folder`; false when it cannot be looked through.
@@ -162,7 +148,7 @@ std::optional<std::filesystem::path> InterruptedRestore::linkOnTheWay() const
     for (const auto& folder : folders) {
         for (const auto* root : {&roots.instance, roots.technic ? &*roots.technic : nullptr}) {
             if (root && isSameOrContained(folder, *root)) {
-                if (auto link = firstLinkBelow(folder, *root))
+                if (auto link = firstSymbolicLink(folder, *root))
                     return link;
                 break;
             }
