@@ -63,9 +63,7 @@ OrvaneError unrecordableName(const std::filesystem::path& path)
 
 BackupStore::BackupStore(std::filesystem::path root, std::shared_ptr<FileOperations> fileOperations,
                          std::filesystem::path temporaryFolder)
-    : m_root(std::move(root))
-    , m_files(std::move(fileOperations))
-    , m_temporaryFolder(std::move(temporaryFolder))
+    : BackupReader(std::move(root), std::move(fileOperations), std::move(temporaryFolder))
     , m_clock([] { return QDateTime::currentDateTimeUtc(); })
 {
 }
@@ -111,7 +109,7 @@ BackupManifest BackupStore::createBackup(const std::vector<std::filesystem::path
                                          const QString& notes, const std::vector<QString>& createdPaths)
 {
     const StoreLock held = lock();
-    removeInterruptedWork(instanceRoot, std::nullopt, Purpose::backup);
+    recoverInterruptedWork(instanceRoot, std::nullopt, Purpose::backup);
     return assembleBackup(files, instanceRoot, kind, notes, createdPaths);
 }
 

@@ -5,9 +5,8 @@
 #include "model/RestoreResult.h"
 #include "platform/FileOperations.h"
 #include "platform/StoreLock.h"
+#include "records/BackupReader.h"
 #include "records/ListedBackup.h"
-#include "records/PreparedRestoreFile.h"
-#include "records/RestoreCheckpoint.h"
 #include "records/RecoveryOutcome.h"
 
 #include <QDateTime>
@@ -26,29 +25,21 @@ namespace orvane {
 
 // Owns the backups under one folder: overlay snapshots (the backups folder) or world backups (its
 // "saves" subfolder). Each snapshot is <root>/<id>/ with the copies and manifest.json. Making and
-// checking snapshots, listing and choosing them, and planning a restore are its own (BackupStore*.cpp);
-// a restore itself is a RestoreRun, and what an interrupted one left a RestoreRecovery (the protocol
-// both keep is written at the top of RestoreRun.h).
+// listing and choosing snapshots, and the restore entry points are its own (BackupStore*.cpp); reading,
+// checking and planning one are its BackupReader's, which is all the restore engines see of it. A
+// restore itself is a RestoreRun, and what an interrupted one left a RestoreRecovery (the protocol both
+// keep is written at the top of RestoreRun.h).
 // A short-lived value made for one operation; not thread-safe.
-class BackupStore final {
+class BackupStore final : public BackupReader {
 public:
-    // How far a snapshot is checked against its manifest: every copy's digest (a read of the whole
-    // backup), or every copy's size (a stat each). A restore checks the digests as it stages the copies.
-    enum class SnapshotCheck { digests, sizes };
-
     // `temporaryFolder` (applicationSupport/tmp, made private 0700) is the first work area a restore
     // tries for its stages and undo data (none given: the others serve); the work areas and what each
     // holds are in the restore protocol, RestoreRun.h.
     BackupStore(std::filesystem::path root, std::shared_ptr<FileOperations> fileOperations,
                 std::filesystem::path temporaryFolder = {});
 
-    const std::filesystem::path& root() const { return m_root; }
-    const std::shared_ptr<FileOperations>& fileOperations() const { return m_files; }
     void setFileOperations(std::shared_ptr<FileOperations> files) { m_files = std::move(files); }
-    // Called by restores at their commit points; absent (empty) after construction.
-    const RestoreCheckpointHook& restoreCheckpoint() const { return m_restoreCheckpoint; }
     void setRestoreCheckpoint(RestoreCheckpointHook hook) { m_restoreCheckpoint = std::move(hook); }
-    const std::filesystem::path& temporaryFolder() const { return m_temporaryFolder; }
     void setTemporaryFolder(std::filesystem::path folder) { m_temporaryFolder = std::move(folder); }
     // The clock that dates new backups; the system clock in UTC unless replaced.
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
@@ -80,10 +71,6 @@ public:
     // file anywhere, an empty tree or a limit refuses the whole backup before anything is copied.
     BackupManifest createWorldBackup(const std::filesystem::path& instanceRoot, const QString& notes);
 
-    // Throws OrvaneError::backupCorrupt at the first difference between a manifest and its folder.
-    void verifySnapshot(const BackupManifest& manifest, const std::filesystem::path& directory,
-                        SnapshotCheck check = SnapshotCheck::digests) const;
-
     // Re-checks world files before they are copied; returns them standardised, sorted by relative path.
     std::vector<std::filesystem::path> validateWorldSources(const std::vector<std::filesystem::path>& files,
                                                             const std::filesystem::path& instanceRoot) const;
@@ -99,16 +86,6 @@ public:
 
     // The size of the item at `path` (not following a link).
     static std::int64_t byteCount(const std::filesystem::path& path);
-
-    // True when `path` is not strictly below `root`, or any component below `root` is a symbolic link.
-    // Both are standardised; the root itself is not tested.
-    static bool pathContainsSymbolicLink(const std::filesystem::path& path, const std::filesystem::path& root);
-
-    // Refuses negative counts, an overflowing sum and, for world backups, the size limits; returns the total.
-    static std::uint64_t checkByteBounds(const BackupManifest& manifest);
-
-    // Not empty, not absolute, no empty, "." or ".." piece.
-    static bool isSafeRelativeBackupPath(const QString& relativePath);
 
     // "<UTC time with milliseconds, colons removed>-<lower-case UUID>", e.g.
     // 2026-12-08T072108.123Z-0f8fad5b-d9cb-469f-a165-70867728950e.
@@ -142,27 +119,12 @@ public:
     std::optional<OrvaneError> restoreCandidateFailure(const std::filesystem::path& instanceRoot,
                                                        std::optional<BackupKind> kind) const;
 
-    // Throws OrvaneError::backupCorrupt at the first place a restore of `manifest` would write or delete
-    // outside where it may. Recorded paths must be absolute: a relative one is never resolved. Only the
-    // overlay's own files that the restore does not put back (options.txt, bin/runData) may be deleted.
-    void planRestore(const BackupManifest& manifest, const std::filesystem::path& directory,
-                     const std::filesystem::path& instanceRoot,
-                     const std::optional<std::filesystem::path>& technicDataRoot) const;
-
-    // The backup with the id of `manifest`, decoded afresh from its folder (not verified here).
-    std::optional<ListedBackup> loadBackup(const std::optional<BackupManifest>& manifest) const;
-
-    // <data root> for an instance at <data root>/modpacks/<pack>; nothing for an instance anywhere else.
-    static std::optional<std::filesystem::path> technicRoot(const std::filesystem::path& instanceRoot);
-
     // The listing order: the backup made last first (by the store's count), then those made before
     // stores counted, later createdAt first and within one instant the larger id first.
     static bool isNewer(const BackupManifest& a, const BackupManifest& b);
 
-    // 1 to 128 UTF-8 bytes of letters, marks, digits (any script), "-" and "."; not "." or "..".
-    static bool isSafeBackupID(const QString& id);
-
-    // --- Restore entry points (OrvaneError::backupMissing when there is nothing to restore) ---
+    // --- Restore entry points (BackupStoreRestore.cpp) ---
+    // Each throws OrvaneError::backupMissing when there is nothing to restore.
 
     // Restores the backup latestBackup() picks, or when a copy of it fails its digest while it is
     // staged (before anything is replaced) the next older one. Without a Technic root it is derived
@@ -185,27 +147,16 @@ public:
     void recoverInterruptedRestores(const std::filesystem::path& instanceRoot,
                                     const std::optional<std::filesystem::path>& technicDataRoot);
 
-    // --- The restore engine (RestoreRun stages and commits, RestoreRecovery finishes what was cut off) ---
-
     // Puts every file of a backup back, each with one swap or exclusive rename, checking each copy's
     // digest as it is staged and re-measuring every destination at each step. Every swap, move, link
     // and removal in a destination folder acts through the descriptor of that folder as its link-free
     // check opened it (and the item's own name), so a folder swapped for a link after the check is never
     // followed. Either every file holds the backed-up bytes afterwards, or every replaced file is put
-    // back; bytes that changed meanwhile are never deleted, and the error says where they are. An undo
-    // folder is kept (and named) only after a failed rollback; what an interrupted restore left is
-    // finished or undone first.
+    // back; bytes that changed meanwhile are never deleted, and the error says where they are. When the
+    // rollback fails too, the undo folders are kept (and named). What an interrupted restore left is
+    // finished, undone or kept first.
     RestoreResult restoreAtomically(const ListedBackup& backup, const std::filesystem::path& instanceRoot,
                                     const std::optional<std::filesystem::path>& technicDataRoot);
-
-    // Puts the committed files (indices into `prepared`) back, last first; returns one text per failure.
-    // Each file's folder is opened afresh below its root without links, and every look, move and swap
-    // of the file goes through that descriptor and the file's own name, never by path again.
-    std::vector<QString> rollBack(const std::vector<PreparedRestoreFile>& prepared,
-                                  const std::vector<std::size_t>& committed) const;
-    // Rolls back a file that did not exist before the restore: moves it aside and deletes it only when
-    // it holds exactly the restored bytes. Acts through its folder as rollBack does.
-    void preserveUnexpectedBytes(const PreparedRestoreFile& file) const;
 
 private:
     // What the candidates given to restoreFirstUsable passed already: with `worldsPlanned`, a world
@@ -220,9 +171,14 @@ private:
     // Partial snapshots, and the stages and undo folders of restores that never finished; a restore of
     // this store onto this instance interrupted while it replaced files is finished, undone or kept
     // first (RestoreRecovery). Probes left beside the files `restoring` puts back go too.
-    RecoveryOutcome removeInterruptedWork(const std::filesystem::path& instanceRoot,
-                                          const std::optional<std::filesystem::path>& technicDataRoot, Purpose purpose,
-                                          const BackupManifest* restoring = nullptr);
+    RecoveryOutcome recoverInterruptedWork(const std::filesystem::path& instanceRoot,
+                                           const std::optional<std::filesystem::path>& technicDataRoot,
+                                           Purpose purpose, const BackupManifest* restoring = nullptr);
+    // The candidates restoreLatestBackup() tries, each read only when the restore reaches it, and the
+    // newest listed backup of `kind` (of any kind when none has it) whatever its instance.
+    std::function<std::optional<ListedBackup>()> restoreCandidates(const std::filesystem::path& instanceRoot,
+                                                                   std::optional<BackupKind> kind) const;
+    std::optional<ListedBackup> newestBackup(std::optional<BackupKind> kind) const;
     void removePartialSnapshots();
     void removeUnfinishedWork(const std::filesystem::path& instance,
                               const std::optional<std::filesystem::path>& technic);
@@ -241,10 +197,6 @@ private:
                           const std::vector<QString>& originalPaths, const std::filesystem::path& directory,
                           const std::filesystem::path& instanceRoot);
 
-    std::filesystem::path m_root;
-    std::shared_ptr<FileOperations> m_files;
-    RestoreCheckpointHook m_restoreCheckpoint;
-    std::filesystem::path m_temporaryFolder;
     std::function<QDateTime()> m_clock;
     std::optional<QString> m_interruptedRestoreNotice;
     StoreLock::Patience m_lockPatience;

@@ -22,7 +22,7 @@ std::filesystem::path BackupStore::partialSnapshotFolder(const QString& id) cons
     return m_root / (std::string(ownItemNames::partialBackup) + id.toStdString());
 }
 
-RecoveryOutcome BackupStore::removeInterruptedWork(const std::filesystem::path& instanceRoot,
+RecoveryOutcome BackupStore::recoverInterruptedWork(const std::filesystem::path& instanceRoot,
                                                             const std::optional<std::filesystem::path>& technicDataRoot,
                                                             Purpose purpose, const BackupManifest* restoring)
 {

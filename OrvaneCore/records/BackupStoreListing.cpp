@@ -2,16 +2,15 @@
 
 #include "records/BackupSequence.h"
 
-#include "model/UnicodeScalars.h"
-
-#include "json/JsonReader.h"
 #include "model/OrvaneError.h"
 #include "platform/PathText.h"
 #include "records/FileEvidence.h"
 #include "records/OutOfOpenFiles.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
+#include <memory>
 #include <set>
 
 #include <QUuid>
@@ -20,18 +19,7 @@ namespace orvane {
 
 namespace {
 
-// A world manifest lists at most 500000 files; this leaves room for long paths without reading
-// an arbitrarily large file into memory.
-constexpr std::uint64_t kManifestByteLimit = std::uint64_t(512) << 20;
-
 const QLatin1String kEscapes{"snapshot directory escapes the backup store"};
-
-BackupManifest readManifestIn(FileOperations& files, const std::filesystem::path& folder)
-{
-    // Never through a link: the manifest must be the folder's own file.
-    const QByteArray bytes = files.readRegularFile(folder / "manifest.json", kManifestByteLimit, false);
-    return fromJson<BackupManifest>(JsonReader::parse(bytes, QStringLiteral("BackupManifest")).object());
-}
 
 // The backups of `kind` in `backups`, else those of any kind (all when no kind is asked), in order.
 // World saves and overlay files never stand in for each other: asked for saves, only saves are
@@ -157,7 +145,7 @@ private:
                 return false;
             if (BackupStore::pathContainsSymbolicLink(entry.folder, m_store.root()))
                 return false;
-            BackupManifest manifest = readManifestIn(*m_store.fileOperations(), entry.folder);
+            BackupManifest manifest = BackupReader::readManifestIn(*m_store.fileOperations(), entry.folder);
             if (manifest.id != entry.id)
                 return false;
             entry.manifest = std::move(manifest);
@@ -296,15 +284,6 @@ bool BackupStore::isNewer(const BackupManifest& a, const BackupManifest& b)
     return a.createdAt > b.createdAt;
 }
 
-bool BackupStore::isSafeBackupID(const QString& id)
-{
-    const qsizetype bytes = id.toUtf8().size();
-    if (bytes < 1 || bytes > 128 || id == QLatin1String(".") || id == QLatin1String(".."))
-        return false;
-    // "/" and the backslash are neither alphanumeric nor "-" or ".".
-    return everyScalar(id, [](char32_t c) { return c == U'-' || c == U'.' || isLetterMarkOrNumber(c); });
-}
-
 std::optional<ListedBackup> BackupStore::latestBackup(const std::filesystem::path& instanceRoot,
                                                       std::optional<BackupKind> kind) const
 {
@@ -370,62 +349,16 @@ std::optional<OrvaneError> BackupStore::restoreCandidateFailure(const std::files
     return std::nullopt;
 }
 
-std::optional<ListedBackup> BackupStore::loadBackup(const std::optional<BackupManifest>& manifest) const
+std::function<std::optional<ListedBackup>()> BackupStore::restoreCandidates(const std::filesystem::path& instanceRoot,
+                                                                          std::optional<BackupKind> kind) const
 {
-    if (!manifest)
-        return std::nullopt;
-    const QString& id = manifest->id;
-    if (!isSafeBackupID(id))
-        throw OrvaneError::backupCorrupt(QStringLiteral("unsafe backup id"));
-    const std::filesystem::path folder = m_root / pathFromText(id);
-    if (pathContainsSymbolicLink(folder, m_root))
-        throw OrvaneError::backupCorrupt(kEscapes);
-    if (!itemExistsAt(folder / "manifest.json"))
-        throw OrvaneError::backupCorrupt(QStringLiteral("missing manifest for ") + id);
-    BackupManifest decoded = readManifestIn(*m_files, folder);
-    if (decoded.id != id)
-        throw OrvaneError::backupCorrupt(QStringLiteral("manifest id does not match its backup directory"));
-    return ListedBackup{std::move(decoded), folder};
+    auto candidates = std::make_shared<RestorableBackups>(*this, instanceRoot, kind);
+    return [candidates] { return candidates->next(); };
 }
 
-std::optional<std::filesystem::path> BackupStore::technicRoot(const std::filesystem::path& instanceRoot)
+std::optional<ListedBackup> BackupStore::newestBackup(std::optional<BackupKind> kind) const
 {
-    const std::filesystem::path parent = standardised(instanceRoot).parent_path();
-    if (parent.filename() != "modpacks")
-        return std::nullopt;
-    return parent.parent_path();
-}
-
-RestoreResult BackupStore::restoreLatestBackup(const std::filesystem::path& instanceRoot,
-                                               const std::optional<std::filesystem::path>& technicDataRoot,
-                                               std::optional<BackupKind> kind)
-{
-    const StoreLock held = lock();
-    // Older backups are looked at only when the restore falls back to them.
-    RestorableBackups candidates(*this, instanceRoot, kind);
-    return restoreFirstUsable([&] { return candidates.next(); }, CandidateChecks::worldsPlanned, instanceRoot,
-                              technicDataRoot ? technicDataRoot : technicRoot(instanceRoot));
-}
-
-RestoreResult BackupStore::restoreBackup(const BackupManifest& manifest, const std::filesystem::path& instanceRoot,
-                                         const std::optional<std::filesystem::path>& technicDataRoot)
-{
-    const StoreLock held = lock();
-    const auto loaded = loadBackup(manifest);
-    if (!loaded)
-        throw OrvaneError::backupMissing();
-    return restoreAtomically(*loaded, instanceRoot, technicDataRoot ? technicDataRoot : technicRoot(instanceRoot));
-}
-
-RestoreResult BackupStore::restoreRecordedBackup(const std::optional<BackupManifest>& manifest,
-                                                 std::optional<BackupKind> kind)
-{
-    const StoreLock held = lock();
-    std::optional<ListedBackup> chosen = manifest ? loadBackup(manifest) : pick(listBackups(), kind);
-    if (!chosen)
-        throw OrvaneError::backupMissing();
-    const std::filesystem::path instance = pathFromText(chosen->manifest.instanceRoot);
-    return restoreAtomically(*chosen, instance, technicRoot(instance));
+    return pick(listBackups(), kind);
 }
 
 } // namespace orvane

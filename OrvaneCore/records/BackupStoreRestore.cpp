@@ -1,6 +1,7 @@
 #include "records/BackupStore.h"
 
 #include "model/OrvaneError.h"
+#include "platform/PathText.h"
 #include "records/RestoreRecovery.h"
 #include "records/RestoreRun.h"
 #include "records/SnapshotCopyMismatch.h"
@@ -9,6 +10,37 @@
 #include <utility>
 
 namespace orvane {
+
+RestoreResult BackupStore::restoreLatestBackup(const std::filesystem::path& instanceRoot,
+                                               const std::optional<std::filesystem::path>& technicDataRoot,
+                                               std::optional<BackupKind> kind)
+{
+    const StoreLock held = lock();
+    // Older backups are looked at only when the restore falls back to them.
+    return restoreFirstUsable(restoreCandidates(instanceRoot, kind), CandidateChecks::worldsPlanned, instanceRoot,
+                              technicDataRoot ? technicDataRoot : technicRoot(instanceRoot));
+}
+
+RestoreResult BackupStore::restoreBackup(const BackupManifest& manifest, const std::filesystem::path& instanceRoot,
+                                         const std::optional<std::filesystem::path>& technicDataRoot)
+{
+    const StoreLock held = lock();
+    const auto loaded = loadBackup(manifest);
+    if (!loaded)
+        throw OrvaneError::backupMissing();
+    return restoreAtomically(*loaded, instanceRoot, technicDataRoot ? technicDataRoot : technicRoot(instanceRoot));
+}
+
+RestoreResult BackupStore::restoreRecordedBackup(const std::optional<BackupManifest>& manifest,
+                                                 std::optional<BackupKind> kind)
+{
+    const StoreLock held = lock();
+    std::optional<ListedBackup> chosen = manifest ? loadBackup(manifest) : newestBackup(kind);
+    if (!chosen)
+        throw OrvaneError::backupMissing();
+    const std::filesystem::path instance = pathFromText(chosen->manifest.instanceRoot);
+    return restoreAtomically(*chosen, instance, technicRoot(instance));
+}
 
 RestoreResult BackupStore::restoreAtomically(const ListedBackup& backup, const std::filesystem::path& instanceRoot,
                                              const std::optional<std::filesystem::path>& technicDataRoot)
@@ -23,7 +55,7 @@ void BackupStore::recoverInterruptedRestores(const std::filesystem::path& instan
                                              const std::optional<std::filesystem::path>& technicDataRoot)
 {
     const StoreLock held = lock();
-    const RecoveryOutcome recovery = removeInterruptedWork(instanceRoot, technicDataRoot, Purpose::restore);
+    const RecoveryOutcome recovery = recoverInterruptedWork(instanceRoot, technicDataRoot, Purpose::restore);
     if (recovery.keptNow)
         throw OrvaneError::io(*m_interruptedRestoreNotice + QStringLiteral(" Nothing was replaced."));
 }
@@ -35,7 +67,7 @@ RestoreResult BackupStore::restoreFirstUsable(const std::function<std::optional<
     std::optional<ListedBackup> candidate = nextCandidate();
     if (!candidate) {
         // A killed backup's partial folder goes first.
-        removeInterruptedWork(instanceRoot, technicDataRoot, Purpose::restore);
+        recoverInterruptedWork(instanceRoot, technicDataRoot, Purpose::restore);
         // A backup there is, behind a link Orvane does not follow: that is what stops the restore.
         if (const auto link = linkBeforeBackedUpWorld(listBackups(SnapshotCheck::sizes), instanceRoot))
             throw worldLinkRefused(*link);
@@ -59,7 +91,7 @@ RestoreResult BackupStore::restoreFirstUsable(const std::function<std::optional<
         // Files changed since an interrupted restore are not replaced by the restore that finds them:
         // the notice says where its replaced files are kept. One kept earlier is replaced now, the way
         // out its refusals named, and is over once this restore is done.
-        const RecoveryOutcome recovery = removeInterruptedWork(instanceRoot, technicDataRoot, Purpose::restore, &backup.manifest);
+        const RecoveryOutcome recovery = recoverInterruptedWork(instanceRoot, technicDataRoot, Purpose::restore, &backup.manifest);
         if (recovery.keptNow)
             throw OrvaneError::io(*m_interruptedRestoreNotice + QStringLiteral(" Nothing was replaced."));
         try {

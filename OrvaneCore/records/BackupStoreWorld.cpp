@@ -34,7 +34,7 @@ BackupManifest BackupStore::createWorldBackup(const std::filesystem::path& insta
     const StoreLock held = lock();
 
     // An interrupted restore may have left its work beside the world files: gone before they are listed.
-    removeInterruptedWork(root, std::nullopt, Purpose::backup);
+    recoverInterruptedWork(root, std::nullopt, Purpose::backup);
     WorldSaveScan scan = scanWorldSaves(saves);
     // Orvane's own items (names of exactly their form) are never world files: a probe holding a backed-up
     // file's bytes goes, anything else it made stays out of the backup.

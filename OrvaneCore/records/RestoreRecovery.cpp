@@ -3,10 +3,11 @@
 #include "model/OrvaneError.h"
 #include "platform/FolderDescriptorCache.h"
 #include "platform/PathText.h"
-#include "records/BackupStore.h"
+#include "records/BackupReader.h"
 #include "records/CheckedFolder.h"
 #include "records/FileEvidence.h"
 #include "records/RestoreCommitRecord.h"
+#include "records/RestoreRollback.h"
 #include "records/RestoreRun.h"
 #include "records/RestoreSpace.h"
 #include "records/RestoreTemporaryItems.h"
@@ -147,8 +148,8 @@ std::pair<BackupManifest, BackupManifest> splitByState(const BackupManifest& man
 
 // Renames each undo folder to a kept name no clean-up takes (a kept one stays as it is); returns where
 // the undo data now is, one path per folder.
-std::vector<std::filesystem::path> keepUndoFolders(FileOperations& files,
-                                                   const std::vector<std::filesystem::path>& undoFolders)
+std::vector<std::filesystem::path> renameToKept(FileOperations& files,
+                                                const std::vector<std::filesystem::path>& undoFolders)
 {
     std::vector<std::filesystem::path> kept;
     for (const auto& folder : undoFolders)
@@ -167,14 +168,14 @@ struct RestoreRecovery::Attempt {
     BackupKind kind = BackupKind::saves;
 };
 
-RestoreRecovery::RestoreRecovery(const BackupStore& store, const std::filesystem::path& instanceRoot,
+RestoreRecovery::RestoreRecovery(const BackupReader& store, const std::filesystem::path& instanceRoot,
                                  const std::optional<std::filesystem::path>& technicDataRoot, Purpose purpose,
                                  std::optional<QString>& notice)
     : m_store(store)
     , m_files(*store.fileOperations())
     , m_storeFolder(standardised(std::filesystem::absolute(store.root())))
     , m_inHand{standardised(instanceRoot), technicDataRoot ? std::optional(standardised(*technicDataRoot))
-                                                           : BackupStore::technicRoot(standardised(instanceRoot))}
+                                                           : BackupReader::technicRoot(standardised(instanceRoot))}
     , m_private(store.temporaryFolder().empty() ? std::filesystem::path() : standardised(store.temporaryFolder()))
     , m_purpose(purpose)
     , m_notice(notice)
@@ -337,13 +338,13 @@ bool RestoreRecovery::finish(const Attempt& attempt, const std::vector<FileState
     const ListedBackup& backup = *attempt.backup;
     const RestoreRoots& roots = attempt.restore.roots;
     try {
-        m_store.verifySnapshot(backup.manifest, backup.directory, BackupStore::SnapshotCheck::sizes);
+        m_store.verifySnapshot(backup.manifest, backup.directory, BackupReader::SnapshotCheck::sizes);
         m_store.planRestore(backup.manifest, backup.directory, roots.instance, roots.technic);
         // Files holding the backed-up bytes are not staged again, yet the backup must still hold them;
         // and the space the rest takes is there before anything is changed.
         const auto [rest, done] = splitByState(backup.manifest, attempt.restore, states);
         if (!done.files.empty())
-            m_store.verifySnapshot(done, backup.directory, BackupStore::SnapshotCheck::digests);
+            m_store.verifySnapshot(done, backup.directory, BackupReader::SnapshotCheck::digests);
         RestoreSpace space(m_files, RestoreSpace::Use::together);
         for (const BackupFile& file : rest.files)
             space.add(standardised(pathFromText(file.originalPath)), std::uint64_t(std::max<std::int64_t>(file.byteCount, 0)));
@@ -390,7 +391,7 @@ bool RestoreRecovery::undo(const Attempt& attempt, const std::vector<FileState>&
         return true;
     // The record stays: every later backup of this instance refuses the same way until the world is
     // whole again, so a mixed world is never recorded.
-    const auto kept = keepUndoFolders(m_files, restore.undoFolders); // one per undo folder
+    const auto kept = renameToKept(m_files, restore.undoFolders); // one per undo folder
     for (const std::size_t i : holding)
         failures.push_back(pathText(kept[i]) + QStringLiteral(": holds files the restore had moved aside"));
     keep(attempt, failures, kept);
@@ -425,7 +426,7 @@ QStringList RestoreRecovery::undoFromUndoFolders(const InterruptedRestore& resto
         replaced.push_back(prepared.size());
         prepared.push_back(std::move(entry));
     }
-    for (auto& failure : m_store.rollBack(prepared, replaced))
+    for (auto& failure : restoreRollback::rollBack(m_files, m_store.restoreCheckpoint(), prepared, replaced))
         failures.push_back(std::move(failure));
     return failures;
 }
@@ -435,7 +436,7 @@ QStringList RestoreRecovery::undoFromUndoFolders(const InterruptedRestore& resto
 void RestoreRecovery::keep(const Attempt& attempt, const QStringList& failures,
                            const std::vector<std::filesystem::path>& undo)
 {
-    const auto kept = keepUndoFolders(m_files, undo);
+    const auto kept = renameToKept(m_files, undo);
     if (attempt.told && m_purpose == Purpose::restore) {
         m_outcome.keptBefore.insert(m_outcome.keptBefore.end(), kept.begin(), kept.end());
         return;
@@ -451,7 +452,7 @@ void RestoreRecovery::keep(const Attempt& attempt, const QStringList& failures,
 // find it says so; a later backup refuses until a restore or the user ends it.
 void RestoreRecovery::keepAsItIs(const Attempt& attempt)
 {
-    const auto kept = keepUndoFolders(m_files, attempt.restore.undoFolders);
+    const auto kept = renameToKept(m_files, attempt.restore.undoFolders);
     if (!attempt.told) {
         m_notice = restoreTexts::interruptedRestoreKeptAsItIs(attempt.kind, kept);
         m_outcome.keptNow = true;

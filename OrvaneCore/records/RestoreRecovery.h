@@ -17,7 +17,7 @@
 
 namespace orvane {
 
-class BackupStore;
+class BackupReader;
 
 // Runs to their end the restores of one store onto one instance that were interrupted while they
 // replaced files, before that store's next backup or restore. For each, in the order a reader asks:
@@ -37,7 +37,7 @@ public:
 
     // `notice` is the store's sentence for the status, set when a restore is finished, undone or kept
     // as it is just now (and left as it was otherwise).
-    RestoreRecovery(const BackupStore& store, const std::filesystem::path& instanceRoot,
+    RestoreRecovery(const BackupReader& store, const std::filesystem::path& instanceRoot,
                     const std::optional<std::filesystem::path>& technicDataRoot, Purpose purpose,
                     std::optional<QString>& notice);
 
@@ -67,7 +67,7 @@ private:
     void keepAsItIs(const Attempt& attempt);
     void end(const Attempt& attempt, bool finished);
 
-    const BackupStore& m_store;
+    const BackupReader& m_store;
     FileOperations& m_files;
     const std::filesystem::path m_storeFolder; // absolute and standardised, as records name it
     const RestoreRoots m_inHand;               // the roots of the operation in hand

@@ -1,7 +1,7 @@
 #include "records/RestoreRoots.h"
 
 #include "platform/PathText.h"
-#include "records/BackupStore.h"
+#include "records/BackupReader.h"
 
 #include <sys/stat.h>
 
@@ -20,7 +20,7 @@ bool isSameFolder(const std::filesystem::path& a, const std::filesystem::path& b
 bool isWithinRoots(const std::filesystem::path& folder, const RestoreRoots& roots)
 {
     const auto within = [&](const std::filesystem::path& root) {
-        return folder == root || (isContained(folder, root) && !BackupStore::pathContainsSymbolicLink(folder, root));
+        return folder == root || (isContained(folder, root) && !BackupReader::pathContainsSymbolicLink(folder, root));
     };
     return within(roots.instance) || (roots.technic && within(*roots.technic));
 }

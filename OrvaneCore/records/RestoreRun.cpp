@@ -3,10 +3,11 @@
 #include "model/OrvaneError.h"
 #include "platform/PathText.h"
 #include "platform/SystemError.h"
-#include "records/BackupStore.h"
+#include "records/BackupReader.h"
 #include "records/BackupStoreTexts.h"
 #include "records/ExchangeByMoves.h"
 #include "records/OutOfOpenFiles.h"
+#include "records/RestoreRollback.h"
 #include "records/RestoreTexts.h"
 #include "records/SnapshotCopyMismatch.h"
 
@@ -47,7 +48,7 @@ bool itemFound(const FolderDescriptorCache::Look& look, const std::filesystem::p
 
 } // namespace
 
-RestoreRun::RestoreRun(const BackupStore& store, const ListedBackup& backup, const std::filesystem::path& instanceRoot,
+RestoreRun::RestoreRun(const BackupReader& store, const ListedBackup& backup, const std::filesystem::path& instanceRoot,
                        const std::optional<std::filesystem::path>& technicRoot)
     : m_store(store)
     , m_files(*store.fileOperations())
@@ -82,7 +83,7 @@ RestoreResult RestoreRun::run()
     try {
         commit();
         // Bounds before any created path is touched: nothing is deleted for a manifest that is refused.
-        const std::uint64_t total = BackupStore::checkByteBounds(m_manifest);
+        const std::uint64_t total = BackupReader::checkByteBounds(m_manifest);
         removeCreatedPaths();
         result.backupId = m_manifest.id;
         result.restoredFiles = m_restored;
@@ -355,7 +356,7 @@ bool RestoreRun::undoThrough(PreparedRestoreFile& file, const CheckedFolder& sta
 void RestoreRun::rollBack(const std::exception_ptr& stopping)
 {
     QStringList failures = putCreatedPathsBack();
-    for (auto& failure : m_store.rollBack(m_prepared, m_committed))
+    for (auto& failure : restoreRollback::rollBack(m_files, m_store.restoreCheckpoint(), m_prepared, m_committed))
         failures.push_back(std::move(failure));
     if (failures.isEmpty()) {
         cleanUp(false);

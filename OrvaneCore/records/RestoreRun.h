@@ -26,7 +26,7 @@
 
 namespace orvane {
 
-class BackupStore;
+class BackupReader;
 
 // THE RESTORE PROTOCOL. This is the one description of how a restore replaces a world's files and
 // how an interrupted one is ended; every other records/ header points here.
@@ -108,7 +108,7 @@ class BackupStore;
 // Used once; the caller holds the store's lock.
 class RestoreRun final {
 public:
-    RestoreRun(const BackupStore& store, const ListedBackup& backup, const std::filesystem::path& instanceRoot,
+    RestoreRun(const BackupReader& store, const ListedBackup& backup, const std::filesystem::path& instanceRoot,
                const std::optional<std::filesystem::path>& technicRoot);
 
     // Either every file holds the backed-up bytes and every created path is gone, or every replaced
@@ -175,7 +175,7 @@ private:
     const CheckedFolder& undoFolderOf(const std::filesystem::path& undo);
     const CheckedFolder& stageFolderOf(const PreparedRestoreFile& file, const CheckedFolder& destination);
 
-    const BackupStore& m_store;
+    const BackupReader& m_store;
     FileOperations& m_files;
     const BackupManifest& m_manifest;
     const std::filesystem::path m_directory;

@@ -3,7 +3,7 @@
 #include "model/OrvaneError.h"
 #include "platform/PathText.h"
 #include "platform/SystemError.h"
-#include "records/BackupStore.h"
+#include "records/BackupReader.h"
 #include "records/BackupStoreTexts.h"
 #include "records/OutOfOpenFiles.h"
 #include "records/RestoreTexts.h"

@@ -1,6 +1,7 @@
 #include "model/FileDigest.h"
 #include "platform/PathText.h"
 #include "records/BackupStore.h"
+#include "records/RestoreRollback.h"
 #include "support/FaultyFileOperations.h"
 
 #include "support/QtPrinters.h"
@@ -109,16 +110,16 @@ TEST_F(WorldRestore, PreservingUnexpectedBytesOfACreatedFile)
     file.existed = false;
 
     writeFile(stats, "{\"played\": 1}");
-    store.preserveUnexpectedBytes(file);
+    restoreRollback::preserveUnexpectedBytes(*files, file);
     EXPECT_FALSE(std::filesystem::exists(stats));
 
     writeFile(stats, "the game's own");
-    EXPECT_EQ(orvaneErrorOf([&] { store.preserveUnexpectedBytes(file); }),
+    EXPECT_EQ(orvaneErrorOf([&] { restoreRollback::preserveUnexpectedBytes(*files, file); }),
               ioError("The destination changed during rollback. Unexpected bytes were preserved."));
     EXPECT_EQ(readFile(stats), "the game's own");
 
     files->failOn(Op::moveNoReplace, 2);
-    const auto error = orvaneErrorOf([&] { store.preserveUnexpectedBytes(file); });
+    const auto error = orvaneErrorOf([&] { restoreRollback::preserveUnexpectedBytes(*files, file); });
     EXPECT_TRUE(error.second.startsWith("Rollback found unexpected bytes and preserved them at "
                                         + text(stats.parent_path() / ".orvane-restore-preserved-")));
     const auto kept = restoreLeftovers(layout.saves);

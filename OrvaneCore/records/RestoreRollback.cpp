@@ -1,4 +1,4 @@
-#include "records/BackupStore.h"
+#include "records/RestoreRollback.h"
 
 #include "model/OrvaneError.h"
 #include "platform/FolderDescriptorCache.h"
@@ -81,32 +81,50 @@ std::filesystem::path rollbackCopy(FileOperations& files, const CheckedFolder& f
     return rollbackName;
 }
 
-void rollBackFile(const BackupStore& store, const PreparedRestoreFile& file)
+// Cut off between the moves that stand in for an exchange: the prior file was moved aside and nothing
+// took its place. It comes back from the undo file, without replacing anything.
+void bringPriorFileBack(FileOperations& files, const CheckedFolder& folder, const PreparedRestoreFile& file)
 {
-    FileOperations& files = *store.fileOperations();
-    const BackupFile& record = file.manifestFile;
-    const CheckedFolder folder = destinationFolder(file);
-    const std::filesystem::path name = file.destination.filename();
-
-    // Cut off between the moves that stand in for an exchange: the prior file was moved aside and
-    // nothing took its place. It comes back from the undo data, without replacing anything.
-    if (file.existed && folder.look(name).error == ENOENT) {
-        const std::filesystem::path rollbackName = rollbackCopy(files, folder, file);
-        moveIn(files, folder.item(rollbackName), folder.item(name));
-        return;
-    }
-    // It must still hold what the restore put there; anything else is someone's newer bytes.
-    if (!folder.holds(name, record.sha256, record.byteCount))
-        throw OrvaneError::io(restoreTexts::changedAfterRestore);
-    if (!file.existed) {
-        preserveIn(files, folder, file);
-        return;
-    }
-    const QString& priorSHA256 = *file.priorSHA256;
-    const std::int64_t priorCount = *file.priorByteCount;
-    // The swap stays in one folder, and nothing is made through a link.
     const std::filesystem::path rollbackName = rollbackCopy(files, folder, file);
+    moveIn(files, folder.item(rollbackName), folder.item(file.destination.filename()));
+}
+
+// The rollback copy (`rollbackName`) came out of the swap holding something other than what the restore
+// put there: someone wrote to the file meanwhile. Their bytes are swapped back in place.
+[[noreturn]] void swapChangedBytesBack(FileOperations& files, const CheckedFolder& folder,
+                                       const PreparedRestoreFile& file, const std::filesystem::path& rollbackName)
+{
+    try {
+        swapIn(files, folder, rollbackName, file.destination.filename());
+    } catch (const OrvaneError&) {
+        throw OrvaneError::io(restoreTexts::rollbackCouldNotSwapBack(folder.path() / rollbackName));
+    }
+    if (folder.holds(rollbackName, *file.priorSHA256, *file.priorByteCount))
+        folder.removeQuietly(files, rollbackName);
+    throw OrvaneError::io(restoreTexts::changedDuringRollback);
+}
+
+// What was swapped in no longer holds the prior bytes: the restored bytes go back in place, and the
+// rollback copy stays, named.
+[[noreturn]] void swapRestoredBytesBack(FileOperations& files, const CheckedFolder& folder,
+                                        const PreparedRestoreFile& file, const std::filesystem::path& rollbackName)
+{
     const std::filesystem::path rollback = folder.path() / rollbackName;
+    try {
+        swapIn(files, folder, rollbackName, file.destination.filename());
+    } catch (const OrvaneError&) {
+        throw OrvaneError::io(restoreTexts::undoNotInstalled(rollback));
+    }
+    throw OrvaneError::io(restoreTexts::rolledBackBytesChanged(rollback));
+}
+
+// Swaps a copy of the undo file in for the destination, in its own folder (nothing is made through a
+// link), then checks both sides of the swap.
+void swapPriorBytesBack(FileOperations& files, const CheckedFolder& folder, const PreparedRestoreFile& file)
+{
+    const BackupFile& record = file.manifestFile;
+    const std::filesystem::path name = file.destination.filename();
+    const std::filesystem::path rollbackName = rollbackCopy(files, folder, file);
     try {
         swapIn(files, folder, rollbackName, name);
     } catch (...) {
@@ -114,42 +132,48 @@ void rollBackFile(const BackupStore& store, const PreparedRestoreFile& file)
         throw;
     }
     // The rollback copy now holds what the destination held until the swap.
-    if (!folder.holds(rollbackName, record.sha256, record.byteCount)) {
-        try {
-            swapIn(files, folder, rollbackName, name);
-        } catch (const OrvaneError&) {
-            throw OrvaneError::io(restoreTexts::rollbackCouldNotSwapBack(rollback));
-        }
-        if (folder.holds(rollbackName, priorSHA256, priorCount))
-            folder.removeQuietly(files, rollbackName);
-        throw OrvaneError::io(restoreTexts::changedDuringRollback);
-    }
-    if (!folder.holds(name, priorSHA256, priorCount)) {
-        try {
-            swapIn(files, folder, rollbackName, name);
-        } catch (const OrvaneError&) {
-            throw OrvaneError::io(restoreTexts::undoNotInstalled(rollback));
-        }
-        throw OrvaneError::io(restoreTexts::rolledBackBytesChanged(rollback));
-    }
+    if (!folder.holds(rollbackName, record.sha256, record.byteCount))
+        swapChangedBytesBack(files, folder, file, rollbackName);
+    if (!folder.holds(name, *file.priorSHA256, *file.priorByteCount))
+        swapRestoredBytesBack(files, folder, file, rollbackName);
     if (folder.holds(rollbackName, record.sha256, record.byteCount))
         folder.removeQuietly(files, rollbackName);
 }
 
+void rollBackFile(FileOperations& files, const PreparedRestoreFile& file)
+{
+    const BackupFile& record = file.manifestFile;
+    const CheckedFolder folder = destinationFolder(file);
+    const std::filesystem::path name = file.destination.filename();
+    if (file.existed && folder.look(name).error == ENOENT) {
+        bringPriorFileBack(files, folder, file);
+        return;
+    }
+    // It must still hold what the restore put there; anything else is someone's newer bytes.
+    if (!folder.holds(name, record.sha256, record.byteCount))
+        throw OrvaneError::io(restoreTexts::changedAfterRestore);
+    if (file.existed)
+        swapPriorBytesBack(files, folder, file);
+    else
+        preserveIn(files, folder, file);
+}
+
 } // namespace
 
-std::vector<QString> BackupStore::rollBack(const std::vector<PreparedRestoreFile>& prepared,
-                                           const std::vector<std::size_t>& committed) const
+namespace restoreRollback {
+
+std::vector<QString> rollBack(FileOperations& files, const RestoreCheckpointHook& checkpoint,
+                              const std::vector<PreparedRestoreFile>& prepared,
+                              const std::vector<std::size_t>& committed)
 {
     std::vector<QString> failures;
     for (auto it = committed.rbegin(); it != committed.rend(); ++it) {
         const PreparedRestoreFile& file = prepared.at(*it);
         const QString where = pathText(file.destination) + QStringLiteral(": ");
         try {
-            if (m_restoreCheckpoint)
-                m_restoreCheckpoint(
-                    RestoreCheckpoint{RestoreCheckpoint::Kind::beforeRollback, std::int64_t(*it), file.destination});
-            rollBackFile(*this, file);
+            if (checkpoint)
+                checkpoint(RestoreCheckpoint{RestoreCheckpoint::Kind::beforeRollback, std::int64_t(*it), file.destination});
+            rollBackFile(files, file);
         } catch (const std::exception& error) {
             failures.push_back(where + describe(error));
         } catch (...) {
@@ -159,9 +183,11 @@ std::vector<QString> BackupStore::rollBack(const std::vector<PreparedRestoreFile
     return failures;
 }
 
-void BackupStore::preserveUnexpectedBytes(const PreparedRestoreFile& file) const
+void preserveUnexpectedBytes(FileOperations& files, const PreparedRestoreFile& file)
 {
-    preserveIn(*m_files, destinationFolder(file), file);
+    preserveIn(files, destinationFolder(file), file);
 }
+
+} // namespace restoreRollback
 
 } // namespace orvane

@@ -1,4 +1,4 @@
-#include "records/BackupStore.h"
+#include "records/BackupReader.h"
 
 #include "model/OrvaneError.h"
 #include "platform/FolderDescriptorCache.h"
@@ -14,7 +14,7 @@
 
 namespace orvane {
 
-bool BackupStore::pathContainsSymbolicLink(const std::filesystem::path& path, const std::filesystem::path& root)
+bool BackupReader::pathContainsSymbolicLink(const std::filesystem::path& path, const std::filesystem::path& root)
 {
     const std::filesystem::path standardRoot = standardised(root);
     const std::filesystem::path standardPath = standardised(path);
@@ -33,7 +33,7 @@ bool BackupStore::pathContainsSymbolicLink(const std::filesystem::path& path, co
     return false;
 }
 
-bool BackupStore::isSafeRelativeBackupPath(const QString& relativePath)
+bool BackupReader::isSafeRelativeBackupPath(const QString& relativePath)
 {
     if (relativePath.isEmpty() || relativePath.startsWith(QLatin1Char('/')))
         return false;
@@ -52,7 +52,7 @@ bool BackupStore::isSafeRelativeBackupPath(const QString& relativePath)
     return true;
 }
 
-std::uint64_t BackupStore::checkByteBounds(const BackupManifest& manifest)
+std::uint64_t BackupReader::checkByteBounds(const BackupManifest& manifest)
 {
     std::uint64_t total = 0;
     for (const auto& file : manifest.files) {
@@ -68,7 +68,7 @@ std::uint64_t BackupStore::checkByteBounds(const BackupManifest& manifest)
     return total;
 }
 
-void BackupStore::verifySnapshot(const BackupManifest& manifest, const std::filesystem::path& directory,
+void BackupReader::verifySnapshot(const BackupManifest& manifest, const std::filesystem::path& directory,
                                  SnapshotCheck check) const
 {
     const std::filesystem::path folder = standardised(directory);

@@ -1,4 +1,4 @@
-#include "records/BackupStore.h"
+#include "records/BackupReader.h"
 
 #include "model/OrvaneError.h"
 #include "platform/FolderDescriptorCache.h"
@@ -31,7 +31,7 @@ bool throughLink(FolderDescriptorCache& folders, std::string_view path)
 
 } // namespace
 
-void BackupStore::planRestore(const BackupManifest& manifest, const std::filesystem::path& directory,
+void BackupReader::planRestore(const BackupManifest& manifest, const std::filesystem::path& directory,
                               const std::filesystem::path& instanceRoot,
                               const std::optional<std::filesystem::path>& technicDataRoot) const
 {
