@@ -1,7 +1,5 @@
 #include "records/BackupSequence.h"
 
-#include "records/BackupStore.h"
-
 #include "platform/FileDescriptor.h"
 #include "platform/OwnItemNames.h"
 
@@ -46,14 +44,11 @@ std::optional<std::int64_t> sequenceOfBackupIn(const std::filesystem::path& fold
     return std::int64_t(match.captured(1).toLongLong());
 }
 
-// One more than the highest count a backup of this store holds: the backup made now comes after
-// every one made before, whatever the clock says. Read from each manifest's last bytes, so that a
-// backup reads no other backup in full.
-std::int64_t BackupStore::takeSequence()
+std::int64_t nextBackupSequence(const std::filesystem::path& storeRoot)
 {
     std::int64_t last = 0;
     std::error_code ec;
-    for (auto it = std::filesystem::directory_iterator(m_root, ec); !ec && it != std::filesystem::directory_iterator();
+    for (auto it = std::filesystem::directory_iterator(storeRoot, ec); !ec && it != std::filesystem::directory_iterator();
          it.increment(ec)) {
         if (it->path().filename().native().starts_with(ownItemNames::partialBackup))
             continue;

@@ -12,4 +12,9 @@ namespace orvane {
 // the decoded manifest is what counts.
 std::optional<std::int64_t> sequenceOfBackupIn(const std::filesystem::path& folder);
 
+// The count of the backup about to be made in the store at `storeRoot`: one more than the highest a
+// backup there holds, so that it comes after every one made before whatever the clock says. Read from
+// each manifest's last bytes, so that a backup reads no other backup in full.
+std::int64_t nextBackupSequence(const std::filesystem::path& storeRoot);
+
 } // namespace orvane

@@ -1,5 +1,6 @@
 #include "records/BackupStore.h"
 
+#include "records/BackupSequence.h"
 #include "records/FileEvidence.h"
 
 #include "json/JsonWriter.h"
@@ -181,7 +182,7 @@ BackupManifest BackupStore::assembleBackup(const std::vector<std::filesystem::pa
         manifest.instanceRoot = instanceText;
         manifest.notes = notes;
         manifest.kind = kind;
-        manifest.sequence = takeSequence();
+        manifest.sequence = nextBackupSequence(m_root);
 
         copyIntoSnapshot(manifest, sources, originalPaths, directory, instanceRoot);
 

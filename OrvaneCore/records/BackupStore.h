@@ -185,8 +185,6 @@ private:
     void removeProbesBeside(const BackupManifest& restoring, const std::filesystem::path& instance,
                             const std::optional<std::filesystem::path>& technic);
     std::filesystem::path partialSnapshotFolder(const QString& id) const;
-    // The count of the backup about to be made (BackupSequence.cpp).
-    std::int64_t takeSequence();
     // createBackup after its clean-up, which a world backup does before it lists the saves.
     BackupManifest assembleBackup(const std::vector<std::filesystem::path>& files,
                                   const std::filesystem::path& instanceRoot, BackupKind kind, const QString& notes,
