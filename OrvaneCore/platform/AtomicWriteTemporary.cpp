@@ -48,8 +48,8 @@ std::optional<std::string_view> targetOf(std::string_view entryName)
     return entryName.substr(1, entryName.size() - suffix - 1);
 }
 
-void removeLeftovers(FileOperations& files, const std::filesystem::path& folder,
-                     const std::function<bool(std::string_view target)>& isTarget) noexcept
+void removeTemporaries(FileOperations& files, const std::filesystem::path& folder,
+                       const std::function<bool(std::string_view target)>& isTarget) noexcept
 {
     try {
         struct stat st {};

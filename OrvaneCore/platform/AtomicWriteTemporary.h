@@ -23,8 +23,8 @@ std::optional<std::string_view> targetOf(std::string_view entryName);
 // Removes from `folder` the temporary files an interrupted writeAtomically left for targets whose
 // name `isTarget` accepts: regular files only, never a link, and never in a folder that is a link.
 // What cannot be removed is left for the next time.
-void removeLeftovers(FileOperations& files, const std::filesystem::path& folder,
-                     const std::function<bool(std::string_view target)>& isTarget) noexcept;
+void removeTemporaries(FileOperations& files, const std::filesystem::path& folder,
+                       const std::function<bool(std::string_view target)>& isTarget) noexcept;
 
 } // namespace atomicWriteTemporary
 

@@ -89,7 +89,8 @@ public:
 
 private:
     // The instance, standardised, when it is the one the manifest records; refused before anything is opened.
-    static std::filesystem::path recordedInstance(const BackupManifest& manifest, const std::filesystem::path& instanceRoot)
+    static std::filesystem::path recordedInstance(const BackupManifest& manifest,
+                                                  const std::filesystem::path& instanceRoot)
     {
         // Recorded paths are taken as written: a relative one would depend on the working folder.
         std::filesystem::path instance = standardised(instanceRoot);

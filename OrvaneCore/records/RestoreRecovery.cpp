@@ -82,7 +82,7 @@ std::set<std::pair<QString, std::uint64_t>> knownBytes(const std::vector<Recorde
 
 // Stages, probes and rollback copies the restore left in its work areas and beside its files: they
 // hold only bytes its record knows, and the space they take may be what the rest of it needs.
-void removeLeftovers(FileOperations& files, const InterruptedRestore& restore, const RecoveryFolders& open)
+void removeItemsLeftBy(FileOperations& files, const InterruptedRestore& restore, const RecoveryFolders& open)
 {
     const auto known = knownBytes(restore.files);
     const auto isKnown = [&](const CopiedFile& bytes) { return known.count({bytes.sha256, bytes.byteCount}) != 0; };
@@ -274,7 +274,7 @@ void RestoreRecovery::recover(InterruptedRestore& restore)
 
     // What the interrupted run left and no longer needs goes first: its stages may take the space the
     // rest of it needs.
-    removeLeftovers(m_files, restore, attempt.open);
+    removeItemsLeftBy(m_files, restore, attempt.open);
     attempt.touched = restore.touchedAny();
     const std::vector<FileState> states = statesOf(restore, attempt.touched);
     if (std::find(states.begin(), states.end(), FileState::changed) != states.end()) {
@@ -467,7 +467,7 @@ void RestoreRecovery::keepAsItIs(const Attempt& attempt)
 void RestoreRecovery::end(const Attempt& attempt, bool finished)
 {
     const InterruptedRestore& restore = attempt.restore;
-    removeLeftovers(m_files, restore, attempt.open);
+    removeItemsLeftBy(m_files, restore, attempt.open);
     std::vector<std::filesystem::path> kept;
     for (const auto& folder : restore.undoFolders)
         restoreItems::removeQuietly(m_files, RestoreCommitRecord::fileIn(folder));

@@ -353,7 +353,7 @@ void RestoreWorkspace::removeJournaledWork(
 {
     try {
         // A journal's own temporary file, from a restore killed while it wrote the journal.
-        atomicWriteTemporary::removeLeftovers(files, folder, [](std::string_view target) {
+        atomicWriteTemporary::removeTemporaries(files, folder, [](std::string_view target) {
             return names::isFresh(target, names::journal);
         });
         for (const Journal& journal : journalsIn(files, folder)) {

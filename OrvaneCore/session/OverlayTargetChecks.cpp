@@ -27,7 +27,7 @@ void removeWriteLeftovers(FileOperations& files, const InstallInspection& inspec
 {
     for (const auto& file : CompanionSession::overlayTargetFiles(inspection, instance)) {
         const std::string name = file.filename().native();
-        atomicWriteTemporary::removeLeftovers(files, file.parent_path(), [&](std::string_view target) {
+        atomicWriteTemporary::removeTemporaries(files, file.parent_path(), [&](std::string_view target) {
             if (target == name)
                 return true;
             // The temporary file of an atomic write of such a leftover.

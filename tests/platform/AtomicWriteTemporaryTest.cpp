@@ -61,10 +61,10 @@ TEST(AtomicWriteTemporary, TheCleanUpRemovesOnlyRegularTemporaryFilesOfTheTarget
 
     auto files = std::make_shared<FaultyFileOperations>();
     const auto isOptions = [](std::string_view target) { return target == "options.txt"; };
-    atomicWriteTemporary::removeLeftovers(*files, dir / "alias", isOptions);
+    atomicWriteTemporary::removeTemporaries(*files, dir / "alias", isOptions);
     EXPECT_TRUE(std::filesystem::exists(options));
 
-    atomicWriteTemporary::removeLeftovers(*files, dir.path(), isOptions);
+    atomicWriteTemporary::removeTemporaries(*files, dir.path(), isOptions);
     EXPECT_FALSE(std::filesystem::exists(options));
     EXPECT_TRUE(std::filesystem::exists(other));
     EXPECT_TRUE(std::filesystem::is_symlink(linked));
@@ -76,6 +76,6 @@ TEST(AtomicWriteTemporary, TheCleanUpRemovesOnlyRegularTemporaryFilesOfTheTarget
     // A removal that fails leaves the file for the next time and stops nothing.
     const auto again = leaveAtomicWriteTemporary(dir / "options.txt");
     files->failOn(FaultyFileOperations::Op::removeFile, 1);
-    atomicWriteTemporary::removeLeftovers(*files, dir.path(), isOptions);
+    atomicWriteTemporary::removeTemporaries(*files, dir.path(), isOptions);
     EXPECT_TRUE(std::filesystem::exists(again));
 }
