@@ -24,11 +24,11 @@
 namespace orvane {
 
 // Owns the backups under one folder: overlay snapshots (the backups folder) or world backups (its
-// "saves" subfolder). Each snapshot is <root>/<id>/ with the copies and manifest.json. Making and
-// listing and choosing snapshots, and the restore entry points are its own (BackupStore*.cpp); reading,
-// checking and planning one are its BackupReader's, which is all the restore engines see of it. A
-// restore itself is a RestoreRun, and what an interrupted one left a RestoreRecovery (the protocol both
-// keep is written at the top of RestoreRun.h).
+// "saves" subfolder). Each snapshot is <root>/<id>/ with the copies and manifest.json. Making, listing
+// and choosing snapshots and the restore entry points are its own (BackupStore*.cpp); reading one back,
+// checking it and planning its restore are its BackupReader's (BackupReader*.cpp), all the restore
+// engines see of a store. A restore itself is a RestoreRun, and what an interrupted one left a
+// RestoreRecovery (the protocol both keep is written at the top of RestoreRun.h).
 // A short-lived value made for one operation; not thread-safe.
 class BackupStore final : public BackupReader {
 public:
