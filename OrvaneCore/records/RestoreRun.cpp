@@ -52,15 +52,13 @@ RestoreRun::RestoreRun(const BackupStore& store, const ListedBackup& backup, con
     : m_store(store)
     , m_files(*store.fileOperations())
     , m_manifest(backup.manifest)
-    , m_directory(backup.directory)
     , m_instance(standardised(instanceRoot))
-    , m_technic(technicRoot ? std::optional(standardised(*technicRoot)) : std::nullopt)
-    , m_sourceFolders(m_directory)
-    , m_instanceFolders(m_instance)
+    , m_folders(backup.directory, m_instance, technicRoot ? std::optional(standardised(*technicRoot)) : std::nullopt)
+    , m_instanceFolders(m_folders.instance())
     , m_workspace(m_files, store.temporaryFolder(), RestoreWorkspace::journalIn(store.root()),
                   RestoreCommitRecord{QUuid::createUuid().toString(QUuid::WithoutBraces),
                                       standardised(std::filesystem::absolute(store.root())), m_manifest.id, m_instance,
-                                      m_technic, std::nullopt, {}})
+                                      m_folders.technicRoot(), std::nullopt, {}})
 {
 }
 
@@ -96,6 +94,12 @@ RestoreResult RestoreRun::run()
     return result;
 }
 
+void RestoreRun::hook(RestoreCheckpoint::Kind kind, std::size_t index, const std::filesystem::path& destination) const
+{
+    if (m_store.restoreCheckpoint())
+        m_store.restoreCheckpoint()(RestoreCheckpoint{kind, std::int64_t(index), destination});
+}
+
 // --- Staging ---
 
 void RestoreRun::stage()
@@ -108,13 +112,7 @@ void RestoreRun::stage()
 
 void RestoreRun::stageOne(const BackupFile& record)
 {
-    const std::filesystem::path source = m_directory / pathFromText(record.relativePath);
-    const auto sourceLook = m_sourceFolders.look(source);
-    if (sourceLook.throughLink)
-        throw OrvaneError::backupCorrupt(restoreTexts::sourceBecameLink);
-    if (isOutOfOpenFiles(sourceLook.error))
-        throw outOfOpenFiles(source);
-
+    const std::filesystem::path source = m_folders.sourceOf(record);
     m_prepared.push_back(prepare(record, standardised(pathFromText(record.originalPath))));
     m_stamps.emplace_back();
     PreparedRestoreFile& file = m_prepared.back();
@@ -145,7 +143,7 @@ void RestoreRun::stageOne(const BackupFile& record)
 // once it has been made.
 PreparedRestoreFile RestoreRun::prepare(const BackupFile& record, const std::filesystem::path& destination)
 {
-    const auto look = lookAtDestination(record, destination);
+    const auto look = m_folders.lookAtDestination(record, destination);
     const std::filesystem::path folder = destination.parent_path();
     // Made once: a folder removed later fails its files' links or moves, which roll back.
     // Files come folder by folder, so the last file's folder needs no look-up.
@@ -221,12 +219,12 @@ void RestoreRun::commitOne(std::size_t index)
     hook(RestoreCheckpoint::Kind::beforeCommit, index, file.destination);
     // A folder swapped for a link after it was staged into is seen here, before any swap; the changes
     // then act through this very folder.
-    const CheckedFolder folder = openDestinationFolder(file.manifestFile, file.destination);
+    const CheckedFolder folder = m_folders.openDestinationFolder(file.manifestFile, file.destination);
     checkDestinationUnchanged(index, folder);
     hook(RestoreCheckpoint::Kind::beforeAtomicCommit, index, file.destination);
     // The stage must still be the verified copy: written to, replaced or even touched since, it is not
     // put in place.
-    const CheckedFolder& stageFolder = stageFolderOf(file, folder);
+    const CheckedFolder& stageFolder = m_folders.stageFolderOf(file, folder);
     const std::filesystem::path stageName = file.staged.filename();
     if (stageFolder.stamp(stageName) != std::optional(m_stamps[index].stage))
         throw OrvaneError::io(restoreTexts::stageChanged);
@@ -423,7 +421,7 @@ void RestoreRun::removeOwnStages()
 // links (removing them frees the prior files); then the set-aside files and the emptied undo folders.
 void RestoreRun::removeUndoData()
 {
-    m_undoFolder.reset();
+    m_folders.closeUndoFolder();
     std::vector<FolderFiles> undoLinks;
     for (const auto& [area, undo] : m_undoFiles) {
         const std::string_view folder = folderText(undo.native());

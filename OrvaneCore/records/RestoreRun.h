@@ -9,6 +9,7 @@
 #include "records/ListedBackup.h"
 #include "records/PreparedRestoreFile.h"
 #include "records/RestoreCheckpoint.h"
+#include "records/RestoreRunFolders.h"
 #include "records/RestoreTemporaryItems.h"
 #include "records/RestoreWorkspace.h"
 
@@ -165,31 +166,17 @@ private:
     void removeOwnStages();
     void removeUndoData();
 
-    // --- Folders ---
     void hook(RestoreCheckpoint::Kind kind, std::size_t index, const std::filesystem::path& destination) const;
-    bool isSettings(const BackupFile& record) const;
-    FolderDescriptorCache& foldersOf(const BackupFile& record);
-    FolderDescriptorCache::Look lookAtDestination(const BackupFile& record, const std::filesystem::path& destination);
-    FolderItem keptItem(const BackupFile& record, const std::filesystem::path& destination);
-    CheckedFolder openDestinationFolder(const BackupFile& record, const std::filesystem::path& destination);
-    const CheckedFolder& undoFolderOf(const std::filesystem::path& undo);
-    const CheckedFolder& stageFolderOf(const PreparedRestoreFile& file, const CheckedFolder& destination);
 
     const BackupStore& m_store;
     FileOperations& m_files;
     const BackupManifest& m_manifest;
-    const std::filesystem::path m_directory;
     const std::filesystem::path m_instance;
-    const std::optional<std::filesystem::path> m_technic;
-
-    FolderDescriptorCache m_sourceFolders;
-    FolderDescriptorCache m_instanceFolders;
-    std::optional<FolderDescriptorCache> m_technicFolders;
-    std::map<std::string, CheckedFolder, std::less<>> m_stageFolders; // the private and hidden work areas: a few
+    RestoreRunFolders m_folders;
+    FolderDescriptorCache& m_instanceFolders; // m_folders.instance()
     RestoreWorkspace m_workspace;
     std::set<std::filesystem::path> m_madeFolders; // destination folders made or found already
     std::filesystem::path m_lastMadeFolder;
-    std::optional<CheckedFolder> m_undoFolder; // see undoFolderOf
     std::set<std::filesystem::path> m_probedFolders; // destination folders a rename from their area was shown to reach
     std::vector<std::pair<const RestoreWorkspace::Area*, std::filesystem::path>> m_undoFiles; // and their work areas
     std::vector<PreparedRestoreFile> m_prepared;
@@ -202,7 +189,7 @@ private:
     // being staged as it was found, before this restore linked it.
     std::map<std::pair<std::uint64_t, std::uint64_t>, std::vector<std::size_t>> m_sharedFiles;
     std::optional<FileStamp> m_sharedBefore;
-    std::optional<CopiedFile> m_undoCopy; // what the last copy of prior bytes into an undo folder copied
+    std::optional<CopiedFile> m_lastPriorCopy; // what the last copy of prior bytes into an undo folder copied
     bool m_replacing = false; // the commit began: what it changes is flushed before its records go
 };
 
