@@ -68,7 +68,7 @@ RestoreResult RestoreRun::run()
         stage();
         // From here on the undo folders hold what the next operation needs to finish this restore.
         m_workspace.beginCommit();
-        // One flush for all stages, undo links and records, before the first swap.
+        // One flush for all stages, undo files and records, before the first swap.
         m_workspace.syncFileSystems();
     } catch (...) {
         cleanUp(false); // nothing was replaced
@@ -168,8 +168,8 @@ PreparedRestoreFile RestoreRun::prepare(const BackupFile& record, const std::fil
     return prepared;
 }
 
-// Stages the copy of `record` (and links an existing destination into the undo folder) in the work
-// area that serves its folder, and returns that area.
+// Stages the copy of `record` (and makes an existing destination's undo file in the undo folder) in the
+// work area that serves its folder, and returns that area.
 RestoreWorkspace::Area& RestoreRun::stageFile(PreparedRestoreFile& file, const BackupFile& record,
                                               const std::filesystem::path& source, CopiedFile& copied)
 {
@@ -232,7 +232,7 @@ void RestoreRun::commitOne(std::size_t index)
     const FolderItem destination = folder.item(file.destination.filename());
     if (file.existed) {
         swapIntoPlace(stageFolder.item(stageName), destination, m_stamps[index].prior, stageFolder);
-        stageFolder.removeQuietly(m_files, stageName); // the undo link holds the same file
+        stageFolder.removeQuietly(m_files, stageName); // its undo file keeps the prior bytes
         afterOwnChangeOf(index);
     } else {
         moveExclusively(stageFolder.item(stageName), destination);
@@ -243,7 +243,7 @@ void RestoreRun::commitOne(std::size_t index)
     m_restored.push_back(file.manifestFile.originalPath);
 }
 
-// Rewritten, replaced, removed or even touched since it was linked: all the same, a change. A new
+// Rewritten, replaced, removed or even touched since it was measured: all the same, a change. A new
 // file's place must still be free.
 void RestoreRun::checkDestinationUnchanged(std::size_t index, const CheckedFolder& folder)
 {
@@ -280,7 +280,7 @@ void RestoreRun::checkCommitted(std::size_t index, const CheckedFolder& folder, 
 }
 
 // Swaps the stage into place; what comes out must be the file measured while staging and right before
-// the swap, unchanged (its undo link then is the undo copy). Otherwise it is swapped back, or kept
+// the swap, unchanged (its undo file then holds its bytes). Otherwise it is swapped back, or kept
 // under a preserved name when that fails.
 void RestoreRun::swapIntoPlace(const FolderItem& stage, const FolderItem& destination, const FileStamp& prior,
                                const CheckedFolder& stageFolder)
@@ -326,7 +326,7 @@ void RestoreRun::moveExclusively(const FolderItem& from, const FolderItem& to)
 
 // Undoes a file's change through the descriptors it was made through, when its folder no longer lies
 // at its path: the restored copy goes back to a stage name (which the clean-up removes) and the prior
-// file, from its undo link, back in place.
+// file, from its undo file, back in place.
 bool RestoreRun::undoThrough(PreparedRestoreFile& file, const CheckedFolder& stageFolder,
                              const std::filesystem::path& stageName, const FolderItem& destination)
 {
@@ -417,20 +417,20 @@ void RestoreRun::removeOwnStages()
     }
 }
 
-// The undo links, folder by folder as they were made, each folder opened from its work area without
-// links (removing them frees the prior files); then the set-aside files and the emptied undo folders.
+// The undo files, folder by folder as they were made, each folder opened from its work area without
+// links (removing the links frees the prior files); then the set-aside files and the emptied undo folders.
 void RestoreRun::removeUndoData()
 {
     m_folders.closeUndoFolder();
-    std::vector<FolderFiles> undoLinks;
+    std::vector<FolderFiles> byFolder;
     for (const auto& [area, undo] : m_undoFiles) {
         const std::string_view folder = folderText(undo.native());
-        if (undoLinks.empty() || undoLinks.back().folder.native() != folder
-            || undoLinks.back().root.native() != area->folder.native())
-            undoLinks.push_back(FolderFiles{area->folder, std::filesystem::path(folder), {}});
-        undoLinks.back().names.push_back(undo.filename());
+        if (byFolder.empty() || byFolder.back().folder.native() != folder
+            || byFolder.back().root.native() != area->folder.native())
+            byFolder.push_back(FolderFiles{area->folder, std::filesystem::path(folder), {}});
+        byFolder.back().names.push_back(undo.filename());
     }
-    m_files.removeFilesQuietly(undoLinks);
+    m_files.removeFilesQuietly(byFolder);
     for (const SetAsideFile& file : m_setAside)
         restoreItems::removeQuietly(m_files, file.aside);
     for (RestoreWorkspace::Area* area : m_workspace.areas()) {

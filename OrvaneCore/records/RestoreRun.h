@@ -40,13 +40,13 @@ class BackupStore;
 //   destination folder itself. A destination folder serves only after the journal names it.
 // - Stages ".orvane-restore-stage-<UUID>", directly in an area: the backed-up bytes, digest-checked
 //   as they were written, waiting for their swap or rename.
-// - Undo folders "orvane-restore-undo-<UUID>", one in each area that serves. They hold the undo data
-//   of each existing destination below its relative path: a hard link to the destination's own file,
-//   or, where the file system refuses second names, a checked copy (its commit-record entry then says
-//   "copied", with the prior file's device and inode); the created paths set aside
-//   ".orvane-restore-created-<UUID>"; and the commit record ".orvane-restore-commit".
+// - Undo folders "orvane-restore-undo-<UUID>", one in each area that serves. They hold the undo data:
+//   the undo file of each existing destination below its relative path, a hard link to the
+//   destination's own file or, where the file system refuses second names, a checked copy (its
+//   commit-record entry then says "copied", with the prior file's device and inode); the created paths
+//   set aside ".orvane-restore-created-<UUID>"; and the commit record ".orvane-restore-commit".
 // - The commit record (RestoreCommitRecord): which restore, backup, store and roots, the files whose
-//   stages and undo data lie in that area, and the set-aside paths; one per undo folder.
+//   stages and undo files lie in that area, and the set-aside paths; one per undo folder.
 // - The journal ".orvane-restore-areas-<UUID>" in the store's folder: the restore's record head, then
 //   every destination folder serving as an area, so that a clean-up finds what lies there.
 // - Kept undo folders "orvane-restore-kept-<UUID>": undo folders renamed, with their records, when
@@ -57,10 +57,10 @@ class BackupStore;
 //
 // The rules the engine keeps:
 // 1. Nothing is replaced before every stage is written and checked against the manifest, every
-//    existing destination has its undo data, and free space, stamps and the plan were accepted.
+//    existing destination has its undo file, and free space, stamps and the plan were accepted.
 // 2. Every undo folder that serves holds the commit record before the first replacement
 //    (RestoreWorkspace::beginCommit); one made later gets it before anything is put in it.
-// 3. The stages, undo data, records and journal are flushed before the first replacement
+// 3. The stages, undo files, records and journal are flushed before the first replacement
 //    (RestoreWorkspace::syncFileSystems).
 // 4. A created path is listed in its area's record before it is moved into the undo folder.
 // 5. Each file is replaced by one atomic exchange, or an exclusive rename, through its folder's
@@ -71,7 +71,7 @@ class BackupStore;
 //
 // The states of one restore and the step that makes each:
 //   planned    BackupStore::planRestore accepted the manifest, sizes and destinations;
-//   staged     RestoreRun::stage: stages and undo data made, nothing replaced (a failure: cleanUp, done);
+//   staged     RestoreRun::stage: stages and undo files made, nothing replaced (a failure: cleanUp, done);
 //   recorded   RestoreWorkspace::beginCommit and syncFileSystems: records in every undo folder, on disk;
 //   replacing  RestoreRun::commit, then removeCreatedPaths (files swapped, created paths set aside);
 //   ended      RestoreRun::cleanUp: flush, records removed, undo data and stages removed;
@@ -97,7 +97,7 @@ class BackupStore;
 // - a power cut or system crash: by rules 3 and 6, whatever was replaced is covered by a record on
 //   disk until it is flushed itself;
 // - a file system without hard links or atomic exchange (FAT, exFAT, NTFS, protected hard links):
-//   the undo data is a checked copy, and an exchange is made of exclusive moves the record covers
+//   the undo file is a checked copy, and an exchange is made of exclusive moves the record covers
 //   (ExchangeByMoves);
 // - a change by another process, seen by its stamps (inode, size, modification and change time)
 //   taken when the prior bytes are measured, right before each swap and of the file swapped out; a
@@ -121,7 +121,7 @@ private:
     // What a file's stamps were when the restore last looked.
     struct Stamps {
         FileStamp stage; // the staged copy right after it was made
-        FileStamp prior; // an existing destination right after its undo data was made
+        FileStamp prior; // an existing destination right after its undo file was made
     };
 
     // --- Staging ---
