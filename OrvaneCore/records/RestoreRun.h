@@ -166,6 +166,7 @@ private:
     void removeOwnStages();
     void removeUndoData();
 
+    // Hands a commit point to the store's hook, when it has one.
     void hook(RestoreCheckpoint::Kind kind, std::size_t index, const std::filesystem::path& destination) const;
 
     const BackupStore& m_store;
@@ -173,7 +174,7 @@ private:
     const BackupManifest& m_manifest;
     const std::filesystem::path m_instance;
     RestoreRunFolders m_folders;
-    FolderDescriptorCache& m_instanceFolders; // m_folders.instance()
+    FolderDescriptorCache& m_instanceFolders; // m_folders.instance(), through which created paths go
     RestoreWorkspace m_workspace;
     std::set<std::filesystem::path> m_madeFolders; // destination folders made or found already
     std::filesystem::path m_lastMadeFolder;

@@ -2,7 +2,7 @@
 
 namespace orvane {
 
-// Its undo file, a second name, moved the change time of every file with the same inode staged before it.
+// Its undo file, when a link, moved the change time of every file with the same inode staged before it.
 void RestoreRun::noteSharedFile(std::size_t index, const FileStamp& beforeOwnLink)
 {
     const FileStamp& after = m_stamps[index].prior;
