@@ -72,7 +72,7 @@ bool InterruptedRestore::keptBefore() const
                        [](const UndoFolder& folder) { return restoreItems::isKeptUndoFolder(folder.path); });
 }
 
-std::optional<std::filesystem::path> InterruptedRestore::undoCopyOf(const QString& relativePath) const
+std::optional<std::filesystem::path> InterruptedRestore::undoFileOf(const QString& relativePath) const
 {
     for (const auto& folder : undoFolders) {
         const std::filesystem::path candidate = folder / pathFromText(relativePath);
@@ -93,11 +93,11 @@ InterruptedRestore::FileState InterruptedRestore::stateOf(const RecordedFile& fi
         return holdsBackup ? FileState::restored : FileState::changed;
     }
     const bool holdsPrior = measured && matchesEvidence(*measured, *file.priorSHA256, *file.priorByteCount);
-    const auto undo = undoCopyOf(file.relativePath);
+    const auto undo = undoFileOf(file.relativePath);
     if (!now && undo)
         return FileState::movedAside;
-    // Still the prior file (its undo link's, or the one its copy was made of): never replaced, but it
-    // may have been written in place since.
+    // Still the prior file (its undo file when that is a link, the file it was copied from when a copy):
+    // never replaced, but it may have been written in place since.
     if (isPriorFile(file, now, undo))
         return holdsPrior ? FileState::untouched : FileState::changed;
     if (holdsPrior)
@@ -110,7 +110,7 @@ bool InterruptedRestore::wasReplaced(const RecordedFile& file) const
     const auto now = stampIfPossible(file.destination);
     if (!file.existed())
         return now.has_value();
-    return !isPriorFile(file, now, undoCopyOf(file.relativePath));
+    return !isPriorFile(file, now, undoFileOf(file.relativePath));
 }
 
 BackupKind InterruptedRestore::kind(const std::optional<ListedBackup>& backup) const
@@ -214,7 +214,7 @@ std::vector<RecordedFile> filesOfManifest(const BackupManifest& manifest, const 
     for (const BackupFile& file : manifest.files) {
         RecordedFile recorded{file.relativePath, standardised(pathFromText(file.originalPath)), file.sha256,
                               file.byteCount, std::nullopt, std::nullopt, std::nullopt};
-        if (const auto undo = restore.undoCopyOf(file.relativePath)) {
+        if (const auto undo = restore.undoFileOf(file.relativePath)) {
             if (const auto prior = measureIfPossible(*undo)) {
                 recorded.priorSHA256 = prior->sha256;
                 recorded.priorByteCount = std::int64_t(prior->byteCount);

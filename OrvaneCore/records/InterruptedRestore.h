@@ -16,7 +16,7 @@ namespace orvane {
 // One restore that was interrupted while it replaced files, as the records in its undo folders tell
 // it (kept ones too, when an earlier attempt could not finish or undo it), and what its files hold now.
 struct InterruptedRestore {
-    // An undo folder of the restore and the record it holds: the files whose stages or undo links lie
+    // An undo folder of the restore and the record it holds: the files whose stages or undo files lie
     // in its work area.
     struct UndoFolder {
         std::filesystem::path path;
@@ -24,7 +24,7 @@ struct InterruptedRestore {
     };
     // Where a file is now, against what the record says it may be.
     enum class FileState {
-        untouched, // never replaced: an existing file is still its undo link's, with its prior bytes; a new one absent
+        untouched, // never replaced: an existing file is still the prior file, with its prior bytes; a new one absent
         restored,  // holds the backed-up bytes
         prior,     // replaced, and holds its prior bytes again
         changed,   // neither: written since the restore was interrupted
@@ -47,11 +47,11 @@ struct InterruptedRestore {
     // Told to the user already: an earlier operation kept it under a kept name.
     bool keptBefore() const;
 
-    // Where the undo folders keep the prior bytes of the file at `relativePath`, when it existed before.
-    std::optional<std::filesystem::path> undoCopyOf(const QString& relativePath) const;
+    // The undo file that keeps the prior bytes of the file at `relativePath`, when it existed before.
+    std::optional<std::filesystem::path> undoFileOf(const QString& relativePath) const;
     FileState stateOf(const RestoreCommitRecord::File& file) const;
-    // True once the restore replaced the file: an existing destination is no longer its undo link's
-    // file, or a new one is in place. Until then it is as it was, whatever was written to it since.
+    // True once the restore replaced the file: an existing destination is no longer the prior file,
+    // or a new one is in place. Until then it is as it was, whatever was written to it since.
     bool wasReplaced(const RestoreCommitRecord::File& file) const;
     // True once the restore replaced any file or moved any created path aside.
     bool touchedAny() const;
@@ -81,7 +81,7 @@ bool holdsOnlyItsRecord(const std::filesystem::path& undoFolder);
 bool wasEmptied(const InterruptedRestore::UndoFolder& folder);
 
 // A record written before records listed their files: the files are the manifest's, and the prior
-// bytes those the undo links in `undoFolders` hold now.
+// bytes those the undo files in `undoFolders` hold now.
 std::vector<RestoreCommitRecord::File> filesOfManifest(const BackupManifest& manifest,
                                                        const InterruptedRestore& restore);
 

@@ -16,7 +16,7 @@ struct PreparedRestoreFile {
     std::filesystem::path destination; // the standardised originalPath
     std::filesystem::path staged;      // the digest-checked copy of the backed-up bytes, waiting for its swap
     bool existed = false;              // an item was at the destination when the file was staged
-    // The undo data of the destination's prior bytes (a hard link to its own file, or a checked copy
+    // The undo file of the destination's prior bytes (a hard link to its own file, or a checked copy
     // where none is allowed: see RestoreRun.h) and what it measured; existing destinations only.
     std::optional<std::filesystem::path> undo;
     bool undoCopied = false; // `undo` is a copy, not a second name of the prior file (none allowed there)

@@ -415,7 +415,7 @@ QStringList RestoreRecovery::undoFromUndoFolders(const InterruptedRestore& resto
         entry.destination = file.destination;
         entry.existed = file.existed();
         if (entry.existed) {
-            entry.undo = restore.undoCopyOf(file.relativePath);
+            entry.undo = restore.undoFileOf(file.relativePath);
             if (!entry.undo) {
                 failures.push_back(pathText(entry.destination) + QStringLiteral(": ") + restoreTexts::undoMissing);
                 continue;

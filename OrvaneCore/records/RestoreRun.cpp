@@ -53,15 +53,12 @@ RestoreRun::RestoreRun(const BackupReader& store, const ListedBackup& backup, co
     : m_store(store)
     , m_files(*store.fileOperations())
     , m_manifest(backup.manifest)
-    , m_directory(backup.directory)
     , m_instance(standardised(instanceRoot))
-    , m_technic(technicRoot ? std::optional(standardised(*technicRoot)) : std::nullopt)
-    , m_sourceFolders(m_directory)
-    , m_instanceFolders(m_instance)
+    , m_folders(backup.directory, m_instance, technicRoot ? std::optional(standardised(*technicRoot)) : std::nullopt)
     , m_workspace(m_files, store.temporaryFolder(), RestoreWorkspace::journalIn(store.root()),
                   RestoreCommitRecord{QUuid::createUuid().toString(QUuid::WithoutBraces),
                                       standardised(std::filesystem::absolute(store.root())), m_manifest.id, m_instance,
-                                      m_technic, std::nullopt, {}})
+                                      m_folders.technicRoot(), std::nullopt, {}})
 {
 }
 
@@ -71,7 +68,7 @@ RestoreResult RestoreRun::run()
         stage();
         // From here on the undo folders hold what the next operation needs to finish this restore.
         m_workspace.beginCommit();
-        // One flush for all stages, undo links and records, before the first swap.
+        // One flush for all stages, undo files and records, before the first swap.
         m_workspace.syncFileSystems();
     } catch (...) {
         cleanUp(false); // nothing was replaced
@@ -97,6 +94,12 @@ RestoreResult RestoreRun::run()
     return result;
 }
 
+void RestoreRun::hook(RestoreCheckpoint::Kind kind, std::size_t index, const std::filesystem::path& destination) const
+{
+    if (m_store.restoreCheckpoint())
+        m_store.restoreCheckpoint()(RestoreCheckpoint{kind, std::int64_t(index), destination});
+}
+
 // --- Staging ---
 
 void RestoreRun::stage()
@@ -109,13 +112,7 @@ void RestoreRun::stage()
 
 void RestoreRun::stageOne(const BackupFile& record)
 {
-    const std::filesystem::path source = m_directory / pathFromText(record.relativePath);
-    const auto sourceLook = m_sourceFolders.look(source);
-    if (sourceLook.throughLink)
-        throw OrvaneError::backupCorrupt(restoreTexts::sourceBecameLink);
-    if (isOutOfOpenFiles(sourceLook.error))
-        throw outOfOpenFiles(source);
-
+    const std::filesystem::path source = m_folders.sourceOf(record);
     m_prepared.push_back(prepare(record, standardised(pathFromText(record.originalPath))));
     m_stamps.emplace_back();
     PreparedRestoreFile& file = m_prepared.back();
@@ -146,7 +143,7 @@ void RestoreRun::stageOne(const BackupFile& record)
 // once it has been made.
 PreparedRestoreFile RestoreRun::prepare(const BackupFile& record, const std::filesystem::path& destination)
 {
-    const auto look = lookAtDestination(record, destination);
+    const auto look = m_folders.lookAtDestination(record, destination);
     const std::filesystem::path folder = destination.parent_path();
     // Made once: a folder removed later fails its files' links or moves, which roll back.
     // Files come folder by folder, so the last file's folder needs no look-up.
@@ -171,8 +168,8 @@ PreparedRestoreFile RestoreRun::prepare(const BackupFile& record, const std::fil
     return prepared;
 }
 
-// Stages the copy of `record` (and links an existing destination into the undo folder) in the work
-// area that serves its folder, and returns that area.
+// Stages the copy of `record` (and makes an existing destination's undo file in the undo folder) in the
+// work area that serves its folder, and returns that area.
 RestoreWorkspace::Area& RestoreRun::stageFile(PreparedRestoreFile& file, const BackupFile& record,
                                               const std::filesystem::path& source, CopiedFile& copied)
 {
@@ -222,12 +219,12 @@ void RestoreRun::commitOne(std::size_t index)
     hook(RestoreCheckpoint::Kind::beforeCommit, index, file.destination);
     // A folder swapped for a link after it was staged into is seen here, before any swap; the changes
     // then act through this very folder.
-    const CheckedFolder folder = openDestinationFolder(file.manifestFile, file.destination);
+    const CheckedFolder folder = m_folders.openDestinationFolder(file.manifestFile, file.destination);
     checkDestinationUnchanged(index, folder);
     hook(RestoreCheckpoint::Kind::beforeAtomicCommit, index, file.destination);
     // The stage must still be the verified copy: written to, replaced or even touched since, it is not
     // put in place.
-    const CheckedFolder& stageFolder = stageFolderOf(file, folder);
+    const CheckedFolder& stageFolder = m_folders.stageFolderOf(file, folder);
     const std::filesystem::path stageName = file.staged.filename();
     if (stageFolder.stamp(stageName) != std::optional(m_stamps[index].stage))
         throw OrvaneError::io(restoreTexts::stageChanged);
@@ -235,7 +232,7 @@ void RestoreRun::commitOne(std::size_t index)
     const FolderItem destination = folder.item(file.destination.filename());
     if (file.existed) {
         swapIntoPlace(stageFolder.item(stageName), destination, m_stamps[index].prior, stageFolder);
-        stageFolder.removeQuietly(m_files, stageName); // the undo link holds the same file
+        stageFolder.removeQuietly(m_files, stageName); // its undo file keeps the prior bytes
         afterOwnChangeOf(index);
     } else {
         moveExclusively(stageFolder.item(stageName), destination);
@@ -246,7 +243,7 @@ void RestoreRun::commitOne(std::size_t index)
     m_restored.push_back(file.manifestFile.originalPath);
 }
 
-// Rewritten, replaced, removed or even touched since it was linked: all the same, a change. A new
+// Rewritten, replaced, removed or even touched since it was measured: all the same, a change. A new
 // file's place must still be free.
 void RestoreRun::checkDestinationUnchanged(std::size_t index, const CheckedFolder& folder)
 {
@@ -283,7 +280,7 @@ void RestoreRun::checkCommitted(std::size_t index, const CheckedFolder& folder, 
 }
 
 // Swaps the stage into place; what comes out must be the file measured while staging and right before
-// the swap, unchanged (its undo link then is the undo copy). Otherwise it is swapped back, or kept
+// the swap, unchanged (its undo file then holds its bytes). Otherwise it is swapped back, or kept
 // under a preserved name when that fails.
 void RestoreRun::swapIntoPlace(const FolderItem& stage, const FolderItem& destination, const FileStamp& prior,
                                const CheckedFolder& stageFolder)
@@ -329,7 +326,7 @@ void RestoreRun::moveExclusively(const FolderItem& from, const FolderItem& to)
 
 // Undoes a file's change through the descriptors it was made through, when its folder no longer lies
 // at its path: the restored copy goes back to a stage name (which the clean-up removes) and the prior
-// file, from its undo link, back in place.
+// file, from its undo file, back in place.
 bool RestoreRun::undoThrough(PreparedRestoreFile& file, const CheckedFolder& stageFolder,
                              const std::filesystem::path& stageName, const FolderItem& destination)
 {
@@ -420,20 +417,20 @@ void RestoreRun::removeOwnStages()
     }
 }
 
-// The undo links, folder by folder as they were made, each folder opened from its work area without
-// links (removing them frees the prior files); then the set-aside files and the emptied undo folders.
+// The undo files, folder by folder as they were made, each folder opened from its work area without
+// links (removing the links frees the prior files); then the set-aside files and the emptied undo folders.
 void RestoreRun::removeUndoData()
 {
-    m_undoFolder.reset();
-    std::vector<FolderFiles> undoLinks;
+    m_folders.closeUndoFolder();
+    std::vector<FolderFiles> byFolder;
     for (const auto& [area, undo] : m_undoFiles) {
         const std::string_view folder = folderText(undo.native());
-        if (undoLinks.empty() || undoLinks.back().folder.native() != folder
-            || undoLinks.back().root.native() != area->folder.native())
-            undoLinks.push_back(FolderFiles{area->folder, std::filesystem::path(folder), {}});
-        undoLinks.back().names.push_back(undo.filename());
+        if (byFolder.empty() || byFolder.back().folder.native() != folder
+            || byFolder.back().root.native() != area->folder.native())
+            byFolder.push_back(FolderFiles{area->folder, std::filesystem::path(folder), {}});
+        byFolder.back().names.push_back(undo.filename());
     }
-    m_files.removeFilesQuietly(undoLinks);
+    m_files.removeFilesQuietly(byFolder);
     for (const SetAsideFile& file : m_setAside)
         restoreItems::removeQuietly(m_files, file.aside);
     for (RestoreWorkspace::Area* area : m_workspace.areas()) {

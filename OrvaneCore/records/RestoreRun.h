@@ -9,6 +9,7 @@
 #include "records/ListedBackup.h"
 #include "records/PreparedRestoreFile.h"
 #include "records/RestoreCheckpoint.h"
+#include "records/RestoreRunFolders.h"
 #include "records/RestoreTemporaryItems.h"
 #include "records/RestoreWorkspace.h"
 
@@ -39,27 +40,27 @@ class BackupReader;
 //   destination folder itself. A destination folder serves only after the journal names it.
 // - Stages ".orvane-restore-stage-<UUID>", directly in an area: the backed-up bytes, digest-checked
 //   as they were written, waiting for their swap or rename.
-// - Undo folders "orvane-restore-undo-<UUID>", one in each area that serves. They hold the undo data
-//   of each existing destination below its relative path: a hard link to the destination's own file,
-//   or, where the file system refuses second names, a checked copy (its commit-record entry then says
-//   "copied", with the prior file's device and inode); the created paths set aside
-//   ".orvane-restore-created-<UUID>"; and the commit record ".orvane-restore-commit".
+// - Undo folders "orvane-restore-undo-<UUID>", one in each area that serves. They hold the undo data:
+//   the undo file of each existing destination below its relative path, a hard link to the
+//   destination's own file or, where the file system refuses second names, a checked copy (its
+//   commit-record entry then says "copied", with the prior file's device and inode); the created paths
+//   set aside ".orvane-restore-created-<UUID>"; and the commit record ".orvane-restore-commit".
 // - The commit record (RestoreCommitRecord): which restore, backup, store and roots, the files whose
-//   stages and undo data lie in that area, and the set-aside paths; one per undo folder.
+//   stages and undo files lie in that area, and the set-aside paths; one per undo folder.
 // - The journal ".orvane-restore-areas-<UUID>" in the store's folder: the restore's record head, then
 //   every destination folder serving as an area, so that a clean-up finds what lies there.
 // - Kept undo folders "orvane-restore-kept-<UUID>": undo folders renamed, with their records, when
 //   their bytes may be the only copy; no clean-up takes them.
 // - Probes ".orvane-restore-probe-<UUID>": a second name that shows a rename from an area reaches a
 //   destination folder, removed at once; rollback copies ".orvane-restore-rollback-<UUID>" and bytes a
-//   rollback moved aside ".orvane-restore-preserved-<UUID>" belong to undoing (BackupStoreRollback).
+//   rollback moved aside ".orvane-restore-preserved-<UUID>" belong to undoing (RestoreRollback).
 //
 // The rules the engine keeps:
 // 1. Nothing is replaced before every stage is written and checked against the manifest, every
-//    existing destination has its undo data, and free space, stamps and the plan were accepted.
+//    existing destination has its undo file, and free space, stamps and the plan were accepted.
 // 2. Every undo folder that serves holds the commit record before the first replacement
 //    (RestoreWorkspace::beginCommit); one made later gets it before anything is put in it.
-// 3. The stages, undo data, records and journal are flushed before the first replacement
+// 3. The stages, undo files, records and journal are flushed before the first replacement
 //    (RestoreWorkspace::syncFileSystems).
 // 4. A created path is listed in its area's record before it is moved into the undo folder.
 // 5. Each file is replaced by one atomic exchange, or an exclusive rename, through its folder's
@@ -69,13 +70,13 @@ class BackupReader;
 // 7. Bytes that are neither the prior nor the backed-up ones are never overwritten or deleted.
 //
 // The states of one restore and the step that makes each:
-//   planned    BackupStore::planRestore accepted the manifest, sizes and destinations;
-//   staged     RestoreRun::stage: stages and undo data made, nothing replaced (a failure: cleanUp, done);
+//   planned    BackupReader::planRestore accepted the manifest, sizes and destinations;
+//   staged     RestoreRun::stage: stages and undo files made, nothing replaced (a failure: cleanUp, done);
 //   recorded   RestoreWorkspace::beginCommit and syncFileSystems: records in every undo folder, on disk;
 //   replacing  RestoreRun::commit, then removeCreatedPaths (files swapped, created paths set aside);
 //   ended      RestoreRun::cleanUp: flush, records removed, undo data and stages removed;
 //   or on a failure while replacing, RestoreRun::rollBack: every committed file swapped back
-//   (BackupStore::rollBack) and every set-aside path put back, then ended; when that fails too the
+//   (restoreRollback::rollBack) and every set-aside path put back, then ended; when that fails too the
 //   undo folders are kept under kept names with their records, and the error names them.
 //
 // What recovery (RestoreRecovery, before the store's next backup or restore) does in each state:
@@ -96,7 +97,7 @@ class BackupReader;
 // - a power cut or system crash: by rules 3 and 6, whatever was replaced is covered by a record on
 //   disk until it is flushed itself;
 // - a file system without hard links or atomic exchange (FAT, exFAT, NTFS, protected hard links):
-//   the undo data is a checked copy, and an exchange is made of exclusive moves the record covers
+//   the undo file is a checked copy, and an exchange is made of exclusive moves the record covers
 //   (ExchangeByMoves);
 // - a change by another process, seen by its stamps (inode, size, modification and change time)
 //   taken when the prior bytes are measured, right before each swap and of the file swapped out; a
@@ -120,7 +121,7 @@ private:
     // What a file's stamps were when the restore last looked.
     struct Stamps {
         FileStamp stage; // the staged copy right after it was made
-        FileStamp prior; // an existing destination right after its undo data was made
+        FileStamp prior; // an existing destination right after its undo file was made
     };
 
     // --- Staging ---
@@ -165,31 +166,17 @@ private:
     void removeOwnStages();
     void removeUndoData();
 
-    // --- Folders ---
+    // Hands a commit point to the store's hook, when it has one.
     void hook(RestoreCheckpoint::Kind kind, std::size_t index, const std::filesystem::path& destination) const;
-    bool isSettings(const BackupFile& record) const;
-    FolderDescriptorCache& foldersOf(const BackupFile& record);
-    FolderDescriptorCache::Look lookAtDestination(const BackupFile& record, const std::filesystem::path& destination);
-    FolderItem keptItem(const BackupFile& record, const std::filesystem::path& destination);
-    CheckedFolder openDestinationFolder(const BackupFile& record, const std::filesystem::path& destination);
-    const CheckedFolder& undoFolderOf(const std::filesystem::path& undo);
-    const CheckedFolder& stageFolderOf(const PreparedRestoreFile& file, const CheckedFolder& destination);
 
     const BackupReader& m_store;
     FileOperations& m_files;
     const BackupManifest& m_manifest;
-    const std::filesystem::path m_directory;
     const std::filesystem::path m_instance;
-    const std::optional<std::filesystem::path> m_technic;
-
-    FolderDescriptorCache m_sourceFolders;
-    FolderDescriptorCache m_instanceFolders;
-    std::optional<FolderDescriptorCache> m_technicFolders;
-    std::map<std::string, CheckedFolder, std::less<>> m_stageFolders; // the private and hidden work areas: a few
+    RestoreRunFolders m_folders;
     RestoreWorkspace m_workspace;
     std::set<std::filesystem::path> m_madeFolders; // destination folders made or found already
     std::filesystem::path m_lastMadeFolder;
-    std::optional<CheckedFolder> m_undoFolder; // see undoFolderOf
     std::set<std::filesystem::path> m_probedFolders; // destination folders a rename from their area was shown to reach
     std::vector<std::pair<const RestoreWorkspace::Area*, std::filesystem::path>> m_undoFiles; // and their work areas
     std::vector<PreparedRestoreFile> m_prepared;
@@ -202,7 +189,7 @@ private:
     // being staged as it was found, before this restore linked it.
     std::map<std::pair<std::uint64_t, std::uint64_t>, std::vector<std::size_t>> m_sharedFiles;
     std::optional<FileStamp> m_sharedBefore;
-    std::optional<CopiedFile> m_undoCopy; // what the last copy of prior bytes into an undo folder copied
+    std::optional<CopiedFile> m_lastPriorCopy; // what the last copy of prior bytes into an undo folder copied
     bool m_replacing = false; // the commit began: what it changes is flushed before its records go
 };
 

@@ -29,7 +29,8 @@ void RestoreRun::removeCreatedPaths()
 void RestoreRun::setAside(const QString& entry)
 {
     const std::filesystem::path path = standardised(pathFromText(entry));
-    const auto folder = CheckedFolder::openIfPresent(m_instanceFolders, path.parent_path(), restoreTexts::createdPathLink);
+    const auto folder
+        = CheckedFolder::openIfPresent(m_folders.instance(), path.parent_path(), restoreTexts::createdPathLink);
     if (!folder)
         return;
     const std::filesystem::path name = path.filename();
@@ -92,7 +93,7 @@ QStringList RestoreRun::putCreatedPathsBack()
 {
     QStringList failures;
     for (auto it = m_setAside.rbegin(); it != m_setAside.rend();) {
-        if (auto failure = restoreItems::putBack(m_files, m_instanceFolders, *it)) {
+        if (auto failure = restoreItems::putBack(m_files, m_folders.instance(), *it)) {
             failures.push_back(std::move(*failure));
             ++it;
         } else {

@@ -1,34 +1,46 @@
-#include "records/RestoreRun.h"
+#include "records/RestoreRunFolders.h"
 
 #include "model/OrvaneError.h"
 #include "platform/PathText.h"
 #include "platform/SystemError.h"
-#include "records/BackupReader.h"
 #include "records/BackupStoreTexts.h"
 #include "records/OutOfOpenFiles.h"
 #include "records/RestoreTexts.h"
 
 #include <cerrno>
 #include <string_view>
+#include <utility>
 
 namespace orvane {
 
-// --- Folders ---
+namespace {
 
-void RestoreRun::hook(RestoreCheckpoint::Kind kind, std::size_t index, const std::filesystem::path& destination) const
-{
-    if (m_store.restoreCheckpoint())
-        m_store.restoreCheckpoint()(RestoreCheckpoint{kind, std::int64_t(index), destination});
-}
-
-bool RestoreRun::isSettings(const BackupFile& record) const
+bool isSettings(const BackupFile& record)
 {
     return record.relativePath == backupTexts::technicSettingsPath;
 }
 
-// The folders below the root a file is restored below. The plan refuses settings without a Technic
-// root; a link is never tested against no root.
-FolderDescriptorCache& RestoreRun::foldersOf(const BackupFile& record)
+} // namespace
+
+RestoreRunFolders::RestoreRunFolders(const std::filesystem::path& backup, const std::filesystem::path& instance,
+                                     std::optional<std::filesystem::path> technic)
+    : m_backup(backup), m_technic(std::move(technic)), m_sourceFolders(m_backup), m_instanceFolders(instance)
+{
+}
+
+std::filesystem::path RestoreRunFolders::sourceOf(const BackupFile& record)
+{
+    std::filesystem::path source = m_backup / pathFromText(record.relativePath);
+    const auto look = m_sourceFolders.look(source);
+    if (look.throughLink)
+        throw OrvaneError::backupCorrupt(restoreTexts::sourceBecameLink);
+    if (isOutOfOpenFiles(look.error))
+        throw outOfOpenFiles(source);
+    return source;
+}
+
+// The plan refuses settings without a Technic root; a link is never tested against no root.
+FolderDescriptorCache& RestoreRunFolders::foldersOf(const BackupFile& record)
 {
     if (isSettings(record) && !m_technic)
         throw OrvaneError::backupCorrupt(restoreTexts::destinationBecameLink);
@@ -40,10 +52,10 @@ FolderDescriptorCache& RestoreRun::foldersOf(const BackupFile& record)
     return m_instanceFolders;
 }
 
-// The destination must lie below its root without passing through a link; what the look found there
-// comes back. Each folder's check is kept for its other files: the commit opens it again.
-FolderDescriptorCache::Look RestoreRun::lookAtDestination(const BackupFile& record,
-                                                          const std::filesystem::path& destination)
+// The destination must lie below its root without passing through a link. Each folder's check is kept
+// for its other files: the commit opens it again.
+FolderDescriptorCache::Look RestoreRunFolders::lookAtDestination(const BackupFile& record,
+                                                                 const std::filesystem::path& destination)
 {
     const auto look = foldersOf(record).look(destination);
     if (look.throughLink)
@@ -53,8 +65,8 @@ FolderDescriptorCache::Look RestoreRun::lookAtDestination(const BackupFile& reco
     return look;
 }
 
-// The destination by its folder's kept descriptor (checked for links while staging) and its name.
-FolderItem RestoreRun::keptItem(const BackupFile& record, const std::filesystem::path& destination)
+// The folder's descriptor was checked for links while staging.
+FolderItem RestoreRunFolders::keptItem(const BackupFile& record, const std::filesystem::path& destination)
 {
     const int folder = foldersOf(record).kept(folderText(destination.native()));
     if (folder < 0) {
@@ -68,15 +80,15 @@ FolderItem RestoreRun::keptItem(const BackupFile& record, const std::filesystem:
     return FolderItem{folder, destination.filename(), destination};
 }
 
-// The destination's folder opened afresh right before a change, which then acts through it.
-CheckedFolder RestoreRun::openDestinationFolder(const BackupFile& record, const std::filesystem::path& destination)
+// The change then acts through this very folder.
+CheckedFolder RestoreRunFolders::openDestinationFolder(const BackupFile& record,
+                                                       const std::filesystem::path& destination)
 {
     return CheckedFolder::open(foldersOf(record), destination.parent_path(), restoreTexts::destinationBecameLink);
 }
 
-// The folder below an undo folder that `undo` lies in, kept open for the next files of its folder: one
-// descriptor, whatever the tree holds.
-const CheckedFolder& RestoreRun::undoFolderOf(const std::filesystem::path& undo)
+// Kept open for the next files of its folder: one descriptor, whatever the tree holds.
+const CheckedFolder& RestoreRunFolders::undoFolderOf(const std::filesystem::path& undo)
 {
     const std::string_view folder = folderText(undo.native());
     if (!m_undoFolder || m_undoFolder->path().native() != folder) {
@@ -86,8 +98,8 @@ const CheckedFolder& RestoreRun::undoFolderOf(const std::filesystem::path& undo)
     return *m_undoFolder;
 }
 
-// The folder a stage lies in: the destination's own, or one of the few work areas kept open.
-const CheckedFolder& RestoreRun::stageFolderOf(const PreparedRestoreFile& file, const CheckedFolder& destination)
+// The destination's own folder, or one of the few work areas kept open.
+const CheckedFolder& RestoreRunFolders::stageFolderOf(const PreparedRestoreFile& file, const CheckedFolder& destination)
 {
     const std::string_view folder = folderText(file.staged.native());
     if (folder == destination.path().native())

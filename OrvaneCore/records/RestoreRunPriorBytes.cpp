@@ -41,9 +41,9 @@ void requireReplaceable(const std::filesystem::path& destination)
 // which the measurement of the prior bytes then checks.
 void RestoreRun::keepPriorBytes(PreparedRestoreFile& file, const BackupFile& record, const std::filesystem::path& undo)
 {
-    const FolderItem destination = keptItem(record, file.destination);
+    const FolderItem destination = m_folders.keptItem(record, file.destination);
     try {
-        m_files.hardLinkAt(destination, undoFolderOf(undo).itemAt(undo));
+        m_files.hardLinkAt(destination, m_folders.undoFolderOf(undo).itemAt(undo));
         file.undoCopied = false;
         return;
     } catch (const std::system_error& error) {
@@ -52,7 +52,7 @@ void RestoreRun::keepPriorBytes(PreparedRestoreFile& file, const BackupFile& rec
     }
     requireReplaceable(file.destination);
     try {
-        m_undoCopy = m_files.cloneOrCopy(file.destination, undo, false);
+        m_lastPriorCopy = m_files.cloneOrCopy(file.destination, undo, false);
     } catch (const std::system_error& error) {
         if (permissionRefused(error))
             throw OrvaneError::io(restoreTexts::priorBytesUnreadable(file.destination));
@@ -102,11 +102,11 @@ void RestoreRun::probeRename(PreparedRestoreFile& file, const std::filesystem::p
 // measured (the one read of the prior bytes). The destination's name is checked against it before its swap.
 void RestoreRun::measurePriorBytes(PreparedRestoreFile& file, const BackupFile& record)
 {
-    const auto kept = undoFolderOf(*file.undo).stamp(file.undo->filename());
-    const FolderItem item = keptItem(record, file.destination);
+    const auto kept = m_folders.undoFolderOf(*file.undo).stamp(file.undo->filename());
+    const FolderItem item = m_folders.keptItem(record, file.destination);
     const auto measured = measureSteadilyIn(item.folder, item.name, file.destination);
     const bool same = measured && kept
-        && (file.undoCopied ? m_undoCopy && measured->bytes == *m_undoCopy
+        && (file.undoCopied ? m_lastPriorCopy && measured->bytes == *m_lastPriorCopy
                             : measured->stamp.inode == kept->inode && measured->stamp.device == kept->device);
     if (!same || measured->stamp.size > std::uint64_t(INT64_MAX))
         throw OrvaneError::io(restoreTexts::changedWhilePreparing);

@@ -2,7 +2,7 @@
 
 namespace orvane {
 
-// Its undo link moved the change time of every file with the same inode staged before it.
+// Its undo file, when a link, moved the change time of every file with the same inode staged before it.
 void RestoreRun::noteSharedFile(std::size_t index, const FileStamp& beforeOwnLink)
 {
     const FileStamp& after = m_stamps[index].prior;
@@ -11,7 +11,8 @@ void RestoreRun::noteSharedFile(std::size_t index, const FileStamp& beforeOwnLin
 }
 
 // Its swap renamed the prior file to the stage's name and the stage's removal unlinked that name: the
-// change time of the others that are the same file moved, which the file's undo link shows.
+// change time of the others that are the same file moved, which its undo file shows when it is a link
+// (a copy's stamp is another file's, which is never followed).
 void RestoreRun::afterOwnChangeOf(std::size_t index)
 {
     const FileStamp before = m_stamps[index].prior;

@@ -153,7 +153,7 @@ TEST_F(WorldRestore, AHookThrowingAtRollbackKeepsTheRestoredBytesAndTheUndoFolde
     EXPECT_TRUE(restoreLeftovers(layout.instance).empty());
 }
 
-TEST_F(WorldRestore, TheStagesAndUndoLinksAreOnDiskBeforeTheFirstSwapAfterOneFlush)
+TEST_F(WorldRestore, TheStagesAndUndoFilesAreOnDiskBeforeTheFirstSwapAfterOneFlush)
 {
     // A power cut after a swap must find the backed-up bytes written out, and the prior bytes under
     // their undo name; one flush of the file system before the first swap does both.

@@ -186,7 +186,7 @@ TEST_F(InterruptedRecovery, ARestoreInterruptedThroughOneSpellingOfItsFoldersIsF
 
 TEST_F(InterruptedRecovery, ARefusalOfAKeptRestoreSaysWhatIsTrueNowAndEndsOnceTheWorldIsWholeOrTheKeptFolderIsGone)
 {
-    enum class Damage { undoCopyDeleted, undoCopyCorrupted, worldFolderLinkedBack };
+    enum class Damage { undoFileDeleted, undoFileCorrupted, worldFolderLinkedBack };
     enum class WayOut { removeKeptFolder, emptyKeptFolder, restoreOlderBackup, moveWorldFolderBack };
     struct Case {
         const char* name;
@@ -196,12 +196,12 @@ TEST_F(InterruptedRecovery, ARefusalOfAKeptRestoreSaysWhatIsTrueNowAndEndsOnceTh
         const char* why; // what the refusal says is true now, after the file's path
     };
     const Case cases[] = {
-        {"an undo copy deleted, the backup gone: the kept folder removed", 3, Damage::undoCopyDeleted,
+        {"an undo file deleted, the backup gone: the kept folder removed", 3, Damage::undoFileDeleted,
          WayOut::removeKeptFolder, ": verified undo data is missing"},
-        {"an undo copy deleted, the backup gone: an older backup restored", 3, Damage::undoCopyDeleted,
+        {"an undo file deleted, the backup gone: an older backup restored", 3, Damage::undoFileDeleted,
          WayOut::restoreOlderBackup, ": verified undo data is missing"},
-        {"an undo copy damaged, the backup gone: every file of the kept folder deleted but its hidden record", 2,
-         Damage::undoCopyCorrupted, WayOut::emptyKeptFolder, ": undo data failed verification"},
+        {"an undo file damaged, the backup gone: every file of the kept folder deleted but its hidden record", 2,
+         Damage::undoFileCorrupted, WayOut::emptyKeptFolder, ": undo data failed verification"},
         {"the world folder moved away and linked back, then moved back", 2, Damage::worldFolderLinkedBack,
          WayOut::moveWorldFolderBack, nullptr},
     };
@@ -221,10 +221,10 @@ TEST_F(InterruptedRecovery, ARefusalOfAKeptRestoreSaysWhatIsTrueNowAndEndsOnceTh
         ASSERT_EQ(undo.size(), 1u);
         const auto moved = layout.home / "World moved";
         switch (c.damage) {
-        case Damage::undoCopyDeleted:
+        case Damage::undoFileDeleted:
             std::filesystem::remove(undo[0] / "saves/World/data/villages.dat");
             break;
-        case Damage::undoCopyCorrupted:
+        case Damage::undoFileCorrupted:
             writeFile(undo[0] / "saves/World/data/villages.dat", "villages vX");
             break;
         case Damage::worldFolderLinkedBack:

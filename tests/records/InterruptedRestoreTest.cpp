@@ -53,19 +53,19 @@ TEST_F(InterruptedRestore, ARestoreKilledAmongItsReplacementsIsFinishedBeforeThe
             return found;
         }();
         ASSERT_FALSE(records.empty());
-        std::vector<std::filesystem::path> undoCopies;
+        std::vector<std::filesystem::path> undoFiles;
         for (const auto& record : records) {
-            for (const auto& copy : namedBelow(record.parent_path(), ".dat"))
-                undoCopies.push_back(copy);
-            for (const auto& copy : namedBelow(record.parent_path(), ".mca"))
-                undoCopies.push_back(copy);
+            for (const auto& file : namedBelow(record.parent_path(), ".dat"))
+                undoFiles.push_back(file);
+            for (const auto& file : namedBelow(record.parent_path(), ".mca"))
+                undoFiles.push_back(file);
         }
-        ASSERT_EQ(undoCopies.size(), 3u);
+        ASSERT_EQ(undoFiles.size(), 3u);
         int undoGoneEarly = 0;
         auto watched = std::make_shared<FaultyFileOperations>(volumes);
         watched->beforeEach = [&](Op, const std::filesystem::path&) {
-            const bool undoWhole = std::all_of(undoCopies.begin(), undoCopies.end(),
-                                               [](const auto& copy) { return std::filesystem::exists(copy); });
+            const bool undoWhole = std::all_of(undoFiles.begin(), undoFiles.end(),
+                                               [](const auto& file) { return std::filesystem::exists(file); });
             if (!undoWhole && world() != backedUp)
                 ++undoGoneEarly;
         };
@@ -196,7 +196,7 @@ TEST_F(InterruptedRestore, WhenItsBackupIsGoneTheRestoreIsUndoneFromItsUndoFolde
     struct Case {
         const char* name;
         int killAtSwap;
-        bool corruptUndo; // the undo copy of the first replaced file no longer holds the prior bytes
+        bool corruptUndo; // the undo file of the first replaced file no longer holds the prior bytes
         std::vector<std::filesystem::path> volumes;
     };
     const std::vector<Case> cases{

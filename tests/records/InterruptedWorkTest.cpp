@@ -85,7 +85,7 @@ TEST_F(Interrupted, ARestoreKilledMidwayLeavesWorkThatTheNextBackupOrRestoreRemo
         for (const bool nextIsRestore : {true, false}) {
             SCOPED_TRACE(std::string(c.name) + (nextIsRestore ? ", then a restore" : ", then a backup"));
             const auto volumes = std::make_shared<SeparateVolumes>(c.volumes);
-            // Killed after its flush, right at the first swap: stages and undo links are all there.
+            // Killed after its flush, right at the first swap: stages and undo files are all there.
             writeFile(level, "level v2");
             writeFile(region, QByteArray(90000, 'b'));
             ASSERT_TRUE(killedWhen([](Op op, const std::filesystem::path&) { return op == Op::swap; }, [&](const auto& files) {

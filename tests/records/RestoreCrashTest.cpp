@@ -99,7 +99,7 @@ TEST(RestoreCrash, AProcessDyingAnywhereInTheCommitsLosesNothingAndASecondRestor
         EXPECT_EQ(readFile(added), "added later");
         EXPECT_TRUE(restoreLeftovers(layout.instance).empty()); // nothing half-made among the user's files
 
-        // The undo copies still hold the old bytes until every file holds the backed-up ones.
+        // The undo files still hold the old bytes until every file holds the backed-up ones.
         const bool allRestored = levelNow == backedLevel && regionNow == backedRegion && std::filesystem::exists(stats);
         const auto undo = undoFolders(layout.tmp);
         ASSERT_EQ(undo.size(), code == 0 ? 0u : 1u);
