@@ -147,12 +147,12 @@ std::optional<RestoreCommitRecord::File> decodeFileEntry(const QByteArray& value
 }
 
 // "<name in the undo folder> <original path>".
-QByteArray setAsideEntry(const RestoreCommitRecord::SetAside& item)
+QByteArray setAsideEntry(const SetAsideFile& item)
 {
-    return pathBytes(item.name) + ' ' + pathBytes(item.original);
+    return pathBytes(item.aside) + ' ' + pathBytes(item.original);
 }
 
-std::optional<RestoreCommitRecord::SetAside> decodeSetAside(const QByteArray& value)
+std::optional<SetAsideFile> decodeSetAside(const QByteArray& value)
 {
     const qsizetype space = value.indexOf(' ');
     if (space <= 0)
@@ -163,8 +163,194 @@ std::optional<RestoreCommitRecord::SetAside> decodeSetAside(const QByteArray& va
     if (!std::string_view(name.constData(), std::size_t(name.size())).starts_with(ownItemNames::setAside)
         || name.contains('/') || !original.is_absolute())
         return std::nullopt;
-    return RestoreCommitRecord::SetAside{bytesPath(name), standardised(original)};
+    return SetAsideFile{bytesPath(name), standardised(original)};
 }
+
+// "<device> <inode>", both plain numbers.
+std::optional<std::pair<std::uint64_t, std::uint64_t>> decodeFileId(const QByteArray& value)
+{
+    const QList<QByteArray> ids = value.split(' ');
+    if (ids.size() != 2)
+        return std::nullopt;
+    bool deviceOk = false, inodeOk = false;
+    const qulonglong device = ids[0].toULongLong(&deviceOk);
+    const qulonglong inode = ids[1].toULongLong(&inodeOk);
+    if (!deviceOk || !inodeOk)
+        return std::nullopt;
+    return std::pair(std::uint64_t(device), std::uint64_t(inode));
+}
+
+// A format this build reads.
+bool isKnownFormat(const QByteArray& value)
+{
+    const auto format = countOf(value);
+    return format && *format >= 1 && *format <= kNewestFormat;
+}
+
+// Calls `read(key, value)` for each whole "key=value" entry, in order. Bytes after the last NUL were
+// cut short and are not an entry; empty entries, entries without a key and absolute paths (a
+// journal's folders) are passed over.
+template <typename Read>
+void forEachEntry(const QByteArray& bytes, const Read& read)
+{
+    const QByteArray whole = bytes.left(bytes.lastIndexOf('\0') + 1);
+    for (const QByteArray& entry : whole.split('\0')) {
+        const qsizetype equals = entry.indexOf('=');
+        if (entry.isEmpty() || entry.startsWith('/') || equals <= 0)
+            continue;
+        read(entry.left(equals), entry.mid(equals + 1));
+    }
+}
+
+// Which restore, from where, onto what: the entries every record and journal begins with. The last
+// entry of a key counts.
+class HeadEntries final {
+public:
+    // False for a key that is not one of the head's.
+    bool read(const QByteArray& key, const QByteArray& value)
+    {
+        std::optional<QByteArray>* field = fieldFor(key);
+        if (field)
+            *field = value;
+        return field != nullptr;
+    }
+
+    // The record without its files; nothing unless every key but "technic" is there, the backup is
+    // named and every path is absolute.
+    std::optional<RestoreCommitRecord> record() const
+    {
+        if (!m_restore || !m_store || !m_backup || !m_instance)
+            return std::nullopt;
+        RestoreCommitRecord head;
+        head.restore = QString::fromUtf8(*m_restore);
+        head.store = bytesPath(*m_store);
+        head.backupId = QString::fromUtf8(*m_backup);
+        head.instanceRoot = bytesPath(*m_instance);
+        if (m_technic)
+            head.technicRoot = bytesPath(*m_technic);
+        const bool absolute = head.store.is_absolute() && head.instanceRoot.is_absolute()
+            && (!head.technicRoot || head.technicRoot->is_absolute());
+        if (!absolute || head.backupId.isEmpty())
+            return std::nullopt;
+        return head;
+    }
+
+private:
+    std::optional<QByteArray>* fieldFor(const QByteArray& key)
+    {
+        if (key == "restore")
+            return &m_restore;
+        if (key == "store")
+            return &m_store;
+        if (key == "backup")
+            return &m_backup;
+        if (key == "instance")
+            return &m_instance;
+        if (key == "technic")
+            return &m_technic;
+        return nullptr;
+    }
+
+    std::optional<QByteArray> m_restore, m_store, m_backup, m_instance, m_technic;
+};
+
+// What a record lists: its files (each "file" entry, then its own "to" and "copied") and the created
+// paths it set aside. One entry that does not read, or comes where it may not, spoils the whole list.
+class ListedEntries final {
+public:
+    // A key that is not one of the list's (a later build's) is passed over.
+    void read(const QByteArray& key, const QByteArray& value)
+    {
+        if (key == "files")
+            readCount(value);
+        else if (key == "file")
+            readFile(value);
+        else if (key == "to")
+            readDestination(value);
+        else if (key == "copied")
+            readCopied(value);
+        else if (key == "aside")
+            readSetAside(value);
+    }
+
+    // True when every entry read, and the files are exactly as many as the one count says (none
+    // without a count).
+    bool isWhole() const { return m_whole && (m_count ? *m_count == m_files.size() : m_files.empty()); }
+
+    // Gives each file its destination: the place its "to" names, or else below `instanceRoot` at its
+    // relative path. False when one is not absolute.
+    bool place(const std::filesystem::path& instanceRoot)
+    {
+        for (std::size_t i = 0; i < m_files.size(); ++i) {
+            RestoreCommitRecord::File& file = m_files[i];
+            file.destination = m_elsewhere[i] ? standardised(*m_elsewhere[i])
+                                              : usualDestination(instanceRoot, file.relativePath);
+            if (!file.destination.is_absolute())
+                return false;
+        }
+        return true;
+    }
+
+    // None for a record without a count: written before records listed their files.
+    std::optional<std::vector<RestoreCommitRecord::File>> takeFiles()
+    {
+        if (!m_count)
+            return std::nullopt;
+        return std::move(m_files);
+    }
+
+    std::vector<SetAsideFile> takeSetAside() { return std::move(m_setAside); }
+
+private:
+    // Once, before the files.
+    void readCount(const QByteArray& value)
+    {
+        const auto count = countOf(value);
+        m_whole = m_whole && count && !m_count;
+        m_count = count ? std::optional(std::uint64_t(*count)) : std::nullopt;
+    }
+
+    void readFile(const QByteArray& value)
+    {
+        const auto file = decodeFileEntry(value);
+        m_whole = m_whole && file;
+        if (file) {
+            m_files.push_back(*file);
+            m_elsewhere.emplace_back();
+        }
+    }
+
+    // Where the file just before it lies, when not at its usual place; once per file.
+    void readDestination(const QByteArray& value)
+    {
+        m_whole = m_whole && !m_elsewhere.empty() && !m_elsewhere.back() && !value.isEmpty();
+        if (!m_elsewhere.empty())
+            m_elsewhere.back() = bytesPath(value);
+    }
+
+    // The file just before it has a copy of its prior file for undo data; once per file.
+    void readCopied(const QByteArray& value)
+    {
+        const auto id = decodeFileId(value);
+        m_whole = m_whole && !m_files.empty() && id && !m_files.back().priorFile;
+        if (!m_files.empty() && id)
+            m_files.back().priorFile = *id;
+    }
+
+    void readSetAside(const QByteArray& value)
+    {
+        const auto item = decodeSetAside(value);
+        m_whole = m_whole && item;
+        if (item)
+            m_setAside.push_back(*item);
+    }
+
+    bool m_whole = true;
+    std::optional<std::uint64_t> m_count;
+    std::vector<RestoreCommitRecord::File> m_files;
+    std::vector<std::optional<std::filesystem::path>> m_elsewhere; // each file's "to", by index into m_files
+    std::vector<SetAsideFile> m_setAside;
+};
 
 } // namespace
 
@@ -193,7 +379,7 @@ QByteArray RestoreCommitRecord::encode() const
                            + QByteArray::number(qulonglong(file.priorFile->second)));
         }
     }
-    for (const SetAside& item : setAside)
+    for (const SetAsideFile& item : setAside)
         append(bytes, "aside", setAsideEntry(item));
     return bytes;
 }
@@ -214,85 +400,26 @@ std::optional<RestoreCommitRecord> RestoreCommitRecord::decodeEntries(const QByt
     // from the entries before the cut.
     if (!bytes.endsWith('\0') && !headOnly)
         return std::nullopt;
-    RestoreCommitRecord record;
-    bool hasRestore = false, hasStore = false, hasBackup = false, hasInstance = false, filesWhole = true;
-    bool readable = true; // a format this build knows
-    std::optional<std::uint64_t> fileCount;
-    std::vector<File> files;
-    std::vector<std::optional<std::filesystem::path>> elsewhere; // a file's "to", by index into `files`
-    const QByteArray whole = bytes.left(bytes.lastIndexOf('\0') + 1);
-    for (const QByteArray& entry : whole.split('\0')) {
-        const qsizetype equals = entry.indexOf('=');
-        if (entry.isEmpty() || entry.startsWith('/') || equals <= 0)
-            continue;
-        const QByteArray key = entry.left(equals);
-        const QByteArray value = entry.mid(equals + 1);
-        if (key == "format") {
-            const auto format = countOf(value);
-            readable = readable && format && *format >= 1 && *format <= kNewestFormat;
-        } else if (key == "restore") {
-            record.restore = QString::fromUtf8(value);
-            hasRestore = true;
-        } else if (key == "store") {
-            record.store = bytesPath(value);
-            hasStore = true;
-        } else if (key == "backup") {
-            record.backupId = QString::fromUtf8(value);
-            hasBackup = true;
-        } else if (key == "instance") {
-            record.instanceRoot = bytesPath(value);
-            hasInstance = true;
-        } else if (key == "technic") {
-            record.technicRoot = bytesPath(value);
-        } else if (headOnly) {
-            continue;
-        } else if (key == "files") {
-            const auto count = countOf(value);
-            filesWhole = filesWhole && count.has_value() && !fileCount;
-            fileCount = count ? std::optional(std::uint64_t(*count)) : std::nullopt;
-        } else if (key == "file") {
-            const auto file = decodeFileEntry(value);
-            filesWhole = filesWhole && file.has_value();
-            if (file) {
-                files.push_back(*file);
-                elsewhere.emplace_back();
-            }
-        } else if (key == "aside") {
-            const auto item = decodeSetAside(value);
-            filesWhole = filesWhole && item.has_value();
-            if (item)
-                record.setAside.push_back(*item);
-        } else if (key == "copied") {
-            // Of the file just before it: its undo data is a copy of the prior file named here.
-            const QList<QByteArray> ids = value.split(' ');
-            bool deviceOk = false, inodeOk = false;
-            const qulonglong device = ids.size() == 2 ? ids[0].toULongLong(&deviceOk) : 0;
-            const qulonglong inode = ids.size() == 2 ? ids[1].toULongLong(&inodeOk) : 0;
-            filesWhole = filesWhole && !files.empty() && deviceOk && inodeOk && !files.back().priorFile;
-            if (!files.empty() && deviceOk && inodeOk)
-                files.back().priorFile = std::pair(std::uint64_t(device), std::uint64_t(inode));
-        } else if (key == "to") {
-            // Names where the file just before it lies.
-            filesWhole = filesWhole && !elsewhere.empty() && !elsewhere.back() && !value.isEmpty();
-            if (!elsewhere.empty())
-                elsewhere.back() = bytesPath(value);
-        }
-    }
-    if ((!readable && !headOnly) || !filesWhole || (fileCount && *fileCount != files.size()) || (!fileCount && !files.empty()))
+    HeadEntries head;
+    ListedEntries listed;
+    bool knownFormat = true;
+    forEachEntry(bytes, [&](const QByteArray& key, const QByteArray& value) {
+        if (head.read(key, value) || headOnly)
+            return;
+        if (key == "format")
+            knownFormat = knownFormat && isKnownFormat(value);
+        else
+            listed.read(key, value);
+    });
+    auto record = head.record();
+    if (!record || headOnly)
+        return record;
+    if (!knownFormat || !listed.isWhole())
         return std::nullopt;
-    if (fileCount) {
-        for (std::size_t i = 0; i < files.size(); ++i) {
-            files[i].destination = elsewhere[i] ? standardised(*elsewhere[i])
-                                                : usualDestination(record.instanceRoot, files[i].relativePath);
-            if (!files[i].destination.is_absolute())
-                return std::nullopt;
-        }
-        record.files = std::move(files);
-    }
-    const bool absolute = record.store.is_absolute() && record.instanceRoot.is_absolute()
-        && (!record.technicRoot || record.technicRoot->is_absolute());
-    if (!hasRestore || !hasStore || !hasBackup || !hasInstance || !absolute || record.backupId.isEmpty())
+    if (!listed.place(record->instanceRoot))
         return std::nullopt;
+    record->files = listed.takeFiles();
+    record->setAside = listed.takeSetAside();
     return record;
 }
 
