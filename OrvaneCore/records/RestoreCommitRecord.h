@@ -17,15 +17,17 @@ namespace orvane {
 struct FoundCommitRecord;
 
 // What the next backup or restore needs to finish or undo a restore interrupted while it replaced files:
-// which backup it was restoring, from which store, onto which instance, and the files whose stages or
-// undo data lie in this undo folder's area (its place in the protocol: RestoreRun.h). From right before
-// the first replacement until the restore is done, each of its undo folders holds this record; the
-// clean-up of leftovers never removes an undo folder holding one. The record goes once its restore was
-// finished or undone, and also when a later restore or the user's emptying of a kept folder leaves
-// nothing for it to finish or undo. The restore's journal names the backup in the same form (without
-// files). A record holding a checked copy carries "format=2"; every other one is written without a
-// format entry, as format 1, so records written before formats read as they always did. A newer format
-// is damaged: recovery refuses the operation and changes nothing rather than undo on a guess.
+// which backup it was restoring, from which store, onto which instance (and Technic folder), the files
+// whose stages or undo data lie in this undo folder's area, and the created paths it set aside there
+// (its place in the protocol: RestoreRun.h). From right before the first replacement until the restore
+// is finished or undone, each of its undo folders holds this record, kept ones too; the clean-up of
+// leftovers never removes an undo folder holding one. The record goes once its restore was finished or
+// undone, and also when a later restore or the user's emptying of a kept folder leaves nothing for it
+// to finish or undo. The restore's journal names the backup in the same form (without files). A record
+// holding a checked copy carries "format=2"; every other one is written without a format entry, as
+// format 1, so records written before formats read as they always did. A newer format is damaged: when
+// its head names this store and instance, or cannot be read, recovery refuses the operation and changes
+// nothing rather than undo on a guess.
 struct RestoreCommitRecord {
     // One file the restore puts in place: enough to undo it without the backup, and to tell bytes
     // played since the interruption from the two it may hold.
