@@ -16,6 +16,8 @@
 
 namespace orvane {
 
+// The restore's own items (what each holds and when it goes: the protocol in RestoreRun.h).
+//
 // Names of the items a restore makes, each "<prefix><fresh upper-case UUID>" (platform/OwnItemNames).
 namespace restoreItems {
 std::filesystem::path undoFolderName();   // orvane-restore-undo-<UUID>: undo data, set-aside paths, the record
