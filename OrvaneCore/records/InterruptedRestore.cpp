@@ -62,7 +62,7 @@ void InterruptedRestore::gather()
         else
             listsFiles = false;
         for (const auto& item : folder.record.setAside)
-            setAside.push_back(SetAsideFile{folder.path / item.name, item.original});
+            setAside.push_back(SetAsideFile{folder.path / item.aside, item.original});
     }
 }
 

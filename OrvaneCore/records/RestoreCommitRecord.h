@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileOperations.h"
+#include "records/SetAsideFile.h"
 
 #include <QByteArray>
 #include <QString>
@@ -16,15 +17,17 @@ namespace orvane {
 struct FoundCommitRecord;
 
 // What the next backup or restore needs to finish or undo a restore interrupted while it replaced files:
-// which backup it was restoring, from which store, onto which instance, and the files whose stages or
-// undo data lie in this undo folder's area (its place in the protocol: RestoreRun.h). From right before
-// the first replacement until the restore is done, each of its undo folders holds this record; the
-// clean-up of leftovers never removes an undo folder holding one. The record goes once its restore was
-// finished or undone, and also when a later restore or the user's emptying of a kept folder leaves
-// nothing for it to finish or undo. The restore's journal names the backup in the same form (without
-// files). A record holding a checked copy carries "format=2"; every other one is written without a
-// format entry, as format 1, so records written before formats read as they always did. A newer format
-// is damaged: recovery refuses the operation and keeps the folder rather than undo on a guess.
+// which backup it was restoring, from which store, onto which instance (and Technic folder), the files
+// whose stages or undo data lie in this undo folder's area, and the created paths it set aside there
+// (its place in the protocol: RestoreRun.h). From right before the first replacement until the restore
+// is finished or undone, each of its undo folders holds this record, kept ones too; the clean-up of
+// leftovers never removes an undo folder holding one. The record goes once its restore was finished or
+// undone, and also when a later restore or the user's emptying of a kept folder leaves nothing for it
+// to finish or undo. The restore's journal names the backup in the same form (without files). A record
+// holding a checked copy carries "format=2"; every other one is written without a format entry, as
+// format 1, so records written before formats read as they always did. A newer format is damaged: when
+// its head names this store and instance, or cannot be read, recovery refuses the operation and changes
+// nothing rather than undo on a guess.
 struct RestoreCommitRecord {
     // One file the restore puts in place: enough to undo it without the backup, and to tell bytes
     // played since the interruption from the two it may hold.
@@ -44,14 +47,6 @@ struct RestoreCommitRecord {
         bool operator==(const File&) const = default;
     };
 
-    // A created path the restore moved into this undo folder: its name there, and where it lay.
-    struct SetAside {
-        std::filesystem::path name; // restoreItems::setAsideName() gave it
-        std::filesystem::path original;
-
-        bool operator==(const SetAside&) const = default;
-    };
-
     QString restore; // one restore's token, the same in each of its undo folders
     std::filesystem::path store;
     QString backupId;
@@ -59,8 +54,9 @@ struct RestoreCommitRecord {
     std::optional<std::filesystem::path> technicRoot;
     // Absent in records written before they listed their files.
     std::optional<std::vector<File>> files;
-    // Listed before each is moved; none in records written before they listed them.
-    std::vector<SetAside> setAside;
+    // The created paths moved into this undo folder, each by its name there; listed before each is
+    // moved, none in records written before they listed them.
+    std::vector<SetAsideFile> setAside;
 
     bool operator==(const RestoreCommitRecord&) const = default;
 
@@ -69,8 +65,8 @@ struct RestoreCommitRecord {
     // Nothing when the entries do not make a whole record (one cut short included). Entries that are
     // absolute paths (a journal's folders) are passed over.
     static std::optional<RestoreCommitRecord> decode(const QByteArray& bytes);
-    // What can still be read of a record whose files cannot: which restore, from where, onto what
-    // (without files); nothing when even that is not whole.
+    // What can still be read of a record whose files cannot, whatever its format: which restore, from
+    // where, onto what (without files); nothing when even that is not whole.
     static std::optional<RestoreCommitRecord> decodeHead(const QByteArray& bytes);
 
     // The record's file in an undo folder.

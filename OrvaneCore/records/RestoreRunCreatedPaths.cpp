@@ -75,7 +75,7 @@ std::filesystem::path RestoreRun::moveAside(const CheckedFolder& folder, const s
             m_workspace.makeUndoFolders(area, area.undoFolder);
             const std::filesystem::path asideName = restoreItems::setAsideName();
             aside = area.undoFolder / asideName;
-            m_workspace.recordSetAside(area, RestoreCommitRecord::SetAside{asideName, path});
+            m_workspace.recordSetAside(area, SetAsideFile{asideName, path});
             moving = true;
             m_files.moveNoReplaceAt(folder.itemAt(path), FolderItem{AT_FDCWD, aside, aside});
         });

@@ -2,6 +2,7 @@
 
 #include "platform/FileOperations.h"
 #include "records/CheckedFolder.h"
+#include "records/SetAsideFile.h"
 
 #include <QString>
 
@@ -17,21 +18,15 @@ namespace orvane {
 
 // The restore's own items (what each holds and when it goes: the protocol in RestoreRun.h).
 //
-// A created path a restore moved into an undo folder instead of deleting it, so a rollback can put it back.
-struct SetAsideFile {
-    std::filesystem::path aside; // in its undo folder
-    std::filesystem::path original;
-};
-
 // Names of the items a restore makes, each "<prefix><fresh upper-case UUID>" (platform/OwnItemNames).
 namespace restoreItems {
 std::filesystem::path undoFolderName();   // orvane-restore-undo-<UUID>: undo data, set-aside paths, the record
-std::filesystem::path stageName();        // .orvane-restore-stage-<UUID>: backed-up bytes waiting for their rename
-std::filesystem::path rollbackName();     // .orvane-restore-rollback-<UUID>: prior bytes waiting to be swapped back
+std::filesystem::path stageName();        // .orvane-restore-stage-<UUID>: backed-up bytes waiting for their swap or rename
+std::filesystem::path rollbackName();     // .orvane-restore-rollback-<UUID>: prior bytes waiting to be swapped or moved back
 std::filesystem::path preservedName();    // .orvane-restore-preserved-<UUID>: bytes moved aside by a rollback
 std::filesystem::path setAsideName();     // .orvane-restore-created-<UUID>: a created path moved into the undo folder
 std::filesystem::path keptUndoFolderName(); // orvane-restore-kept-<UUID>: an undo folder kept with its record (see RestoreRun.h)
-std::filesystem::path journalName();      // .orvane-restore-areas-<UUID>: the destination folders a restore works in
+std::filesystem::path journalName();      // .orvane-restore-areas-<UUID>: a restore's record head, then the destination folders serving as areas
 std::filesystem::path probeName();        // .orvane-restore-probe-<UUID>: a link that tests a rename's reach, at once removed
 
 // True for a name of exactly the form of one of the items above: never a world file of its own. A
@@ -70,9 +65,10 @@ void removeLeftovers(FileOperations& files, const std::filesystem::path& root, c
 bool removeFolderAt(FileOperations& files, int parent, const std::filesystem::path& name,
                     const std::filesystem::path& path) noexcept;
 
-// Moves a set-aside file back to its original path (below the root of `folders`) without replacing
-// anything there, through its folder opened afresh without links. Nothing when it is back; otherwise
-// "<original>: <why not>", for the rollback's report.
+// Moves a set-aside file from where it lies (`file.aside`, a full path) back to its original path
+// (below the root of `folders`) without replacing anything there, through its folder opened afresh
+// without links. Nothing when it is back; otherwise "<original>: <why not>", for the report of a
+// rollback or an undo.
 std::optional<QString> putBack(FileOperations& files, const FolderDescriptorCache& folders, const SetAsideFile& file);
 
 // Renames an undo folder to a kept name no clean-up takes, with everything in it (its commit record
@@ -80,7 +76,7 @@ std::optional<QString> putBack(FileOperations& files, const FolderDescriptorCach
 // when it is kept already or cannot be renamed (no clean-up takes one holding its record either).
 std::filesystem::path keepUndoFolder(FileOperations& files, const std::filesystem::path& folder);
 
-// Removes a temporary item; a failure leaves it and is not reported.
+// Removes a temporary file; a failure leaves it and is not reported.
 void removeQuietly(FileOperations& files, const std::filesystem::path& path);
 } // namespace restoreItems
 

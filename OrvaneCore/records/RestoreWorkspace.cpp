@@ -202,7 +202,7 @@ void RestoreWorkspace::writeRecord(Area& area)
     area.recorded = true;
 }
 
-void RestoreWorkspace::recordSetAside(Area& area, RestoreCommitRecord::SetAside item)
+void RestoreWorkspace::recordSetAside(Area& area, SetAsideFile item)
 {
     area.setAside.push_back(std::move(item));
     if (m_committing)

@@ -12,13 +12,11 @@
 
 namespace orvane {
 
-// The work areas of one restore (where each item lies and why: the protocol in RestoreRun.h). It keeps
-// the stages, the undo folders and the records always on the file system of the
-// files they are renamed with, so that every commit is one rename whatever volume the instance is on.
-// For each destination folder it takes the first of these that shares its file system: the
-// application's private temporary folder, a private hidden folder (ownItemNames::hiddenWorkFolder) at the top of the
-// root being restored, the destination folder itself. A destination folder that serves is first named
-// in the restore's journal, so that the clean-up after an interruption finds what lies there.
+// The work areas of one restore (where each item lies and why: the protocol in RestoreRun.h). For each
+// destination folder it takes the first of the places listed there that a rename from the folder
+// reaches, so that stages and undo data are swapped or moved into place without crossing a file system,
+// whatever volume the instance is on. A destination folder is named in the journal before it serves,
+// and each area's undo folder gets its commit record when the commit begins.
 class RestoreWorkspace final {
 public:
     // One folder the restore works in.
@@ -31,12 +29,12 @@ public:
         std::filesystem::path lastUndoFolder; // the one made or found last: files come folder by folder
         // The files staged here, which its commit record lists: filled in while staging, before beginCommit.
         std::vector<RestoreCommitRecord::File> files;
-        std::vector<RestoreCommitRecord::SetAside> setAside; // created paths moved into the undo folder
+        std::vector<SetAsideFile> setAside; // created paths moved into the undo folder, each by its name there
     };
 
-    // `privateFolder` may be empty: then the hidden folders and the destination folders serve.
-    // `journal` is a file no one else uses (journalIn gives one); it exists only while a destination
-    // folder serves, and names `record`'s backup before the folders.
+    // `privateFolder` may be empty (or turn out unusable): then the hidden folders and the destination
+    // folders serve. `journal` is a file no one else uses (journalIn gives one): written, `record`'s
+    // head before the folders, when a destination folder is about to serve; finish() removes it.
     RestoreWorkspace(FileOperations& files, std::filesystem::path privateFolder, std::filesystem::path journal,
                      RestoreCommitRecord record);
 
@@ -46,16 +44,18 @@ public:
     Area& run(const std::filesystem::path& destinationFolder, const std::filesystem::path& root,
               const std::function<void(Area&)>& attempt);
 
-    // Creates `folder` (below the area's undo folder, which is made first) 0700, remembering what it made.
-    // Once the commit began, a new undo folder gets the commit record before anything is put in it.
+    // Creates `folder` (the area's undo folder or a folder below it; the undo folder is made first) 0700,
+    // remembering the folders below the undo folder it made. Once the commit began, an undo folder that
+    // does not hold the commit record yet gets it before anything is put in it.
     void makeUndoFolders(Area& area, const std::filesystem::path& folder);
 
     // Right before the first replacement: every area that serves gets an undo folder holding the commit
     // record, so that no clean-up removes undo data while the commit may be half done.
     void beginCommit();
-    // Lists a created path in the area's commit record before it is moved into the undo folder as
-    // `item.name`: an undo without the backup then knows where to put it back.
-    void recordSetAside(Area& area, RestoreCommitRecord::SetAside item);
+    // Lists a created path in the area's commit record (rewritten once the commit began) before it is
+    // moved into the undo folder as `item.aside`: an undo without the backup then knows where to put it
+    // back.
+    void recordSetAside(Area& area, SetAsideFile item);
     // Once every file holds the backed-up bytes again, or its prior bytes: removes the records, after
     // which the undo folders are leftovers like any other.
     void endCommit() noexcept;
@@ -64,12 +64,13 @@ public:
     // are on disk before anything is replaced.
     void syncFileSystems();
 
-    // Every area in use, and the undo folders made.
+    // Every area made so far, with the undo folders made in it; an area tried and passed over for a
+    // rename across file systems (EXDEV) included, since it may hold an undo folder.
     std::vector<Area*> areas();
 
     // Removes the hidden folders this restore made when nothing is left in them, and the journal unless
-    // a kept undo folder still holds its record (the journal leads the next
-    // recovery there): what the restore left now is either kept on purpose or not its own.
+    // an undo folder still holds its record (one a failed rollback keeps: the journal leads the next
+    // recovery there). What the restore left then is either kept on purpose or not its own.
     void finish() noexcept;
 
     // The hidden folder at the top of `root`.
@@ -81,8 +82,8 @@ public:
     // False when an undo folder (or a kept one) holding a record stays, or something could not go.
     static bool removeInterruptedWork(FileOperations& files, const CheckedFolder& folder) noexcept;
 
-    // The undo folders in `folder` that hold a commit record, and the kept undo folders that still hold
-    // one (an interrupted restore that could not be undone yet).
+    // The undo folders in `folder`, kept ones included, that hold a commit record (or whose record
+    // cannot be looked at): restores not yet finished or undone. In name order.
     static std::vector<std::filesystem::path> recordedUndoFolders(const std::filesystem::path& folder);
 
     // The journals in `folder` and the folders each names. A journal starts with its restore's commit
@@ -99,9 +100,9 @@ public:
     static std::filesystem::path journalIn(const std::filesystem::path& folder);
 
     // Removes what interrupted restores left in the folders their journals in `folder` name, each as
-    // `open` opens it for its journal (nothing for a folder it may not clean). A journal goes once every
-    // folder it names was cleaned; one naming folders of another instance stays for the clean-up that
-    // reaches them.
+    // `open` opens it for its journal (nothing for a folder it may not clean), and the temporary files
+    // of journals cut off while written. A journal goes once every folder it names was cleaned; one
+    // naming folders of another instance stays for the clean-up that reaches them.
     static void removeJournaledWork(
         FileOperations& files, const std::filesystem::path& folder,
         const std::function<std::optional<CheckedFolder>(const Journal&, const std::filesystem::path&)>& open) noexcept;

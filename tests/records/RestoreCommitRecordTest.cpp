@@ -99,3 +99,69 @@ TEST(RestoreCommitRecord, ReadsEachFormatItKnowsAndOnlyTheHeadOfANewerOne)
         EXPECT_EQ(RestoreCommitRecord::decodeHead(bytes), std::optional(head));
     }
 }
+
+// Each rule the reader keeps, broken once against a whole record: which records are whole, and of which
+// the head (whose restore, onto what) can still be read.
+TEST(RestoreCommitRecord, ReadsOnlyWholeRecordsAndTheHeadOfOneWhoseListIsNot)
+{
+    const QByteArray a = kBacked.toLatin1(), b = kPrior.toLatin1();
+    const QByteArray head = entries({"restore=T", "store=/store", "backup=B", "instance=/i"});
+    const QByteArray file = "file=" + a + " 4 - - saves/a";
+    const auto with = [&](std::initializer_list<QByteArray> list) {
+        QByteArray bytes = head;
+        for (const QByteArray& entry : list)
+            bytes += entry + '\0';
+        return bytes;
+    };
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        bool whole;
+        bool headRead;
+    };
+    const Case cases[] = {
+        {"a whole record", with({"files=1", file}), true, true},
+        {"a key of a later build", with({"later=1", "files=1", file}), true, true},
+        {"a journal's folder among the entries", with({"/i/saves", "files=1", file}), true, true},
+        {"a key given twice: the last counts", with({"restore=U", "files=1", file}), true, true},
+        {"set-aside paths without a file count", with({"aside=.orvane-restore-created-A /i/a"}), true, true},
+        {"cut short after an entry", with({"files=1", file}).chopped(1), false, true},
+        {"cut short inside the head", head.left(20), false, false},
+        {"no restore", entries({"store=/store", "backup=B", "instance=/i"}), false, false},
+        {"no store", entries({"restore=T", "backup=B", "instance=/i"}), false, false},
+        {"no instance", entries({"restore=T", "store=/store", "backup=B"}), false, false},
+        {"an empty backup", entries({"restore=T", "store=/store", "backup=", "instance=/i"}), false, false},
+        {"a relative store", entries({"restore=T", "store=s", "backup=B", "instance=/i"}), false, false},
+        {"a relative Technic root", with({"technic=t"}), false, false},
+        {"an empty Technic root", with({"technic="}), false, false},
+        {"the count twice", with({"files=1", "files=1", file}), false, true},
+        {"a count that is not a number", with({"files=x", file}), false, true},
+        {"a signed count", with({"files=+1", file}), false, true},
+        {"more files than counted", with({"files=0", file}), false, true},
+        {"too few fields", with({"files=1", "file=" + a + " 4 - saves/a"}), false, true},
+        {"half a prior", with({"files=1", "file=" + a + " 4 " + b + " - saves/a"}), false, true},
+        {"a prior digest that is not one", with({"files=1", "file=" + a + " 4 B 7 saves/a"}), false, true},
+        {"a negative size", with({"files=1", "file=" + a + " -4 - - saves/a"}), false, true},
+        {"a path that is not UTF-8", with({"files=1", file + "\xff"}), false, true},
+        {"an absolute path", with({"files=1", "file=" + a + " 4 - - /saves/a"}), false, true},
+        {"an empty piece", with({"files=1", "file=" + a + " 4 - - saves//a"}), false, true},
+        {"a dot piece", with({"files=1", "file=" + a + " 4 - - saves/./a"}), false, true},
+        {"a place before any file", with({"files=1", "to=/j/a", file}), false, true},
+        {"two places for one file", with({"files=1", file, "to=/j/a", "to=/j/b"}), false, true},
+        {"an empty place", with({"files=1", file, "to="}), false, true},
+        {"a relative place", with({"files=1", file, "to=j/a"}), false, true},
+        {"a copy before any file", with({"files=1", "copied=5 9", file}), false, true},
+        {"two copies for one file", with({"files=1", file, "copied=5 9", "copied=5 9"}), false, true},
+        {"a copy named by one number", with({"files=1", file, "copied=5"}), false, true},
+        {"a copy named by a word", with({"files=1", file, "copied=5 x"}), false, true},
+        {"a set-aside name in a folder", with({"aside=.orvane-restore-created-A/x /i/a"}), false, true},
+        {"a set-aside name of another kind", with({"aside=orvane-notes /i/a"}), false, true},
+        {"a set-aside path that is relative", with({"aside=.orvane-restore-created-A i/a"}), false, true},
+        {"a set-aside entry without its path", with({"aside=.orvane-restore-created-A"}), false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(RestoreCommitRecord::decode(c.bytes).has_value(), c.whole);
+        EXPECT_EQ(RestoreCommitRecord::decodeHead(c.bytes).has_value(), c.headRead);
+    }
+}
