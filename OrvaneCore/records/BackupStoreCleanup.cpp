@@ -60,16 +60,16 @@ void BackupStore::removeUnfinishedWork(const std::filesystem::path& instance,
 {
     if (!m_temporaryFolder.empty()) {
         try {
-            RestoreWorkspace::removeInterruptedWork(*m_files, CheckedFolder::openOwn(m_temporaryFolder));
+            RestoreWorkspace::clearWorkArea(*m_files, CheckedFolder::openOwn(m_temporaryFolder));
         } catch (const std::exception&) {
             // Missing, or not open now: tried again next time.
         }
     }
     if (const auto hidden = restoreItems::openBelow(instance, RestoreWorkspace::hiddenFolder(instance)))
-        RestoreWorkspace::removeInterruptedWork(*m_files, *hidden);
+        RestoreWorkspace::clearWorkArea(*m_files, *hidden);
     if (technic) {
         if (const auto hidden = restoreItems::openBelow(*technic, RestoreWorkspace::hiddenFolder(*technic)))
-            RestoreWorkspace::removeInterruptedWork(*m_files, *hidden);
+            RestoreWorkspace::clearWorkArea(*m_files, *hidden);
     }
     // Only folders below the roots of a journal's own restore onto this instance (however it is reached
     // now), reached without a link.

@@ -39,7 +39,7 @@ std::optional<std::int64_t> countOf(const QByteArray& text)
     return std::int64_t(value);
 }
 
-// Relative, and no piece that is empty, "." or "..": an undo link found there lies in its undo folder.
+// Relative, and no piece that is empty, "." or "..": an undo file found there lies in its undo folder.
 bool isPlainRelativePath(const QString& path)
 {
     if (path.isEmpty() || path.startsWith(QLatin1Char('/')))

@@ -273,7 +273,7 @@ void RestoreWorkspace::finish() noexcept
         restoreItems::removeQuietly(m_files, m_journal);
 }
 
-bool RestoreWorkspace::removeInterruptedWork(FileOperations& files, const CheckedFolder& folder) noexcept
+bool RestoreWorkspace::clearWorkArea(FileOperations& files, const CheckedFolder& folder) noexcept
 {
     bool everything = true;
     try {
@@ -360,7 +360,7 @@ void RestoreWorkspace::removeJournaledWork(
             bool everyFolder = true;
             for (const auto& area : journal.folders) {
                 const auto opened = area.is_absolute() ? open(journal, area) : std::nullopt;
-                if (!opened || !removeInterruptedWork(files, *opened))
+                if (!opened || !clearWorkArea(files, *opened))
                     everyFolder = false;
             }
             if (everyFolder)

@@ -76,11 +76,12 @@ public:
     // The hidden folder at the top of `root`.
     static std::filesystem::path hiddenFolder(const std::filesystem::path& root);
 
-    // Removes what an interrupted restore left in the open `folder` (undo folders and stages; never a
-    // kept undo folder, preserved bytes or an undo folder holding a commit record), through its
-    // descriptor and never through a link, and `folder` itself when it is a hidden folder left empty.
+    // Clears the work area open as `folder` of what an interrupted restore left (undo folders and
+    // stages; never a kept undo folder, preserved bytes or an undo folder holding a commit record),
+    // through its descriptor and never through a link, and removes `folder` itself when it is a hidden
+    // folder left empty.
     // False when an undo folder (or a kept one) holding a record stays, or something could not go.
-    static bool removeInterruptedWork(FileOperations& files, const CheckedFolder& folder) noexcept;
+    static bool clearWorkArea(FileOperations& files, const CheckedFolder& folder) noexcept;
 
     // The undo folders in `folder`, kept ones included, that hold a commit record (or whose record
     // cannot be looked at): restores not yet finished or undone. In name order.
