@@ -18,7 +18,7 @@ bool hardLinkRefused(const std::system_error& error);
 // Exchanges the two existing items `a` and `b` as FileOperations::swapAt does; where the file system
 // refuses an exchange, with three exclusive moves instead: `b` to `spare` (a free name in a's folder),
 // `a` to `b`, `spare` to `a`. Never replaces anything. In between `b` is absent, its bytes under
-// `spare`: the caller's undo data (which holds b's bytes) and its commit record make that as safe
+// `spare`: the caller's undo file (which holds b's bytes) and its commit record make that as safe
 // against an interruption as the exchange. A failure of the moves is undone by moving back; when that
 // fails too, OrvaneError::io says where b's bytes are. Other failures throw std::system_error.
 void exchangeAt(FileOperations& files, const FolderItem& a, const FolderItem& b, const FolderItem& spare);

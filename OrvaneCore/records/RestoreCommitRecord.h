@@ -32,14 +32,14 @@ struct RestoreCommitRecord {
     // One file the restore puts in place: enough to undo it without the backup, and to tell bytes
     // played since the interruption from the two it may hold.
     struct File {
-        QString relativePath; // where its undo data (a hard link or a checked copy) lies below an undo folder
+        QString relativePath; // where its undo file (a hard link or a checked copy) lies below an undo folder
         std::filesystem::path destination;
         QString sha256; // the backed-up bytes
         std::int64_t byteCount = 0;
         // The destination's bytes before the restore; absent for a file the restore creates.
         std::optional<QString> priorSHA256;
         std::optional<std::int64_t> priorByteCount;
-        // Where its undo data is a copy (no second names there): the prior file's device and inode,
+        // Where its undo file is a copy (no second names there): the prior file's device and inode,
         // which tell a file never replaced from one replaced. Absent for a hard link.
         std::optional<std::pair<std::uint64_t, std::uint64_t>> priorFile = std::nullopt;
 

@@ -253,7 +253,7 @@ private:
             m_elsewhere.back() = bytesPath(value);
     }
 
-    // The file just before it has a copy of its prior file for undo data; once per file.
+    // The file just before it has a checked copy as its undo file; once per file.
     void readCopied(const QByteArray& value)
     {
         const auto id = decodeFileId(value);

@@ -59,7 +59,7 @@ void preserveIn(FileOperations& files, const CheckedFolder& folder, const Prepar
     throw OrvaneError::io(restoreTexts::changedDuringRollback);
 }
 
-// Copies the undo data beside itself (the destination's file system), then moves the copy beside the
+// Copies the undo file beside itself (the destination's file system), then moves the copy beside the
 // destination through its folder, where it must hold the prior bytes: returns its name there.
 std::filesystem::path rollbackCopy(FileOperations& files, const CheckedFolder& folder, const PreparedRestoreFile& file)
 {
