@@ -7,6 +7,7 @@
 #include "records/BackupStoreTexts.h"
 #include "records/OutOfOpenFiles.h"
 #include "records/WorldBackupLimits.h"
+#include "records/WorldRefusals.h"
 
 #include <cerrno>
 
@@ -16,21 +17,7 @@ namespace orvane {
 
 bool BackupReader::pathContainsSymbolicLink(const std::filesystem::path& path, const std::filesystem::path& root)
 {
-    const std::filesystem::path standardRoot = standardised(root);
-    const std::filesystem::path standardPath = standardised(path);
-    if (!isContained(standardPath, standardRoot))
-        return true;
-    std::filesystem::path current = standardRoot;
-    for (const auto& part : standardPath.lexically_relative(standardRoot)) {
-        if (part.empty())
-            continue;
-        current /= part;
-        struct stat st {};
-        // A component that cannot be looked at is no link.
-        if (::lstat(current.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
-            return true;
-    }
-    return false;
+    return !isContained(path, root) || firstSymbolicLink(path, root).has_value();
 }
 
 bool BackupReader::isSafeRelativeBackupPath(const QString& relativePath)
