@@ -7,7 +7,6 @@
 #include "stage2/SafeRelativePath.h"
 #include "stage2/UnicodeTextChecks.h"
 
-#include <QStringDecoder>
 #include <QStringList>
 
 #include <cerrno>
@@ -53,20 +52,6 @@ void refuseLink(mode_t kind, const QString& component)
 {
     if (S_ISLNK(kind))
         refuse("Install root contains a symbolic link at component: ", component);
-}
-
-// A listed name as text, or nothing when it is not UTF-8 (it cannot be a component, nor one of its
-// spellings). Qt's decoders drop a leading U+FEFF as a byte-order mark unless told otherwise; in a
-// name it is part of the name, and a spelling of the name without it.
-std::optional<QString> listedNameText(const std::filesystem::path& name)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8,
-                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    const std::string& bytes = name.native();
-    QString text = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-    if (decoder.hasError())
-        return std::nullopt;
-    return text;
 }
 
 // A canonical root as a volume that folds names would name it, ending with "/".
@@ -159,7 +144,9 @@ void walkInstallRoot(const std::filesystem::path& root)
         const QString key = pathCollisionKey(component);
         std::vector<QString> matches;
         for (const auto& entry : std::filesystem::directory_iterator(current)) {
-            const std::optional<QString> name = listedNameText(entry.path().filename());
+            // A name that is not UTF-8 cannot be the component, nor one of its spellings; one with a
+            // leading U+FEFF is read with it, a spelling of the name without it.
+            const std::optional<QString> name = exactPathText(entry.path().filename());
             if (name && pathCollisionKey(*name) == key)
                 matches.push_back(*name);
         }
