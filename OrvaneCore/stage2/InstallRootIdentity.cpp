@@ -1,6 +1,6 @@
 #include "stage2/InstallRootIdentity.h"
 
-#include "model/OrvaneError.h"
+#include "stage2/InstallRootPaths.h"
 #include "stage2/SafeRelativePath.h"
 
 #include <algorithm>
@@ -9,22 +9,6 @@
 #include <sys/stat.h>
 
 namespace orvane {
-
-namespace {
-
-[[noreturn]] void refuseInspection()
-{
-    throw OrvaneError::policyDenied(QStringLiteral("Install root could not be inspected."));
-}
-
-QString withTrailingSlash(QString text)
-{
-    if (!text.endsWith(u'/'))
-        text += u'/';
-    return text;
-}
-
-} // namespace
 
 InstallRootIdentity InstallRootIdentity::of(const std::filesystem::path& canonicalRoot, const MountTable& mounts)
 {

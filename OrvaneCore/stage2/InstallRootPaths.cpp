@@ -29,13 +29,6 @@ constexpr qsizetype maximumComponentByteCount = 255;
     throw OrvaneError::policyDenied(QString::fromUtf8(text) + subject);
 }
 
-QString withTrailingSlash(QString text)
-{
-    if (!text.endsWith(u'/'))
-        text += u'/';
-    return text;
-}
-
 // What `path` names, without following a final link; nothing when it does not exist. Callers
 // reach it only through components already found not to be links, so no link is followed at all.
 std::optional<mode_t> kindWithoutFollowing(const std::filesystem::path& path)
@@ -61,6 +54,18 @@ QString rootKey(const std::filesystem::path& root)
 }
 
 } // namespace
+
+void refuseInspection()
+{
+    refuse("Install root could not be inspected.");
+}
+
+QString withTrailingSlash(QString text)
+{
+    if (!text.endsWith(u'/'))
+        text += u'/';
+    return text;
+}
 
 QString splitAbsoluteInstallPath(const QString& path)
 {
@@ -102,7 +107,7 @@ std::filesystem::path canonicalizeInstallRoot(const QUrl& url, bool mustExist)
             break;
         const int error = errno;
         if (error != ENOENT && error != ENOTDIR)
-            refuse("Install root could not be inspected.");
+            refuseInspection();
         if (current == u"/")
             refuse("Install root has no existing ancestor.");
         const qsizetype slash = current.lastIndexOf(u'/');
