@@ -1,35 +1,17 @@
 #include "technic/LaunchObserver.h"
 
-#include "support/FakeLaunchClock.h"
-#include "support/FakeProcessInspector.h"
-#include "support/FixtureHome.h"
 #include "support/LogFiles.h"
+#include "LaunchObserverWatch.h"
 
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <map>
-
 using namespace orvane;
 using namespace orvane::test;
-using Answers = FakeProcessInspector::Answers;
+using namespace orvane::test::launchObserver;
 
 namespace {
-
-QByteArray sample(const char* relative)
-{
-    return readFile(std::filesystem::path(ORVANE_TEST_FIXTURES) / "technic" / relative);
-}
-
-// `text` up to the start of the line holding `marker`.
-QByteArray upToLineOf(const QByteArray& text, const char* marker)
-{
-    const qsizetype at = text.indexOf(marker);
-    EXPECT_GE(at, 0) << marker;
-    return text.left(text.lastIndexOf('\n', at) + 1);
-}
 
 // The polls (one before the first sleep, then one after each) at `seconds` into the watch.
 constexpr int at(double seconds)
@@ -116,15 +98,14 @@ struct Case {
 
 LaunchObservation watch(const Case& c, int& sleeps)
 {
-    FixtureHome home;
-    auto processes = std::make_shared<FakeProcessInspector>(c.processes);
-    auto clock = std::make_shared<FakeLaunchClock>();
+    Watch watch(c.processes);
+    watch.hostArchitecture = c.hostArchitecture;
     const auto path = [&](File file) {
         switch (file) {
-        case File::gameLog: return home.instanceRoot() / "logs" / "latest.log";
-        case File::launcherLog: return home.dataRoot() / "logs" / "techniclauncher_2026-12-09.log";
-        case File::crashReport: return home.instanceRoot() / "crash-reports" / "crash-2026-12-08_21.14.03-client.txt";
-        case File::fatalErrorLog: return home.instanceRoot() / "hs_err_pid4242.log";
+        case File::gameLog: return watch.latestLog();
+        case File::launcherLog: return watch.launcherLog();
+        case File::crashReport: return watch.crashReport("crash-2026-12-08_21.14.03-client.txt");
+        case File::fatalErrorLog: return watch.home.instanceRoot() / "hs_err_pid4242.log";
         }
         return std::filesystem::path();
     };
@@ -134,24 +115,16 @@ LaunchObservation watch(const Case& c, int& sleeps)
         else
             appendFile(path(w.file), w.bytes);
         const int dated = w.dated.value_or(w.afterSleep == 0 ? -86400 : 0);
-        setModified(path(w.file), clock->currentDate().addSecs(dated));
+        setModified(path(w.file), watch.clock->currentDate().addSecs(dated));
     };
-    std::map<int, std::vector<const Write*>> hooks;
     for (const Write& w : c.writes) {
         if (w.afterSleep == 0)
             write(w);
         else
-            hooks[w.afterSleep].push_back(&w);
+            watch.after(w.afterSleep, [&write, &w] { write(w); });
     }
-    clock->onSleep = [&](int number) {
-        processes->nextPoll();
-        for (const Write* w : hooks[number])
-            write(*w);
-    };
-    const LaunchObserver observer(processes, 180, clock, nullptr, c.hostArchitecture);
-    std::stop_source stop;
-    const LaunchObservation seen = observer.observe(home.instanceRoot(), home.dataRoot(), stop.get_token());
-    sleeps = clock->sleeps();
+    const LaunchObservation seen = watch.observe();
+    sleeps = watch.clock->sleeps();
     return seen;
 }
 
@@ -160,12 +133,11 @@ LaunchObservation watch(const Case& c, int& sleeps)
 TEST(LaunchWatchStartupIssue, EachStartThatCannotGoOnIsDecidedWhenItShows)
 {
     const QByteArray clean = sample("instance/logs/latest.log.clean-start.sample");
-    const QByteArray cleanBeforeLoaded = upToLineOf(clean, "Forge Mod Loader has successfully loaded");
-    const QByteArray cleanUpToMods = upToLineOf(clean, "Forge Mod Loader has identified");
-    const QByteArray cleanLoaded = clean.mid(cleanBeforeLoaded.size());
+    const auto [cleanBeforeLoaded, cleanLoaded] = splitAt(clean, "Forge Mod Loader has successfully loaded");
+    const QByteArray cleanUpToMods = splitAt(clean, "Forge Mod Loader has identified").first;
     const QByteArray modCrash = sample("instance/logs/latest.log.mod-loading-crash.sample");
-    const QByteArray modStart = upToLineOf(modCrash, "Fatal errors were detected");
-    const QByteArray modFailure = upToLineOf(modCrash, "[STDOUT]").mid(modStart.size());
+    const QByteArray modStart = splitAt(modCrash, "Fatal errors were detected").first;
+    const QByteArray modFailure = splitAt(modCrash, "[STDOUT]").first.mid(modStart.size());
     const QByteArray crashReport = sample("instance/crash-reports/crash-2026-12-09_10.05.12-client.txt.sample");
     const QByteArray fatalErrorLog = sample("instance/hs_err_pid4242.log.sample");
     const QByteArray jvmDies = sample("instance/logs/latest.log.jvm-dies.sample");
