@@ -61,13 +61,12 @@ LaunchWatch::LaunchWatch(std::shared_ptr<ProcessInspecting> enumerator,
     : m_enumerator(std::move(enumerator)),
       m_instanceRoot(std::move(instanceRoot)),
       m_dataRoot(std::move(dataRoot)),
-      m_start(std::move(start)),
       m_hostArchitecture(std::move(hostArchitecture))
 {
     if (m_instanceRoot) {
         for (const char* relative : gameLogPaths)
             m_gameLogs.emplace_back(WatchedFile{LogTail(*m_instanceRoot / relative), {}}).tail.skipExisting();
-        const std::int64_t startMs = m_start.toMSecsSinceEpoch();
+        const std::int64_t startMs = start.toMSecsSinceEpoch();
         m_crashReportFreshness =
             ReportFreshness(*m_instanceRoot / "crash-reports", nullptr, startMs, crashReportEdgeBytes);
         m_fatalErrorLogFreshness =

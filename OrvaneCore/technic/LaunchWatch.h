@@ -85,8 +85,8 @@ private:
     LaunchObservation observation(LaunchOutcome outcome, const QString& message, const QString& excerpt) const;
     void readLauncherLog();
     void readGameLogs();
-    // Reads the files of `folder` whose names `matches` accepts, modified since the start, into
-    // the game text; true when any of them gave text.
+    // Reads the files of `folder` whose names `matches` accepts and that `freshness` finds new since
+    // the start into the game text; true when any of them gave text.
     bool readNewReports(const std::filesystem::path& folder, bool (*matches)(const std::filesystem::path&),
                         ReportFreshness& freshness, WatchedFiles& reports);
     std::optional<LaunchObservation> decide();
@@ -96,7 +96,6 @@ private:
     std::shared_ptr<ProcessInspecting> m_enumerator;
     std::optional<std::filesystem::path> m_instanceRoot;
     std::optional<std::filesystem::path> m_dataRoot;
-    QDateTime m_start;
     QString m_hostArchitecture;
 
     TextTail m_gameText{keptTextLength};
