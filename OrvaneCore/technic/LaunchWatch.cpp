@@ -122,8 +122,8 @@ std::optional<LaunchObservation> LaunchWatch::poll()
     readLauncherLog();
     readGameLogs();
     if (m_instanceRoot) {
-        readNewReports(*m_instanceRoot / "crash-reports", nullptr, m_crashReportFreshness, m_crashReports);
-        if (readNewReports(*m_instanceRoot, isFatalErrorLogName, m_fatalErrorLogFreshness, m_fatalErrorLogs))
+        readNewReports(m_crashReportFreshness, m_crashReports);
+        if (readNewReports(m_fatalErrorLogFreshness, m_fatalErrorLogs))
             m_markers.noteFatalErrorLog();
     }
     return decide();
@@ -215,13 +215,10 @@ void LaunchWatch::readGameLogs()
         read(file, Stream::game);
 }
 
-bool LaunchWatch::readNewReports(const std::filesystem::path& folder, bool (*matches)(const std::filesystem::path&),
-                                 ReportFreshness& freshness, WatchedFiles& reports)
+bool LaunchWatch::readNewReports(ReportFreshness& freshness, WatchedFiles& reports)
 {
     bool gained = false;
-    for (const auto& path : listFolder(folder).value_or(std::vector<std::filesystem::path>())) {
-        if (matches && !matches(path))
-            continue;
+    for (const auto& path : freshness.entries()) {
         auto found = reports.find(path);
         if (found == reports.end()) {
             if (!freshness.isNew(path))
