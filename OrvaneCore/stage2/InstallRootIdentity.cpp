@@ -1,6 +1,7 @@
 #include "stage2/InstallRootIdentity.h"
 
-#include "model/OrvaneError.h"
+#include "platform/PathText.h"
+#include "stage2/InstallRootPaths.h"
 #include "stage2/SafeRelativePath.h"
 
 #include <algorithm>
@@ -9,22 +10,6 @@
 #include <sys/stat.h>
 
 namespace orvane {
-
-namespace {
-
-[[noreturn]] void refuseInspection()
-{
-    throw OrvaneError::policyDenied(QStringLiteral("Install root could not be inspected."));
-}
-
-QString withTrailingSlash(QString text)
-{
-    if (!text.endsWith(u'/'))
-        text += u'/';
-    return text;
-}
-
-} // namespace
 
 InstallRootIdentity InstallRootIdentity::of(const std::filesystem::path& canonicalRoot, const MountTable& mounts)
 {
@@ -51,14 +36,14 @@ InstallRootIdentity InstallRootIdentity::of(const std::filesystem::path& canonic
         } else {
             missing += u'/';
         }
-        missing += QString::fromStdString(component.native());
+        missing += pathText(component);
         const Step& deepest = identity.m_steps.back();
         identity.m_steps.push_back({deepest.device, deepest.inode, pathCollisionKey(missing)});
     }
 
     const FileSystemLocation location = mounts.locate(existing);
     identity.m_device = location.device;
-    QString path = withTrailingSlash(QString::fromStdString(location.path));
+    QString path = withTrailingSlash(pathText(location.path));
     identity.m_locationKey = withTrailingSlash(pathCollisionKey(path + missing));
     return identity;
 }

@@ -7,7 +7,6 @@
 #include "stage2/SafeRelativePath.h"
 #include "stage2/UnicodeTextChecks.h"
 
-#include <QStringDecoder>
 #include <QStringList>
 
 #include <cerrno>
@@ -30,13 +29,6 @@ constexpr qsizetype maximumComponentByteCount = 255;
     throw OrvaneError::policyDenied(QString::fromUtf8(text) + subject);
 }
 
-QString withTrailingSlash(QString text)
-{
-    if (!text.endsWith(u'/'))
-        text += u'/';
-    return text;
-}
-
 // What `path` names, without following a final link; nothing when it does not exist. Callers
 // reach it only through components already found not to be links, so no link is followed at all.
 std::optional<mode_t> kindWithoutFollowing(const std::filesystem::path& path)
@@ -55,20 +47,6 @@ void refuseLink(mode_t kind, const QString& component)
         refuse("Install root contains a symbolic link at component: ", component);
 }
 
-// A listed name as text, or nothing when it is not UTF-8 (it cannot be a component, nor one of its
-// spellings). Qt's decoders drop a leading U+FEFF as a byte-order mark unless told otherwise; in a
-// name it is part of the name, and a spelling of the name without it.
-std::optional<QString> listedNameText(const std::filesystem::path& name)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8,
-                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    const std::string& bytes = name.native();
-    QString text = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-    if (decoder.hasError())
-        return std::nullopt;
-    return text;
-}
-
 // A canonical root as a volume that folds names would name it, ending with "/".
 QString rootKey(const std::filesystem::path& root)
 {
@@ -76,6 +54,18 @@ QString rootKey(const std::filesystem::path& root)
 }
 
 } // namespace
+
+void refuseInspection()
+{
+    refuse("Install root could not be inspected.");
+}
+
+QString withTrailingSlash(QString text)
+{
+    if (!text.endsWith(u'/'))
+        text += u'/';
+    return text;
+}
 
 QString splitAbsoluteInstallPath(const QString& path)
 {
@@ -117,7 +107,7 @@ std::filesystem::path canonicalizeInstallRoot(const QUrl& url, bool mustExist)
             break;
         const int error = errno;
         if (error != ENOENT && error != ENOTDIR)
-            refuse("Install root could not be inspected.");
+            refuseInspection();
         if (current == u"/")
             refuse("Install root has no existing ancestor.");
         const qsizetype slash = current.lastIndexOf(u'/');
@@ -159,7 +149,9 @@ void walkInstallRoot(const std::filesystem::path& root)
         const QString key = pathCollisionKey(component);
         std::vector<QString> matches;
         for (const auto& entry : std::filesystem::directory_iterator(current)) {
-            const std::optional<QString> name = listedNameText(entry.path().filename());
+            // A name that is not UTF-8 cannot be the component, nor one of its spellings; one with a
+            // leading U+FEFF is read with it, a spelling of the name without it.
+            const std::optional<QString> name = exactPathText(entry.path().filename());
             if (name && pathCollisionKey(*name) == key)
                 matches.push_back(*name);
         }

@@ -12,6 +12,13 @@ namespace orvane {
 // realpath, directory listings) and never change it. Refusals are OrvaneError::policyDenied;
 // errors of a listing or of lstat on a path known to exist pass through unchanged.
 
+// Refuses with "Install root could not be inspected.": a folder on the way, or the mounts that
+// show it, could be neither read nor found missing.
+[[noreturn]] void refuseInspection();
+
+// `text` ending with "/" (added when missing).
+QString withTrailingSlash(QString text);
+
 // "/" followed by the checked components joined with "/"; a trailing "/" is dropped, an empty
 // component elsewhere ("//a", "/a//b") is refused.
 QString splitAbsoluteInstallPath(const QString& path);

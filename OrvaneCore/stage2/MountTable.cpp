@@ -1,6 +1,6 @@
 #include "stage2/MountTable.h"
 
-#include "model/OrvaneError.h"
+#include "stage2/InstallRootPaths.h"
 
 #include <QFile>
 #include <QList>
@@ -13,11 +13,6 @@
 namespace orvane {
 
 namespace {
-
-[[noreturn]] void refuseInspection()
-{
-    throw OrvaneError::policyDenied(QStringLiteral("Install root could not be inspected."));
-}
 
 // mountinfo writes space, tab, newline and backslash in paths as "\" and three octal digits.
 std::string unescaped(const QByteArray& field)

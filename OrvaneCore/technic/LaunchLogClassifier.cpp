@@ -35,8 +35,8 @@ namespace {
 constexpr QLatin1String unknownErrorNull("Unknown error: null");
 constexpr QLatin1String error86("error=86");
 constexpr QLatin1String badCpuType("Bad CPU type");
-constexpr QLatin1String unsatisfiedLink("UnsatisfiedLinkError");
-constexpr QLatin1String liblwjgl("liblwjgl");
+using LwjglLoadFailure::liblwjgl;
+using LwjglLoadFailure::unsatisfiedLink;
 constexpr QLatin1String crashReportHeader("---- Minecraft Crash Report ----");
 constexpr QLatin1String forgeLoaded("Forge Mod Loader has successfully loaded");
 constexpr QLatin1String vintageFix("VintageFix: Game launch took");

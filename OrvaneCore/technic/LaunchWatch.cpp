@@ -61,13 +61,12 @@ LaunchWatch::LaunchWatch(std::shared_ptr<ProcessInspecting> enumerator,
     : m_enumerator(std::move(enumerator)),
       m_instanceRoot(std::move(instanceRoot)),
       m_dataRoot(std::move(dataRoot)),
-      m_start(std::move(start)),
       m_hostArchitecture(std::move(hostArchitecture))
 {
     if (m_instanceRoot) {
         for (const char* relative : gameLogPaths)
             m_gameLogs.emplace_back(WatchedFile{LogTail(*m_instanceRoot / relative), {}}).tail.skipExisting();
-        const std::int64_t startMs = m_start.toMSecsSinceEpoch();
+        const std::int64_t startMs = start.toMSecsSinceEpoch();
         m_crashReportFreshness =
             ReportFreshness(*m_instanceRoot / "crash-reports", nullptr, startMs, crashReportEdgeBytes);
         m_fatalErrorLogFreshness =
@@ -123,8 +122,8 @@ std::optional<LaunchObservation> LaunchWatch::poll()
     readLauncherLog();
     readGameLogs();
     if (m_instanceRoot) {
-        readNewReports(*m_instanceRoot / "crash-reports", nullptr, m_crashReportFreshness, m_crashReports);
-        if (readNewReports(*m_instanceRoot, isFatalErrorLogName, m_fatalErrorLogFreshness, m_fatalErrorLogs))
+        readNewReports(m_crashReportFreshness, m_crashReports);
+        if (readNewReports(m_fatalErrorLogFreshness, m_fatalErrorLogs))
             m_markers.noteFatalErrorLog();
     }
     return decide();
@@ -216,13 +215,10 @@ void LaunchWatch::readGameLogs()
         read(file, Stream::game);
 }
 
-bool LaunchWatch::readNewReports(const std::filesystem::path& folder, bool (*matches)(const std::filesystem::path&),
-                                 ReportFreshness& freshness, WatchedFiles& reports)
+bool LaunchWatch::readNewReports(ReportFreshness& freshness, WatchedFiles& reports)
 {
     bool gained = false;
-    for (const auto& path : listFolder(folder).value_or(std::vector<std::filesystem::path>())) {
-        if (matches && !matches(path))
-            continue;
+    for (const auto& path : freshness.entries()) {
         auto found = reports.find(path);
         if (found == reports.end()) {
             if (!freshness.isNew(path))

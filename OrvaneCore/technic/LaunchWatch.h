@@ -85,10 +85,9 @@ private:
     LaunchObservation observation(LaunchOutcome outcome, const QString& message, const QString& excerpt) const;
     void readLauncherLog();
     void readGameLogs();
-    // Reads the files of `folder` whose names `matches` accepts, modified since the start, into
-    // the game text; true when any of them gave text.
-    bool readNewReports(const std::filesystem::path& folder, bool (*matches)(const std::filesystem::path&),
-                        ReportFreshness& freshness, WatchedFiles& reports);
+    // Reads the files of `freshness`'s folder that it finds new since the start into the game text;
+    // true when any of them gave text.
+    bool readNewReports(ReportFreshness& freshness, WatchedFiles& reports);
     std::optional<LaunchObservation> decide();
     // Searches and keeps what `file` gained, as text of `stream`; true when it gained any.
     bool read(WatchedFile& file, Stream stream);
@@ -96,7 +95,6 @@ private:
     std::shared_ptr<ProcessInspecting> m_enumerator;
     std::optional<std::filesystem::path> m_instanceRoot;
     std::optional<std::filesystem::path> m_dataRoot;
-    QDateTime m_start;
     QString m_hostArchitecture;
 
     TextTail m_gameText{keptTextLength};

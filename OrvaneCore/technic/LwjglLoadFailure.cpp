@@ -25,8 +25,6 @@ namespace LwjglLoadFailure {
 
 namespace {
 
-constexpr QLatin1String unsatisfiedLink("UnsatisfiedLinkError");
-constexpr QLatin1String liblwjgl("liblwjgl");
 // A name longer than this is no library name worth showing.
 constexpr qsizetype longestName = 128;
 

@@ -21,6 +21,10 @@ extern const QString lwjglNeedsX86Java;
 // damaged on x86_64, and on any other architecture the game needs an x86_64 Java 8.
 namespace LwjglLoadFailure {
 
+// The words of the error line: Java's exception, and the start of the native's file name.
+inline constexpr QLatin1String unsatisfiedLink("UnsatisfiedLinkError");
+inline constexpr QLatin1String liblwjgl("liblwjgl");
+
 // The last line of `gameText` that holds both "UnsatisfiedLinkError" and "liblwjgl"; empty when none.
 QString errorLine(const QString& gameText);
 

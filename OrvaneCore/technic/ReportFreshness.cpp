@@ -39,11 +39,9 @@ bool addRange(QCryptographicHash& hash, int fd, std::uint64_t from, std::uint64_
 
 ReportFreshness::ReportFreshness(const std::filesystem::path& folder, bool (*matches)(const std::filesystem::path&),
                                  std::int64_t startMs, std::uint64_t edgeBytes)
-    : m_edgeBytes(edgeBytes)
+    : m_folder(folder), m_matches(matches), m_edgeBytes(edgeBytes)
 {
-    for (auto& path : listFolder(folder).value_or(std::vector<std::filesystem::path>())) {
-        if (matches && !matches(path))
-            continue;
+    for (auto& path : entries()) {
         const auto stamp = stampOf(path);
         if (!stamp)
             continue; // not a file that can be read: judged when it becomes one
@@ -53,6 +51,14 @@ ReportFreshness::ReportFreshness(const std::filesystem::path& folder, bool (*mat
         QByteArray digest = digestOf(path);
         m_unchanged.emplace(std::move(path), Known{*stamp, std::move(digest)});
     }
+}
+
+std::vector<std::filesystem::path> ReportFreshness::entries() const
+{
+    auto listed = listFolder(m_folder).value_or(std::vector<std::filesystem::path>());
+    if (m_matches)
+        std::erase_if(listed, [this](const std::filesystem::path& path) { return !m_matches(path); });
+    return listed;
 }
 
 bool ReportFreshness::isNew(const std::filesystem::path& path)

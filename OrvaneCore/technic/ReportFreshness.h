@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <vector>
 
 namespace orvane {
 
@@ -28,6 +29,9 @@ public:
     ReportFreshness(const std::filesystem::path& folder, bool (*matches)(const std::filesystem::path&),
                     std::int64_t startMs, std::uint64_t edgeBytes);
 
+    // The entries of the folder that the filter accepts, as listed now.
+    std::vector<std::filesystem::path> entries() const;
+
     // True when the file at `path` is new or changed; once true for a path, true from then on.
     bool isNew(const std::filesystem::path& path);
 
@@ -47,6 +51,8 @@ private:
     static std::optional<Stamp> stampOf(const std::filesystem::path& path);
     QByteArray digestOf(const std::filesystem::path& path) const;
 
+    std::filesystem::path m_folder;
+    bool (*m_matches)(const std::filesystem::path&) = nullptr;
     std::uint64_t m_edgeBytes = 0;
     // The files present at the start that have not changed so far.
     std::map<std::filesystem::path, Known> m_unchanged;

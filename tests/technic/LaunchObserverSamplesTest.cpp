@@ -16,32 +16,9 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <functional>
-#include <map>
-#include <thread>
-
 using namespace orvane;
 using namespace orvane::test;
 using namespace orvane::test::launchObserver;
-
-namespace {
-
-QByteArray sample(const char* relative)
-{
-    return readFile(std::filesystem::path(ORVANE_TEST_FIXTURES) / "technic" / relative);
-}
-
-// `text` up to the first occurrence of `marker`, plus `into` bytes of it; and the rest.
-std::pair<QByteArray, QByteArray> splitAt(const QByteArray& text, const char* marker, qsizetype into = 0)
-{
-    const qsizetype at = text.indexOf(marker);
-    EXPECT_GE(at, 0) << marker;
-    const qsizetype lineStart = into == 0 ? text.lastIndexOf('\n', at) + 1 : at + into;
-    return {text.left(lineStart), text.mid(lineStart)};
-}
-
-} // namespace
 
 TEST(LaunchObserver, RealForgeStartsAndCrashesEndTheWatchAsWhatTheyAre)
 {
@@ -156,12 +133,7 @@ TEST(LaunchObserver, RealForgeStartsAndCrashesEndTheWatchAsWhatTheyAre)
                 setModified(path(write.file), watch.clock->currentDate().addSecs(-5));
                 continue;
             }
-            const auto before = watch.hooks[write.afterSleep];
-            watch.hooks[write.afterSleep] = [&, before] {
-                if (before)
-                    before();
-                appendFile(path(write.file), write.bytes);
-            };
+            watch.after(write.afterSleep, [&] { appendFile(path(write.file), write.bytes); });
         }
         const LaunchObservation seen = watch.observe(c.timeout);
         EXPECT_EQ(seen.outcome, c.outcome);

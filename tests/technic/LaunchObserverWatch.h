@@ -6,15 +6,34 @@
 #include "support/FakeProcessInspector.h"
 #include "support/FakeStartedProcess.h"
 #include "support/FixtureHome.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <map>
 #include <memory>
 #include <stop_token>
+#include <utility>
 
 namespace orvane::test::launchObserver {
 
 using Answers = FakeProcessInspector::Answers;
+
+// A real-shaped sample of tests/fixtures/technic.
+inline QByteArray sample(const char* relative)
+{
+    return readFile(std::filesystem::path(ORVANE_TEST_FIXTURES) / "technic" / relative);
+}
+
+// `text` up to the start of the line holding `marker`, or `into` bytes into the marker; and the rest.
+inline std::pair<QByteArray, QByteArray> splitAt(const QByteArray& text, const char* marker, qsizetype into = 0)
+{
+    const qsizetype at = text.indexOf(marker);
+    EXPECT_GE(at, 0) << marker;
+    const qsizetype lineStart = into == 0 ? text.lastIndexOf('\n', at) + 1 : at + into;
+    return {text.left(lineStart), text.mid(lineStart)};
+}
 
 const QByteArray forgeLine = "[10:04:31] [Client thread/INFO] [FML]: Forge Mod Loader has successfully loaded 181 mods\n";
 
@@ -34,9 +53,20 @@ struct Watch {
 
     LaunchObservation observe(double timeout = 180, bool withInstance = true, bool withData = true)
     {
-        const LaunchObserver observer(processes, timeout, clock, launcher);
+        const LaunchObserver observer(processes, timeout, clock, launcher, hostArchitecture);
         return observer.observe(withInstance ? std::optional(home.instanceRoot()) : std::nullopt,
                                 withData ? std::optional(home.dataRoot()) : std::nullopt, stop.get_token());
+    }
+
+    // Runs `step` after sleep `number`, after what already runs then.
+    void after(int number, std::function<void()> step)
+    {
+        auto& hook = hooks[number];
+        hook = [before = std::move(hook), step = std::move(step)] {
+            if (before)
+                before();
+            step();
+        };
     }
 
     std::filesystem::path gameLog() const { return home.instanceRoot() / "logs" / "fml-client-latest.log"; }
@@ -57,6 +87,8 @@ struct Watch {
     std::map<int, std::function<void()>> hooks;
     // The launcher the open started, when it started one.
     std::shared_ptr<FakeStartedProcess> launcher;
+    // This machine's architecture as the watch is told it.
+    QString hostArchitecture = orvane::hostArchitecture();
 };
 
 

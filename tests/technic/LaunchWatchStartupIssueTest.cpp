@@ -1,35 +1,17 @@
 #include "technic/LaunchObserver.h"
 
-#include "support/FakeLaunchClock.h"
-#include "support/FakeProcessInspector.h"
-#include "support/FixtureHome.h"
 #include "support/LogFiles.h"
+#include "LaunchObserverWatch.h"
 
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <map>
-
 using namespace orvane;
 using namespace orvane::test;
-using Answers = FakeProcessInspector::Answers;
+using namespace orvane::test::launchObserver;
 
 namespace {
-
-QByteArray sample(const char* relative)
-{
-    return readFile(std::filesystem::path(ORVANE_TEST_FIXTURES) / "technic" / relative);
-}
-
-// `text` up to the start of the line holding `marker`.
-QByteArray upToLineOf(const QByteArray& text, const char* marker)
-{
-    const qsizetype at = text.indexOf(marker);
-    EXPECT_GE(at, 0) << marker;
-    return text.left(text.lastIndexOf('\n', at) + 1);
-}
 
 // The polls (one before the first sleep, then one after each) at `seconds` into the watch.
 constexpr int at(double seconds)
@@ -116,15 +98,14 @@ struct Case {
 
 LaunchObservation watch(const Case& c, int& sleeps)
 {
-    FixtureHome home;
-    auto processes = std::make_shared<FakeProcessInspector>(c.processes);
-    auto clock = std::make_shared<FakeLaunchClock>();
+    Watch watch(c.processes);
+    watch.hostArchitecture = c.hostArchitecture;
     const auto path = [&](File file) {
         switch (file) {
-        case File::gameLog: return home.instanceRoot() / "logs" / "latest.log";
-        case File::launcherLog: return home.dataRoot() / "logs" / "techniclauncher_2026-12-09.log";
-        case File::crashReport: return home.instanceRoot() / "crash-reports" / "crash-2026-12-08_21.14.03-client.txt";
-        case File::fatalErrorLog: return home.instanceRoot() / "hs_err_pid4242.log";
+        case File::gameLog: return watch.latestLog();
+        case File::launcherLog: return watch.launcherLog();
+        case File::crashReport: return watch.crashReport("crash-2026-12-08_21.14.03-client.txt");
+        case File::fatalErrorLog: return watch.home.instanceRoot() / "hs_err_pid4242.log";
         }
         return std::filesystem::path();
     };
@@ -134,24 +115,16 @@ LaunchObservation watch(const Case& c, int& sleeps)
         else
             appendFile(path(w.file), w.bytes);
         const int dated = w.dated.value_or(w.afterSleep == 0 ? -86400 : 0);
-        setModified(path(w.file), clock->currentDate().addSecs(dated));
+        setModified(path(w.file), watch.clock->currentDate().addSecs(dated));
     };
-    std::map<int, std::vector<const Write*>> hooks;
     for (const Write& w : c.writes) {
         if (w.afterSleep == 0)
             write(w);
         else
-            hooks[w.afterSleep].push_back(&w);
+            watch.after(w.afterSleep, [&write, &w] { write(w); });
     }
-    clock->onSleep = [&](int number) {
-        processes->nextPoll();
-        for (const Write* w : hooks[number])
-            write(*w);
-    };
-    const LaunchObserver observer(processes, 180, clock, nullptr, c.hostArchitecture);
-    std::stop_source stop;
-    const LaunchObservation seen = observer.observe(home.instanceRoot(), home.dataRoot(), stop.get_token());
-    sleeps = clock->sleeps();
+    const LaunchObservation seen = watch.observe();
+    sleeps = watch.clock->sleeps();
     return seen;
 }
 
@@ -160,16 +133,28 @@ LaunchObservation watch(const Case& c, int& sleeps)
 TEST(LaunchWatchStartupIssue, EachStartThatCannotGoOnIsDecidedWhenItShows)
 {
     const QByteArray clean = sample("instance/logs/latest.log.clean-start.sample");
-    const QByteArray cleanBeforeLoaded = upToLineOf(clean, "Forge Mod Loader has successfully loaded");
-    const QByteArray cleanUpToMods = upToLineOf(clean, "Forge Mod Loader has identified");
-    const QByteArray cleanLoaded = clean.mid(cleanBeforeLoaded.size());
+    const auto [cleanBeforeLoaded, cleanLoaded] = splitAt(clean, "Forge Mod Loader has successfully loaded");
+    const QByteArray cleanUpToMods = splitAt(clean, "Forge Mod Loader has identified").first;
     const QByteArray modCrash = sample("instance/logs/latest.log.mod-loading-crash.sample");
-    const QByteArray modStart = upToLineOf(modCrash, "Fatal errors were detected");
-    const QByteArray modFailure = upToLineOf(modCrash, "[STDOUT]").mid(modStart.size());
+    const QByteArray modStart = splitAt(modCrash, "Fatal errors were detected").first;
+    const QByteArray modFailure = splitAt(modCrash, "[STDOUT]").first.mid(modStart.size());
     const QByteArray crashReport = sample("instance/crash-reports/crash-2026-12-09_10.05.12-client.txt.sample");
     const QByteArray fatalErrorLog = sample("instance/hs_err_pid4242.log.sample");
     const QByteArray jvmDies = sample("instance/logs/latest.log.jvm-dies.sample");
 
+    // The sentences more than one case ends with.
+    const QString wrongJava = QStringLiteral(
+        "Tekkit 2 needs Java 8, but the game was started on another Java version; set Technic to run the game on "
+        "Java 8 (Use Mojang Java on), then press Play in Technic again.");
+    const QString modFailed = QStringLiteral(
+        "Forge stopped because a mod failed while loading; remove or update the mod the log names, or use Restore, "
+        "then press Play in Technic again.");
+    const QString endedBeforeForge = QStringLiteral(
+        "The game stopped before Forge finished loading; close other programs or lower the memory setting in "
+        "Technic, press Play in Technic again, and send a redacted diagnostic if it stops again.");
+    const QString downloadFailed = QStringLiteral(
+        "Technic could not download the modpack; check the internet connection, then press Play in Technic again.");
+    const QString crashReportAppeared = QStringLiteral("A crash report appeared in the instance logs.");
     const Answers linux = FakeProcessInspector::technicAndGame(QStringLiteral("x86_64"), false);
     const Answers aarch64 = FakeProcessInspector::technicAndGame(QStringLiteral("arm64"), false);
     const Answers mac = FakeProcessInspector::technicAndGame(QStringLiteral("x86_64"), true);
@@ -221,19 +206,13 @@ TEST(LaunchWatchStartupIssue, EachStartThatCannotGoOnIsDecidedWhenItShows)
                    "jdk.internal.loader.ClassLoaders$AppClassLoader cannot be cast to class java.net.URLClassLoader "
                    "(jdk.internal.loader.ClassLoaders$AppClassLoader and java.net.URLClassLoader are in module "
                    "java.base of loader 'bootstrap')\n\tat net.minecraft.launchwrapper.Launch.<init>(Launch.java:34)\n")}},
-         O::crashDetected, QStringLiteral("Tekkit 2 needs Java 8, but the game was started on another Java version; "
-                                          "set Technic to run the game on Java 8 (Use Mojang Java on), then press "
-                                          "Play in Technic again."),
-         at(11.6), {"cannot be cast to class java.net.URLClassLoader"}},
+         O::crashDetected, wrongJava, at(11.6), {"cannot be cast to class java.net.URLClassLoader"}},
         {"classes built for a newer Java",
          gameRuns(1, -1, linux),
          {{2, File::launcherLog,
            console("Exception in thread \"main\" java.lang.UnsupportedClassVersionError: "
                    "net/minecraft/launchwrapper/Launch : Unsupported major.minor version 52.0\n")}},
-         O::crashDetected, QStringLiteral("Tekkit 2 needs Java 8, but the game was started on another Java version; "
-                                          "set Technic to run the game on Java 8 (Use Mojang Java on), then press "
-                                          "Play in Technic again."),
-         2},
+         O::crashDetected, wrongJava, 2},
         {"the heap runs out while mods load and the game hangs",
          gameRuns(1, -1, linux),
          {{2, File::gameLog, cleanUpToMods},
@@ -248,26 +227,24 @@ TEST(LaunchWatchStartupIssue, EachStartThatCannotGoOnIsDecidedWhenItShows)
         {"the kernel's out-of-memory killer ends the game at 56 s: its log simply stops",
          gameRuns(1, at(56), linux),
          {{1, File::launcherLog, launching}, {2, File::gameLog, cleanUpToMods}, {at(30), File::gameLog, forgeError}},
-         O::crashDetected, QStringLiteral("The game stopped before Forge finished loading; close other programs or "
-                                          "lower the memory setting in Technic, press Play in Technic again, and "
-                                          "send a redacted diagnostic if it stops again."),
+         O::crashDetected, endedBeforeForge,
          at(56), {"Forge Mod Loader has identified 184 mods to load", "[B#910] 2026-12-09 10:03:40 Launching"}},
         {"a JVM crash log dated before the watch by a file server's clock",
          gameRuns(1, at(9.6), linux),
          {{1, File::launcherLog, launching}, {2, File::gameLog, jvmDies},
           {at(9.2), File::fatalErrorLog, fatalErrorLog, -3600}},
-         O::crashDetected, QStringLiteral("A crash report appeared in the instance logs."), at(9.2),
+         O::crashDetected, crashReportAppeared, at(9.2),
          {"SIGSEGV (0xb)"}},
         {"a crash report dated before the watch by a file server's clock",
          gameRuns(1, -1, linux),
          {{2, File::gameLog, cleanUpToMods}, {at(20), File::crashReport, crashReport, -7200}},
-         O::crashDetected, QStringLiteral("A crash report appeared in the instance logs."), at(20),
+         O::crashDetected, crashReportAppeared, at(20),
          {"---- Minecraft Crash Report ----"}},
         {"an old crash report written again with another crash",
          gameRuns(1, -1, linux),
          {{0, File::crashReport, crashReport}, {at(20), File::crashReport, "---- Minecraft Crash Report ----\n// Oops.\n",
                                                  std::nullopt, true}},
-         O::crashDetected, QStringLiteral("A crash report appeared in the instance logs."), at(20), {"// Oops."}},
+         O::crashDetected, crashReportAppeared, at(20), {"// Oops."}},
         {"yesterday's crash report saved again unchanged while the game loads",
          gameRuns(1, -1, linux),
          {{0, File::crashReport, crashReport}, {0, File::fatalErrorLog, fatalErrorLog},
@@ -308,21 +285,16 @@ TEST(LaunchWatchStartupIssue, EachStartThatCannotGoOnIsDecidedWhenItShows)
         {"a fatal transition without a crash report waits two seconds for one",
          gameRuns(1, -1, linux),
          {{1, File::gameLog, modStart}, {4, File::gameLog, modFailure}},
-         O::crashDetected, QStringLiteral("Forge stopped because a mod failed while loading; remove or update the mod "
-                                          "the log names, or use Restore, then press Play in Technic again."),
+         O::crashDetected, modFailed,
          4 + 5, {"Fatal errors were detected during the transition from PREINITIALIZATION to INITIALIZATION"}},
         {"a fatal transition just before the deadline",
          gameRuns(1, -1, linux),
          {{1, File::gameLog, modStart}, {at(179.2), File::gameLog, modFailure}},
-         O::crashDetected, QStringLiteral("Forge stopped because a mod failed while loading; remove or update the mod "
-                                          "the log names, or use Restore, then press Play in Technic again."),
-         at(180)},
+         O::crashDetected, modFailed, at(180)},
         {"a fatal transition whose game ends before a crash report follows",
          gameRuns(1, 6, linux),
          {{1, File::gameLog, modStart}, {4, File::gameLog, modFailure}},
-         O::crashDetected, QStringLiteral("Forge stopped because a mod failed while loading; remove or update the mod "
-                                          "the log names, or use Restore, then press Play in Technic again."),
-         6},
+         O::crashDetected, modFailed, 6},
         // The launcher cannot fetch the pack; no game ever starts.
         {"the pack's download host cannot be found",
          gameRuns(never, never, linux),
@@ -330,16 +302,12 @@ TEST(LaunchWatchStartupIssue, EachStartThatCannotGoOnIsDecidedWhenItShows)
            "[B#910] 2026-12-09 10:03:40 Launching modpack tekkit-2 build 1.2.6\n"
            "[B#910] 2026-12-09 10:03:41 java.net.UnknownHostException: mirror.technicpack.net\n"
            "[B#910] 2026-12-09 10:03:41 \tat java.net.AbstractPlainSocketImpl.connect(AbstractPlainSocketImpl.java:184)\n"}},
-         O::crashDetected, QStringLiteral("Technic could not download the modpack; check the internet connection, "
-                                          "then press Play in Technic again."),
-         2, {"UnknownHostException: mirror.technicpack.net"}},
+         O::crashDetected, downloadFailed, 2, {"UnknownHostException: mirror.technicpack.net"}},
         {"the pack's download fails",
          gameRuns(never, never, linux),
          {{1, File::launcherLog, "[B#910] 2026-12-09 10:03:40 Download of https://mirror.technicpack.net/Technic/"},
           {2, File::launcherLog, "modpacks/tekkit-2/tekkit-2-1.2.6.zip Failed!\n"}},
-         O::crashDetected, QStringLiteral("Technic could not download the modpack; check the internet connection, "
-                                          "then press Play in Technic again."),
-         2},
+         O::crashDetected, downloadFailed, 2},
         // LWJGL's natives: what is true on the machine that could not load them.
         {"an x86_64 PC without libXxf86vm",
          gameRuns(1, -1, linux),
@@ -392,10 +360,7 @@ TEST(LaunchWatchStartupIssue, EachStartThatCannotGoOnIsDecidedWhenItShows)
          {{2, File::gameLog, cleanUpToMods},
           {at(19.6), File::gameLog, "[10:04:04] [Client thread/INFO] [minecraft/Minecraft]: Stopping!\n"},
           {at(40), File::gameLog, cleanUpToMods, std::nullopt, true}},
-         O::crashDetected, QStringLiteral("The game stopped before Forge finished loading; close other programs or "
-                                          "lower the memory setting in Technic, press Play in Technic again, and "
-                                          "send a redacted diagnostic if it stops again."),
-         at(60)},
+         O::crashDetected, endedBeforeForge, at(60)},
         {"a harmless JVM warning before a normal load",
          gameRuns(1, -1, linux),
          {{1, File::launcherLog,
