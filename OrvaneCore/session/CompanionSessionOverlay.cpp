@@ -4,6 +4,7 @@
 #include "model/OrvaneError.h"
 #include "platform/PathText.h"
 #include "records/RestoreWorkspace.h"
+#include "session/EntryExists.h"
 #include "session/IntactSnapshot.h"
 #include "session/OverlayFileEvidence.h"
 #include "session/OverlayOriginals.h"
@@ -16,7 +17,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <system_error>
 
 namespace orvane {
 
@@ -25,12 +25,6 @@ namespace {
 const QString preOverlayNotes = QStringLiteral("Pre-overlay snapshot of files Orvane is allowed to change.");
 const QString manualNotes = QStringLiteral(
     "Manual overlay snapshot of files Orvane is allowed to change. Restore prefers the latest Apply snapshot.");
-
-bool somethingExistsAt(const std::filesystem::path& path)
-{
-    std::error_code error;
-    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
-}
 
 // True when a restore cut off among its replacements left what finishing it needs. The next backup or
 // restore completes or undoes it before anything else looks at the files, so Apply takes its snapshot
@@ -122,7 +116,7 @@ void putRecordBack(FileOperations& files, const std::filesystem::path& location,
     try {
         if (bytes)
             files.writeAtomically(location, *bytes, 0600);
-        else if (somethingExistsAt(location))
+        else if (entryExists(location))
             files.removeFile(location);
     } catch (const std::exception&) {
         // See above: nothing depends on it.
@@ -146,7 +140,7 @@ std::vector<QString> CompanionSession::missingOverlayFiles(const InstallInspecti
         return {};
     std::vector<QString> missing;
     for (const auto& file : {*inspection.instanceRoot / "options.txt", *inspection.instanceRoot / "bin" / "runData"}) {
-        if (!somethingExistsAt(file))
+        if (!entryExists(file))
             missing.push_back(pathText(standardised(file)));
     }
     return missing;

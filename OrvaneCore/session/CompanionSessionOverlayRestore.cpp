@@ -6,6 +6,7 @@
 #include "platform/HexDigest.h"
 #include "platform/PathText.h"
 #include "platform/Sha256.h"
+#include "session/EntryExists.h"
 #include "session/IntactSnapshot.h"
 #include "session/OverlayFileReplacement.h"
 #include "session/OverlayKeyRestore.h"
@@ -20,7 +21,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <system_error>
 
 namespace orvane {
 
@@ -33,12 +33,6 @@ struct FileOrigin {
     QStringList keys;
 };
 
-bool somethingExistsAt(const std::filesystem::path& path)
-{
-    std::error_code error;
-    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
-}
-
 bool names(const QString& recorded, const std::filesystem::path& file)
 {
     return standardised(pathFromText(recorded)) == standardised(file);
@@ -47,7 +41,7 @@ bool names(const QString& recorded, const std::filesystem::path& file)
 // The snapshot `id`, verified in full (sizes, then digests); nothing when it is gone from the store.
 std::optional<ListedBackup> verifiedSnapshot(const BackupStore& store, const QString& id)
 {
-    if (!BackupStore::isSafeBackupID(id) || !somethingExistsAt(store.root() / pathFromText(id)))
+    if (!BackupStore::isSafeBackupID(id) || !entryExists(store.root() / pathFromText(id)))
         return std::nullopt;
     std::optional<ListedBackup> backup;
     try {
@@ -152,7 +146,7 @@ std::optional<QByteArray> originalBytes(FileOperations& files, const FileOrigin&
 // The file now, checked as Apply checks it before it edits it.
 std::optional<QByteArray> currentBytes(FileOperations& files, const std::filesystem::path& file, Target target)
 {
-    if (!somethingExistsAt(file))
+    if (!entryExists(file))
         return std::nullopt;
     QByteArray bytes = files.readRegularFile(file, technicFileByteLimit, false);
     if (target == Target::runData)
