@@ -10,12 +10,12 @@
 #include "session/OverlayOriginals.h"
 #include "session/OverlayTargetChecks.h"
 #include "session/PlanResolver.h"
+#include "session/SnapshotFile.h"
 #include "session/TransactionalInstaller.h"
 #include "session/UnrecordedOverlayOrigin.h"
 #include "technic/InstallInspector.h"
 #include "technic/TechnicJavaSafety.h"
 
-#include <algorithm>
 #include <exception>
 
 namespace orvane {
@@ -92,16 +92,10 @@ void noteOriginals(const BackupStore& store, FileOperations& files, const std::f
     bool changed = false;
     for (const auto& write : writes) {
         const QString path = pathText(standardised(write.file));
-        const auto names = [&](const QString& recorded) {
-            return pathText(standardised(pathFromText(recorded))) == path;
-        };
         std::optional<QString> origin;
         if (!record.find(path))
             origin = UnrecordedOverlayOrigin::find(store, files, instance, snapshot.id, write);
-        if (!origin
-            && (std::any_of(snapshot.files.begin(), snapshot.files.end(),
-                            [&](const BackupFile& file) { return names(file.originalPath); })
-                || std::any_of(snapshot.createdPaths.begin(), snapshot.createdPaths.end(), names)))
+        if (!origin && SnapshotFile::isKnown(snapshot, write.file))
             origin = snapshot.id;
         changed = record.noteWrite(path, write.keys, origin) || changed;
     }

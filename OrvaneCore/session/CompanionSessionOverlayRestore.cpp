@@ -3,9 +3,7 @@
 #include "session/CompanionSession.h"
 
 #include "model/OrvaneError.h"
-#include "platform/HexDigest.h"
 #include "platform/PathText.h"
-#include "platform/Sha256.h"
 #include "session/EntryExists.h"
 #include "session/IntactSnapshot.h"
 #include "session/OverlayFileReplacement.h"
@@ -13,6 +11,7 @@
 #include "session/OverlayOriginals.h"
 #include "session/OverlayTargetChecks.h"
 #include "session/PlanResolver.h"
+#include "session/SnapshotFile.h"
 #include "session/TransactionalInstaller.h"
 #include "technic/TechnicFileReading.h"
 #include "technic/TechnicJavaSafety.h"
@@ -32,11 +31,6 @@ struct FileOrigin {
     ListedBackup backup;
     QStringList keys;
 };
-
-bool names(const QString& recorded, const std::filesystem::path& file)
-{
-    return standardised(pathFromText(recorded)) == standardised(file);
-}
 
 // The snapshot `id`, verified in full (sizes, then digests); nothing when it is gone from the store.
 std::optional<ListedBackup> verifiedSnapshot(const BackupStore& store, const QString& id)
@@ -130,15 +124,13 @@ std::vector<FileOrigin> latestSnapshotOrigins(const BackupStore& store, const st
 // Throws OrvaneError::backupCorrupt when the copy read is not what the manifest records.
 std::optional<QByteArray> originalBytes(FileOperations& files, const FileOrigin& origin, bool& copied)
 {
-    const BackupManifest& manifest = origin.backup.manifest;
-    const auto copy = std::find_if(manifest.files.begin(), manifest.files.end(),
-                                   [&](const BackupFile& f) { return names(f.originalPath, origin.file); });
-    copied = copy != manifest.files.end();
+    const BackupFile* copy = SnapshotFile::copyOf(origin.backup.manifest, origin.file);
+    copied = copy != nullptr;
     if (!copied)
         return std::nullopt;
     const QByteArray bytes = files.readRegularFile(origin.backup.directory / pathFromText(copy->relativePath),
                                                    technicFileByteLimit, false);
-    if (bytes.size() != copy->byteCount || hexDigest(Sha256::digest(bytes)) != copy->sha256)
+    if (!SnapshotFile::matchesCopy(bytes, *copy))
         throw OrvaneError::backupCorrupt(QStringLiteral("hash mismatch ") + copy->relativePath);
     return bytes;
 }
@@ -165,13 +157,11 @@ std::vector<OverlayFileReplacement::Change> restoringChanges(FileOperations& fil
     using Action = OverlayKeyRestore::Outcome::Action;
     std::vector<OverlayFileReplacement::Change> changes;
     for (const FileOrigin& origin : origins) {
+        if (!SnapshotFile::isKnown(origin.backup.manifest, origin.file))
+            continue; // the snapshot does not know the file from before: Balanced never wrote it
         const Target target = targetAt(targets, origin.file);
         bool copied = false;
         const std::optional<QByteArray> original = originalBytes(files, origin, copied);
-        const auto& created = origin.backup.manifest.createdPaths;
-        const auto isFile = [&](const QString& path) { return names(path, origin.file); };
-        if (!copied && std::none_of(created.begin(), created.end(), isFile))
-            continue; // the snapshot does not know the file from before: Balanced never wrote it
         if (copied) {
             ++result.verification.verifiedFileCount;
             result.verification.verifiedByteCount += std::uint64_t(original->size());
