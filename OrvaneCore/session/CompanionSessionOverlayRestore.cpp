@@ -122,11 +122,10 @@ std::vector<FileOrigin> latestSnapshotOrigins(const BackupStore& store, const st
 
 // The file as its snapshot holds it: its verified copy, or nothing where it did not exist then.
 // Throws OrvaneError::backupCorrupt when the copy read is not what the manifest records.
-std::optional<QByteArray> originalBytes(FileOperations& files, const FileOrigin& origin, bool& copied)
+std::optional<QByteArray> originalBytes(FileOperations& files, const FileOrigin& origin)
 {
     const BackupFile* copy = SnapshotFile::copyOf(origin.backup.manifest, origin.file);
-    copied = copy != nullptr;
-    if (!copied)
+    if (!copy)
         return std::nullopt;
     const QByteArray bytes = files.readRegularFile(origin.backup.directory / pathFromText(copy->relativePath),
                                                    technicFileByteLimit, false);
@@ -160,9 +159,8 @@ std::vector<OverlayFileReplacement::Change> restoringChanges(FileOperations& fil
         if (!SnapshotFile::isKnown(origin.backup.manifest, origin.file))
             continue; // the snapshot does not know the file from before: Balanced never wrote it
         const Target target = targetAt(targets, origin.file);
-        bool copied = false;
-        const std::optional<QByteArray> original = originalBytes(files, origin, copied);
-        if (copied) {
+        const std::optional<QByteArray> original = originalBytes(files, origin);
+        if (original) {
             ++result.verification.verifiedFileCount;
             result.verification.verifiedByteCount += std::uint64_t(original->size());
         }
