@@ -4,19 +4,19 @@
 #include "model/OrvaneError.h"
 #include "platform/PathText.h"
 #include "records/RestoreWorkspace.h"
+#include "session/EntryExists.h"
 #include "session/IntactSnapshot.h"
 #include "session/OverlayFileEvidence.h"
 #include "session/OverlayOriginals.h"
 #include "session/OverlayTargetChecks.h"
 #include "session/PlanResolver.h"
+#include "session/SnapshotFile.h"
 #include "session/TransactionalInstaller.h"
 #include "session/UnrecordedOverlayOrigin.h"
 #include "technic/InstallInspector.h"
 #include "technic/TechnicJavaSafety.h"
 
-#include <algorithm>
 #include <exception>
-#include <system_error>
 
 namespace orvane {
 
@@ -25,12 +25,6 @@ namespace {
 const QString preOverlayNotes = QStringLiteral("Pre-overlay snapshot of files Orvane is allowed to change.");
 const QString manualNotes = QStringLiteral(
     "Manual overlay snapshot of files Orvane is allowed to change. Restore prefers the latest Apply snapshot.");
-
-bool somethingExistsAt(const std::filesystem::path& path)
-{
-    std::error_code error;
-    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
-}
 
 // True when a restore cut off among its replacements left what finishing it needs. The next backup or
 // restore completes or undoes it before anything else looks at the files, so Apply takes its snapshot
@@ -98,16 +92,10 @@ void noteOriginals(const BackupStore& store, FileOperations& files, const std::f
     bool changed = false;
     for (const auto& write : writes) {
         const QString path = pathText(standardised(write.file));
-        const auto names = [&](const QString& recorded) {
-            return pathText(standardised(pathFromText(recorded))) == path;
-        };
         std::optional<QString> origin;
         if (!record.find(path))
             origin = UnrecordedOverlayOrigin::find(store, files, instance, snapshot.id, write);
-        if (!origin
-            && (std::any_of(snapshot.files.begin(), snapshot.files.end(),
-                            [&](const BackupFile& file) { return names(file.originalPath); })
-                || std::any_of(snapshot.createdPaths.begin(), snapshot.createdPaths.end(), names)))
+        if (!origin && SnapshotFile::isKnown(snapshot, write.file))
             origin = snapshot.id;
         changed = record.noteWrite(path, write.keys, origin) || changed;
     }
@@ -122,7 +110,7 @@ void putRecordBack(FileOperations& files, const std::filesystem::path& location,
     try {
         if (bytes)
             files.writeAtomically(location, *bytes, 0600);
-        else if (somethingExistsAt(location))
+        else if (entryExists(location))
             files.removeFile(location);
     } catch (const std::exception&) {
         // See above: nothing depends on it.
@@ -146,7 +134,7 @@ std::vector<QString> CompanionSession::missingOverlayFiles(const InstallInspecti
         return {};
     std::vector<QString> missing;
     for (const auto& file : {*inspection.instanceRoot / "options.txt", *inspection.instanceRoot / "bin" / "runData"}) {
-        if (!somethingExistsAt(file))
+        if (!entryExists(file))
             missing.push_back(pathText(standardised(file)));
     }
     return missing;

@@ -3,15 +3,15 @@
 #include "session/CompanionSession.h"
 
 #include "model/OrvaneError.h"
-#include "platform/HexDigest.h"
 #include "platform/PathText.h"
-#include "platform/Sha256.h"
+#include "session/EntryExists.h"
 #include "session/IntactSnapshot.h"
 #include "session/OverlayFileReplacement.h"
 #include "session/OverlayKeyRestore.h"
 #include "session/OverlayOriginals.h"
 #include "session/OverlayTargetChecks.h"
 #include "session/PlanResolver.h"
+#include "session/SnapshotFile.h"
 #include "session/TransactionalInstaller.h"
 #include "technic/TechnicFileReading.h"
 #include "technic/TechnicJavaSafety.h"
@@ -20,7 +20,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <system_error>
 
 namespace orvane {
 
@@ -33,21 +32,10 @@ struct FileOrigin {
     QStringList keys;
 };
 
-bool somethingExistsAt(const std::filesystem::path& path)
-{
-    std::error_code error;
-    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
-}
-
-bool names(const QString& recorded, const std::filesystem::path& file)
-{
-    return standardised(pathFromText(recorded)) == standardised(file);
-}
-
 // The snapshot `id`, verified in full (sizes, then digests); nothing when it is gone from the store.
 std::optional<ListedBackup> verifiedSnapshot(const BackupStore& store, const QString& id)
 {
-    if (!BackupStore::isSafeBackupID(id) || !somethingExistsAt(store.root() / pathFromText(id)))
+    if (!BackupStore::isSafeBackupID(id) || !entryExists(store.root() / pathFromText(id)))
         return std::nullopt;
     std::optional<ListedBackup> backup;
     try {
@@ -134,17 +122,14 @@ std::vector<FileOrigin> latestSnapshotOrigins(const BackupStore& store, const st
 
 // The file as its snapshot holds it: its verified copy, or nothing where it did not exist then.
 // Throws OrvaneError::backupCorrupt when the copy read is not what the manifest records.
-std::optional<QByteArray> originalBytes(FileOperations& files, const FileOrigin& origin, bool& copied)
+std::optional<QByteArray> originalBytes(FileOperations& files, const FileOrigin& origin)
 {
-    const BackupManifest& manifest = origin.backup.manifest;
-    const auto copy = std::find_if(manifest.files.begin(), manifest.files.end(),
-                                   [&](const BackupFile& f) { return names(f.originalPath, origin.file); });
-    copied = copy != manifest.files.end();
-    if (!copied)
+    const BackupFile* copy = SnapshotFile::copyOf(origin.backup.manifest, origin.file);
+    if (!copy)
         return std::nullopt;
     const QByteArray bytes = files.readRegularFile(origin.backup.directory / pathFromText(copy->relativePath),
                                                    technicFileByteLimit, false);
-    if (bytes.size() != copy->byteCount || hexDigest(Sha256::digest(bytes)) != copy->sha256)
+    if (!SnapshotFile::matchesCopy(bytes, *copy))
         throw OrvaneError::backupCorrupt(QStringLiteral("hash mismatch ") + copy->relativePath);
     return bytes;
 }
@@ -152,7 +137,7 @@ std::optional<QByteArray> originalBytes(FileOperations& files, const FileOrigin&
 // The file now, checked as Apply checks it before it edits it.
 std::optional<QByteArray> currentBytes(FileOperations& files, const std::filesystem::path& file, Target target)
 {
-    if (!somethingExistsAt(file))
+    if (!entryExists(file))
         return std::nullopt;
     QByteArray bytes = files.readRegularFile(file, technicFileByteLimit, false);
     if (target == Target::runData)
@@ -171,14 +156,11 @@ std::vector<OverlayFileReplacement::Change> restoringChanges(FileOperations& fil
     using Action = OverlayKeyRestore::Outcome::Action;
     std::vector<OverlayFileReplacement::Change> changes;
     for (const FileOrigin& origin : origins) {
-        const Target target = targetAt(targets, origin.file);
-        bool copied = false;
-        const std::optional<QByteArray> original = originalBytes(files, origin, copied);
-        const auto& created = origin.backup.manifest.createdPaths;
-        const auto isFile = [&](const QString& path) { return names(path, origin.file); };
-        if (!copied && std::none_of(created.begin(), created.end(), isFile))
+        if (!SnapshotFile::isKnown(origin.backup.manifest, origin.file))
             continue; // the snapshot does not know the file from before: Balanced never wrote it
-        if (copied) {
+        const Target target = targetAt(targets, origin.file);
+        const std::optional<QByteArray> original = originalBytes(files, origin);
+        if (original) {
             ++result.verification.verifiedFileCount;
             result.verification.verifiedByteCount += std::uint64_t(original->size());
         }

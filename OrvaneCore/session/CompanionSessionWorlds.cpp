@@ -3,12 +3,12 @@
 #include "model/ByteCountFormat.h"
 #include "model/OrvaneError.h"
 #include "platform/PathText.h"
+#include "session/EntryExists.h"
 #include "technic/LauncherAdapter.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <limits>
-#include <system_error>
 
 namespace orvane {
 
@@ -24,13 +24,6 @@ const QString worldBackupNotes = QStringLiteral(
 bool isUnderMinecraftBackups(const std::filesystem::path& instance)
 {
     return pathText(instance).contains(QLatin1String("Minecraft Backups"));
-}
-
-// Anything at the path, a link included.
-bool somethingExistsAt(const std::filesystem::path& path)
-{
-    std::error_code error;
-    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
 }
 
 } // namespace
@@ -67,7 +60,7 @@ WorldBackupResult CompanionSession::backUpWorlds()
     Locked locked(m_mutex);
     const InstallInspection inspection = writeGuard(locked);
     const std::filesystem::path instance = *inspection.instanceRoot;
-    if (!somethingExistsAt(instance / "saves"))
+    if (!entryExists(instance / "saves"))
         throw OrvaneError::io(QStringLiteral("No saves folder in this instance. Orvane will not invent a world."));
     BackupStore store = makeBackupStore(worldBackupsFolder());
     BackupManifest manifest = store.createWorldBackup(instance, worldBackupNotes);

@@ -4,6 +4,7 @@
 #include "platform/PathText.h"
 #include "platform/Sha256.h"
 #include "records/FileEvidence.h"
+#include "session/SnapshotFile.h"
 
 #include <algorithm>
 #include <system_error>
@@ -33,15 +34,12 @@ bool OverlayFileEvidence::eachHoldsSnapshotOrWrite(
     for (std::size_t i = 0; i < m_files.size(); ++i) {
         const std::filesystem::path& file = m_files[i];
         const std::optional<CopiedFile>& held = m_held[i];
-        const auto isFile = [&](const QString& recorded) { return standardised(pathFromText(recorded)) == file; };
-        const auto copy = std::find_if(snapshot.files.begin(), snapshot.files.end(),
-                                       [&](const BackupFile& record) { return isFile(record.originalPath); });
-        const bool copied = copy != snapshot.files.end();
+        const BackupFile* copy = SnapshotFile::copyOf(snapshot, file);
         // Without a copy the file was absent when the snapshot was taken: a restore deletes it when
         // Apply created it, and leaves it alone otherwise.
-        if (copied ? held && matchesEvidence(*held, copy->sha256, copy->byteCount) : !held)
+        if (copy ? held && matchesEvidence(*held, copy->sha256, copy->byteCount) : !held)
             continue;
-        const bool putBack = copied || std::any_of(snapshot.createdPaths.begin(), snapshot.createdPaths.end(), isFile);
+        const bool putBack = SnapshotFile::isKnown(snapshot, file);
         const auto write = std::find_if(writes.begin(), writes.end(), [&](const auto& w) {
             return standardised(w.file) == file;
         });

@@ -3,24 +3,14 @@
 #include "json/DescribedError.h"
 #include "model/OrvaneError.h"
 #include "platform/AtomicWriteTemporary.h"
+#include "session/EntryExists.h"
 
 #include <QUuid>
 
 #include <exception>
 #include <set>
-#include <system_error>
 
 namespace orvane {
-
-namespace {
-
-bool somethingAt(const std::filesystem::path& path)
-{
-    std::error_code error;
-    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
-}
-
-} // namespace
 
 // One change on its way: where its new content waits (or where the removed file is set aside).
 struct OverlayFileReplacement::Step {
@@ -39,7 +29,7 @@ std::filesystem::path OverlayFileReplacement::besideName(const std::filesystem::
         const QByteArray random = QUuid::createUuid().toByteArray(QUuid::Id128).left(6);
         std::string name = pattern;
         name.replace(name.size() - 6, 6, random.constData(), 6);
-        if (!somethingAt(name))
+        if (!entryExists(name))
             return name;
     }
 }
@@ -65,7 +55,7 @@ void OverlayFileReplacement::apply(const std::vector<Change>& changes) const
     try {
         for (; committed < steps.size(); ++committed) {
             Step& step = steps[committed];
-            step.existed = somethingAt(step.change->file);
+            step.existed = entryExists(step.change->file);
             if (step.change->remove) {
                 if (step.existed)
                     m_files->moveNoReplace(step.change->file, step.beside);
@@ -116,7 +106,7 @@ void OverlayFileReplacement::undo(const std::vector<Step>& steps, std::size_t co
 void OverlayFileReplacement::removeQuietly(const std::filesystem::path& path) const noexcept
 {
     try {
-        if (somethingAt(path))
+        if (entryExists(path))
             m_files->removeFile(path);
     } catch (const std::exception&) {
         // Named as a temporary file of its target: the next Apply or restore removes it.

@@ -39,6 +39,22 @@ std::optional<qsizetype> lastLineOf(const QStringList& lines, const QString& pre
     return std::nullopt;
 }
 
+// `bytes` as the file's content: nothing to do where it holds them already.
+Outcome becoming(const QByteArray& bytes, const QByteArray& current)
+{
+    return {bytes == current ? Action::keep : Action::write, bytes};
+}
+
+// The file with the keys put back, `restored`: gone where Balanced created it and nothing else is
+// left (`blank`), its exact bytes from before where it reads as it did then (`asBefore`).
+Outcome settled(const std::optional<QByteArray>& original, const QByteArray& current, const QByteArray& restored,
+                bool blank, bool asBefore)
+{
+    if (!original && blank)
+        return {Action::remove, {}};
+    return becoming(original && asBefore ? *original : restored, current);
+}
+
 Outcome restoreOptions(const std::optional<QByteArray>& original, const QByteArray& current,
                        const QStringList& keys, const QString& fileName)
 {
@@ -59,14 +75,9 @@ Outcome restoreOptions(const std::optional<QByteArray>& original, const QByteArr
     }
     OptionsFile restored;
     restored.setLines(lines);
-    if (!before) {
-        if (std::all_of(lines.begin(), lines.end(), [](const QString& line) { return line.trimmed().isEmpty(); }))
-            return {Action::remove, {}};
-    } else if (restored == *before) {
-        return {*original == current ? Action::keep : Action::write, *original};
-    }
-    const QByteArray bytes = restored.text().toUtf8();
-    return {bytes == current ? Action::keep : Action::write, bytes};
+    const bool blank =
+        std::all_of(lines.begin(), lines.end(), [](const QString& line) { return line.trimmed().isEmpty(); });
+    return settled(original, current, restored.text().toUtf8(), blank, before && restored == *before);
 }
 
 Outcome restoreJson(const std::optional<QByteArray>& original, const QByteArray& current, const QStringList& keys,
@@ -75,20 +86,14 @@ Outcome restoreJson(const std::optional<QByteArray>& original, const QByteArray&
     JsonObjectText now = objectOf(current, fileName);
     const std::optional<JsonObjectText> before = original ? JsonObjectText::parse(*original) : std::nullopt;
     if (original && !before) // never an object Balanced could have edited: it is what was there
-        return {*original == current ? Action::keep : Action::write, *original};
+        return becoming(*original, current);
     for (const QString& key : keys) {
         if (const auto raw = before ? before->rawValue(key) : std::nullopt)
             now.set(key, *raw);
         else
             now.remove(key);
     }
-    if (!before) {
-        if (now.isEmpty())
-            return {Action::remove, {}};
-    } else if (now.object() == before->object()) {
-        return {*original == current ? Action::keep : Action::write, *original};
-    }
-    return {now.bytes() == current ? Action::keep : Action::write, now.bytes()};
+    return settled(original, current, now.bytes(), now.isEmpty(), before && now.object() == before->object());
 }
 
 } // namespace

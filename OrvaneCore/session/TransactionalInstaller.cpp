@@ -3,6 +3,7 @@
 #include "json/JsonWriter.h"
 #include "model/OrvaneError.h"
 #include "platform/PathText.h"
+#include "session/EntryExists.h"
 #include "technic/OptionsFile.h"
 #include "technic/TechnicFileReading.h"
 
@@ -10,19 +11,9 @@
 #include <QJsonParseError>
 #include <QMap>
 
-#include <system_error>
-
 namespace orvane {
 
 namespace {
-
-// Exists as anything, a link included: a dangling link is not mistaken for a missing file and
-// written over.
-bool entryExists(const std::filesystem::path& path)
-{
-    std::error_code error;
-    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
-}
 
 // The launcher's own files carry no final line end; encodeJson's document form ends in one.
 QByteArray technicJson(const QJsonObject& object)

@@ -1,14 +1,11 @@
 #include "session/UnrecordedOverlayOrigin.h"
 
-#include "platform/HexDigest.h"
 #include "platform/PathText.h"
-#include "platform/Sha256.h"
+#include "session/SnapshotFile.h"
 #include "technic/OptionsFile.h"
 #include "technic/TechnicFileReading.h"
 
 #include <QJsonValue>
-
-#include <algorithm>
 
 namespace orvane::UnrecordedOverlayOrigin {
 
@@ -32,17 +29,14 @@ std::optional<QJsonValue> valueIn(const std::optional<QByteArray>& bytes, const 
 bool heldBy(FileOperations& files, const ListedBackup& backup, const std::filesystem::path& file,
             std::optional<QByteArray>& bytes)
 {
-    const auto names = [&](const QString& recorded) { return standardised(pathFromText(recorded)) == file; };
-    const auto& manifest = backup.manifest;
-    const auto copy = std::find_if(manifest.files.begin(), manifest.files.end(),
-                                   [&](const BackupFile& f) { return names(f.originalPath); });
-    if (copy == manifest.files.end()) {
+    const BackupFile* copy = SnapshotFile::copyOf(backup.manifest, file);
+    if (!copy) {
         bytes.reset();
-        return std::any_of(manifest.createdPaths.begin(), manifest.createdPaths.end(), names);
+        return SnapshotFile::isKnown(backup.manifest, file);
     }
     bytes = readFileIfPossible(files, backup.directory / pathFromText(copy->relativePath), technicFileByteLimit,
                                false);
-    return bytes && bytes->size() == copy->byteCount && hexDigest(Sha256::digest(*bytes)) == copy->sha256;
+    return bytes && SnapshotFile::matchesCopy(*bytes, *copy);
 }
 
 } // namespace

@@ -295,6 +295,17 @@ TEST(OverlayReversibility, TheRestoreUndoesBalancedAndKeepsWhatTheGameAndTheLaun
 
 namespace {
 
+// A session over `home`'s instance on `machine`, reaching the files through `files`.
+std::unique_ptr<CompanionSession> sessionOver(const FixtureHome& home, const QString& machine,
+                                              std::shared_ptr<FileOperations> files = FileOperations::system())
+{
+    SessionHarness harness;
+    harness.labInstance = home.instanceRoot();
+    harness.facts->machine = machine;
+    harness.files = std::move(files);
+    return harness.build(home);
+}
+
 std::filesystem::path recordOf(const FixtureHome& home)
 {
     return home.paths().applicationSupport / "overlay-originals.json";
@@ -316,10 +327,7 @@ TEST(OverlayReversibility, SnapshotsTakenWithoutARecordOfOriginsStillServe)
     for (const QByteArray& record : {QByteArray(), QByteArray("{\"files\": 7}")}) {
         SCOPED_TRACE(record.isEmpty() ? "no record" : "a damaged record");
         FixtureHome home;
-        SessionHarness harness;
-        harness.labInstance = home.instanceRoot();
-        harness.facts->machine = QStringLiteral("x86_64");
-        const auto session = harness.build(home);
+        const auto session = sessionOver(home, QStringLiteral("x86_64"));
         const QByteArray options = readFile(home.instanceRoot() / "options.txt");
         const QByteArray runData = readFile(home.instanceRoot() / "bin" / "runData");
         const QByteArray settings = readFile(home.settingsPath());
@@ -341,11 +349,8 @@ TEST(OverlayReversibility, SnapshotsTakenWithoutARecordOfOriginsStillServe)
 TEST(OverlayReversibility, ARestoreThatFailsLeavesEveryFileAndTheOriginsAsTheyWere)
 {
     FixtureHome home;
-    SessionHarness harness;
-    harness.labInstance = home.instanceRoot();
     auto files = std::make_shared<FaultyFileOperations>();
-    harness.files = files;
-    const auto session = harness.build(home);
+    const auto session = sessionOver(home, QStringLiteral("arm64"), files);
     const QByteArray options = readFile(home.instanceRoot() / "options.txt");
     session->applyBalanced();
     playOnce(home);
@@ -362,11 +367,8 @@ TEST(OverlayReversibility, ARestoreThatFailsLeavesEveryFileAndTheOriginsAsTheyWe
 TEST(OverlayReversibility, AnApplyThatChangedNothingInTheEndLeavesTheOriginsAsTheyWere)
 {
     FixtureHome home;
-    SessionHarness harness;
-    harness.labInstance = home.instanceRoot();
     auto files = std::make_shared<FaultyFileOperations>();
-    harness.files = files;
-    const auto session = harness.build(home);
+    const auto session = sessionOver(home, QStringLiteral("arm64"), files);
     const QByteArray options = readFile(home.instanceRoot() / "options.txt");
     files->failOn(FaultyFileOperations::Op::writeAtomically, 3, ENOSPC); // after the record and options.txt
     EXPECT_THROW(session->applyBalanced(), std::system_error);
@@ -393,10 +395,7 @@ TEST(OverlayReversibility, BalancedAppliedByAReleaseWithoutTheRecordKeepsItsOrig
         fixture.settingsMemory = 3;
         fixture.instanceContent.runDataMemory = QStringLiteral("3072");
         FixtureHome home(fixture);
-        SessionHarness harness;
-        harness.labInstance = home.instanceRoot();
-        harness.facts->machine = QStringLiteral("x86_64");
-        const auto session = harness.build(home);
+        const auto session = sessionOver(home, QStringLiteral("x86_64"));
         const QByteArray options = readFile(home.instanceRoot() / "options.txt");
         const QByteArray runData = readFile(home.instanceRoot() / "bin" / "runData");
         const QByteArray settings = readFile(home.settingsPath());

@@ -43,6 +43,8 @@ struct SessionHarness {
     std::shared_ptr<FileOperations> files = FileOperations::system();
     MainDisplay display {3024, 1964, 2};
     ProcessEnvironment environment;
+    // The machine's name, never the real one: a diagnostic bundle redacts it.
+    QString hostName = QStringLiteral("harness-machine");
     StoreLock::Patience storeLockPatience;
 
     std::unique_ptr<CompanionSession> build(const FixtureHome& home) const
@@ -54,6 +56,7 @@ struct SessionHarness {
         seams.detector = MacCapabilityDetector(home.home(), [shown] { return shown; }, facts, rosetta);
         seams.rosetta = rosetta;
         seams.environment = environment;
+        seams.hostName = [name = hostName] { return name; };
         seams.jvmRoot = home.jvmRoot();
         seams.storeLockPatience = storeLockPatience;
         return std::make_unique<CompanionSession>(home.paths(), home.locator(), opener, processes,
