@@ -113,6 +113,21 @@ void RedactionIdentities::addHost(const QString& value)
     hosts.insert(host);
 }
 
+void RedactionIdentities::add(IdentityKind kind, const QString& value)
+{
+    switch (kind) {
+    case IdentityKind::name:
+        addName(value);
+        return;
+    case IdentityKind::id:
+        addId(value);
+        return;
+    case IdentityKind::host:
+        addHost(value);
+        return;
+    }
+}
+
 void RedactionIdentities::merge(const RedactionIdentities& other)
 {
     names.insert(other.names.begin(), other.names.end());
