@@ -36,7 +36,6 @@ struct RedactionIdentities {
     void add(IdentityKind kind, const QString& value);
     void merge(const RedactionIdentities& other);
 
-    bool empty() const { return names.empty() && ids.empty() && hosts.empty(); }
     bool operator==(const RedactionIdentities&) const = default;
 };
 
