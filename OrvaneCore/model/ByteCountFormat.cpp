@@ -38,7 +38,6 @@ std::uint64_t roundedQuotient(std::uint64_t value, std::uint64_t divisor)
 // A byte count in its unit, before it becomes text: the whole part, the fraction digits without
 // trailing zeros, and the unit's index.
 struct Amount {
-    bool zero = false;
     bool negative = false;
     std::uint64_t magnitude = 0;
     std::uint64_t whole = 0;
@@ -49,7 +48,6 @@ struct Amount {
 Amount amountOf(std::int64_t byteCount)
 {
     Amount amount;
-    amount.zero = byteCount == 0;
     amount.negative = byteCount < 0;
     // Magnitude without overflow for INT64_MIN.
     amount.magnitude = amount.negative ? std::uint64_t(0) - std::uint64_t(byteCount) : std::uint64_t(byteCount);
@@ -93,7 +91,7 @@ QString groupedDigits(std::uint64_t value)
 // The en_US text, its number and unit joined by `space`.
 QString englishText(const Amount& amount, QChar space)
 {
-    if (amount.zero)
+    if (amount.magnitude == 0)
         return QStringLiteral("Zero") + space + QStringLiteral("KB");
     const QString sign = amount.negative ? QStringLiteral("-") : QString();
     if (amount.unit == 0)
@@ -145,7 +143,7 @@ QString localizedFileByteCountText(std::int64_t byteCount, const QLocale& locale
     text += locale.toString(qulonglong(amount.whole));
     if (!amount.fraction.isEmpty())
         text += locale.decimalPoint() + localDigits(amount.fraction, locale);
-    return text + kNoBreakSpace + localUnitName(locale, amount.zero ? 1 : amount.unit);
+    return text + kNoBreakSpace + localUnitName(locale, amount.magnitude == 0 ? 1 : amount.unit);
 }
 
 } // namespace orvane

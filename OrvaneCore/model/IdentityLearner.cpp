@@ -11,7 +11,7 @@ namespace orvane {
 
 namespace {
 
-enum class Kind { name, id, host };
+using Kind = IdentityKind;
 
 struct LearnRule {
     QRegularExpression expression;
@@ -143,20 +143,8 @@ RedactionIdentities learnIdentities(const QString& subject)
         while (it.hasNext()) {
             const QRegularExpressionMatch match = it.next();
             for (std::size_t i = 0; i < rule.groups.size(); ++i) {
-                const QString value = match.captured(int(i) + 1);
-                if (value.isEmpty())
-                    continue;
-                switch (rule.groups[i]) {
-                case Kind::name:
-                    learned.addName(value);
-                    break;
-                case Kind::id:
-                    learned.addId(value);
-                    break;
-                case Kind::host:
-                    learned.addHost(value);
-                    break;
-                }
+                if (const QString value = match.captured(int(i) + 1); !value.isEmpty())
+                    learned.add(rule.groups[i], value);
             }
         }
     }

@@ -11,7 +11,7 @@ namespace orvane {
 
 namespace {
 
-using Kind = IdentityMatcher::Kind;
+using Kind = IdentityKind;
 
 // How much pattern text one expression takes, well within what the regular-expression library can
 // compile into one program.

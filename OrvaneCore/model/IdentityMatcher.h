@@ -26,13 +26,11 @@ public:
     // Unpaired surrogates become U+FFFD, as the redactor makes them.
     QString apply(const QString& text) const;
 
-    enum class Kind { name, id, host };
-
 private:
     struct Part {
         QRegularExpression expression;
         // The kind of each capture group, by group number.
-        std::vector<Kind> kinds;
+        std::vector<IdentityKind> kinds;
     };
 
     // `text` has paired surrogates.

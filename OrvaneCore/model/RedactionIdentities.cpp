@@ -1,5 +1,7 @@
 #include "model/RedactionIdentities.h"
 
+#include "model/ServiceHosts.h"
+
 #include <QRegularExpression>
 
 #include <optional>
@@ -59,9 +61,8 @@ std::optional<QString> uuidDigits(const QString& value)
 bool isLoopbackOrService(const QString& host)
 {
     static const QRegularExpression kept(
-        QStringLiteral(R"re(^(?:localhost(?:\.localdomain)?|127(?:\.\d{1,3}){3}|0\.0\.0\.0|::1?|(?:[a-z0-9-]+\.)*)re"
-                       R"re((?:technicpack\.net|mojang\.com|minecraft\.net|minecraftservices\.com|minecraftforge\.net|)re"
-                       R"re(xboxlive\.com|live\.com|microsoftonline\.com))$)re"));
+        QStringLiteral(R"re(^(?:localhost(?:\.localdomain)?|127(?:\.\d{1,3}){3}|0\.0\.0\.0|::1?|)re")
+        + QLatin1String(serviceHostsPattern) + QStringLiteral(")$"));
     return kept.match(host).hasMatch();
 }
 
@@ -110,6 +111,21 @@ void RedactionIdentities::addHost(const QString& value)
     if (!hostShape.match(host).hasMatch() || isLoopbackOrService(host) || !isDistinctive(host))
         return;
     hosts.insert(host);
+}
+
+void RedactionIdentities::add(IdentityKind kind, const QString& value)
+{
+    switch (kind) {
+    case IdentityKind::name:
+        addName(value);
+        return;
+    case IdentityKind::id:
+        addId(value);
+        return;
+    case IdentityKind::host:
+        addHost(value);
+        return;
+    }
 }
 
 void RedactionIdentities::merge(const RedactionIdentities& other)

@@ -6,6 +6,9 @@
 
 namespace orvane {
 
+// What an identity is, and so the marker that replaces it.
+enum class IdentityKind { name, id, host };
+
 // Whom and what a diagnostic text must not name, by the marker that replaces every occurrence: the
 // player's and other players' names, account ids, this machine and the player's servers. The values
 // are only ever matched against, never written anywhere.
@@ -29,9 +32,10 @@ struct RedactionIdentities {
     // A server address as the server list or a launch command writes it: a port, brackets around an
     // IPv6 address and a final "." are taken off.
     void addHost(const QString& value);
+    // The add… of `kind`.
+    void add(IdentityKind kind, const QString& value);
     void merge(const RedactionIdentities& other);
 
-    bool empty() const { return names.empty() && ids.empty() && hosts.empty(); }
     bool operator==(const RedactionIdentities&) const = default;
 };
 

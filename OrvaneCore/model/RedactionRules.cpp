@@ -1,5 +1,7 @@
 #include "model/RedactionRules.h"
 
+#include "model/ServiceHosts.h"
+
 namespace orvane::RedactionRules {
 
 namespace {
@@ -88,8 +90,8 @@ QString withPairedSurrogates(const QString& text)
 
 QString notAKeptHost()
 {
-    return QStringLiteral(
-        R"re((?!(?:(?:[a-z0-9-]+\.)*(?:technicpack\.net|mojang\.com|minecraft\.net|minecraftservices\.com|minecraftforge\.net|xboxlive\.com|live\.com|microsoftonline\.com)|localhost|127(?:\.\d{1,3}){3}|::1)(?![a-z0-9.-])(?!:[a-z:])))re");
+    return QStringLiteral("(?!(?:") + QLatin1String(serviceHostsPattern)
+        + QStringLiteral(R"re(|localhost|127(?:\.\d{1,3}){3}|::1)(?![a-z0-9.-])(?!:[a-z:])))re");
 }
 
 } // namespace orvane::RedactionRules
