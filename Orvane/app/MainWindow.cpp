@@ -52,7 +52,6 @@ void MainWindow::showEvent(QShowEvent* event)
     if (!screen)
         return;
     m_frameFitted = frameOf(*this);
-    m_framed = !m_frameFitted.isNull();
     const QRect available = screen->availableGeometry();
     placeFrameOf(WindowFit::firstGeometry(defaultSize, minimumContentSize, available, m_frameFitted), m_frameFitted);
     qCInfo(lcWindow).nospace() << "first geometry " << geometry() << " in " << available << " with frame "
@@ -87,14 +86,13 @@ void MainWindow::placeFrameOf(const QRect& content, const QMargins& frame)
 
 void MainWindow::keepInsideOnceFramed()
 {
-    if (!m_placed || m_framed || !isVisible() || (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+    if (!m_placed || !m_frameFitted.isNull() || !isVisible() || (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
         return;
     const QMargins frame = frameOf(*this);
     const QScreen* screen = this->screen();
     if (frame == m_frameFitted || !screen)
         return;
     m_frameFitted = frame;
-    m_framed = true;
     const QRect available = screen->availableGeometry();
     // Only the size changes: the window manager has put the frame where the window was asked to be
     // (or somewhere of its own choosing on screen), and Qt may not know where that is to the pixel.

@@ -37,8 +37,7 @@ private:
     void placeFrameOf(const QRect& content, const QMargins& frame);
 
     bool m_placed = false;
-    bool m_framed = false;
-    QMargins m_frameFitted;
+    QMargins m_frameFitted; // the frame the geometry was last fitted to; none until the window manager tells
 };
 
 } // namespace orvane
